@@ -1,0 +1,57 @@
+#pragma once
+// One dialogue turn (SpeakClick) and the remarks the program makes by itself, with the state
+// that outlives a turn. Every file error is thrown as FileError after whatever the turn had
+// already shown; the caller reports it and goes on.
+#include "engine/host.h"
+#include "kb/linelist.h"
+
+#include <string>
+
+namespace tovrin {
+
+class Engine {
+public:
+    Engine(Host& host, CuePlayer& cues, Dice& dice);
+
+    // One whole turn: intake, filters, strategy, lookup, learning, emission.
+    void SpeakClick();
+
+    // One tick of the input sanitiser T5 on the given text. Returns true when the text holds
+    // a reserved mark at the examined position: the caller then clears the input line and
+    // disables the transcript.
+    bool SanitiseTick(const std::string& input);
+
+    // The exchange-file poll: loads the file at the host's exchange path into LoadtxtCpuCpu.
+    void LoadExchange();
+
+    // Spontaneous remarks (the ticks of T2, T10 and T9).
+    void IdleTick();     // T2
+    void GreetingTick(); // T10
+    void DelayTick();    // T9
+
+    // The exit: appends the dialogue log block to Base\Log.Tovrin.
+    void WriteDialogueLog(const std::string& date, const std::string& time);
+
+    // The hidden line lists.
+    LineList RE2;
+    LineList Log;
+    LineList LoadtxtCpuCpu;
+
+    // Unit-level state.
+    std::string UserPhrase;
+    std::string CpuPhrase;
+    std::string LastReply;
+    int ThreadDepth = 0;
+    int ThreadLine = 0;
+    int IdleTicks = 0;
+    int DelayCounter = 0;
+    int ScanPos = 0;
+    bool HumanTopic = false;
+
+private:
+    Host& host_;
+    CuePlayer& cues_;
+    Dice& dice_;
+};
+
+} // namespace tovrin

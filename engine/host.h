@@ -1,0 +1,72 @@
+#pragma once
+// What a dialogue turn needs from the program around it. The window program and the terminal
+// program each provide one; tests provide a recording one.
+#include <string>
+
+namespace tovrin {
+
+// The sound cues, by their players.
+enum class Cue {
+    MP1, // Sound\KeyBoard.wav: the input line changed
+    MP2, // Sound\Button3.wav: a phrase is echoed
+    MP3, // Sound\Button2.wav: layout correction
+    MP4, // Sound\Button1.wav: the shake begins
+    MP5, // Sound\CpuSound.wav: the program speaks
+    MP6, // Sound\Close.wav: the shrink-and-close
+};
+
+class CuePlayer {
+public:
+    virtual ~CuePlayer() = default;
+    // Starts the cue and returns at once; a cue still sounding goes on, an ended one restarts.
+    virtual void play(Cue cue) = 0;
+};
+
+// Random(n) from a generator that is reseeded from the clock.
+class Dice {
+public:
+    virtual ~Dice() = default;
+    virtual void reseed() = 0;
+    // A uniform integer from 0 to n - 1; 0 when n is 0.
+    virtual int random(int n) = 0;
+};
+
+// The attributes a transcript line is appended with.
+enum class LineStyle {
+    User,       // colour of ColorDialog2, font of FontDialog1
+    Program,    // colour of ColorDialog3, font of FontDialog2
+    IdleRemark, // colour of ColorDialog1 only; the font stays as it was
+    Service,    // teal only; the font stays as it was
+    Unchanged,  // no attributes set: as the line before
+};
+
+// The main window's timers that the turn and the remarks arm and stop.
+enum class Timer { T1, T2, T3, T4, T5, T6, T7, T8, T9, T10 };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // The transcript RE1, counted as lines were appended.
+    virtual void appendTranscript(const std::string& line, LineStyle style) = 0;
+    virtual int transcriptCount() const = 0;
+    virtual std::string transcriptLine(int index) const = 0;
+
+    // The application-wide pointer: hourglass (true) or arrow (false).
+    virtual void setBusy(bool busy) = 0;
+
+    // Enabling a running timer never restarts it.
+    virtual void setTimerEnabled(Timer timer, bool enabled) = 0;
+    virtual bool timerEnabled(Timer timer) const = 0;
+    virtual int timerInterval(Timer timer) const = 0;
+
+    // The input line.
+    virtual std::string inputText() const = 0;
+    virtual void clearInput() = 0;
+
+    // The conversation mode (Cpu\Cpu when true) and the exchange file's path as typed.
+    virtual bool cpuCpuMode() const = 0;
+    virtual std::string exchangePath() const = 0;
+};
+
+} // namespace tovrin

@@ -1,0 +1,20 @@
+#pragma once
+// Windows-1251 text: the program keeps every phrase in these single-byte characters.
+#include <string>
+#include <string_view>
+
+namespace tovrin::cp1251 {
+
+// Windows-1251 bytes to UTF-8. The one unassigned byte (0x98) becomes U+FFFD.
+std::string toUtf8(std::string_view text);
+
+// UTF-8 to Windows-1251. A character with no Windows-1251 form, and a malformed
+// UTF-8 sequence, become "?".
+std::string fromUtf8(std::string_view utf8);
+
+// The upper-case rule used for every comparison: а..я to А..Я, ё to Ё, a..z to A..Z and the
+// other Cyrillic letters of the code page likewise; everything else is unchanged.
+char upper(char c);
+std::string upper(std::string_view text);
+
+} // namespace tovrin::cp1251

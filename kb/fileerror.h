@@ -1,0 +1,19 @@
+#pragma once
+// A file that cannot be read or written stops the handler that needed it. The message is
+// shown to the user exactly as it stands.
+#include <stdexcept>
+#include <string>
+
+namespace tovrin {
+
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+
+    static FileError cannotOpen(const std::string& path) { return FileError("Cannot open file " + path); }
+    static FileError cannotCreate(const std::string& path) { return FileError("Cannot create file " + path); }
+    static FileError failedToLoad() { return FileError("Failed to Load Stream"); }
+    static FileError failedToSave() { return FileError("Failed to Save Stream"); }
+};
+
+} // namespace tovrin

@@ -1,0 +1,86 @@
+#pragma once
+// Test doubles shared by the test programs: a scratch working folder, scripted dice, a
+// recording cue player and a recording host.
+#include "engine/host.h"
+
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tovrin::test {
+
+// A fresh temporary folder that becomes the working directory for the test's lifetime and is
+// removed afterwards. With withData, the delivered data/ is copied into it first.
+class ScratchDir {
+public:
+    explicit ScratchDir(bool withData = false);
+    ~ScratchDir();
+    const std::filesystem::path& path() const { return path_; }
+    // Writes a file (a program path such as "Base\\W1.Dat" is accepted) as raw bytes.
+    void write(const std::string& programPath, const std::string& bytes) const;
+    // Writes lines as plain Windows-1251 text with CR LF (lines given in UTF-8).
+    void writeLines(const std::string& programPath, const std::vector<std::string>& utf8Lines) const;
+    // The lines of a line-list file, in UTF-8.
+    std::vector<std::string> readLines(const std::string& programPath) const;
+    bool exists(const std::string& programPath) const;
+    void remove(const std::string& programPath) const;
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path previous_;
+};
+
+// Dice that give the scripted values in order, then fall back to 0 (or to a value modulo n).
+class ScriptedDice : public Dice {
+public:
+    ScriptedDice() = default;
+    explicit ScriptedDice(std::vector<int> values) : values_(values.begin(), values.end()) {}
+    void push(int value) { values_.push_back(value); }
+    void reseed() override { ++reseeds; }
+    int random(int n) override;
+    std::vector<int> asked; // the n of every draw
+    int reseeds = 0;
+
+private:
+    std::deque<int> values_;
+};
+
+class RecordingCues : public CuePlayer {
+public:
+    void play(Cue cue) override { played.push_back(cue); }
+    std::vector<Cue> played;
+};
+
+// A host that records everything; texts are kept in Windows-1251.
+class RecordingHost : public Host {
+public:
+    struct Line {
+        std::string text;
+        LineStyle style;
+    };
+    void appendTranscript(const std::string& line, LineStyle style) override { transcript.push_back({line, style}); }
+    int transcriptCount() const override { return static_cast<int>(transcript.size()); }
+    std::string transcriptLine(int index) const override;
+    void setBusy(bool b) override { busy = b; }
+    void setTimerEnabled(Timer t, bool enabled) override { timers[static_cast<int>(t)] = enabled; }
+    bool timerEnabled(Timer t) const override { return timers[static_cast<int>(t)]; }
+    int timerInterval(Timer t) const override { return t == Timer::T9 || t == Timer::T2 || t == Timer::T8 ? 1000 : 1; }
+    std::string inputText() const override { return input; }
+    void clearInput() override { input.clear(); }
+    bool cpuCpuMode() const override { return cpuCpu; }
+    std::string exchangePath() const override { return exchange; }
+
+    std::vector<Line> transcript;
+    bool busy = false;
+    bool timers[10] = {};
+    std::string input;
+    bool cpuCpu = false;
+    std::string exchange = "D:\\Txt.Dat";
+};
+
+// UTF-8 <-> Windows-1251 shorthands for readable tests.
+std::string cp(const std::string& utf8);
+std::string utf(const std::string& cp1251);
+
+} // namespace tovrin::test
