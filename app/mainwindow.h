@@ -94,6 +94,10 @@ public:
     Engine& engine() { return *engine_; }
     Services& services() { return services_; }
 
+    // The exit itself: appends the dialogue log block to Base\Log.Tovrin and closes the window.
+    // Throws FileError and leaves everything as it was when the log cannot be written.
+    void writeLogAndClose();
+
     // Runs a handler with the file-error guard: an error is shown once and the program goes on.
     void guarded(const std::function<void()>& handler);
 
