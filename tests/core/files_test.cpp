@@ -158,6 +158,7 @@ TEST(Reading, WhatCannotBeOpened)
 {
     ScratchDir dir;
     fs::create_directories(dir.path() / "Base/Folder.Dat");
+    ASSERT_EQ(::mkfifo((dir.path() / "Base/Pipe.Dat").c_str(), 0600), 0);
     struct Case {
         std::string path;
         std::string message;
@@ -166,6 +167,7 @@ TEST(Reading, WhatCannotBeOpened)
         {"Base\\Words.Dat", "Cannot open file Base\\Words.Dat"},
         {"Missing\\Words.Dat", "Cannot open file Missing\\Words.Dat"},
         {"Base\\Folder.Dat", "Cannot open file Base\\Folder.Dat"},
+        {"Base\\Pipe.Dat", "Cannot open file Base\\Pipe.Dat"},
         {"D:\\Txt.Dat", "Cannot open file D:\\Txt.Dat"},
     };
     for (const auto& c : cases)
