@@ -11,6 +11,7 @@
 #include <memory>
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -221,6 +222,17 @@ TEST(Saving, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile)
         EXPECT_EQ(dir.readLines("Base\\Words.Dat"), std::vector<std::string>{"new"});
         EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
     }
+}
+
+TEST(Saving, TheFaultSeamBelongsToOneThread)
+{
+    ScratchDir dir;
+    FailAt fault(SaveStep::Rename);
+    std::string otherThread = "not run";
+    std::thread([&] { otherThread = errorOf([] { LineList({"other"}).save("Base\\Other.Dat"); }); }).join();
+    EXPECT_EQ(otherThread, "");
+    EXPECT_EQ(errorOf([] { LineList({"this"}).save("Base\\This.Dat"); }), "Failed to Save Stream");
+    EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Other.Dat"});
 }
 
 TEST(Saving, AReadOnlyFolderOrFileIsNotReplaced)
