@@ -332,6 +332,8 @@ void TForm1::createActions()
             connect(action, &QAction::triggered, this, click);
         }
     }
+    // Ctrl+Z follows the transcript, which is empty at start.
+    N15->setEnabled(false);
 }
 
 void TForm1::createMenus()
