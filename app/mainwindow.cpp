@@ -516,6 +516,9 @@ void TForm1::closeEvent(QCloseEvent* event)
         if (w)
             w->hide();
     event->accept();
+    // A tool window does not count as the application's last window: end the event loop
+    // here (outside it, as in the tests, this does nothing).
+    QCoreApplication::quit();
 }
 
 // ---- the error guard

@@ -196,6 +196,14 @@ private:
     void appendLine(const QString& line, LineStyle style);
     void setStatusText(int panel, const QString& text);
 
+    bool centred_ = false;
+    // The exchange-file poll shows a failure once and again only after a success.
+    bool pollFailed_ = false;
+    // The input line as InputChange last heard it, and as T5 last converted it.
+    QString heardInput_;
+    QString sweptInput_;
+    std::string sweptInputCp_;
+
     Services services_;
     std::unique_ptr<CuePlayer> ownCues_;
     std::unique_ptr<Dice> ownDice_;
@@ -204,13 +212,6 @@ private:
     std::unique_ptr<Engine> engine_;
     bool busy_ = false;
     bool reporting_ = false;
-    bool centred_ = false;
-    // The exchange-file poll shows a failure once and again only after a success.
-    bool pollFailed_ = false;
-    // The input line as InputChange last heard it, and as T5 last converted it.
-    QString heardInput_;
-    QString sweptInput_;
-    std::string sweptInputCp_;
 };
 
 } // namespace tovrin
