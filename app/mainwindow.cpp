@@ -391,7 +391,7 @@ void TForm1::FormCreate()
     guarded([this] { engine().RE2.load(design::WordsAtStart); });
 }
 
-void TForm1::centreOnDesktop()
+void TForm1::centreAtFirstShowing()
 {
     QScreen* desktop = screen();
     if (!desktop)
@@ -406,7 +406,7 @@ void TForm1::showEvent(QShowEvent* event)
     QMainWindow::showEvent(event);
     if (!centred_) {
         centred_ = true;
-        centreOnDesktop();
+        centreAtFirstShowing();
     }
 }
 

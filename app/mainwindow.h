@@ -103,9 +103,6 @@ public:
     // Runs a handler with the file-error guard: an error is shown once and the program goes on.
     void guarded(const std::function<void()>& handler);
 
-    // Places the window in the centre of the desktop, as at its first showing.
-    void centreOnDesktop();
-
     // The rule of the secondary windows: while one is open the main window takes no input and
     // T1 rests; its closing buttons give both back.
     void openSecondary(QWidget* window);
@@ -193,6 +190,8 @@ private:
     Outcome attempt(const std::function<void()>& handler, bool show = true);
     Outcome report(const QString& message);
 
+    // Places the window in the centre of the desktop at its first showing.
+    void centreAtFirstShowing();
     void appendLine(const QString& line, LineStyle style);
     void setStatusText(int panel, const QString& text);
 
