@@ -104,7 +104,8 @@ private slots:
     // A turn echoes with MP2, speaks with MP5, and clearing the line sounds MP1.
     void cuesOfATurn()
     {
-        ScratchDir dir(true);
+        ScratchDir dir;
+        writeBase(dir);
         FormFixture f;
         f->Input->setText(QStringLiteral("привет"));
         f.cues.played.clear();

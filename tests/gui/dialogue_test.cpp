@@ -53,7 +53,8 @@ private slots:
     // second the phrase; an undo on empty records removes nothing and still shakes.
     void undoAfterATurn()
     {
-        ScratchDir dir(true);
+        ScratchDir dir;
+        writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
         QCOMPARE(f->RE1->count(), 2);
@@ -82,7 +83,8 @@ private slots:
     // Lines that live only in the transcript make the two records lose different entries.
     void undoAfterAModeSwitch()
     {
-        ScratchDir dir(true);
+        ScratchDir dir;
+        writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
         const QString reply = f->RE1->line(1);
@@ -97,7 +99,8 @@ private slots:
 
     void newDialogue()
     {
-        ScratchDir dir(true);
+        ScratchDir dir;
+        writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
         f->Input->setText(QStringLiteral("недописанное"));

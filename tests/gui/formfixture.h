@@ -31,6 +31,22 @@ struct FormFixture {
     TForm1& operator*() const { return *form; }
 };
 
+// A small Base folder with every file a turn, the counts and the exit use.
+inline void writeBase(const ScratchDir& dir)
+{
+    dir.writeLines("Base\\Words.Dat", {"// База знаний", "ПРИВЕТ^Здравствуй!;", "КАК ДЕЛА^Хорошо.;"});
+    dir.writeLines("Base\\W1.Dat", {"Почему ты спрашиваешь?"});
+    dir.writeLines("Base\\W2.Dat", {"Интересно."});
+    dir.writeLines("Base\\Povtor.Dat", {"Ты повторяешься."});
+    dir.writeLines("Base\\X.Dat", {"Не ругайся."});
+    dir.writeLines("Base\\BigString.Dat", {"Длинно говоришь."});
+    dir.writeLines("Base\\Pause.Dat", {"Молчишь?"});
+    dir.writeLines("Base\\Begin.dat", {"Здравствуй, я Товрин."});
+    dir.writeLines("Base\\AI.dat", {"Кстати, о погоде."});
+    dir.writeLines("Base\\Collection.Dat", {});
+    dir.writeLines("Base\\Log.Tovrin", {});
+}
+
 // The transcript's lines, in UTF-8.
 inline QStringList transcriptLines(const TForm1& form)
 {

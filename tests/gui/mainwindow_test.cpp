@@ -315,8 +315,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(int, key);
         QFETCH(bool, turnTaken);
-        scratch_.reset();
-        scratch_ = std::make_unique<ScratchDir>(true);
+        writeBase(*scratch_);
         FormFixture f;
         f->show();
         f->Input->setText(typed);
@@ -331,8 +330,7 @@ private slots:
     // Talk follows the mode's poll in Cpu\Cpu mode: disabled, ENTER does nothing even with text.
     void enterDoesNothingWhileTalkIsDisabled()
     {
-        scratch_.reset();
-        scratch_ = std::make_unique<ScratchDir>(true);
+        writeBase(*scratch_);
         FormFixture f;
         f->show();
         f->Input->setText(QStringLiteral("привет"));
@@ -347,8 +345,7 @@ private slots:
     // A press from code runs the handler even while the button is disabled.
     void pressFromCodeWhileDisabled()
     {
-        scratch_.reset();
-        scratch_ = std::make_unique<ScratchDir>(true);
+        writeBase(*scratch_);
         FormFixture f;
         f->Input->setText(QStringLiteral("привет"));
         QVERIFY(!f->Speak->isEnabled());
@@ -400,8 +397,7 @@ private slots:
 
     void closeBoxEndsWithoutTheLog()
     {
-        scratch_.reset();
-        scratch_ = std::make_unique<ScratchDir>(true);
+        writeBase(*scratch_);
         const auto before = scratch_->readLines("Base\\Log.Tovrin");
         FormFixture f(false);
         f->show();

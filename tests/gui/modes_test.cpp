@@ -35,7 +35,11 @@ class ModesTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { scratch_ = std::make_unique<ScratchDir>(true); }
+    void init()
+    {
+        scratch_ = std::make_unique<ScratchDir>();
+        writeBase(*scratch_);
+    }
     void cleanup() { scratch_.reset(); }
 
     void switchToCpuUser()
