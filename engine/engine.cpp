@@ -48,14 +48,14 @@ void Engine::SpeakClick()
 
     const UpperPhrase phrase(UserPhrase);
     if (answeredByFilters(phrase, previousLine) || answeredByLongPhrase()) {
-        emit();
+        emitReply();
         return;
     }
 
     const Outcome outcome = lookup(phrase);
     if (outcome != Outcome::Answered)
         learn();
-    emit();
+    emitReply();
 }
 
 bool Engine::answeredByFilters(const UpperPhrase& phrase, const std::string& previousLine)
@@ -83,7 +83,7 @@ bool Engine::answeredByLongPhrase()
     return true;
 }
 
-void Engine::emit()
+void Engine::emitReply()
 {
     cues_.play(Cue::MP5);
     host_.appendTranscript(CpuPhrase, LineStyle::Program);
