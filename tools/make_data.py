@@ -274,6 +274,26 @@ def check_structure(entries, faults, said):
                                f"({earlier.lineno}) answers first")
                     break
 
+    # A key such as "НЕ ИНТЕРЕСНО" is also found inside "МНЕ ИНТЕРЕСНО", and "мне интересно"
+    # would get the answer to "не интересно" unless an earlier entry answers it first.
+    def after_mne(key):
+        words = key.split(" ")
+        return words[0] == "НЕ" and len(words) > 1 and (
+            words[1] in ("ОЧЕНЬ", "НРАВИТСЯ") or words[1].endswith("О"))
+
+    def guarded(later, earlier_ones):
+        probe = "М" + later.key
+        return any(e.key in probe for e in earlier_ones)
+    for j, later in enumerate(mains):
+        if after_mne(later.key) and not guarded(later, mains[:j]):
+            faults.add(f"{later.lineno} [{later.key}]", f"also answers «М{later.key}»: put a guard above it")
+    for i, parent in enumerate(entries):
+        cands = candidates(entries, i)
+        for j, later in enumerate(cands):
+            if after_mne(later.key) and not guarded(later, cands[:j]):
+                faults.add(f"{later.lineno} [{later.key}]",
+                           f"after «{parent.key}» also answers «М{later.key}»: put a guard above it")
+
     # Most people type Е for Ё; a key with Ё needs a twin written with Е in the same run.
     keys = {(e.depth, e.key) for e in entries}
     for e in entries:
