@@ -3,14 +3,17 @@
 
 The sources are UTF-8; the program reads Windows-1251 with CR LF, so every output is written
 in that form. Before anything is written the whole knowledge file and every phrase list are
-checked; a fault stops the build with a list of what is wrong.
+checked; a fault stops the build with a list of what is wrong. Among the checks: keys in upper
+case without stray spaces, no key that an earlier entry always answers for (among the main
+phrases, and among the branches that may follow one entry), no rude stem anywhere, no marker
+character in a phrase, and the farewells present.
 
     python3 tools/make_data.py            # check, then write data/Base/* and data/ReadMe.Txt
     python3 tools/make_data.py --check    # check, and fail when the committed files are stale
     python3 tools/make_data.py --report   # also print the counts
 
 Source of the knowledge file: tools/data-src/words/*.txt, joined in the order of their names
-(01-greetings.txt, 02-about-program.txt, ...). The order of entries is the order of lookup, so
+(01-greetings.txt, 02-hello.txt, ...). The order of entries is the order of lookup, so
 the files go from the specific to the general, and so do the entries inside each file.
     # a comment                  ignored, as are blank lines
     !header Text of line 0       the header line, never read as an entry (first file only)
@@ -377,19 +380,20 @@ def build(faults, report):
             faults.add(f"ReadMe.txt:{n}", "a character that Windows-1251 cannot hold")
     outputs[os.path.join(DATA, "ReadMe.Txt")] = cp1251_crlf(history)
 
-    if report:
-        print(f"Words.Dat: {len(mains)} main phrases, {len(branches)} branches "
+    if report is not None:
+        report.append(f"Words.Dat: {len(mains)} main phrases, {len(branches)} branches "
               f"({len(deep)} of depth 2), {sum(len(e.replies) for e in entries)} replies, "
               f"{sum(e.farewell for e in entries)} farewells")
         for out, _, _, titled in LISTS:
-            print(f"{out}: {len(lists[out])} phrases" + (" after the title line" if titled else ""))
-        print(f"ReadMe.Txt: {len(history)} lines")
+            report.append(f"{out}: {len(lists[out])} phrases" + (" after the title line" if titled else ""))
+        report.append(f"ReadMe.Txt: {len(history)} lines")
     return outputs
 
 
 def main(argv):
     faults = Faults()
-    outputs = build(faults, "--report" in argv or "--check" not in argv)
+    report = [] if "--report" in argv or "--check" not in argv else None
+    outputs = build(faults, report)
     if faults.items:
         print("\n".join(faults.items), file=sys.stderr)
         print(f"{len(faults.items)} faults; nothing written", file=sys.stderr)
@@ -406,11 +410,14 @@ def main(argv):
         if stale:
             print("stale: " + ", ".join(os.path.relpath(p) for p in stale), file=sys.stderr)
             return 1
+        print("\n".join(report or []))
         return 0
     os.makedirs(BASE, exist_ok=True)
     for path, data in outputs.items():
         with open(path, "wb") as f:
             f.write(data)
+    # The counts come after the files are written, so a closed pipe cannot stop the build.
+    print("\n".join(report or []))
     return 0
 
 
