@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <map>
+#include <memory>
 
 namespace tovrin {
 
@@ -21,54 +23,73 @@ constexpr std::string_view kRtfHeader =
 constexpr std::string_view kRtfParagraphEnd = "\\par\r\n";
 constexpr std::string_view kRtfFooter = "}\r\n";
 
-bool needsHexEscape(unsigned char c) { return c < 0x20 || c >= 0x7F; }
+// What each byte of text becomes in the document. Every entry is padded to eight bytes, so
+// that the writer copies one fixed-size block per byte and only advances by the real length.
+struct EscapeTable {
+    static constexpr std::size_t kSlot = 8;
+    char text[256][kSlot] = {};
+    unsigned char size[256] = {};
 
-size_t escapedSize(unsigned char c)
-{
-    if (c == '\\' || c == '{' || c == '}')
-        return 2;
-    if (c == '\t')
-        return 5; // "\tab "
-    return needsHexEscape(c) ? 4 : 1;
-}
-
-void appendEscaped(std::string& out, unsigned char c)
-{
-    static constexpr char kHex[] = "0123456789abcdef";
-    if (c == '\\' || c == '{' || c == '}') {
-        out += '\\';
-        out += static_cast<char>(c);
-    } else if (c == '\t') {
-        out += "\\tab ";
-    } else if (needsHexEscape(c)) {
-        out += "\\'";
-        out += kHex[c >> 4];
-        out += kHex[c & 0x0F];
-    } else {
-        out += static_cast<char>(c);
+    constexpr EscapeTable()
+    {
+        constexpr char kHex[] = "0123456789abcdef";
+        for (int b = 0; b < 256; ++b) {
+            char* out = text[b];
+            const char c = static_cast<char>(b);
+            if (c == '\\' || c == '{' || c == '}') {
+                out[0] = '\\';
+                out[1] = c;
+                size[b] = 2;
+            } else if (c == '\t') {
+                const std::string_view tab = "\\tab ";
+                for (std::size_t i = 0; i < tab.size(); ++i)
+                    out[i] = tab[i];
+                size[b] = static_cast<unsigned char>(tab.size());
+            } else if (b < 0x20 || b >= 0x7F) {
+                out[0] = '\\';
+                out[1] = '\'';
+                out[2] = kHex[b >> 4];
+                out[3] = kHex[b & 0x0F];
+                size[b] = 4;
+            } else {
+                out[0] = c;
+                size[b] = 1;
+            }
+        }
     }
+};
+constexpr EscapeTable kEscapes;
+
+char* put(char* out, std::string_view text)
+{
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
 } // namespace
 
 std::string writeRtf(const std::vector<std::string>& lines)
 {
-    // The exact size first, so that a knowledge file of many megabytes is built without
-    // a single reallocation.
-    size_t size = kRtfHeader.size() + kRtfFooter.size() + lines.size() * kRtfParagraphEnd.size();
+    // The exact size first, so that a knowledge file of many megabytes is built in one
+    // allocation and filled without a check per byte.
+    std::size_t size = kRtfHeader.size() + kRtfFooter.size() + lines.size() * kRtfParagraphEnd.size();
     for (const auto& line : lines)
         for (const char c : line)
-            size += escapedSize(static_cast<unsigned char>(c));
+            size += kEscapes.size[static_cast<unsigned char>(c)];
 
     std::string out;
-    out.reserve(size);
-    out += kRtfHeader;
+    out.resize(size + EscapeTable::kSlot); // room for the padding of the last escape
+    char* p = put(out.data(), kRtfHeader);
     for (const auto& line : lines) {
-        for (const char c : line)
-            appendEscaped(out, static_cast<unsigned char>(c));
-        out += kRtfParagraphEnd;
+        for (const char c : line) {
+            const auto b = static_cast<unsigned char>(c);
+            std::memcpy(p, kEscapes.text[b], EscapeTable::kSlot);
+            p += kEscapes.size[b];
+        }
+        p = put(p, kRtfParagraphEnd);
     }
-    out += kRtfFooter;
+    p = put(p, kRtfFooter);
+    out.resize(size);
     return out;
 }
 
@@ -87,7 +108,6 @@ constexpr int kMaxFallbackLength = 255;
 constexpr size_t kMaxFonts = 4096;
 
 constexpr int kCharsetAnsi = 0;
-constexpr int kCharsetCyrillic = 204;
 constexpr int kCodePageCyrillic = 1251;
 constexpr int kCodePageWestern = 1252;
 
@@ -126,16 +146,56 @@ bool isSkippedDestination(std::string_view word)
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
-int hexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
+
+// Hex digit values, -1 for any other byte; and the bytes that end a run of plain text.
+struct ByteClasses {
+    signed char hex[256] = {};
+    bool special[256] = {};
+
+    constexpr ByteClasses()
+    {
+        for (int b = 0; b < 256; ++b)
+            hex[b] = b >= '0' && b <= '9' ? static_cast<signed char>(b - '0')
+                     : b >= 'a' && b <= 'f' ? static_cast<signed char>(b - 'a' + 10)
+                     : b >= 'A' && b <= 'F' ? static_cast<signed char>(b - 'A' + 10)
+                                            : -1;
+        for (const unsigned char c : {'\\', '{', '}', '\r', '\n'})
+            special[c] = true;
+    }
+};
+constexpr ByteClasses kBytes;
+
+int hexValue(char c) { return kBytes.hex[static_cast<unsigned char>(c)]; }
+
+// The paragraph being read. Its room is kept for the next one and is never filled ahead, so
+// that the reader can write text straight into it.
+class LineBuffer {
+public:
+    std::size_t size() const { return size_; }
+    std::string_view view() const { return {data_.get(), size_}; }
+    void clear() { size_ = 0; }
+    void push(char c) { *room(1) = c; ++size_; }
+
+    // Room for n more bytes; commit() then takes what was written up to its end.
+    char* room(std::size_t n)
+    {
+        if (capacity_ - size_ < n) {
+            const std::size_t capacity = std::max(size_ + n, 2 * capacity_);
+            auto data = std::make_unique_for_overwrite<char[]>(capacity);
+            if (size_ != 0)
+                std::memcpy(data.get(), data_.get(), size_);
+            data_ = std::move(data);
+            capacity_ = capacity;
+        }
+        return data_.get() + size_;
+    }
+    void commit(const char* end) { size_ = static_cast<std::size_t>(end - data_.get()); }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
 
 class RtfReader {
 public:
@@ -144,6 +204,11 @@ public:
     std::optional<std::vector<std::string>> read()
     {
         while (pos_ < in_.size()) {
+            if (!state_.skip && fallback_ == 0 && !westernFont()) {
+                plainText();
+                if (pos_ >= in_.size())
+                    break;
+            }
             const char c = in_[pos_];
             if (c == '{') {
                 if (stack_.size() >= kMaxGroupDepth)
@@ -156,6 +221,7 @@ public:
                     return std::nullopt;
                 state_ = stack_.back();
                 stack_.pop_back();
+                fontChanged();
                 fallback_ = 0;
                 ++pos_;
                 if (stack_.empty())
@@ -184,9 +250,54 @@ private:
     {
         // The paragraph after the last \par counts only when it holds text: what Save writes
         // ends every line with \par, and a word processor adds no empty line of its own.
-        if (!line_.empty())
-            lines_.push_back(std::move(line_));
+        if (line_.size() != 0)
+            lines_.emplace_back(line_.view());
         return std::move(lines_);
+    }
+
+    // The body of the document, where nearly all of its bytes are: text, \'hh escapes, raw
+    // line breaks and bare \par, taken while no fallback characters are pending, the text is
+    // shown, and the font's code page is Windows-1251 (its bytes are taken as they are).
+    // Stops at anything else, which read() then handles.
+    void plainText()
+    {
+        const char* p = in_.data() + pos_;
+        const char* const end = in_.data() + in_.size();
+        const std::size_t before = line_.size();
+        bool stopped = false;
+        while (!stopped && p != end) {
+            // Each step takes at least one byte and gives at most one, so a chunk of input
+            // fits in the room made for it.
+            const std::size_t chunk = std::min<std::size_t>(static_cast<std::size_t>(end - p), 4096);
+            char* out = line_.room(chunk);
+            const char* const stop = p + chunk;
+            while (p < stop) {
+                const auto c = static_cast<unsigned char>(*p);
+                if (!kBytes.special[c]) {
+                    *out++ = static_cast<char>(c);
+                    ++p;
+                } else if (c == '\r' || c == '\n') { // raw line breaks only lay out the source
+                    ++p;
+                } else if (c == '\\' && end - p >= 4 && p[1] == '\'' && (hexValue(p[2]) | hexValue(p[3])) >= 0) {
+                    *out++ = static_cast<char>(hexValue(p[2]) * 16 + hexValue(p[3]));
+                    p += 4;
+                } else if (c == '\\' && end - p >= 5 && std::string_view(p + 1, 3) == "par" &&
+                           kBytes.special[static_cast<unsigned char>(p[4])]) {
+                    // \par with neither parameter nor space after it, as Save writes it.
+                    line_.commit(out);
+                    paragraph();
+                    out = line_.room(chunk);
+                    p += 4;
+                } else {
+                    stopped = true;
+                    break;
+                }
+            }
+            line_.commit(out);
+        }
+        if (line_.size() != before)
+            highSurrogate_ = false;
+        pos_ = static_cast<std::size_t>(p - in_.data());
     }
 
     // Consumes one of the fallback characters that follow \uN; true when the character at
@@ -204,30 +315,34 @@ private:
         if (consumedAsFallback() || state_.skip)
             return;
         highSurrogate_ = false;
-        line_ += c;
+        line_.push(c);
     }
 
     // A byte of text in the code page of the current font: a Cyrillic font, or a document
     // in Windows-1251 (declared or not), gives it as it is; a Western one is converted.
     void codeByte(unsigned char byte)
     {
-        if (byte >= 0x80 && codePage() == kCodePageWestern)
+        if (byte >= 0x80 && westernFont())
             text(westernToCyrillic(byte));
         else
             text(static_cast<char>(byte));
     }
 
-    int codePage() const
+    // True when the current font's code page is Windows-1252. Worked out again only after
+    // something it depends on changed.
+    bool westernFont()
     {
-        const int font = state_.font >= 0 ? state_.font : defaultFont_;
-        const auto it = fontCharsets_.find(font);
-        const int charset = it == fontCharsets_.end() ? kCharsetAnsi : it->second;
-        if (charset == kCharsetCyrillic)
-            return kCodePageCyrillic;
-        // The ANSI character set means the document's own code page; the other character
-        // sets are not told apart from Windows-1251.
-        return charset == kCharsetAnsi ? documentCodePage_ : kCodePageCyrillic;
+        if (western_ == Unknown) {
+            const int font = state_.font >= 0 ? state_.font : defaultFont_;
+            const auto it = fontCharsets_.find(font);
+            const int charset = it == fontCharsets_.end() ? kCharsetAnsi : it->second;
+            // The ANSI character set means the document's own code page; the other character
+            // sets are not told apart from Windows-1251.
+            western_ = charset == kCharsetAnsi && documentCodePage_ == kCodePageWestern ? Yes : No;
+        }
+        return western_ == Yes;
     }
+    void fontChanged() { western_ = Unknown; }
 
     void paragraph()
     {
@@ -235,7 +350,8 @@ private:
         if (state_.skip)
             return;
         highSurrogate_ = false;
-        lines_.push_back(std::move(line_));
+        // Copied at its own size: line_ keeps its room for the next paragraph.
+        lines_.emplace_back(line_.view());
         line_.clear();
     }
 
@@ -246,15 +362,15 @@ private:
                 n += 65536;
             if (n >= 0xD800 && n <= 0xDBFF) {
                 // Half of a character beyond the code page: one "?" for the pair.
-                line_ += '?';
+                line_.push('?');
                 highSurrogate_ = true;
             } else if (n >= 0xDC00 && n <= 0xDFFF) {
                 if (!highSurrogate_)
-                    line_ += '?';
+                    line_.push('?');
                 highSurrogate_ = false;
             } else {
                 const int byte = n >= 0 && n <= 0x10FFFF ? cp1251::fromUnicode(static_cast<char32_t>(n)) : -1;
-                line_ += byte < 0 ? '?' : static_cast<char>(byte);
+                line_.push(byte < 0 ? '?' : static_cast<char>(byte));
                 highSurrogate_ = false;
             }
         }
@@ -316,6 +432,7 @@ private:
             describedFont_ = number;
         else
             state_.font = number;
+        fontChanged();
     }
 
     void fontCharset(int charset)
@@ -324,6 +441,7 @@ private:
             return;
         if (fontCharsets_.size() < kMaxFonts || fontCharsets_.contains(describedFont_))
             fontCharsets_[describedFont_] = charset;
+        fontChanged();
     }
 
     bool controlWord()
@@ -396,16 +514,22 @@ private:
         else if (word == "fcharset")
             fontCharset(static_cast<int>(parameter));
         else if (word == "deff")
-            defaultFont_ = static_cast<int>(parameter);
+            setFontInput(defaultFont_, static_cast<int>(parameter));
         else if (word == "plain")
-            state_.font = -1;
+            setFontInput(state_.font, -1);
         else if (word == "ansicpg")
-            documentCodePage_ = static_cast<int>(parameter);
+            setFontInput(documentCodePage_, static_cast<int>(parameter));
         else if (word == "fonttbl")
             state_.skip = state_.fontTable = true;
         else if (isSkippedDestination(word))
             state_.skip = true;
         return true;
+    }
+
+    void setFontInput(int& input, int value)
+    {
+        input = value;
+        fontChanged();
     }
 
     std::string_view in_;
@@ -415,11 +539,12 @@ private:
     int fallback_ = 0; // fallback characters of the last \uN still to be skipped
     bool highSurrogate_ = false;
     int documentCodePage_ = kCodePageCyrillic;
+    enum { Unknown, Yes, No } western_ = Unknown; // whether the current font is Windows-1252
     int defaultFont_ = 0;
     int describedFont_ = 0;
     std::map<int, int> fontCharsets_; // font number to character set
     std::vector<std::string> lines_;
-    std::string line_;
+    LineBuffer line_; // the paragraph being read
 };
 
 } // namespace
