@@ -52,9 +52,10 @@ void Engine::SpeakClick()
         return;
     }
 
-    const Outcome outcome = lookup(phrase);
+    WordsRead read;
+    const Outcome outcome = lookup(phrase, read);
     if (outcome != Outcome::Answered)
-        learn();
+        learn(read);
     emitReply();
 }
 

@@ -3,9 +3,12 @@
 // that outlives a turn. Every file error is thrown as FileError after whatever the turn had
 // already shown; the caller reports it and goes on.
 #include "engine/host.h"
+#include "kb/files.h"
 #include "kb/linelist.h"
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace tovrin {
 
@@ -57,17 +60,26 @@ private:
     // Where the knowledge path got its reply.
     enum class Outcome { Answered, FallbackW1, FallbackW2 };
 
+    // Words.Dat as the lookup of this turn read it, handed to the learning step of the same
+    // turn, which takes it instead of reading the file again only while the file is still
+    // that version. It lives in SpeakClick: nothing of it outlives the turn.
+    struct WordsRead {
+        std::vector<std::string> lines;
+        std::optional<FileStamp> stamp;
+    };
+
     // engine/engine.cpp
     bool answeredByFilters(const UpperPhrase& phrase, const std::string& previousLine);
     bool answeredByLongPhrase();
     void emitReply();
     // engine/lookup.cpp
-    Outcome lookup(const UpperPhrase& phrase);
+    Outcome lookup(const UpperPhrase& phrase, WordsRead& read);
     bool branchScan(const UpperPhrase& phrase);
     bool mainLookup(const UpperPhrase& phrase);
     void answerFrom(const std::string& entry);
     // engine/learning.cpp
-    void learn(); // with the fallback list still in RE2
+    void learn(WordsRead& read); // with the fallback list still in RE2
+    void loadWordsAgain(WordsRead& read);
 
     Host& host_;
     CuePlayer& cues_;

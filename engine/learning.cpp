@@ -50,7 +50,19 @@ std::string withReply(std::string entry, const std::string& reply)
 
 } // namespace
 
-void Engine::learn()
+void Engine::loadWordsAgain(WordsRead& read)
+{
+    // Under the lock. Whoever saved the file since the lookup read it made it another file (or,
+    // in place, gave it another time), so an unchanged stamp means the lookup's lines are
+    // what a load would read now.
+    if (read.stamp && currentStamp(files::Words) == read.stamp)
+        RE2.lines() = std::move(read.lines);
+    else
+        RE2.load(files::Words);
+    read = {};
+}
+
+void Engine::learn(WordsRead& read)
 {
     if (HumanTopic)
         return;
@@ -70,7 +82,7 @@ void Engine::learn()
         return;
 
     FileLock lock(files::Words);
-    RE2.load(files::Words);
+    loadWordsAgain(read);
     if (findHead(RE2, key) != 0)
         return;
     RE2.add(key + kKeyEnd);

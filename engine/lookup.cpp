@@ -13,15 +13,22 @@
 
 namespace tovrin {
 
-Engine::Outcome Engine::lookup(const UpperPhrase& phrase)
+Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
 {
     // One load serves both stages: the file does not change within one lookup.
-    RE2.load(files::Words);
+    FileStamp stamp;
+    RE2.load(files::Words, stamp);
     if ((ThreadDepth >= 1 && branchScan(phrase)) || mainLookup(phrase))
         return Outcome::Answered;
 
     const bool question = UserPhrase.back() == '?';
-    CpuPhrase = DrawPhrase(RE2, question ? files::W1 : files::W2, dice_);
+    // The fallback list replaces the knowledge file in RE2 only once it is loaded; the
+    // knowledge file goes on to the learning step.
+    LineList fallback;
+    CpuPhrase = DrawPhrase(fallback, question ? files::W1 : files::W2, dice_);
+    read.lines = std::move(RE2.lines());
+    read.stamp = stamp;
+    RE2 = std::move(fallback);
     return question ? Outcome::FallbackW1 : Outcome::FallbackW2;
 }
 

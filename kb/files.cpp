@@ -197,7 +197,33 @@ std::string resolvePath(const std::string& programPath)
     return path;
 }
 
-std::string readWholeFile(const std::string& programPath)
+namespace {
+
+FileStamp stampOf(const struct stat& st)
+{
+    FileStamp stamp;
+    stamp.device = static_cast<unsigned long long>(st.st_dev);
+    stamp.inode = static_cast<unsigned long long>(st.st_ino);
+    stamp.size = static_cast<long long>(st.st_size);
+    stamp.modifiedSeconds = static_cast<long long>(st.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<long long>(st.st_mtim.tv_nsec);
+    stamp.changedSeconds = static_cast<long long>(st.st_ctim.tv_sec);
+    stamp.changedNanoseconds = static_cast<long long>(st.st_ctim.tv_nsec);
+    return stamp;
+}
+
+} // namespace
+
+std::optional<FileStamp> currentStamp(const std::string& programPath)
+{
+    const std::string path = resolvePath(programPath);
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    return stampOf(st);
+}
+
+std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
 {
     const std::string path = resolvePath(programPath);
     if (path.empty())
@@ -217,6 +243,8 @@ std::string readWholeFile(const std::string& programPath)
     const size_t expected = static_cast<size_t>(st.st_size);
     if (expected > kMaxFileSize)
         throw FileError::failedToLoad();
+    if (stamp != nullptr)
+        *stamp = stampOf(st);
 
     // One read for the whole file; the loop only goes on if the file grew meanwhile.
     std::string data(expected + 1, '\0');

@@ -3,6 +3,7 @@
 //
 // A program path is Windows-1251 text like every other string of the core; it is turned into
 // a UTF-8 file name for this system. Messages always quote the path as the program named it.
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,10 +19,29 @@ std::string resolvePath(const std::string& programPath);
 // True for "D:\Txt.Dat", "d:", "\\server\share": paths that name nothing on this system.
 bool namesForeignDrive(std::string_view programPath);
 
+// What tells one version of a file from another. Every save replaces the file by a new one
+// with another inode (a number comes back only after its old file is gone, and then with the
+// times of its new writing); a writer that changes a file in place changes its modification
+// and change times.
+struct FileStamp {
+    unsigned long long device = 0;
+    unsigned long long inode = 0;
+    long long size = 0;
+    long long modifiedSeconds = 0;
+    long long modifiedNanoseconds = 0;
+    long long changedSeconds = 0;
+    long long changedNanoseconds = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
 // Reads a whole file in one go. Throws FileError "Cannot open file <programPath>" when it
 // cannot be opened (missing, a folder, no permission) and "Failed to Load Stream" when
-// reading fails or the file is larger than any line list could be.
-std::string readWholeFile(const std::string& programPath);
+// reading fails or the file is larger than any line list could be. With stamp, it also gives
+// the stamp the file had when it was opened, before a byte was read.
+std::string readWholeFile(const std::string& programPath, FileStamp* stamp = nullptr);
+
+// The stamp of the regular file a program path names now; nothing when there is none.
+std::optional<FileStamp> currentStamp(const std::string& programPath);
 
 // Replaces a file whole: a temporary file in the same folder, flushed, renamed over the old
 // file, then the folder flushed. On any failure the old file stays byte-identical and no

@@ -8,7 +8,13 @@ namespace tovrin {
 
 void LineList::load(const std::string& path)
 {
-    const std::string bytes = readWholeFile(path);
+    FileStamp stamp;
+    load(path, stamp);
+}
+
+void LineList::load(const std::string& path, FileStamp& stamp)
+{
+    const std::string bytes = readWholeFile(path, &stamp);
     if (looksLikeRtf(bytes)) {
         auto lines = readRtf(bytes);
         if (!lines)

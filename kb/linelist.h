@@ -5,6 +5,8 @@
 
 namespace tovrin {
 
+struct FileStamp;
+
 class LineList {
 public:
     LineList() = default;
@@ -15,6 +17,8 @@ public:
     // Throws FileError "Cannot open file <path>" or "Failed to Load Stream" (an RTF document
     // that cannot be read, or a read error).
     void load(const std::string& path);
+    // The same, also giving the stamp of the version of the file that was read.
+    void load(const std::string& path, FileStamp& stamp);
     // Writes the list as an RTF document, crash-safe: the old file is replaced whole or kept
     // byte for byte. Throws FileError "Cannot create file <path>" or "Failed to Save Stream".
     void save(const std::string& path) const;

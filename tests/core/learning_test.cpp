@@ -4,10 +4,23 @@
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 
+#include "kb/files.h"
+
+#include <chrono>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <functional>
 #include <random>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace tovrin::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 class Learning : public EngineTest {
 protected:
@@ -174,6 +187,140 @@ TEST_F(Learning, AHumanTopicPhraseChangesNoFile)
     EXPECT_EQ(file("Base\\Words.Dat"), words);
     EXPECT_EQ(file("Base\\W1.Dat").size(), 1u);
     EXPECT_EQ(file("Base\\W2.Dat").size(), 1u);
+}
+
+// Another process changes Words.Dat while a turn is between its lookup and its learning step:
+// it steps in at the first save of the turn, the fallback list's.
+class WriterBetweenLookupAndLearning : public SaveFaults {
+public:
+    explicit WriterBetweenLookupAndLearning(std::function<bool()> change) : change_(std::move(change))
+    {
+        setSaveFaults(this);
+    }
+    ~WriterBetweenLookupAndLearning() override { setSaveFaults(nullptr); }
+
+    bool fail(SaveStep) override
+    {
+        if (!changed_) {
+            changed_ = true; // before the fork: the other process's own saves pass through
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                bool ok = false;
+                try {
+                    ok = change_();
+                } catch (...) {
+                }
+                ::_exit(ok ? 0 : 1);
+            }
+            int status = -1;
+            ::waitpid(pid, &status, 0);
+            succeeded_ = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        }
+        return false;
+    }
+    bool succeeded() const { return succeeded_; }
+
+private:
+    std::function<bool()> change_;
+    bool changed_ = false;
+    bool succeeded_ = false;
+};
+
+TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
+{
+    const std::string words = "Base\\Words.Dat";
+    // Saves the lines of Words.Dat as another copy of the program does, after edit.
+    const auto saveEdited = [&](const std::function<void(LineList&)>& edit) {
+        LineList list;
+        list.load(words);
+        edit(list);
+        list.save(words);
+    };
+    const auto renamedEntry = [](LineList& list) {
+        for (auto& line : list.lines())
+            if (line == cp("КАК ТЕБЯ ЗОВУТ?^Не скажу.;"))
+                line = cp("КАК ТЕБЯ ЗОВУТ?^Не скажи.;");
+    };
+    struct Case {
+        const char* name;
+        std::function<bool()> change; // in the other process; false when it could not be made
+        std::vector<std::string> words;
+    };
+    const std::vector<std::string> head = {"Знания", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;",
+                                           "ДОБРЫЙ ДЕНЬ^Добрый!;", "ПОКА^До свидания!;@", "ЯСНО.^"};
+    const auto with = [&](std::vector<std::string> tail) {
+        std::vector<std::string> all = head;
+        all.insert(all.end(), tail.begin(), tail.end());
+        return all;
+    };
+    const std::vector<Case> cases = {
+        {"another copy saves a new entry",
+         [&] {
+             saveEdited([](LineList& list) { list.add(cp("НОВОЕ^Новое.;")); });
+             return true;
+         },
+         with({"НОВОЕ^Новое.;", "ЭТО СЕКРЕТ.^", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;Это секрет.;"})},
+        {"a file of the same size and time takes its place",
+         [&] {
+             // As a copy that keeps the times (a backup put back) would leave it.
+             struct stat before {};
+             ::stat("Base/Words.Dat", &before);
+             saveEdited(renamedEntry);
+             const timespec times[2] = {before.st_atim, before.st_mtim};
+             struct stat after {};
+             return ::utimensat(AT_FDCWD, "Base/Words.Dat", times, 0) == 0 &&
+                    ::stat("Base/Words.Dat", &after) == 0 && after.st_size == before.st_size &&
+                    after.st_mtim.tv_sec == before.st_mtim.tv_sec && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
+         },
+         with({"ЭТО СЕКРЕТ.^", "КАК ТЕБЯ ЗОВУТ?^Не скажи.;Это секрет.;"})},
+        {"another program changes a letter in place",
+         [&] {
+             // «скажу.» as saved; the escape of «у» becomes that of «и».
+             std::ifstream in("Base/Words.Dat", std::ios::binary);
+             const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+             const std::size_t at = bytes.find("\\'e6\\'f3.");
+             const int fd = ::open("Base/Words.Dat", O_WRONLY);
+             const bool written = at != std::string::npos && fd >= 0 &&
+                                  ::pwrite(fd, "e8", 2, static_cast<off_t>(at + 6)) == 2;
+             ::close(fd);
+             return written;
+         },
+         with({"ЭТО СЕКРЕТ.^", "КАК ТЕБЯ ЗОВУТ?^Не скажи.;Это секрет.;"})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        // Saved as the program saves it, with a time long past, so that a change in place
+        // gives the file another one.
+        LineList({cp("Знания"), cp("ПРИВЕТ^Привет!;Здравствуй!;"), cp("_КАК ДЕЛА^Хорошо.;"),
+                  cp("ДОБРЫЙ ДЕНЬ^Добрый!;"), cp("КАК ТЕБЯ ЗОВУТ?^Не скажу.;"), cp("ПОКА^До свидания!;@"),
+                  cp("ЯСНО.^")})
+            .save(words);
+        fs::last_write_time("Base/Words.Dat", fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+        dir.writeLines("Base\\W1.Dat", {"Ответ на вопрос."});
+        {
+            WriterBetweenLookupAndLearning writer(c.change);
+            after("Как тебя зовут?", "это секрет");
+            EXPECT_TRUE(writer.succeeded());
+        }
+        EXPECT_EQ(file(words), c.words);
+    }
+}
+
+TEST_F(Learning, AKnowledgeFileRemovedBeforeTheLearningStepFailsTheTurn)
+{
+    WriterBetweenLookupAndLearning writer([] { return ::unlink("Base/Words.Dat") == 0; });
+    engine.LastReply = cp("Как тебя зовут?");
+    host.input = cp("это секрет");
+    for (int d : knowledge())
+        dice.push(d);
+    try {
+        engine.SpeakClick();
+        ADD_FAILURE() << "the turn went on without the knowledge file";
+    } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), "Cannot open file Base\\Words.Dat");
+    }
+    EXPECT_TRUE(writer.succeeded());
+    EXPECT_EQ(lastLineOf("Base\\W1.Dat"), "Это секрет.");
 }
 
 // Dice of a fixed seed, so that a failure can be replayed.
