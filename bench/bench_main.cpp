@@ -12,6 +12,7 @@
 #include "kb/entry.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
+#include "kb/textformat.h"
 
 #include <algorithm>
 #include <chrono>
@@ -244,12 +245,14 @@ void plainStat(const std::string& path)
     ::stat(path.c_str(), &st);
 }
 
+// A save writes its document in the pieces the RTF writer gives, so the floor writes as many.
 void plainSave(const std::string& path, const std::string& bytes)
 {
     const std::string temp = path + ".floor";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     for (std::size_t put = 0; put < bytes.size();) {
-        const ssize_t n = ::write(fd, bytes.data() + put, bytes.size() - put);
+        const std::size_t piece = std::min(bytes.size() - put, RtfPieces::kPieceSize);
+        const ssize_t n = ::write(fd, bytes.data() + put, piece);
         if (n <= 0)
             throw std::runtime_error("cannot write " + temp);
         put += static_cast<std::size_t>(n);

@@ -271,6 +271,13 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
 
 void saveWholeFile(const std::string& programPath, std::string_view bytes)
 {
+    saveWholeFile(programPath, [bytes, given = false]() mutable {
+        return std::exchange(given, true) ? std::string_view() : bytes;
+    });
+}
+
+void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece)
+{
     std::string target = resolvePath(programPath);
     if (target.empty())
         throw FileError::cannotCreate(programPath);
@@ -307,8 +314,11 @@ void saveWholeFile(const std::string& programPath, std::string_view bytes)
         ::fchmod(temp.fd(), newFileMode());
     }
 
-    if (injectedFault(SaveStep::Write) || !writeAll(temp.fd(), bytes))
+    if (injectedFault(SaveStep::Write))
         throw FileError::failedToSave();
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece())
+        if (!writeAll(temp.fd(), piece))
+            throw FileError::failedToSave();
     if (injectedFault(SaveStep::Flush) || ::fsync(temp.fd()) != 0)
         throw FileError::failedToSave();
     if (!temp.close())

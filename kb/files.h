@@ -3,6 +3,7 @@
 //
 // A program path is Windows-1251 text like every other string of the core; it is turned into
 // a UTF-8 file name for this system. Messages always quote the path as the program named it.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -50,6 +51,9 @@ std::optional<FileStamp> currentStamp(const std::string& programPath);
 // Throws FileError "Cannot create file <programPath>" (the folder is missing or not writable,
 // the file is read-only or a folder) or "Failed to Save Stream".
 void saveWholeFile(const std::string& programPath, std::string_view bytes);
+// The same, with the bytes given piece by piece: each call of nextPiece gives the following
+// piece, an empty one ends them. A large file is then never held whole in memory.
+void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece);
 
 // The seam through which tests fail one operation of a save.
 enum class SaveStep { Open, Write, Flush, Rename };

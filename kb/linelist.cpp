@@ -25,7 +25,12 @@ void LineList::load(const std::string& path, FileStamp& stamp)
     }
 }
 
-void LineList::save(const std::string& path) const { saveWholeFile(path, writeRtf(lines_)); }
+void LineList::save(const std::string& path) const
+{
+    // Piece by piece: the document of a large knowledge file is never built whole.
+    RtfPieces document(lines_);
+    saveWholeFile(path, [&document] { return document.next(); });
+}
 
 std::string LineList::get(int i) const
 {

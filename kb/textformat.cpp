@@ -93,6 +93,56 @@ std::string writeRtf(const std::vector<std::string>& lines)
     return out;
 }
 
+std::string_view RtfPieces::next()
+{
+    // A step begins only while the piece is not full, and writes at most this much past it.
+    constexpr std::size_t kOvershoot = 32;
+    constexpr std::size_t kLongestEscape = 5;
+    if (!buffer_)
+        buffer_ = std::make_unique_for_overwrite<char[]>(kPieceSize + kOvershoot);
+    char* const start = buffer_.get();
+    if (carried_ != 0)
+        std::memmove(start, start + given_, carried_);
+    char* p = start + carried_;
+    char* const full = start + kPieceSize;
+
+    if (!headerWritten_) {
+        p = put(p, kRtfHeader);
+        headerWritten_ = true;
+    }
+    while (p < full && !footerWritten_) {
+        if (line_ == lines_.size()) {
+            p = put(p, kRtfFooter);
+            footerWritten_ = true;
+            break;
+        }
+        const std::string& line = lines_[line_];
+        const char* s = line.data() + offset_;
+        const char* const end = line.data() + line.size();
+        while (s != end && p < full) {
+            // As many bytes as surely fit, so that the inner loop has no check of the room.
+            const auto fit = static_cast<std::size_t>(full - p) / kLongestEscape + 1;
+            const char* const stop = s + std::min(fit, static_cast<std::size_t>(end - s));
+            for (; s != stop; ++s) {
+                const auto b = static_cast<unsigned char>(*s);
+                std::memcpy(p, kEscapes.text[b], EscapeTable::kSlot);
+                p += kEscapes.size[b];
+            }
+        }
+        offset_ = static_cast<std::size_t>(s - line.data());
+        if (s == end && p < full) {
+            p = put(p, kRtfParagraphEnd);
+            ++line_;
+            offset_ = 0;
+        }
+    }
+
+    const auto written = static_cast<std::size_t>(p - start);
+    given_ = std::min(written, kPieceSize);
+    carried_ = written - given_;
+    return {start, given_};
+}
+
 // ---- reading
 
 bool looksLikeRtf(std::string_view bytes) { return bytes.starts_with("{\\rtf"); }

@@ -1,5 +1,7 @@
 #pragma once
 // The two on-disk forms of a line list: RTF documents (written and read) and plain text (read).
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +14,29 @@ namespace tovrin {
 // and \ { } are escaped, so the document is seven-bit text and any line (CR and LF included)
 // reads back byte for byte. An empty list is a document without paragraphs.
 std::string writeRtf(const std::vector<std::string>& lines);
+
+// The same document in pieces of kPieceSize bytes (the last one shorter), so that a save can
+// write a list of many megabytes without building its whole document first. The lines must
+// stay as they are while the pieces are taken.
+class RtfPieces {
+public:
+    static constexpr std::size_t kPieceSize = std::size_t{1} << 18;
+
+    explicit RtfPieces(const std::vector<std::string>& lines) : lines_(lines) {}
+
+    // The next piece, valid until the next call; empty once the document is complete.
+    std::string_view next();
+
+private:
+    const std::vector<std::string>& lines_;
+    bool headerWritten_ = false;
+    bool footerWritten_ = false;
+    std::size_t line_ = 0;   // the line being written
+    std::size_t offset_ = 0; // and its next byte
+    std::unique_ptr<char[]> buffer_;
+    std::size_t given_ = 0;   // the piece given last, at the start of the buffer
+    std::size_t carried_ = 0; // what was written after it
+};
 
 // True when the bytes begin as an RTF document ("{\rtf").
 bool looksLikeRtf(std::string_view bytes);

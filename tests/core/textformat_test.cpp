@@ -86,6 +86,49 @@ TEST(RtfWriter, OneParagraphPerLine)
     }
 }
 
+TEST(RtfPieces, GiveTheDocumentOfTheWholeWriterInFullPieces)
+{
+    using tovrin::RtfPieces;
+    const size_t piece = RtfPieces::kPieceSize;
+    // One line of plain letters whose document is the given size.
+    const size_t frame = writeRtf({""}).size();
+    const auto ofSize = [&](size_t size) { return Lines{std::string(size - frame, 'x')}; };
+    std::mt19937 rng(204);
+    Lines manyLines(3000);
+    for (auto& line : manyLines)
+        for (size_t i = rng() % 600; i > 0; --i)
+            line += static_cast<char>(rng());
+
+    std::vector<std::pair<const char*, Lines>> cases = {
+        {"no lines", {}},
+        {"one empty line", {""}},
+        {"one piece less a byte", ofSize(piece - 1)},
+        {"exactly one piece", ofSize(piece)},
+        {"one piece and a byte", ofSize(piece + 1)},
+        {"exactly two pieces", ofSize(2 * piece)},
+        {"a line of escapes over several pieces", {"a", std::string(3 * piece / 4 + 3, '\xE0'), "b"}},
+        {"tabs across the ends of pieces", {std::string(piece / 5 + 7, '\t'), std::string(piece / 2, '{')}},
+        {"many lines of every byte", manyLines},
+    };
+    for (const auto& [name, lines] : cases) {
+        SCOPED_TRACE(name);
+        RtfPieces pieces(lines);
+        std::string joined;
+        std::vector<size_t> sizes;
+        for (std::string_view next = pieces.next(); !next.empty(); next = pieces.next()) {
+            joined += next;
+            sizes.push_back(next.size());
+        }
+        EXPECT_TRUE(pieces.next().empty()); // and stays complete
+        EXPECT_EQ(joined, writeRtf(lines));
+        ASSERT_FALSE(sizes.empty());
+        for (size_t i = 0; i + 1 < sizes.size(); ++i)
+            EXPECT_EQ(sizes[i], piece) << "piece " << i;
+        EXPECT_LE(sizes.back(), piece);
+        EXPECT_EQ(sizes.size(), (joined.size() + piece - 1) / piece);
+    }
+}
+
 // ---- round trips
 
 TEST(RtfRoundTrip, RandomListsOverEveryByte)
