@@ -14,12 +14,10 @@ void LineList::load(const std::string& path)
 
 void LineList::load(const std::string& path, FileStamp& stamp)
 {
-    const std::string bytes = readWholeFile(path, &stamp);
+    std::string bytes = readWholeFile(path, &stamp);
     if (looksLikeRtf(bytes)) {
-        auto lines = readRtf(bytes);
-        if (!lines)
+        if (!readRtf(std::move(bytes), lines_))
             throw FileError::failedToLoad();
-        lines_ = std::move(*lines);
     } else {
         lines_ = readPlain(bytes);
     }

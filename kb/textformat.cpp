@@ -3,6 +3,7 @@
 #include "kb/cp1251.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -217,41 +218,70 @@ constexpr ByteClasses kBytes;
 
 int hexValue(char c) { return kBytes.hex[static_cast<unsigned char>(c)]; }
 
-// The paragraph being read. Its room is kept for the next one and is never filled ahead, so
-// that the reader can write text straight into it.
-class LineBuffer {
-public:
-    std::size_t size() const { return size_; }
-    std::string_view view() const { return {data_.get(), size_}; }
-    void clear() { size_ = 0; }
-    void push(char c) { *room(1) = c; ++size_; }
+// Two hex digits, the first in the low byte of the index: the byte they give, or -1.
+struct HexPairs {
+    short value[65536] = {};
 
-    // Room for n more bytes; commit() then takes what was written up to its end.
-    char* room(std::size_t n)
+    constexpr HexPairs()
     {
-        if (capacity_ - size_ < n) {
-            const std::size_t capacity = std::max(size_ + n, 2 * capacity_);
-            auto data = std::make_unique_for_overwrite<char[]>(capacity);
-            if (size_ != 0)
-                std::memcpy(data.get(), data_.get(), size_);
-            data_ = std::move(data);
-            capacity_ = capacity;
-        }
-        return data_.get() + size_;
+        for (int first = 0; first < 256; ++first)
+            for (int second = 0; second < 256; ++second) {
+                const int high = kBytes.hex[first];
+                const int low = kBytes.hex[second];
+                value[first | second << 8] = static_cast<short>(high < 0 || low < 0 ? -1 : high * 16 + low);
+            }
     }
-    void commit(const char* end) { size_ = static_cast<std::size_t>(end - data_.get()); }
+};
+constexpr HexPairs kHexPairs;
 
-private:
-    std::unique_ptr<char[]> data_;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
+int hexPair(std::uint64_t digits) { return kHexPairs.value[digits & 0xFFFF]; }
+
+// Eight bytes of a document, the first in the low byte.
+std::uint64_t eightBytes(const char* p)
+{
+    std::uint64_t bytes = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&bytes, p, sizeof bytes);
+    } else {
+        for (int i = 7; i >= 0; --i)
+            bytes = bytes << 8 | static_cast<unsigned char>(p[i]);
+    }
+    return bytes;
+}
+
+// "\'" as the first two bytes of eightBytes(), once and twice four bytes apart.
+constexpr std::uint64_t kEscapeStart = '\\' | '\'' << 8;
+constexpr std::uint64_t kEscapeStartMask = 0xFFFF;
+constexpr std::uint64_t kTwoEscapeStarts = kEscapeStart | kEscapeStart << 32;
+constexpr std::uint64_t kTwoEscapeStartsMask = kEscapeStartMask | kEscapeStartMask << 32;
+
+// The text of a document as it was read: every line one after the other in one block, and
+// where each ends.
+struct PackedText {
+    std::size_t count() const { return ends.size(); }
+    std::string_view line(std::size_t i) const
+    {
+        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
+        return {text + begin, ends[i] - begin};
+    }
+
+    const char* text = nullptr;
+    std::vector<std::size_t> ends;
 };
 
+// Reads a document in place: its text is written over the document's own bytes from the
+// start. Text never takes more bytes than the part of the document it comes from (each byte
+// of it costs at least one), so the writing never overtakes the reading and needs no room of
+// its own.
 class RtfReader {
 public:
-    explicit RtfReader(std::string_view in) : in_(in) {}
+    RtfReader(char* document, std::size_t size)
+        : in_(document, size), begin_(document), end_(document + size), cursor_(document)
+    {
+        out_.text = document;
+    }
 
-    std::optional<std::vector<std::string>> read()
+    std::optional<PackedText> read()
     {
         while (pos_ < in_.size()) {
             if (!state_.skip && fallback_ == 0 && !westernFont()) {
@@ -296,13 +326,24 @@ private:
         int font = -1;          // -1: the document's default font
     };
 
-    std::optional<std::vector<std::string>> finish()
+    std::optional<PackedText> finish()
     {
         // The paragraph after the last \par counts only when it holds text: what Save writes
         // ends every line with \par, and a word processor adds no empty line of its own.
-        if (line_.size() != 0)
-            lines_.emplace_back(line_.view());
-        return std::move(lines_);
+        if (cursor_ != lineStart())
+            endLine();
+        return std::move(out_);
+    }
+
+    const char* lineStart() const { return begin_ + (out_.ends.empty() ? 0 : out_.ends.back()); }
+    void endLine() { out_.ends.push_back(static_cast<std::size_t>(cursor_ - begin_)); }
+
+    // A byte of text outside the body's fast path. The check keeps a mistake in the reckoning
+    // above from ever writing past the document.
+    void put(char c)
+    {
+        if (cursor_ != end_)
+            *cursor_++ = c;
     }
 
     // The body of the document, where nearly all of its bytes are: text, \'hh escapes, raw
@@ -313,40 +354,64 @@ private:
     {
         const char* p = in_.data() + pos_;
         const char* const end = in_.data() + in_.size();
-        const std::size_t before = line_.size();
-        bool stopped = false;
-        while (!stopped && p != end) {
-            // Each step takes at least one byte and gives at most one, so a chunk of input
-            // fits in the room made for it.
-            const std::size_t chunk = std::min<std::size_t>(static_cast<std::size_t>(end - p), 4096);
-            char* out = line_.room(chunk);
-            const char* const stop = p + chunk;
-            while (p < stop) {
-                const auto c = static_cast<unsigned char>(*p);
-                if (!kBytes.special[c]) {
-                    *out++ = static_cast<char>(c);
-                    ++p;
-                } else if (c == '\r' || c == '\n') { // raw line breaks only lay out the source
-                    ++p;
-                } else if (c == '\\' && end - p >= 4 && p[1] == '\'' && (hexValue(p[2]) | hexValue(p[3])) >= 0) {
-                    *out++ = static_cast<char>(hexValue(p[2]) * 16 + hexValue(p[3]));
-                    p += 4;
-                } else if (c == '\\' && end - p >= 5 && std::string_view(p + 1, 3) == "par" &&
-                           kBytes.special[static_cast<unsigned char>(p[4])]) {
-                    // \par with neither parameter nor space after it, as Save writes it.
-                    line_.commit(out);
-                    paragraph();
-                    out = line_.room(chunk);
-                    p += 4;
-                } else {
-                    stopped = true;
-                    break;
+        // Before this a step may read eight bytes without a check.
+        const char* const wide = in_.size() >= 8 ? end - 7 : in_.data();
+        char* out = cursor_;
+        char* lineBegin = out;
+        for (;;) {
+            // Each step takes at least as many bytes of the document as it gives text.
+            while (p < wide) {
+                const std::uint64_t bytes = eightBytes(p);
+                if ((bytes & kTwoEscapeStartsMask) == kTwoEscapeStarts) {
+                    const int first = hexPair(bytes >> 16);
+                    const int second = hexPair(bytes >> 48);
+                    if ((first | second) >= 0) {
+                        out[0] = static_cast<char>(first);
+                        out[1] = static_cast<char>(second);
+                        out += 2;
+                        p += 8;
+                        continue;
+                    }
                 }
+                if ((bytes & kEscapeStartMask) == kEscapeStart) {
+                    const int byte = hexPair(bytes >> 16);
+                    if (byte >= 0) {
+                        *out++ = static_cast<char>(byte);
+                        p += 4;
+                        continue;
+                    }
+                }
+                const auto c = static_cast<unsigned char>(*p);
+                if (kBytes.special[c])
+                    break;
+                *out++ = static_cast<char>(c);
+                ++p;
             }
-            line_.commit(out);
+            if (p == end)
+                break;
+            const auto c = static_cast<unsigned char>(*p);
+            if (!kBytes.special[c]) {
+                *out++ = static_cast<char>(c);
+                ++p;
+            } else if (c == '\r' || c == '\n') { // raw line breaks only lay out the source
+                ++p;
+            } else if (c == '\\' && end - p >= 4 && p[1] == '\'' && (hexValue(p[2]) | hexValue(p[3])) >= 0) {
+                *out++ = static_cast<char>(hexValue(p[2]) * 16 + hexValue(p[3]));
+                p += 4;
+            } else if (c == '\\' && end - p >= 5 && std::string_view(p + 1, 3) == "par" &&
+                       kBytes.special[static_cast<unsigned char>(p[4])]) {
+                // \par with neither parameter nor space after it, as Save writes it.
+                cursor_ = out;
+                paragraph();
+                lineBegin = out;
+                p += 4;
+            } else {
+                break;
+            }
         }
-        if (line_.size() != before)
-            highSurrogate_ = false;
+        if (out != lineBegin)
+            highSurrogate_ = false; // text was taken since the last paragraph
+        cursor_ = out;
         pos_ = static_cast<std::size_t>(p - in_.data());
     }
 
@@ -365,7 +430,7 @@ private:
         if (consumedAsFallback() || state_.skip)
             return;
         highSurrogate_ = false;
-        line_.push(c);
+        put(c);
     }
 
     // A byte of text in the code page of the current font: a Cyrillic font, or a document
@@ -400,9 +465,7 @@ private:
         if (state_.skip)
             return;
         highSurrogate_ = false;
-        // Copied at its own size: line_ keeps its room for the next paragraph.
-        lines_.emplace_back(line_.view());
-        line_.clear();
+        endLine();
     }
 
     void unicode(int64_t n)
@@ -412,15 +475,15 @@ private:
                 n += 65536;
             if (n >= 0xD800 && n <= 0xDBFF) {
                 // Half of a character beyond the code page: one "?" for the pair.
-                line_.push('?');
+                put('?');
                 highSurrogate_ = true;
             } else if (n >= 0xDC00 && n <= 0xDFFF) {
                 if (!highSurrogate_)
-                    line_.push('?');
+                    put('?');
                 highSurrogate_ = false;
             } else {
                 const int byte = n >= 0 && n <= 0x10FFFF ? cp1251::fromUnicode(static_cast<char32_t>(n)) : -1;
-                line_.push(byte < 0 ? '?' : static_cast<char>(byte));
+                put(byte < 0 ? '?' : static_cast<char>(byte));
                 highSurrogate_ = false;
             }
         }
@@ -593,17 +656,60 @@ private:
     int defaultFont_ = 0;
     int describedFont_ = 0;
     std::map<int, int> fontCharsets_; // font number to character set
-    std::vector<std::string> lines_;
-    LineBuffer line_; // the paragraph being read
+    char* const begin_;
+    char* const end_;
+    PackedText out_;
+    char* cursor_; // where the next byte of text goes
 };
+
+} // namespace
+
+namespace {
+
+std::optional<PackedText> readInPlace(char* document, std::size_t size)
+{
+    if (!looksLikeRtf({document, size}))
+        return std::nullopt;
+    return RtfReader(document, size).read();
+}
 
 } // namespace
 
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes)
 {
-    if (!looksLikeRtf(bytes))
+    const auto copy = std::make_unique_for_overwrite<char[]>(bytes.size() + 1);
+    std::memcpy(copy.get(), bytes.data(), bytes.size());
+    const auto packed = readInPlace(copy.get(), bytes.size());
+    if (!packed)
         return std::nullopt;
-    return RtfReader(bytes).read();
+    std::vector<std::string> lines;
+    lines.reserve(packed->count());
+    for (std::size_t i = 0; i < packed->count(); ++i)
+        lines.emplace_back(packed->line(i));
+    return lines;
+}
+
+bool readRtf(std::string document, std::vector<std::string>& lines)
+{
+    const auto packed = readInPlace(document.data(), document.size());
+    if (!packed)
+        return false;
+    const std::size_t count = packed->count();
+    if (lines.size() > count)
+        lines.resize(count);
+    lines.reserve(count);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = packed->line(i);
+        std::string& kept = lines[i];
+        // A string keeps its room when the line fits it without wasting most of it.
+        if (line.size() <= kept.capacity() && kept.capacity() <= 2 * line.size() + 32)
+            kept.assign(line);
+        else
+            kept = std::string(line);
+    }
+    for (std::size_t i = lines.size(); i < count; ++i)
+        lines.emplace_back(packed->line(i));
+    return true;
 }
 
 std::vector<std::string> readPlain(std::string_view bytes)

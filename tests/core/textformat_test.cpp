@@ -140,6 +140,32 @@ TEST(RtfRoundTrip, RandomListsOverEveryByte)
     }
 }
 
+TEST(RtfReader, ReadingIntoAListReplacesItOrLeavesIt)
+{
+    const std::vector<std::pair<const char*, std::string>> documents = {
+        {"three lines", writeRtf({"one", "", std::string(300, '\xE0')})},
+        {"no lines", writeRtf({})},
+        {"another writer's", rtf("{\\fonttbl{\\f0\\fcharset204 A;}}\\f0 a\\par b\\line c")},
+        {"cut short", writeRtf({"one", "two"}).substr(0, 40)},
+        {"not RTF", "one\r\ntwo\r\n"},
+    };
+    const std::vector<std::pair<const char*, Lines>> before = {
+        {"empty", {}},
+        {"shorter", {"x"}},
+        {"longer", {"a", "b", "c", "d", "e", "f"}},
+        {"with a very long line", {std::string(100'000, 'y'), "z"}},
+    };
+    for (const auto& [documentName, document] : documents) {
+        const std::optional<Lines> expected = readRtf(document);
+        for (const auto& [beforeName, lines] : before) {
+            SCOPED_TRACE(std::string(documentName) + " into " + beforeName);
+            Lines into = lines;
+            EXPECT_EQ(readRtf(document, into), expected.has_value());
+            EXPECT_EQ(into, expected ? *expected : lines);
+        }
+    }
+}
+
 TEST(RtfRoundTrip, LongLinesAreNotCut)
 {
     const Lines lines{std::string(5000, 'x'), std::string(100000, '\xE0'), ""};
