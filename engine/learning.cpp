@@ -30,7 +30,8 @@ int findHead(const LineList& words, std::string_view head)
 {
     const std::vector<std::string>& lines = words.lines();
     for (std::size_t i = 1; i < lines.size(); ++i)
-        if (EntryHeadView(lines[i]) == head && EntryWellFormed(lines[i]))
+        if (!lines[i].empty() && !head.empty() && lines[i].front() == head.front() &&
+            EntryHeadView(lines[i]) == head && EntryWellFormed(lines[i]))
             return static_cast<int>(i);
     return 0;
 }

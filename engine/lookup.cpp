@@ -62,15 +62,24 @@ bool Engine::branchScan(const UpperPhrase& phrase)
 bool Engine::mainLookup(const UpperPhrase& phrase)
 {
     // A key found in the phrase is rare, so whether its line can answer at all is asked only
-    // then: the scan over the file stays a plain pass over the heads.
+    // then: the scan over the file stays a plain pass over the heads. One pass serves both
+    // kinds of match, so that a file of many thousand lines is gone through once: the first
+    // contiguous match wins, and failing that the first word-by-word one.
     const std::vector<std::string>& lines = RE2.lines();
     std::size_t found = 0;
-    for (std::size_t i = 1; i < lines.size() && found == 0; ++i)
-        if (ContainsKey(phrase, EntryHeadView(lines[i])) != 0 && EntryAnswers(lines[i]))
+    std::size_t foundByWords = 0;
+    for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
+        // Both kinds of match begin with the head's first character.
+        if (lines[i].empty() || !phrase.holds(lines[i].front()))
+            continue;
+        const std::string_view head = EntryHeadView(lines[i]);
+        if (ContainsKey(phrase, head) != 0 && EntryAnswers(lines[i]))
             found = i;
-    for (std::size_t i = 1; i < lines.size() && found == 0; ++i)
-        if (ContainsWords(phrase, EntryHeadView(lines[i])) && EntryAnswers(lines[i]))
-            found = i;
+        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(lines[i]))
+            foundByWords = i;
+    }
+    if (found == 0)
+        found = foundByWords;
     if (found == 0)
         return false;
 

@@ -4,7 +4,11 @@
 
 namespace tovrin {
 
-UpperPhrase::UpperPhrase(std::string_view phrase) : text_(cp1251::upper(phrase)) {}
+UpperPhrase::UpperPhrase(std::string_view phrase) : text_(cp1251::upper(phrase))
+{
+    for (const char c : text_)
+        holds_[static_cast<unsigned char>(c)] = true;
+}
 
 int ContainsKey(const UpperPhrase& phrase, std::string_view key, int start)
 {
@@ -13,6 +17,10 @@ int ContainsKey(const UpperPhrase& phrase, std::string_view key, int start)
         return 0;
     std::size_t matched = 0;
     for (std::size_t i = start > 1 ? static_cast<std::size_t>(start - 1) : 0; i < text.size(); ++i) {
+        // A match grows by one character a step: once fewer are left than it still needs,
+        // it cannot complete.
+        if (text.size() - i < key.size() - matched)
+            return 0;
         if (text[i] == key[matched]) {
             if (++matched == key.size())
                 return static_cast<int>(i + 1);

@@ -1,6 +1,7 @@
 #pragma once
 // How the program finds a key, a stem or a list entry in a phrase: a left-to-right scan that
 // never backtracks, with the phrase upper-cased and the key taken as stored.
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -11,9 +12,13 @@ class UpperPhrase {
 public:
     explicit UpperPhrase(std::string_view phrase);
     std::string_view text() const { return text_; }
+    // Whether the character occurs anywhere in the phrase: no key can be found in it that
+    // begins with a character it lacks.
+    bool holds(char c) const { return holds_[static_cast<unsigned char>(c)]; }
 
 private:
     std::string text_;
+    std::array<bool, 256> holds_{};
 };
 
 // Searches the phrase for the key from phrase position start (positions count from 1). A
