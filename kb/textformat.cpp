@@ -61,6 +61,13 @@ struct EscapeTable {
 };
 constexpr EscapeTable kEscapes;
 
+constexpr std::size_t kLongestEscape = [] {
+    std::size_t longest = 0;
+    for (const unsigned char size : kEscapes.size)
+        longest = std::max<std::size_t>(longest, size);
+    return longest;
+}();
+
 char* put(char* out, std::string_view text)
 {
     std::memcpy(out, text.data(), text.size());
@@ -98,9 +105,13 @@ std::string_view RtfPieces::next()
 {
     // A step begins only while the piece is not full, and writes at most this much past it.
     constexpr std::size_t kOvershoot = 32;
-    constexpr std::size_t kLongestEscape = 5;
-    if (!buffer_)
-        buffer_ = std::make_unique_for_overwrite<char[]>(kPieceSize + kOvershoot);
+    if (!buffer_) {
+        // A small list needs no more room than its whole document can take.
+        std::size_t bound = kRtfHeader.size() + kRtfFooter.size();
+        for (const auto& line : lines_)
+            bound += line.size() * kLongestEscape + kRtfParagraphEnd.size();
+        buffer_ = std::make_unique_for_overwrite<char[]>(std::min(bound, kPieceSize) + kOvershoot);
+    }
     char* const start = buffer_.get();
     if (carried_ != 0)
         std::memmove(start, start + given_, carried_);
