@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovrin::fuzz {
 
@@ -14,6 +15,15 @@ inline std::string checkRtfDocument(std::string_view bytes)
 {
     const auto lines = readRtf(bytes);
     (void)readPlain(bytes);
+
+    // Reading into a list that holds lines already gives the same, or leaves the list.
+    const std::vector<std::string> before = {"kept", std::string(40, 'x')};
+    std::vector<std::string> into = before;
+    const bool readInto = readRtf(std::string(bytes), into);
+    if (readInto != lines.has_value())
+        return "reading into a list and reading anew disagree";
+    if (readInto ? into != *lines : into != before)
+        return "reading into a list gave other lines";
     if (!lines)
         return {};
 
@@ -25,6 +35,12 @@ inline std::string checkRtfDocument(std::string_view bytes)
         return "more text came out than went in";
 
     const std::string written = writeRtf(*lines);
+    std::string pieces;
+    RtfPieces document(*lines);
+    for (std::string_view piece = document.next(); !piece.empty(); piece = document.next())
+        pieces += piece;
+    if (pieces != written)
+        return "the document in pieces is not the whole document";
     if (!looksLikeRtf(written))
         return "the written document does not look like RTF";
     for (const char c : written)
