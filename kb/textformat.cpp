@@ -106,17 +106,19 @@ std::string_view RtfPieces::next()
     // A step begins only while the piece is not full, and writes at most this much past it.
     constexpr std::size_t kOvershoot = 32;
     if (!buffer_) {
-        // A small list needs no more room than its whole document can take.
+        // A small list needs no more room than its whole document can take; a document that
+        // fits it is then given whole, as one piece.
         std::size_t bound = kRtfHeader.size() + kRtfFooter.size();
         for (const auto& line : lines_)
             bound += line.size() * kLongestEscape + kRtfParagraphEnd.size();
-        buffer_ = std::make_unique_for_overwrite<char[]>(std::min(bound, kPieceSize) + kOvershoot);
+        room_ = std::min(bound, kPieceSize);
+        buffer_ = std::make_unique_for_overwrite<char[]>(room_ + kOvershoot);
     }
     char* const start = buffer_.get();
     if (carried_ != 0)
         std::memmove(start, start + given_, carried_);
     char* p = start + carried_;
-    char* const full = start + kPieceSize;
+    char* const full = start + room_;
 
     if (!headerWritten_) {
         p = put(p, kRtfHeader);
@@ -150,7 +152,7 @@ std::string_view RtfPieces::next()
     }
 
     const auto written = static_cast<std::size_t>(p - start);
-    given_ = std::min(written, kPieceSize);
+    given_ = std::min(written, room_);
     carried_ = written - given_;
     return {start, given_};
 }

@@ -34,6 +34,7 @@ private:
     std::size_t line_ = 0;   // the line being written
     std::size_t offset_ = 0; // and its next byte
     std::unique_ptr<char[]> buffer_;
+    std::size_t room_ = 0;    // a piece's size, or less for a small document
     std::size_t given_ = 0;   // the piece given last, at the start of the buffer
     std::size_t carried_ = 0; // what was written after it
 };

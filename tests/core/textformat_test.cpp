@@ -107,6 +107,7 @@ TEST(RtfPieces, GiveTheDocumentOfTheWholeWriterInFullPieces)
         {"one piece and a byte", ofSize(piece + 1)},
         {"exactly two pieces", ofSize(2 * piece)},
         {"a line of escapes over several pieces", {"a", std::string(3 * piece / 4 + 3, '\xE0'), "b"}},
+        {"a small document of tabs, the longest escape", {std::string(100, '\t'), "\t"}},
         {"tabs across the ends of pieces", {std::string(piece / 5 + 7, '\t'), std::string(piece / 2, '{')}},
         {"many lines of every byte", manyLines},
     };
