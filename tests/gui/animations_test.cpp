@@ -1,0 +1,277 @@
+// The window's animations, ticked by hand: the shake (T7) and the shrink-and-close (T4).
+#include "app/mainwindow.h"
+#include "input/keyboardwindow.h"
+#include "kb/cp1251.h"
+#include "support/guisupport.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+
+using namespace tovrin;
+using namespace tovrin::test;
+
+namespace {
+
+struct Fixture {
+    ScratchDir dir{true};
+    RecordingCues cues;
+    ScriptedDice dice;
+    ScriptedPickers pickers;
+    RecordingReporter reporter;
+    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
+
+    Fixture()
+    {
+        // Nothing runs by itself: every tick in these tests is a direct call.
+        for (QTimer* t : form.T)
+            t->stop();
+        form.show();
+    }
+    int played(Cue cue) const { return static_cast<int>(std::count(cues.played.begin(), cues.played.end(), cue)); }
+    QStringList logFile() const
+    {
+        QStringList lines;
+        for (const auto& l : dir.readLines("Base\\Log.Tovrin"))
+            lines << QString::fromStdString(l);
+        return lines;
+    }
+};
+
+QList<QMenu*> shakenMenus(const TForm1& form) { return {form.N1, form.N5, form.N11}; }
+
+} // namespace
+
+class AnimationsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { f = std::make_unique<Fixture>(); }
+    void cleanup() { f.reset(); }
+
+    void shakeJumpsInsideTheSquareAndComesBackToTheCentre_data();
+    void shakeJumpsInsideTheSquareAndComesBackToTheCentre();
+    void shakeLocksInputAndMenusOnlyWhileItRuns();
+    void shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth();
+    void shrinkStopsWhereItIsAndTheNextFarewellCountsOn();
+    void shrinkStopsAtTheSmallestSizeButKeepsDrifting();
+    void shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable();
+    void failingExitIsReportedOnceAndLeavesTheWindowUsable();
+
+private:
+    std::unique_ptr<Fixture> f;
+};
+
+void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre_data()
+{
+    QTest::addColumn<int>("jumpsDraw");
+    QTest::addColumn<int>("jumps");
+    QTest::newRow("fewest jumps") << 0 << 125;
+    QTest::newRow("most jumps") << 125 << 250;
+    QTest::newRow("in between") << 62 << 187;
+}
+
+void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
+{
+    QFETCH(int, jumpsDraw);
+    QFETCH(int, jumps);
+    TForm1& form = f->form;
+    const QPoint centre = form.pos();
+    const QSize size = form.size();
+
+    // Drawn places that sweep the whole square, corners included.
+    QList<QPoint> drawn;
+    f->dice.push(jumpsDraw);
+    for (int i = 0; i < jumps; ++i) {
+        const int x = i % 11, y = (i * 7 + 3) % 11;
+        f->dice.push(x);
+        f->dice.push(y);
+        drawn << QPoint(95 + x, 95 + y);
+    }
+    QList<QPoint> seen;
+    form.onShakeJump = [&](const QPoint& p) {
+        seen << p;
+        QCOMPARE(form.size(), size);
+    };
+
+    form.T7Timer();
+
+    QCOMPARE(seen.size(), jumps);
+    QCOMPARE(seen, drawn);
+    for (const QPoint& p : seen) {
+        QVERIFY2(p.x() >= 95 && p.x() <= 105, qPrintable(QString::number(p.x())));
+        QVERIFY2(p.y() >= 95 && p.y() <= 105, qPrintable(QString::number(p.y())));
+    }
+    // Every draw asked for: the count of jumps, then 11 places across and 11 down.
+    QCOMPARE(f->dice.asked.front(), 126);
+    QCOMPARE(static_cast<int>(f->dice.asked.size()), 1 + 2 * jumps);
+    QVERIFY(std::all_of(f->dice.asked.begin() + 1, f->dice.asked.end(), [](int n) { return n == 11; }));
+    QCOMPARE(f->dice.reseeds, 1);
+
+    // Back in the centre of the desktop, where the window first showed, at its own size.
+    QCOMPARE(form.pos(), centre);
+    QCOMPARE(form.size(), size);
+    const QPoint desktopCentre = form.screen()->availableGeometry().center();
+    QVERIFY((form.frameGeometry().center() - desktopCentre).manhattanLength() <= 2);
+}
+
+void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
+{
+    TForm1& form = f->form;
+    form.setTimerEnabled(Timer::T7, true);
+    bool lockedThroughout = true;
+    form.onShakeJump = [&](const QPoint&) {
+        lockedThroughout = lockedThroughout && form.Input->isReadOnly();
+        for (QMenu* m : shakenMenus(form))
+            lockedThroughout = lockedThroughout && !m->menuAction()->isEnabled();
+        lockedThroughout = lockedThroughout && f->cues.played == std::vector<Cue>{Cue::MP4};
+    };
+
+    form.T7Timer();
+
+    QVERIFY(lockedThroughout);
+    QVERIFY(!form.Input->isReadOnly());
+    for (QMenu* m : shakenMenus(form))
+        QVERIFY(m->menuAction()->isEnabled());
+    QVERIFY(f->cues.played == std::vector<Cue>{Cue::MP4});
+    QVERIFY(!form.timerEnabled(Timer::T7));
+    QVERIFY(form.timerEnabled(Timer::T10));
+    QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth()
+{
+    TForm1& form = f->form;
+    form.engine().Log.add(cp1251::fromUtf8("USER:     Пока."));
+    form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
+    const int linesBefore = f->logFile().size();
+    form.setTimerEnabled(Timer::T4, true);
+    const QPoint start = form.pos();
+    const QSize size = form.size();
+
+    for (int step = 1; step <= 79; ++step) {
+        form.T4Timer();
+        QCOMPARE(form.Tag, step);
+        QCOMPARE(form.pos(), start - step * QPoint(3, 2));
+        QVERIFY(form.width() <= std::max(size.width() - 10 * step, 1));
+        QCOMPARE(f->played(Cue::MP6), std::max(0, step - 9));
+    }
+    QVERIFY(form.isVisible());
+    QVERIFY(form.timerEnabled(Timer::T4));
+    QCOMPARE(f->logFile().size(), linesBefore);
+
+    form.T4Timer();
+    QCOMPARE(form.Tag, 80);
+    QVERIFY(!form.timerEnabled(Timer::T4));
+    QVERIFY(!form.isVisible());
+    QVERIFY(f->reporter.errors.isEmpty());
+    QCOMPARE(f->played(Cue::MP6), 71);
+
+    const QStringList log = f->logFile();
+    QCOMPARE(log.size(), linesBefore + 9);
+    QCOMPARE(log[linesBefore], QString());
+    QCOMPARE(log[linesBefore + 1], QString(80, u'-'));
+    QCOMPARE(log[log.size() - 3], QStringLiteral("USER:     Пока."));
+    QCOMPARE(log[log.size() - 2], QStringLiteral("CPU:     До свидания."));
+    QCOMPARE(log.back(), QString(53, u'='));
+}
+
+void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
+{
+    TForm1& form = f->form;
+    const QPoint start = form.pos();
+    form.setTimerEnabled(Timer::T4, true);
+    for (int i = 0; i < 30; ++i)
+        form.T4Timer();
+    // A reply from a main phrase without the farewell mark stops the shrink where it is.
+    form.setTimerEnabled(Timer::T4, false);
+    const QRect reached = form.geometry();
+    QCOMPARE(form.pos(), start - 30 * QPoint(3, 2));
+
+    // The next farewell: the count goes on from 30, so 50 more steps end the program.
+    form.setTimerEnabled(Timer::T4, true);
+    QCOMPARE(form.geometry(), reached);
+    for (int i = 0; i < 49; ++i)
+        form.T4Timer();
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.pos(), start - 79 * QPoint(3, 2));
+    form.T4Timer();
+    QCOMPARE(form.Tag, 80);
+    QVERIFY(!form.isVisible());
+}
+
+void AnimationsTest::shrinkStopsAtTheSmallestSizeButKeepsDrifting()
+{
+    TForm1& form = f->form;
+    form.setTimerEnabled(Timer::T4, true);
+    QSize previous = form.size();
+    for (int step = 1; step <= 79; ++step) {
+        form.T4Timer();
+        QVERIFY(form.width() <= previous.width() && form.height() <= previous.height());
+        QVERIFY(form.width() > 0 && form.height() > 0);
+        previous = form.size();
+    }
+    // 79 steps take off far more than the window has: it sits at its smallest size, which
+    // the user cannot change, and it still moved on every step.
+    const QSize smallest = form.size();
+    QVERIFY(smallest.width() < 587 - 10 * 40);
+    QCOMPARE(form.minimumSize(), smallest);
+    QCOMPARE(form.maximumSize(), smallest);
+}
+
+void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
+{
+    TForm1& form = f->form;
+    // The keyboard is open as its menu entry opens it: the main window disabled, T1 stopped.
+    form.setTimerEnabled(Timer::T1, false);
+    form.setEnabled(false);
+    form.Form4->show();
+    form.setTimerEnabled(Timer::T4, true);
+
+    form.T4Timer();
+    QVERIFY(!form.Form4->isVisible());
+    QVERIFY(form.isEnabled());
+    QVERIFY(form.timerEnabled(Timer::T1));
+    QCOMPARE(form.Tag, 1);
+}
+
+void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
+{
+    TForm1& form = f->form;
+    form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
+    f->dir.remove("Base\\Log.Tovrin");
+    form.Tag = 78;
+    form.setTimerEnabled(Timer::T4, true);
+    form.T4Timer();
+    const QRect before = form.geometry();
+
+    form.T4Timer();
+    QCOMPARE(f->reporter.errors.size(), 1);
+    QVERIFY(f->reporter.errors[0].contains(QStringLiteral("Log.Tovrin")));
+    // T4 is stopped, so no further tick can report it again; the rest of the failing tick is
+    // skipped and the window stays open and usable where the shrink left it.
+    QVERIFY(!form.timerEnabled(Timer::T4));
+    QCOMPARE(form.geometry(), before);
+    QVERIFY(form.isVisible());
+    QVERIFY(form.isEnabled());
+    QVERIFY(!form.Input->isReadOnly());
+    QCOMPARE(form.engine().Log.count(), 1);
+
+    // With the log file back, the next farewell ends the program at its first step.
+    f->dir.write("Base\\Log.Tovrin", "");
+    form.setTimerEnabled(Timer::T4, true);
+    form.T4Timer();
+    QCOMPARE(f->reporter.errors.size(), 1);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(f->logFile().back(), QString(53, u'='));
+}
+
+QTEST_MAIN(AnimationsTest)
+#include "animations_test.moc"
