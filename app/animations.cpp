@@ -6,8 +6,6 @@
 #include <QAction>
 #include <QLineEdit>
 #include <QMenu>
-#include <QScreen>
-#include <QStyle>
 
 namespace tovrin {
 
@@ -28,22 +26,13 @@ constexpr int kShrinkHeight = 8;
 constexpr int kCloseCueStep = 10;
 constexpr int kExitStep = 80;
 
-void centreOnDesktop(QWidget& window)
-{
-    const QScreen* screen = window.screen();
-    if (!screen)
-        return;
-    window.move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter,
-                                    window.frameGeometry().size(), screen->availableGeometry())
-                    .topLeft());
-}
-
-// The main window is fixed-size for the user; the shrink moves that fixed size down with it.
+// The main window is fixed-size for the user; the shrink takes that fixed size down with it,
+// below what the menu bar and the status bar would ask for (their contents are cut off), down
+// to a client area of one pixel inside the window system's own frame.
 void shrinkOneStep(QWidget& window)
 {
     window.move(window.pos() - QPoint(kDriftLeft, kDriftUp));
-    const QSize smallest = window.minimumSizeHint().expandedTo(QSize(1, 1));
-    window.setFixedSize((window.size() - QSize(kShrinkWidth, kShrinkHeight)).expandedTo(smallest));
+    window.setFixedSize((window.size() - QSize(kShrinkWidth, kShrinkHeight)).expandedTo(QSize(1, 1)));
 }
 
 } // namespace
@@ -69,7 +58,7 @@ void TForm1::T7Timer()
             onShakeJump(pos());
     }
 
-    centreOnDesktop(*this);
+    centreAtFirstShowing();
     Input->setReadOnly(false);
     for (QMenu* menu : {N1, N5, N11})
         menu->menuAction()->setEnabled(true);
@@ -83,11 +72,8 @@ void TForm1::T4Timer()
     guarded([this] {
         // The keyboard is put away as its own menu entry would, so that the main window is
         // usable again should the shrink be stopped or the exit fail.
-        if (Form4 && Form4->isVisible()) {
-            Form4->hide();
-            setEnabled(true);
-            setTimerEnabled(Timer::T1, true);
-        }
+        if (Form4 && Form4->isVisible())
+            closeSecondary(Form4);
 
         ++Tag;
         if (Tag >= kExitStep) {

@@ -1,26 +1,19 @@
 // The remarks the program makes by itself: idle remark (T2), delayed remark (T9), greeting (T10).
 #include "app/mainwindow.h"
 
-#include "kb/fileerror.h"
-
 namespace tovrin {
 
 void TForm1::guardedOnce(bool& reported, const std::function<bool()>& tick)
 {
-    guarded([&] {
-        try {
-            if (tick())
-                reported = false;
-        } catch (const FileError&) {
-            // The timer goes on trying (every second, or every millisecond for the greeting);
-            // one message box for the whole run of failures is enough. The flag is set before
-            // the box opens, since the timers keep firing under it.
-            if (reported)
-                return;
-            reported = true;
-            throw;
-        }
-    });
+    // The timer goes on trying (every second, or every millisecond for the greeting); one
+    // message for a whole run of failures is enough. A failure that was not shown because
+    // another message was open is still news.
+    bool succeeded = false;
+    const Outcome outcome = attempt([&] { succeeded = tick(); }, !reported);
+    if (outcome == Outcome::Reported)
+        reported = true;
+    else if (outcome == Outcome::Done && succeeded)
+        reported = false;
 }
 
 void TForm1::T2Timer()

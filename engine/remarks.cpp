@@ -2,14 +2,14 @@
 // moment after a reply. None of them is a turn: they learn nothing, and only the idle remark
 // touches the silence count.
 #include "engine/engine.h"
+#include "engine/phraselists.h"
+#include "kb/knowledge.h"
 
 namespace tovrin {
 
 namespace {
 
-const char* const kPauseFile = "Base\\Pause.Dat";
-const char* const kBeginFile = "Base\\Begin.dat";
-const char* const kLogPrefix = "CPU:     ";
+const std::string kCpuTag = "CPU:     ";
 
 // The silence before an idle remark: a threshold drawn afresh on every second, 60 to 90.
 constexpr int kIdleThresholdLow = 60;
@@ -35,10 +35,9 @@ void Engine::IdleTick()
 
     // A missing list throws here, before the count goes back to 0: the remark is tried again
     // on the following seconds.
-    RE2.load(kPauseFile);
-    CpuPhrase = RE2.get(dice_.random(RE2.count()));
+    CpuPhrase = DrawPhrase(RE2, files::Pause, dice_);
     host_.appendTranscript(CpuPhrase, LineStyle::IdleRemark);
-    Log.add(kLogPrefix + CpuPhrase);
+    Log.add(kCpuTag + CpuPhrase);
     cues_.play(Cue::MP5);
     IdleTicks = 0;
 }
@@ -47,14 +46,14 @@ void Engine::GreetingTick()
 {
     if (dice_.random(kGreetingChances) + 1 == 1) {
         // A missing list throws before T10 is stopped, so the greeting gets another chance on
-        // the next tick.
-        RE2.load(kBeginFile);
+        // the next tick. Every line of the list may greet.
+        RE2.load(files::Begin);
         host_.setBusy(true);
         CpuPhrase = RE2.get(dice_.random(RE2.count()));
         host_.setBusy(false);
         cues_.play(Cue::MP5);
         host_.appendTranscript(CpuPhrase, LineStyle::Program);
-        Log.add(kLogPrefix + CpuPhrase);
+        Log.add(kCpuTag + CpuPhrase);
     }
     host_.setTimerEnabled(Timer::T10, false);
 }
@@ -69,15 +68,12 @@ void Engine::DelayTick()
         return;
 
     host_.setBusy(true);
-    // Line 0 of the list is never said; the list is whatever RE2 holds now, normally
-    // Base\AI.dat as the end of the turn loaded it.
-    std::string remark;
-    const int count = RE2.count();
-    if (count >= 2)
-        remark = RE2.get(1 + dice_.random(count - 1));
+    // The list is whatever RE2 holds now, normally Base\AI.dat as the end of the turn
+    // loaded it.
+    const std::string remark = DrawRemark(RE2, dice_);
     cues_.play(Cue::MP5);
     host_.appendTranscript(remark, LineStyle::Program);
-    Log.add(kLogPrefix + remark);
+    Log.add(kCpuTag + remark);
     host_.setBusy(false);
     DelayCounter = 0;
     host_.setTimerEnabled(Timer::T9, false);

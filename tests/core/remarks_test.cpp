@@ -1,5 +1,6 @@
 // The remarks the program makes by itself: the idle remark (T2), the greeting (T10) and the
 // delayed remark (T9), driven tick by tick with scripted dice.
+#include "core/engine_fixture.h"
 #include "engine/engine.h"
 #include "kb/fileerror.h"
 #include "support/testsupport.h"
@@ -339,6 +340,45 @@ TEST_F(RemarksTest, DelayedRemarkSpeaksFromWhateverTheWorkingListHoldsThen)
     dice.push(0);
     engine.DelayTick();
     EXPECT_EQ(utf(host.transcript.back().text), "Пауза один.");
+}
+
+// ---- the silence and the turns
+
+class SilenceTest : public EngineTest {
+protected:
+    SilenceTest() { dir.writeLines("Base\\Pause.Dat", {"Молчишь?"}); }
+    // Seconds of silence, each with the lowest threshold (60).
+    void quietSeconds(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            dice.push(0);
+            engine.IdleTick();
+        }
+    }
+};
+
+TEST_F(SilenceTest, ATurnAtSecondFiftyNineRestartsTheSilence)
+{
+    quietSeconds(59);
+    say("привет", knowledge());
+    ASSERT_EQ(reply(), "Привет!");
+    EXPECT_EQ(engine.IdleTicks, 0);
+
+    const size_t afterTurn = host.transcript.size();
+    quietSeconds(59);
+    EXPECT_EQ(host.transcript.size(), afterTurn);
+    quietSeconds(1);
+    EXPECT_EQ(reply(), "Молчишь?");
+}
+
+TEST_F(SilenceTest, OnlyATurnThatShowsAReplyRestartsTheSilence)
+{
+    quietSeconds(30);
+    host.input = cp("привет"); // typing alone
+    EXPECT_EQ(engine.IdleTicks, 30);
+    say("");                   // an empty phrase ends the turn at once
+    EXPECT_EQ(engine.IdleTicks, 30);
+    EXPECT_TRUE(host.transcript.empty());
 }
 
 } // namespace

@@ -1,16 +1,13 @@
 // The window's animations, ticked by hand: the shake (T7) and the shrink-and-close (T4).
-#include "app/mainwindow.h"
+#include "gui/formfixture.h"
 #include "input/keyboardwindow.h"
-#include "kb/cp1251.h"
-#include "support/guisupport.h"
-#include "support/testsupport.h"
 
 #include <QAction>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QTest>
-#include <QTimer>
 
 #include <algorithm>
 #include <memory>
@@ -20,22 +17,24 @@ using namespace tovrin::test;
 
 namespace {
 
-struct Fixture {
-    ScratchDir dir{true};
-    RecordingCues cues;
-    ScriptedDice dice;
-    ScriptedPickers pickers;
-    RecordingReporter reporter;
-    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
-
-    Fixture()
+// A shown main window on a small Base folder, or on the delivered data; nothing ticks by
+// itself.
+struct Window {
+    explicit Window(bool deliveredData) : dir(deliveredData)
     {
-        // Nothing runs by itself: every tick in these tests is a direct call.
-        for (QTimer* t : form.T)
-            t->stop();
-        form.show();
+        if (!deliveredData)
+            writeBase(dir);
+        f = std::make_unique<FormFixture>();
+        f->form->show();
     }
-    int played(Cue cue) const { return static_cast<int>(std::count(cues.played.begin(), cues.played.end(), cue)); }
+    ScratchDir dir;
+    std::unique_ptr<FormFixture> f;
+    TForm1& form() const { return **f; }
+
+    int played(Cue cue) const
+    {
+        return static_cast<int>(std::count(f->cues.played.begin(), f->cues.played.end(), cue));
+    }
     QStringList logFile() const
     {
         QStringList lines;
@@ -53,8 +52,7 @@ class AnimationsTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { f = std::make_unique<Fixture>(); }
-    void cleanup() { f.reset(); }
+    void cleanup() { window_.reset(); }
 
     void shakeJumpsInsideTheSquareAndComesBackToTheCentre_data();
     void shakeJumpsInsideTheSquareAndComesBackToTheCentre();
@@ -66,7 +64,12 @@ private slots:
     void failingExitIsReportedOnceAndLeavesTheWindowUsable();
 
 private:
-    std::unique_ptr<Fixture> f;
+    Window& open(bool deliveredData = false)
+    {
+        window_ = std::make_unique<Window>(deliveredData);
+        return *window_;
+    }
+    std::unique_ptr<Window> window_;
 };
 
 void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre_data()
@@ -82,17 +85,18 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
 {
     QFETCH(int, jumpsDraw);
     QFETCH(int, jumps);
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
     const QPoint centre = form.pos();
     const QSize size = form.size();
 
     // Drawn places that sweep the whole square, corners included.
     QList<QPoint> drawn;
-    f->dice.push(jumpsDraw);
+    w.f->dice.push(jumpsDraw);
     for (int i = 0; i < jumps; ++i) {
         const int x = i % 11, y = (i * 7 + 3) % 11;
-        f->dice.push(x);
-        f->dice.push(y);
+        w.f->dice.push(x);
+        w.f->dice.push(y);
         drawn << QPoint(95 + x, 95 + y);
     }
     QList<QPoint> seen;
@@ -110,10 +114,10 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
         QVERIFY2(p.y() >= 95 && p.y() <= 105, qPrintable(QString::number(p.y())));
     }
     // Every draw asked for: the count of jumps, then 11 places across and 11 down.
-    QCOMPARE(f->dice.asked.front(), 126);
-    QCOMPARE(static_cast<int>(f->dice.asked.size()), 1 + 2 * jumps);
-    QVERIFY(std::all_of(f->dice.asked.begin() + 1, f->dice.asked.end(), [](int n) { return n == 11; }));
-    QCOMPARE(f->dice.reseeds, 1);
+    QCOMPARE(w.f->dice.asked.front(), 126);
+    QCOMPARE(static_cast<int>(w.f->dice.asked.size()), 1 + 2 * jumps);
+    QVERIFY(std::all_of(w.f->dice.asked.begin() + 1, w.f->dice.asked.end(), [](int n) { return n == 11; }));
+    QCOMPARE(w.f->dice.reseeds, 1);
 
     // Back in the centre of the desktop, where the window first showed, at its own size.
     QCOMPARE(form.pos(), centre);
@@ -124,14 +128,15 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
 
 void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
 {
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
     form.setTimerEnabled(Timer::T7, true);
     bool lockedThroughout = true;
     form.onShakeJump = [&](const QPoint&) {
         lockedThroughout = lockedThroughout && form.Input->isReadOnly();
         for (QMenu* m : shakenMenus(form))
             lockedThroughout = lockedThroughout && !m->menuAction()->isEnabled();
-        lockedThroughout = lockedThroughout && f->cues.played == std::vector<Cue>{Cue::MP4};
+        lockedThroughout = lockedThroughout && w.f->cues.played == std::vector<Cue>{Cue::MP4};
     };
 
     form.T7Timer();
@@ -140,7 +145,7 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
     QVERIFY(!form.Input->isReadOnly());
     for (QMenu* m : shakenMenus(form))
         QVERIFY(m->menuAction()->isEnabled());
-    QVERIFY(f->cues.played == std::vector<Cue>{Cue::MP4});
+    QVERIFY(w.f->cues.played == std::vector<Cue>{Cue::MP4});
     QVERIFY(!form.timerEnabled(Timer::T7));
     QVERIFY(form.timerEnabled(Timer::T10));
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -148,10 +153,11 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
 
 void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth()
 {
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
     form.engine().Log.add(cp1251::fromUtf8("USER:     Пока."));
     form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
-    const int linesBefore = f->logFile().size();
+    const int linesBefore = w.logFile().size();
     form.setTimerEnabled(Timer::T4, true);
     const QPoint start = form.pos();
     const QSize size = form.size();
@@ -160,21 +166,22 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
         form.T4Timer();
         QCOMPARE(form.Tag, step);
         QCOMPARE(form.pos(), start - step * QPoint(3, 2));
-        QVERIFY(form.width() <= std::max(size.width() - 10 * step, 1));
-        QCOMPARE(f->played(Cue::MP6), std::max(0, step - 9));
+        QCOMPARE(form.size(), QSize(std::max(size.width() - 10 * step, 1),
+                                    std::max(size.height() - 8 * step, 1)));
+        QCOMPARE(w.played(Cue::MP6), std::max(0, step - 9));
     }
     QVERIFY(form.isVisible());
     QVERIFY(form.timerEnabled(Timer::T4));
-    QCOMPARE(f->logFile().size(), linesBefore);
+    QCOMPARE(w.logFile().size(), linesBefore);
 
     form.T4Timer();
     QCOMPARE(form.Tag, 80);
     QVERIFY(!form.timerEnabled(Timer::T4));
     QVERIFY(!form.isVisible());
-    QVERIFY(f->reporter.errors.isEmpty());
-    QCOMPARE(f->played(Cue::MP6), 71);
+    QVERIFY(w.f->reporter.errors.isEmpty());
+    QCOMPARE(w.played(Cue::MP6), 71);
 
-    const QStringList log = f->logFile();
+    const QStringList log = w.logFile();
     QCOMPARE(log.size(), linesBefore + 9);
     QCOMPARE(log[linesBefore], QString());
     QCOMPARE(log[linesBefore + 1], QString(80, u'-'));
@@ -185,18 +192,29 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
 
 void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
 {
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
+    w.dir.writeLines("Base\\Words.Dat", {"// База", "ПРИВЕТ^Здравствуй!;", "ПОКА^До свидания!;@"});
+    const auto say = [&](const QString& phrase) {
+        form.Input->setText(phrase);
+        form.SpeakClick();
+    };
     const QPoint start = form.pos();
-    form.setTimerEnabled(Timer::T4, true);
+
+    say(QStringLiteral("пока"));
+    QVERIFY(form.timerEnabled(Timer::T4));
     for (int i = 0; i < 30; ++i)
         form.T4Timer();
     // A reply from a main phrase without the farewell mark stops the shrink where it is.
-    form.setTimerEnabled(Timer::T4, false);
+    say(QStringLiteral("привет"));
+    QVERIFY(!form.timerEnabled(Timer::T4));
+    QCOMPARE(form.Tag, 30);
     const QRect reached = form.geometry();
     QCOMPARE(form.pos(), start - 30 * QPoint(3, 2));
 
     // The next farewell: the count goes on from 30, so 50 more steps end the program.
-    form.setTimerEnabled(Timer::T4, true);
+    say(QStringLiteral("пока"));
+    QVERIFY(form.timerEnabled(Timer::T4));
     QCOMPARE(form.geometry(), reached);
     for (int i = 0; i < 49; ++i)
         form.T4Timer();
@@ -205,30 +223,29 @@ void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
     form.T4Timer();
     QCOMPARE(form.Tag, 80);
     QVERIFY(!form.isVisible());
+    QVERIFY(w.f->reporter.errors.isEmpty());
 }
 
 void AnimationsTest::shrinkStopsAtTheSmallestSizeButKeepsDrifting()
 {
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
     form.setTimerEnabled(Timer::T4, true);
-    QSize previous = form.size();
-    for (int step = 1; step <= 79; ++step) {
+    const QPoint start = form.pos();
+    for (int step = 1; step <= 79; ++step)
         form.T4Timer();
-        QVERIFY(form.width() <= previous.width() && form.height() <= previous.height());
-        QVERIFY(form.width() > 0 && form.height() > 0);
-        previous = form.size();
-    }
     // 79 steps take off far more than the window has: it sits at its smallest size, which
     // the user cannot change, and it still moved on every step.
-    const QSize smallest = form.size();
-    QVERIFY(smallest.width() < 587 - 10 * 40);
-    QCOMPARE(form.minimumSize(), smallest);
-    QCOMPARE(form.maximumSize(), smallest);
+    QCOMPARE(form.size(), QSize(1, 1));
+    QCOMPARE(form.minimumSize(), QSize(1, 1));
+    QCOMPARE(form.maximumSize(), QSize(1, 1));
+    QCOMPARE(form.pos(), start - 79 * QPoint(3, 2));
 }
 
 void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
 {
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
     // The keyboard is open as its menu entry opens it: the main window disabled, T1 stopped.
     form.setTimerEnabled(Timer::T1, false);
     form.setEnabled(false);
@@ -244,17 +261,18 @@ void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
 
 void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
 {
-    TForm1& form = f->form;
+    Window& w = open();
+    TForm1& form = w.form();
     form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
-    f->dir.remove("Base\\Log.Tovrin");
+    w.dir.remove("Base\\Log.Tovrin");
     form.Tag = 78;
     form.setTimerEnabled(Timer::T4, true);
     form.T4Timer();
     const QRect before = form.geometry();
 
     form.T4Timer();
-    QCOMPARE(f->reporter.errors.size(), 1);
-    QVERIFY(f->reporter.errors[0].contains(QStringLiteral("Log.Tovrin")));
+    QCOMPARE(w.f->reporter.errors.size(), 1);
+    QVERIFY(w.f->reporter.errors[0].contains(QStringLiteral("Log.Tovrin")));
     // T4 is stopped, so no further tick can report it again; the rest of the failing tick is
     // skipped and the window stays open and usable where the shrink left it.
     QVERIFY(!form.timerEnabled(Timer::T4));
@@ -265,12 +283,12 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
     QCOMPARE(form.engine().Log.count(), 1);
 
     // With the log file back, the next farewell ends the program at its first step.
-    f->dir.write("Base\\Log.Tovrin", "");
+    w.dir.write("Base\\Log.Tovrin", "");
     form.setTimerEnabled(Timer::T4, true);
     form.T4Timer();
-    QCOMPARE(f->reporter.errors.size(), 1);
+    QCOMPARE(w.f->reporter.errors.size(), 1);
     QVERIFY(!form.isVisible());
-    QCOMPARE(f->logFile().back(), QString(53, u'='));
+    QCOMPARE(w.logFile().back(), QString(53, u'='));
 }
 
 QTEST_MAIN(AnimationsTest)

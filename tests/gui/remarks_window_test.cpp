@@ -1,13 +1,9 @@
 // The remarks as the window makes them: their styles in the transcript, and a missing list
 // reported once however often its timer tries again.
-#include "app/mainwindow.h"
-#include "app/transcript.h"
-#include "kb/cp1251.h"
-#include "support/guisupport.h"
-#include "support/testsupport.h"
+#include "gui/formfixture.h"
 
+#include <QGuiApplication>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -16,26 +12,19 @@ using namespace tovrin::test;
 
 namespace {
 
-struct Fixture {
-    ScratchDir dir{true};
-    RecordingCues cues;
-    ScriptedDice dice;
-    ScriptedPickers pickers;
-    RecordingReporter reporter;
-    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
+struct Window {
+    Window() { writeBase(dir); f = std::make_unique<FormFixture>(); }
+    ScratchDir dir;
+    std::unique_ptr<FormFixture> f;
+    TForm1& form() const { return **f; }
 
-    Fixture()
-    {
-        for (QTimer* t : form.T)
-            t->stop();
-    }
     // One second of silence with the given threshold (60 + draw).
     void idleSecond(int thresholdDraw)
     {
-        dice.push(thresholdDraw);
-        form.T2Timer();
+        f->dice.push(thresholdDraw);
+        form().T2Timer();
     }
-    QString lastLine() const { return form.RE1->line(form.RE1->count() - 1); }
+    QString lastLine() const { return form().RE1->line(form().RE1->count() - 1); }
 };
 
 } // namespace
@@ -44,7 +33,7 @@ class RemarksWindowTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { f = std::make_unique<Fixture>(); }
+    void init() { f = std::make_unique<Window>(); }
     void cleanup() { f.reset(); }
 
     void remarksTakeTheirOwnStyles();
@@ -53,12 +42,12 @@ private slots:
     void missingGreetingListIsReportedOncePerArming();
 
 private:
-    std::unique_ptr<Fixture> f;
+    std::unique_ptr<Window> f;
 };
 
 void RemarksWindowTest::remarksTakeTheirOwnStyles()
 {
-    TForm1& form = f->form;
+    TForm1& form = f->form();
     f->dir.writeLines("Base\\Pause.Dat", {"Тишина."});
     f->dir.writeLines("Base\\Begin.dat", {"Привет!"});
     form.ColorDialog1 = Qt::red;
@@ -67,7 +56,7 @@ void RemarksWindowTest::remarksTakeTheirOwnStyles()
 
     // The greeting in the program style.
     form.setTimerEnabled(Timer::T10, true);
-    f->dice.push(0);
+    f->f->dice.push(0);
     form.T10Timer();
     QCOMPARE(f->lastLine(), QStringLiteral("Привет!"));
     QCOMPARE(form.RE1->lineAttributes(0).color, QColor(Qt::blue));
@@ -87,7 +76,7 @@ void RemarksWindowTest::remarksTakeTheirOwnStyles()
 
 void RemarksWindowTest::delayedRemarkStopsItsTimer()
 {
-    TForm1& form = f->form;
+    TForm1& form = f->form();
     form.engine().RE2 = LineList({cp1251::fromUtf8("нулевая"), cp1251::fromUtf8("первая")});
     form.setTimerEnabled(Timer::T9, true);
     form.T9Timer();
@@ -101,7 +90,7 @@ void RemarksWindowTest::delayedRemarkStopsItsTimer()
 
 void RemarksWindowTest::missingPauseListIsReportedOncePerRunOfFailures()
 {
-    TForm1& form = f->form;
+    TForm1& form = f->form();
     f->dir.remove("Base\\Pause.Dat");
     form.engine().IdleTicks = 60;
     // Due at once, then a quiet second below its threshold, then due again: one message.
@@ -110,7 +99,7 @@ void RemarksWindowTest::missingPauseListIsReportedOncePerRunOfFailures()
     f->idleSecond(0);
     for (int i = 0; i < 10; ++i)
         f->idleSecond(30);
-    QCOMPARE(f->reporter.errors,
+    QCOMPARE(f->f->reporter.errors,
              QStringList{QStringLiteral("Cannot open file Base\\Pause.Dat")});
     QCOMPARE(form.engine().IdleTicks, 73);
     QCOMPARE(form.RE1->count(), 0);
@@ -122,29 +111,29 @@ void RemarksWindowTest::missingPauseListIsReportedOncePerRunOfFailures()
     f->dir.remove("Base\\Pause.Dat");
     form.engine().IdleTicks = 89;
     f->idleSecond(30);
-    QCOMPARE(f->reporter.errors.size(), 2);
+    QCOMPARE(f->f->reporter.errors.size(), 2);
 }
 
 void RemarksWindowTest::missingGreetingListIsReportedOncePerArming()
 {
-    TForm1& form = f->form;
+    TForm1& form = f->form();
     f->dir.remove("Base\\Begin.dat");
     form.setTimerEnabled(Timer::T10, true);
     for (int i = 0; i < 5; ++i) {
-        f->dice.push(0);
+        f->f->dice.push(0);
         form.T10Timer();
     }
-    QCOMPARE(f->reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Begin.dat")});
+    QCOMPARE(f->f->reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Begin.dat")});
     QVERIFY(form.timerEnabled(Timer::T10));
 
     // A tick without the chance stops T10; the next arming may report again.
-    f->dice.push(1);
+    f->f->dice.push(1);
     form.T10Timer();
     QVERIFY(!form.timerEnabled(Timer::T10));
     form.setTimerEnabled(Timer::T10, true);
-    f->dice.push(0);
+    f->f->dice.push(0);
     form.T10Timer();
-    QCOMPARE(f->reporter.errors.size(), 2);
+    QCOMPARE(f->f->reporter.errors.size(), 2);
     QCOMPARE(form.RE1->count(), 0);
 }
 
