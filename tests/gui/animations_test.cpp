@@ -57,6 +57,7 @@ private slots:
     void shakeJumpsInsideTheSquareAndComesBackToTheCentre_data();
     void shakeJumpsInsideTheSquareAndComesBackToTheCentre();
     void shakeLocksInputAndMenusOnlyWhileItRuns();
+    void newDialogueShakesThenGreets();
     void shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth();
     void shrinkStopsWhereItIsAndTheNextFarewellCountsOn();
     void shrinkStopsAtTheSmallestSizeButKeepsDrifting();
@@ -149,6 +150,21 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
     QVERIFY(!form.timerEnabled(Timer::T7));
     QVERIFY(form.timerEnabled(Timer::T10));
     QVERIFY(!QGuiApplication::overrideCursor());
+}
+
+void AnimationsTest::newDialogueShakesThenGreets()
+{
+    Window& w = open();
+    TForm1& form = w.form();
+    form.N2Click();
+    QVERIFY(form.timerEnabled(Timer::T7));
+    // Every draw 0: the fewest jumps, and the greeting's one chance in three comes.
+    form.T7Timer();
+    QVERIFY(form.timerEnabled(Timer::T10));
+    form.T10Timer();
+    QVERIFY(!form.timerEnabled(Timer::T10));
+    QVERIFY(w.f->cues.played == (std::vector<Cue>{Cue::MP4, Cue::MP5}));
+    QCOMPARE(transcriptLines(form), QStringList{QStringLiteral("Здравствуй, я Товрин.")});
 }
 
 void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth()
