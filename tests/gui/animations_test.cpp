@@ -169,7 +169,7 @@ void AnimationsTest::newDialogueShakesThenGreets()
 
 void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth()
 {
-    Window& w = open();
+    Window& w = open(true); // the delivered Base folder, with its Log.Tovrin
     TForm1& form = w.form();
     form.engine().Log.add(cp1251::fromUtf8("USER:     Пока."));
     form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
@@ -201,6 +201,8 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
     QCOMPARE(log.size(), linesBefore + 9);
     QCOMPARE(log[linesBefore], QString());
     QCOMPARE(log[linesBefore + 1], QString(80, u'-'));
+    const int learnt = static_cast<int>(w.dir.readLines("Base\\Words.Dat").size()) - 1;
+    QCOMPARE(log[linesBefore + 5], QStringLiteral("//Загружено фраз выученных программой: %1").arg(learnt));
     QCOMPARE(log[log.size() - 3], QStringLiteral("USER:     Пока."));
     QCOMPARE(log[log.size() - 2], QStringLiteral("CPU:     До свидания."));
     QCOMPARE(log.back(), QString(53, u'='));
