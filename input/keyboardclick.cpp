@@ -19,7 +19,8 @@ QString correctedLine(const QString& text)
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype width = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const qsizetype width = pair ? 2 : 1;
         const QString character = text.mid(i, width);
         i += width;
         const std::string utf8 = character.toUtf8().toStdString();
@@ -56,12 +57,7 @@ void TForm1::N36Click()
 
 void TForm1::N22Click()
 {
-    timer(Timer::T1)->stop();
-    setEnabled(false);
-    Form4->show();
-    Form4->setEnabled(true);
-    Form4->raise();
-    Form4->activateWindow();
+    openSecondary(Form4);
     Form4->T1->start();
 }
 

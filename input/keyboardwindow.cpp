@@ -77,7 +77,7 @@ QString captionOf(const QString& text)
 } // namespace
 
 TForm4::TForm4(TForm1* form1)
-    : QDialog(form1, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form1_(form1)
+    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form1_(form1)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromUtf8(kTitle));
@@ -97,6 +97,7 @@ TForm4::TForm4(TForm1* form1)
     layout->setMenuBar(MainMenu1);
     layout->addWidget(Client);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->activate(); // fixes the size now rather than at the first showing
 
     FormCreate();
 }
@@ -204,9 +205,7 @@ void TForm4::FormCreate()
 void TForm4::N2Click()
 {
     T1->stop();
-    form1_->timer(Timer::T1)->start();
-    form1_->setEnabled(true);
-    hide();
+    form1_->closeSecondary(this);
 }
 
 void TForm4::T1Timer()
@@ -235,11 +234,15 @@ void TForm4::SB23Click() { appendToInput(QStringLiteral(" ")); }
 
 void TForm4::SB62Click()
 {
-    // The last character, not the one before the caret; an empty line stays empty.
+    // The last character, not the one before the caret; an empty line stays empty. A character
+    // pasted from beyond the basic plane is two code units and goes as one.
     QLineEdit* input = form1_->Input;
-    const QString text = input->text();
-    if (!text.isEmpty())
-        input->setText(text.left(text.size() - 1));
+    QString text = input->text();
+    if (text.isEmpty())
+        return;
+    const qsizetype n = text.size();
+    text.chop(n >= 2 && text.at(n - 1).isLowSurrogate() && text.at(n - 2).isHighSurrogate() ? 2 : 1);
+    input->setText(text);
 }
 
 void TForm4::SB63Click()
