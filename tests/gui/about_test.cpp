@@ -1,0 +1,264 @@
+// The about window: its design, opening and closing as a secondary window, the history that
+// unfolds and folds with "История", and a missing history file.
+#include "app/mainwindow.h"
+#include "support/guisupport.h"
+#include "support/testsupport.h"
+#include "ui/aboutwindow.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tovrin;
+using namespace tovrin::test;
+
+namespace {
+
+const QString History1 = QStringLiteral("Версия 2.2.6.\nИсправлена ошибка.");
+const QString History2 = QStringLiteral("Версия 2.2.7.");
+
+struct Fixture {
+    ScratchDir dir;
+    RecordingCues cues;
+    ScriptedDice dice;
+    ScriptedPickers pickers;
+    RecordingReporter reporter;
+    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
+    TForm3& about = *form.Form3;
+
+    Fixture()
+    {
+        for (QTimer* t : form.T)
+            t->stop();
+        reporter.errors.clear(); // the knowledge file is not needed here
+        form.timer(Timer::T1)->start();
+        form.show();
+    }
+
+    void writeHistory(const QString& text)
+    {
+        std::vector<std::string> lines;
+        for (const QString& line : text.split(QLatin1Char('\n')))
+            lines.push_back(line.toStdString());
+        dir.writeLines("ReadMe.Txt", lines);
+    }
+
+    void open()
+    {
+        form.N12Click();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+    }
+};
+
+} // namespace
+
+class AboutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        f = std::make_unique<Fixture>();
+        QVERIFY(QTest::qWaitForWindowExposed(&f->form));
+    }
+    void cleanup() { f.reset(); }
+
+    void followsTheWindowDesign();
+    void opensFoldedAsASecondaryWindow();
+    void historyUnfoldsAndFolds();
+    void historyPressAddsOnePixel_data();
+    void historyPressAddsOnePixel();
+    void closingGivesTheMainWindowBack();
+    void reopensFoldedWithTheLastText();
+    void eachPressReadsTheHistoryAfresh();
+    void missingHistoryIsReportedAndNothingMoves();
+    void escapeDoesNotCloseIt();
+    void centredOnTheDesktopOnlyTheFirstTime();
+
+private:
+    std::unique_ptr<Fixture> f;
+};
+
+void AboutTest::followsTheWindowDesign()
+{
+    TForm3& about = f->about;
+    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+    const Qt::WindowFlags flags = about.windowFlags();
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
+    QVERIFY(flags.testFlag(Qt::WindowTitleHint));
+    QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowSystemMenuHint));
+    QCOMPARE(about.minimumSize(), about.maximumSize());
+    QVERIFY(about.isHidden());
+
+    QCOMPARE(about.Image1->size(), QSize(178, 137));
+    QVERIFY(about.Image1->hasScaledContents());
+    QVERIFY(!about.Image1->pixmap().isNull());
+
+    QCOMPARE(about.Label1->text(), QStringLiteral("ВЕРСИЯ: 2.2.6."));
+    QCOMPARE(about.Label1->size(), QSize(164, 82));
+    QVERIFY(about.Label1->wordWrap());
+    QCOMPARE(about.Label1->alignment(), Qt::AlignCenter);
+    QCOMPARE(about.Label1->font().family(), QStringLiteral("Arial Black"));
+    QCOMPARE(about.Label1->font().pixelSize(), 29);
+    QVERIFY(about.Label1->font().bold());
+    QVERIFY(about.Label1->font().underline());
+    QCOMPARE(about.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
+
+    const QList<std::pair<QPushButton*, QString>> buttons{{about.Button1, QStringLiteral("История")},
+                                                          {about.Button2, QStringLiteral("Закрыть")}};
+    for (const auto& [button, caption] : buttons) {
+        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->size(), QSize(185, 25));
+        QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
+    }
+
+    QCOMPARE(about.Memo1->size(), QSize(370, 140));
+    QVERIFY(about.Memo1->isReadOnly());
+    QCOMPARE(about.Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(about.Memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(about.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(about.Memo1->palette().color(QPalette::Base), QColor(192, 192, 192));
+    QCOMPARE(about.Memo1->font().family(), QStringLiteral("Courier New"));
+    QCOMPARE(about.Memo1->font().pixelSize(), 11);
+}
+
+void AboutTest::opensFoldedAsASecondaryWindow()
+{
+    f->about.setOuterHeight(TForm3::UnfoldedHeight);
+    f->open();
+    QVERIFY(!f->form.timer(Timer::T1)->isActive());
+    QVERIFY(!f->form.isEnabled());
+    QVERIFY(f->about.isVisible());
+    QVERIFY(f->about.isEnabled());
+    QCOMPARE(f->about.outerHeight(), 179);
+    QTRY_COMPARE(f->about.frameGeometry().height(), 179);
+    // Folded, the upper pane shows and the lower one lies below the window's edge.
+    QVERIFY(f->about.TabControl2->geometry().top() >= f->about.TabControl1->geometry().bottom());
+}
+
+void AboutTest::historyUnfoldsAndFolds()
+{
+    f->writeHistory(History1);
+    f->open();
+
+    f->about.Button1->click();
+    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+    QCOMPARE(f->about.outerHeight(), 327);
+    QTRY_COMPARE(f->about.frameGeometry().height(), 327);
+    // Unfolded, the whole of the memo shows.
+    QVERIFY(f->about.TabControl2->geometry().bottom() < f->about.height());
+
+    f->about.Button1->click();
+    QCOMPARE(f->about.outerHeight(), 179);
+    QTRY_COMPARE(f->about.frameGeometry().height(), 179);
+    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+    QVERIFY(f->reporter.errors.isEmpty());
+}
+
+void AboutTest::historyPressAddsOnePixel_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("after");
+    QTest::newRow("folded unfolds") << 179 << 327;
+    QTest::newRow("unfolded folds") << 327 << 179;
+    QTest::newRow("one short of folded") << 178 << 179;
+    QTest::newRow("one over folded") << 180 << 181;
+    QTest::newRow("one short of unfolded") << 326 << 327;
+    QTest::newRow("elsewhere") << 250 << 251;
+}
+
+void AboutTest::historyPressAddsOnePixel()
+{
+    QFETCH(int, before);
+    QFETCH(int, after);
+    f->writeHistory(History1);
+    f->about.setOuterHeight(before);
+    f->about.Button1Click();
+    QCOMPARE(f->about.outerHeight(), after);
+}
+
+void AboutTest::closingGivesTheMainWindowBack()
+{
+    f->open();
+    f->about.Button2->click();
+    QVERIFY(f->form.timer(Timer::T1)->isActive());
+    QVERIFY(f->form.isEnabled());
+    QVERIFY(f->about.isHidden());
+}
+
+void AboutTest::reopensFoldedWithTheLastText()
+{
+    f->writeHistory(History1);
+    f->open();
+    f->about.Button1->click();
+    QCOMPARE(f->about.outerHeight(), 327);
+    f->about.Button2->click();
+
+    f->open();
+    QCOMPARE(f->about.outerHeight(), 179);
+    QTRY_COMPARE(f->about.frameGeometry().height(), 179);
+    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+}
+
+void AboutTest::eachPressReadsTheHistoryAfresh()
+{
+    f->writeHistory(History1);
+    f->open();
+    f->about.Button1->click();
+    f->writeHistory(History2);
+    f->about.Button1->click();
+    QCOMPARE(f->about.Memo1->toPlainText(), History2);
+    QCOMPARE(f->about.outerHeight(), 179);
+}
+
+void AboutTest::missingHistoryIsReportedAndNothingMoves()
+{
+    f->open();
+    f->about.Button1->click();
+    QCOMPARE(f->reporter.errors, QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
+    QCOMPARE(f->about.outerHeight(), 179);
+    QVERIFY(f->about.Memo1->toPlainText().isEmpty());
+
+    // Unfolded with a history, then the file goes: the window and the memo stay as they were.
+    f->writeHistory(History1);
+    f->about.Button1->click();
+    f->dir.remove("ReadMe.Txt");
+    f->about.Button1->click();
+    QCOMPARE(f->reporter.errors.size(), 2);
+    QCOMPARE(f->about.outerHeight(), 327);
+    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+}
+
+void AboutTest::escapeDoesNotCloseIt()
+{
+    f->open();
+    QTest::keyClick(&f->about, Qt::Key_Escape);
+    f->about.close();
+    QVERIFY(f->about.isVisible());
+    QVERIFY(!f->form.isEnabled());
+}
+
+void AboutTest::centredOnTheDesktopOnlyTheFirstTime()
+{
+    f->open();
+    const QRect desktop = f->about.screen()->availableGeometry();
+    QTRY_VERIFY((f->about.frameGeometry().center() - desktop.center()).manhattanLength() <= 2);
+
+    const QPoint elsewhere = f->about.pos() + QPoint(40, 30);
+    f->about.move(elsewhere);
+    QTRY_COMPARE(f->about.pos(), elsewhere);
+    f->about.Button2->click();
+    f->open();
+    QTRY_COMPARE(f->about.pos(), elsewhere);
+}
+
+QTEST_MAIN(AboutTest)
+#include "about_test.moc"
