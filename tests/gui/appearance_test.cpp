@@ -15,7 +15,9 @@
 #include <QListWidget>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 #include <QToolButton>
 
