@@ -56,9 +56,9 @@ void setWidth(QWidget* w, int width) { w->resize(width, w->height()); }
 void setTop(QWidget* w, int top) { w->move(w->x(), top); }
 void setLeft(QWidget* w, int left) { w->move(left, w->y()); }
 
-// Lives as a child of the main window and holds what full screen needs between the two
-// presses: the state, and the size limits of the normal window, which a fixed-size window
-// must drop to be maximised.
+// Lives as a child of the main window and keeps what full screen needs between the two
+// presses: the size limits of the normal window, which a fixed-size window must drop to be
+// maximised. The state itself is the check mark of N40.
 class FullScreen : public QObject {
 public:
     explicit FullScreen(TForm1* form) : QObject(form), form_(form)
@@ -73,11 +73,8 @@ public:
         return found ? found : new FullScreen(form);
     }
 
-    bool active() const { return active_; }
-
     void enter()
     {
-        active_ = true;
         minimum_ = form_->minimumSize();
         maximum_ = form_->maximumSize();
         form_->setMinimumSize(0, 0);
@@ -85,14 +82,13 @@ public:
 
         const QSize before = form_->frameGeometry().size();
         form_->showMaximized();
-        if (!form_->isMaximized() || form_->frameGeometry().size() == before)
+        if (form_->frameGeometry().size() == before)
             waitForResize();
         stretch();
     }
 
     void leave()
     {
-        active_ = false;
         form_->showNormal();
         form_->setMinimumSize(minimum_);
         form_->setMaximumSize(maximum_);
@@ -110,7 +106,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == form_ && event->type() == QEvent::Resize && active_ && form_->isMaximized()) {
+        if (watched == form_ && event->type() == QEvent::Resize && form_->N40->isChecked() &&
+            form_->isMaximized()) {
             if (waiting_)
                 waiting_->quit();
             else
@@ -145,7 +142,6 @@ private:
     }
 
     TForm1* form_;
-    bool active_ = false;
     QSize minimum_;
     QSize maximum_;
     QEventLoop* waiting_ = nullptr;
@@ -155,10 +151,8 @@ private:
 
 void TForm1::N40Click()
 {
-    // The check mark is the state; it is kept here rather than read back from the menu entry,
-    // which a checkable action has already flipped by the time a click arrives.
     FullScreen* fullScreen = FullScreen::of(this);
-    if (!fullScreen->active()) {
+    if (!N40->isChecked()) {
         N40->setChecked(true);
         N40->setText(design::FullScreenCaption);
         fullScreen->enter();

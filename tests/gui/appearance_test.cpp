@@ -110,6 +110,7 @@ private slots:
     void inputFontTakesFaceOnConfirmStyleAlwaysSizeNever();
     void restoreBringsBackTheInitialSettings();
     void restoreLeavesFaceOfInputAndTranscriptAlone();
+    void restoreMarkFollowsTheMenu();
 
     void fontPickerOffersFaceStyleAndSizeOnly();
     void fontPickerKeepsAFaceThatIsNotInstalled();
@@ -468,6 +469,18 @@ void AppearanceTest::restoreLeavesFaceOfInputAndTranscriptAlone()
     QCOMPARE(form.RE1->lineAttributes(0).color, Red);
     QCOMPARE(form.RE1->lineAttributes(0).font, arial);
     QCOMPARE(form.RE1->count(), 1);
+}
+
+void AppearanceTest::restoreMarkFollowsTheMenu()
+{
+    TForm1& form = f->form;
+    form.N6->trigger(); // cancelled
+    QVERIFY(!form.N13->isChecked());
+    form.N13->trigger();
+    QVERIFY(form.N13->isChecked());
+    // Choosing the restore again keeps the mark: it is set, never toggled.
+    form.N13->trigger();
+    QVERIFY(form.N13->isChecked());
 }
 
 void AppearanceTest::fontPickerOffersFaceStyleAndSizeOnly()

@@ -63,6 +63,7 @@ private slots:
     void fullScreenStretchesThePanelsToTheMaximisedWindow();
     void returnPutsEverythingBackButTheTranscriptsHeight();
     void secondRoundGoesTheSameWay();
+    void choosingTheMenuEntrySwitchesBothWays();
 
 private:
     void checkStretched(const Places& start);
@@ -148,6 +149,19 @@ void FullScreenTest::secondRoundGoesTheSameWay()
     form.N40Click();
     QCOMPARE(form.N40->text(), QStringLiteral("Full Screen"));
     QCOMPARE(form.RE1->size(), QSize(581, 305));
+}
+
+void FullScreenTest::choosingTheMenuEntrySwitchesBothWays()
+{
+    TForm1& form = f->form;
+    form.N40->trigger();
+    QVERIFY(form.N40->isChecked());
+    QCOMPARE(form.N40->text(), QStringLiteral("Normal"));
+    QVERIFY(form.isMaximized());
+    form.N40->trigger();
+    QVERIFY(!form.N40->isChecked());
+    QCOMPARE(form.N40->text(), QStringLiteral("Full Screen"));
+    QVERIFY(!form.isMaximized());
 }
 
 QTEST_MAIN(FullScreenTest)
