@@ -5,12 +5,10 @@
 #include "support/testsupport.h"
 #include "ui/aboutwindow.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -89,45 +87,16 @@ private:
 void AboutTest::followsTheWindowDesign()
 {
     TForm3& about = f->about;
-    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
-    const Qt::WindowFlags flags = about.windowFlags();
-    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint));
-    QVERIFY(flags.testFlag(Qt::WindowTitleHint));
-    QVERIFY(!flags.testFlag(Qt::WindowCloseButtonHint));
-    QVERIFY(!flags.testFlag(Qt::WindowSystemMenuHint));
-    QCOMPARE(about.minimumSize(), about.maximumSize());
     QVERIFY(about.isHidden());
-
-    QCOMPARE(about.Image1->size(), QSize(178, 137));
-    QVERIFY(about.Image1->hasScaledContents());
+    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
+    // Closed by its own button only, and never resized by the user.
+    QVERIFY(!about.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!about.windowFlags().testFlag(Qt::WindowSystemMenuHint));
+    QCOMPARE(about.minimumSize(), about.maximumSize());
+    // The picture is found among the program's own resources.
     QVERIFY(!about.Image1->pixmap().isNull());
-
-    QCOMPARE(about.Label1->text(), QStringLiteral("ВЕРСИЯ: 2.2.6."));
-    QCOMPARE(about.Label1->size(), QSize(164, 82));
-    QVERIFY(about.Label1->wordWrap());
-    QCOMPARE(about.Label1->alignment(), Qt::AlignCenter);
-    QCOMPARE(about.Label1->font().family(), QStringLiteral("Arial Black"));
-    QCOMPARE(about.Label1->font().pixelSize(), 29);
-    QVERIFY(about.Label1->font().bold());
-    QVERIFY(about.Label1->font().underline());
-    QCOMPARE(about.Label1->palette().color(QPalette::WindowText), QColor(Qt::white));
-
-    const QList<std::pair<QPushButton*, QString>> buttons{{about.Button1, QStringLiteral("История")},
-                                                          {about.Button2, QStringLiteral("Закрыть")}};
-    for (const auto& [button, caption] : buttons) {
-        QCOMPARE(button->text(), caption);
-        QCOMPARE(button->size(), QSize(185, 25));
-        QCOMPARE(button->cursor().shape(), Qt::PointingHandCursor);
-    }
-
-    QCOMPARE(about.Memo1->size(), QSize(370, 140));
+    QCOMPARE(about.Image1->size(), QSize(178, 137));
     QVERIFY(about.Memo1->isReadOnly());
-    QCOMPARE(about.Memo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    QCOMPARE(about.Memo1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(about.Memo1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(about.Memo1->palette().color(QPalette::Base), QColor(192, 192, 192));
-    QCOMPARE(about.Memo1->font().family(), QStringLiteral("Courier New"));
-    QCOMPARE(about.Memo1->font().pixelSize(), 11);
 }
 
 void AboutTest::opensFoldedAsASecondaryWindow()
@@ -140,8 +109,6 @@ void AboutTest::opensFoldedAsASecondaryWindow()
     QVERIFY(f->about.isEnabled());
     QCOMPARE(f->about.outerHeight(), 179);
     QTRY_COMPARE(f->about.frameGeometry().height(), 179);
-    // Folded, the upper pane shows and the lower one lies below the window's edge.
-    QVERIFY(f->about.TabControl2->geometry().top() >= f->about.TabControl1->geometry().bottom());
 }
 
 void AboutTest::historyUnfoldsAndFolds()
