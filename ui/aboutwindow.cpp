@@ -52,6 +52,11 @@ const QString MemoFace = QStringLiteral("Courier New");
 constexpr int MemoPixelHeight = 11; // 8 points at 96 pixels per inch
 
 const std::string HistoryFile = "ReadMe.Txt";
+
+// The window system may tell the frame's size a moment after it has shown and framed the
+// window (X11 window managers do, without any event), so the height and the first centring
+// are done once more when things have settled.
+constexpr int FrameSettleMs = 150;
 } // namespace design
 
 QFrame* bevelledPane(QWidget* parent, const QRect& place)
@@ -78,6 +83,16 @@ TForm3::TForm3(TForm1* form1) : QDialog(nullptr), form1_(form1)
 
     createControls();
     applyOuterHeight();
+
+    settle_ = new QTimer(this);
+    settle_->setSingleShot(true);
+    settle_->setInterval(design::FrameSettleMs);
+    connect(settle_, &QTimer::timeout, this, [this] {
+        applyOuterHeight();
+        if (centring_)
+            centre();
+        centring_ = false;
+    });
 }
 
 void TForm3::createControls()
@@ -167,10 +182,10 @@ void TForm3::setOuterHeight(int height)
 
 int TForm3::frameHeight()
 {
-    if (isVisible()) {
-        const int measured = frameGeometry().height() - geometry().height();
-        if (measured > 0)
-            measuredFrame_ = measured;
+    if (const QWindow* window = windowHandle(); window && isVisible()) {
+        const QMargins frame = window->frameMargins();
+        if (frame.top() + frame.bottom() > 0)
+            measuredFrame_ = frame.top() + frame.bottom();
     }
     return measuredFrame_ > 0 ? measuredFrame_ : design::FrameAllowance;
 }
@@ -182,6 +197,14 @@ void TForm3::applyOuterHeight()
         setFixedSize(client);
 }
 
+void TForm3::centre()
+{
+    const QScreen* desktop = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    const QSize outer(width() + frame.left() + frame.right(), outerHeight_);
+    move(desktop->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
+}
+
 void TForm3::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
@@ -190,19 +213,20 @@ void TForm3::showEvent(QShowEvent* event)
     applyOuterHeight();
     if (!shownBefore_) {
         shownBefore_ = true;
-        const QRect desktop = (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-        const QSize outer(width() + frameGeometry().width() - geometry().width(), outerHeight_);
-        move(desktop.center() - QPoint(outer.width() / 2, outer.height() / 2));
+        centring_ = true;
+        centre();
         // From now on the window comes back where it was last, not centred again.
         setAttribute(Qt::WA_Moved, true);
     }
+    settle_->start();
 }
 
 void TForm3::moveEvent(QMoveEvent* event)
 {
     QDialog::moveEvent(event);
-    // The window system tells the frame's size once it has framed the window, which moves it.
     applyOuterHeight();
+    if (isVisible())
+        settle_->start();
 }
 
 void TForm3::closeEvent(QCloseEvent* event)

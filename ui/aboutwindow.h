@@ -7,6 +7,7 @@ class QFrame;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
+class QTimer;
 
 namespace tovrin {
 
@@ -56,11 +57,14 @@ private:
     void createControls();
     void applyOuterHeight();
     int frameHeight();
+    void centre();
 
     TForm1* form1_;
     int outerHeight_ = FoldedHeight;
     int measuredFrame_ = 0;
     bool shownBefore_ = false;
+    bool centring_ = false;
+    QTimer* settle_ = nullptr;
 };
 
 } // namespace tovrin

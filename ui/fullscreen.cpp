@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 namespace tovrin {
 
@@ -47,9 +48,12 @@ constexpr int EnRusLeft = 453;
 constexpr int CancelLeft = 426;
 constexpr int InputWidth = 422;
 
-// How long to wait for the window system to maximise the window before taking the size the
-// window has; later resizes are followed anyway.
+// How long to wait for the window system to maximise or restore the window before going on
+// with the size the window has; later resizes while maximised are followed anyway.
 constexpr int MaximiseWaitMs = 500;
+// The window system may report the maximised window's frame a moment after its new size
+// (X11 window managers do), so the panels are measured once more when things have settled.
+constexpr int FrameSettleMs = 150;
 } // namespace design
 
 void setWidth(QWidget* w, int width) { w->resize(width, w->height()); }
@@ -64,6 +68,12 @@ public:
     explicit FullScreen(TForm1* form) : QObject(form), form_(form)
     {
         setObjectName(QStringLiteral("fullScreen"));
+        settle_.setSingleShot(true);
+        settle_.setInterval(design::FrameSettleMs);
+        connect(&settle_, &QTimer::timeout, this, [this] {
+            if (fullScreen())
+                stretch();
+        });
         form_->installEventFilter(this);
     }
 
@@ -80,16 +90,23 @@ public:
         form_->setMinimumSize(0, 0);
         form_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 
-        const QSize before = form_->frameGeometry().size();
+        const QSize before = outerSize();
         form_->showMaximized();
-        if (form_->frameGeometry().size() == before)
+        if (outerSize() == before)
             waitForResize();
         stretch();
+        settle_.start();
     }
 
     void leave()
     {
+        // The limits come back once the window system has given the window its normal size,
+        // so that a quick return to full screen finds the window free to grow again.
+        settle_.stop();
+        const QSize before = outerSize();
         form_->showNormal();
+        if (outerSize() == before)
+            waitForResize();
         form_->setMinimumSize(minimum_);
         form_->setMaximumSize(maximum_);
 
@@ -106,17 +123,29 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == form_ && event->type() == QEvent::Resize && form_->N40->isChecked() &&
-            form_->isMaximized()) {
-            if (waiting_)
-                waiting_->quit();
-            else
-                stretch();
+        if (watched != form_ || event->type() != QEvent::Resize)
+            return QObject::eventFilter(watched, event);
+        if (waiting_) {
+            waiting_->quit();
+        } else if (fullScreen()) {
+            stretch();
+            settle_.start();
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    bool fullScreen() const { return form_->N40->isChecked() && form_->isMaximized(); }
+
+    // The outer size as the window system has it now. The widget keeps a copy of the frame
+    // that is brought up to date only when the window moves or resizes; the window asks afresh.
+    QSize outerSize() const
+    {
+        if (const QWindow* window = form_->windowHandle())
+            return window->frameGeometry().size();
+        return form_->frameGeometry().size();
+    }
+
     void waitForResize()
     {
         QEventLoop loop;
@@ -128,7 +157,7 @@ private:
 
     void stretch()
     {
-        const QSize outer = form_->frameGeometry().size();
+        const QSize outer = outerSize();
         const int w = outer.width();
         const int h = outer.height();
         form_->TabControl1->resize(w - design::PanelWidthMargin, h - design::PanelHeightMargin);
@@ -145,6 +174,7 @@ private:
     QSize minimum_;
     QSize maximum_;
     QEventLoop* waiting_ = nullptr;
+    QTimer settle_;
 };
 
 } // namespace
