@@ -1,8 +1,7 @@
 // The about window: its design, opening and closing as a secondary window, the history that
 // unfolds and folds with "История", and a missing history file.
 #include "app/mainwindow.h"
-#include "support/guisupport.h"
-#include "support/testsupport.h"
+#include "formfixture.h"
 #include "ui/aboutwindow.h"
 
 #include <QLabel>
@@ -24,17 +23,14 @@ const QString History2 = QStringLiteral("Версия 2.2.7.");
 
 struct Fixture {
     ScratchDir dir;
-    RecordingCues cues;
-    ScriptedDice dice;
-    ScriptedPickers pickers;
-    RecordingReporter reporter;
-    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
+    FormFixture window;
+    TForm1& form = *window;
+    ScriptedPickers& pickers = window.pickers;
+    RecordingReporter& reporter = window.reporter;
     TForm3& about = *form.Form3;
 
     Fixture()
     {
-        for (QTimer* t : form.T)
-            t->stop();
         reporter.errors.clear(); // the knowledge file is not needed here
         form.timer(Timer::T1)->start();
         form.show();

@@ -4,8 +4,7 @@
 #include "app/mainwindow.h"
 #include "app/transcript.h"
 #include "kb/cp1251.h"
-#include "support/guisupport.h"
-#include "support/testsupport.h"
+#include "formfixture.h"
 #include "ui/aboutwindow.h"
 #include "ui/pickers.h"
 
@@ -38,16 +37,13 @@ const FontChoice Initial{QStringLiteral("MS Sans Serif"), 8, false, false};
 
 struct Fixture {
     ScratchDir dir;
-    RecordingCues cues;
-    ScriptedDice dice;
-    ScriptedPickers pickers;
-    RecordingReporter reporter;
-    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
+    FormFixture window;
+    TForm1& form = *window;
+    ScriptedPickers& pickers = window.pickers;
+    RecordingReporter& reporter = window.reporter;
 
     Fixture()
     {
-        for (QTimer* t : form.T)
-            t->stop();
         reporter.errors.clear(); // the knowledge file is not needed here
     }
 

@@ -2,8 +2,7 @@
 // window as the window system really maximised it, and the fixed places of the return.
 #include "app/mainwindow.h"
 #include "app/transcript.h"
-#include "support/guisupport.h"
-#include "support/testsupport.h"
+#include "formfixture.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -21,19 +20,13 @@ namespace {
 
 struct Fixture {
     ScratchDir dir;
-    RecordingCues cues;
-    ScriptedDice dice;
-    ScriptedPickers pickers;
-    RecordingReporter reporter;
-    TForm1 form{Services{&cues, &dice, &pickers, &reporter}};
+    FormFixture window;
+    TForm1& form = *window;
+    ScriptedPickers& pickers = window.pickers;
+    RecordingReporter& reporter = window.reporter;
 
-    Fixture()
-    {
-        // No shake, no remarks: only the window system moves the window here.
-        for (QTimer* t : form.T)
-            t->stop();
-        form.show();
-    }
+    // The timers are stopped (no shake): only the window system moves the window here.
+    Fixture() { form.show(); }
 };
 
 // Everything the two modes move or resize, by name.
