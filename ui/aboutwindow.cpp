@@ -167,11 +167,10 @@ void TForm3::Button1Click()
 
 void TForm3::Button2Click()
 {
-    if (form1_) {
-        form1_->timer(Timer::T1)->start();
-        form1_->setEnabled(true);
-    }
-    hide();
+    if (form1_)
+        form1_->closeSecondary(this);
+    else
+        hide();
 }
 
 void TForm3::setOuterHeight(int height)
