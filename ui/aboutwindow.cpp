@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "kb/cp1251.h"
+#include "kb/fileerror.h"
 #include "kb/linelist.h"
 
 #include <QCloseEvent>
@@ -126,8 +127,15 @@ void TForm3::createControls()
         button->setAutoDefault(false);
     }
     connect(Button1, &QPushButton::clicked, this, [this] {
-        if (form1_)
+        if (form1_) {
             form1_->guarded([this] { Button1Click(); });
+            return;
+        }
+        try {
+            Button1Click();
+        } catch (const FileError&) {
+            // Standing alone, the window has nowhere to report to; it simply stays as it is.
+        }
     });
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
 

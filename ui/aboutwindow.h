@@ -21,8 +21,8 @@ public:
     static constexpr int FoldedHeight = 179;
     static constexpr int UnfoldedHeight = 327;
 
-    // form1 is the main window that this one disables while it is shown; it may be null for a
-    // window standing alone, which then reports nothing and enables nothing.
+    // form1 is the main window: it stays disabled while this one is shown and reports this
+    // one's errors. It may be null for a window standing alone, which reports nothing.
     explicit TForm3(TForm1* form1);
 
     // ---- controls (named as in the window design)
