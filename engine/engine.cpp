@@ -47,7 +47,7 @@ void Engine::SpeakClick()
     Log.add(kUserTag + UserPhrase);
 
     if (answeredByFilters(previousLine) || answeredByLongPhrase()) {
-        emit();
+        emitReply();
         return;
     }
 
@@ -55,7 +55,7 @@ void Engine::SpeakClick()
     const Outcome outcome = lookup(phrase);
     if (outcome != Outcome::Answered)
         learn();
-    emit();
+    emitReply();
 }
 
 bool Engine::answeredByFilters(const std::string& previousLine)
@@ -84,7 +84,7 @@ bool Engine::answeredByLongPhrase()
     return true;
 }
 
-void Engine::emit()
+void Engine::emitReply()
 {
     cues_.play(Cue::MP5);
     host_.appendTranscript(CpuPhrase, LineStyle::Program);

@@ -60,7 +60,7 @@ private:
     // engine/engine.cpp
     bool answeredByFilters(const std::string& previousLine);
     bool answeredByLongPhrase();
-    void emit();
+    void emitReply();
     // engine/lookup.cpp
     Outcome lookup(const UpperPhrase& phrase);
     bool branchScan(const UpperPhrase& phrase);
