@@ -70,10 +70,11 @@ void TForm1::T7Timer()
 void TForm1::T4Timer()
 {
     guarded([this] {
-        // The keyboard is put away as its own menu entry would, so that the main window is
-        // usable again should the shrink be stopped or the exit fail.
+        // The keyboard is put away through its own menu entry, which also gives the main
+        // window its input back: the window must stay usable should the shrink be stopped or
+        // the exit fail.
         if (Form4 && Form4->isVisible())
-            closeSecondary(Form4);
+            Form4->N2Click();
 
         ++Tag;
         if (Tag >= kExitStep) {

@@ -264,14 +264,15 @@ void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
 {
     Window& w = open();
     TForm1& form = w.form();
-    // The keyboard is open as its menu entry opens it: the main window disabled, T1 stopped.
-    form.setTimerEnabled(Timer::T1, false);
-    form.setEnabled(false);
-    form.Form4->show();
+    // The keyboard is open: the main window takes no input and its T1 rests.
+    form.N22Click();
+    QVERIFY(form.Form4->isVisible());
+    QVERIFY(!form.isEnabled());
     form.setTimerEnabled(Timer::T4, true);
 
     form.T4Timer();
     QVERIFY(!form.Form4->isVisible());
+    QVERIFY(!form.Form4->T1->isActive());
     QVERIFY(form.isEnabled());
     QVERIFY(form.timerEnabled(Timer::T1));
     QCOMPARE(form.Tag, 1);
