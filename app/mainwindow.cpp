@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <chrono>
@@ -393,12 +394,10 @@ void TForm1::FormCreate()
 
 void TForm1::centreAtFirstShowing()
 {
-    QScreen* desktop = screen();
-    if (!desktop)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(desktop->availableGeometry().center());
-    move(frame.topLeft());
+    if (const QScreen* desktop = screen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
+                                 desktop->availableGeometry())
+                 .topLeft());
 }
 
 void TForm1::showEvent(QShowEvent* event)
