@@ -58,7 +58,7 @@ private:
     enum class Outcome { Answered, FallbackW1, FallbackW2 };
 
     // engine/engine.cpp
-    bool answeredByFilters(const std::string& previousLine);
+    bool answeredByFilters(const UpperPhrase& phrase, const std::string& previousLine);
     bool answeredByLongPhrase();
     void emitReply();
     // engine/lookup.cpp
