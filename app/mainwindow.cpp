@@ -41,6 +41,7 @@ const QString Title = QStringLiteral("Товрин — собеседник от
 // The client area below the menu bar: the two panels and the status bar.
 constexpr QSize Client(587, 361);
 const QColor Silver(0xC0, 0xC0, 0xC0);
+const QColor DisabledText(0x80, 0x80, 0x80);
 const QString FontFace = QStringLiteral("MS Sans Serif");
 constexpr int FontSize = 8;
 
@@ -275,6 +276,9 @@ void TForm1::createControls()
     setFont(QFont(design::FontFace, design::FontSize));
     QPalette silver = palette();
     silver.setColor(QPalette::Window, design::Silver);
+    // A disabled caption is drawn in dark grey, so that it stays readable on silver.
+    silver.setColor(QPalette::Disabled, QPalette::ButtonText, design::DisabledText);
+    silver.setColor(QPalette::Disabled, QPalette::WindowText, design::DisabledText);
     setPalette(silver);
     setAutoFillBackground(true);
 
