@@ -1,10 +1,184 @@
 #include "kb/cp1251.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace tovrin::cp1251 {
 
-std::string toUtf8(std::string_view text) { return std::string(text); }
-std::string fromUtf8(std::string_view utf8) { return std::string(utf8); }
-char upper(char c) { return c; }
-std::string upper(std::string_view text) { return std::string(text); }
+namespace {
+
+constexpr char32_t kUnassigned = 0xFFFD;
+
+// 0x80..0xFF; 0xC0..0xFF are the contiguous А..я and are computed.
+constexpr std::array<char32_t, 64> kHigh = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, // 88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    kUnassigned, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, // 98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, // A0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, // A8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
+};
+
+using Pair = std::pair<char32_t, unsigned char>;
+
+// The characters of 0x80..0xBF sorted by code point, for the way back.
+const std::array<Pair, 63>& reverseTable()
+{
+    static const std::array<Pair, 63> table = [] {
+        std::array<Pair, 63> t{};
+        size_t n = 0;
+        for (unsigned b = 0x80; b < 0xC0; ++b)
+            if (kHigh[b - 0x80] != kUnassigned)
+                t[n++] = {kHigh[b - 0x80], static_cast<unsigned char>(b)};
+        std::sort(t.begin(), t.end());
+        return t;
+    }();
+    return table;
+}
+
+// The capital of every small letter of the code page, as a full byte table.
+const std::array<unsigned char, 256>& upperTable()
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (unsigned b = 0; b < 256; ++b)
+            t[b] = static_cast<unsigned char>(b);
+        for (unsigned b = 'a'; b <= 'z'; ++b)
+            t[b] = static_cast<unsigned char>(b - 'a' + 'A');
+        for (unsigned b = 0xE0; b <= 0xFF; ++b) // а..я
+            t[b] = static_cast<unsigned char>(b - 0x20);
+        // The letters outside the contiguous block: ђ ѓ љ њ ќ ћ џ ў ј ґ ё є і ѕ ї.
+        constexpr std::pair<unsigned char, unsigned char> pairs[] = {
+            {0x90, 0x80}, {0x83, 0x81}, {0x9A, 0x8A}, {0x9C, 0x8C}, {0x9D, 0x8D},
+            {0x9E, 0x8E}, {0x9F, 0x8F}, {0xA2, 0xA1}, {0xBC, 0xA3}, {0xB4, 0xA5},
+            {0xB8, 0xA8}, {0xBA, 0xAA}, {0xB3, 0xB2}, {0xBE, 0xBD}, {0xBF, 0xAF},
+        };
+        for (const auto& [small, capital] : pairs)
+            t[small] = capital;
+        return t;
+    }();
+    return table;
+}
+
+void appendUtf8(std::string& out, char32_t ch)
+{
+    if (ch < 0x80) {
+        out += static_cast<char>(ch);
+    } else if (ch < 0x800) {
+        out += static_cast<char>(0xC0 | (ch >> 6));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (ch >> 12));
+        out += static_cast<char>(0x80 | ((ch >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (ch & 0x3F));
+    }
+}
+
+} // namespace
+
+char32_t toUnicode(unsigned char byte)
+{
+    if (byte < 0x80)
+        return byte;
+    if (byte >= 0xC0)
+        return 0x0410 + (byte - 0xC0);
+    return kHigh[byte - 0x80];
+}
+
+int fromUnicode(char32_t ch)
+{
+    if (ch < 0x80)
+        return static_cast<int>(ch);
+    if (ch >= 0x0410 && ch <= 0x044F)
+        return static_cast<int>(ch - 0x0410 + 0xC0);
+    const auto& table = reverseTable();
+    const auto it = std::lower_bound(table.begin(), table.end(), Pair{ch, 0});
+    if (it != table.end() && it->first == ch)
+        return it->second;
+    return -1;
+}
+
+std::string toUtf8(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size() * 2);
+    for (const char c : text)
+        appendUtf8(out, toUnicode(static_cast<unsigned char>(c)));
+    return out;
+}
+
+std::string fromUtf8(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    const size_t n = utf8.size();
+    size_t i = 0;
+    auto byteAt = [&](size_t k) { return static_cast<unsigned char>(utf8[k]); };
+    while (i < n) {
+        const unsigned char lead = byteAt(i);
+        if (lead < 0x80) {
+            out += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        // The length of the sequence and the range its second byte must fall in, so that
+        // overlong forms, surrogates and values past U+10FFFF are refused.
+        size_t length = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0)
+                lo = 0xA0;
+            else if (lead == 0xED)
+                hi = 0x9F;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0)
+                lo = 0x90;
+            else if (lead == 0xF4)
+                hi = 0x8F;
+        }
+        if (length == 0) {
+            out += '?';
+            ++i;
+            continue;
+        }
+        char32_t ch = lead & (0xFF >> (length + 1));
+        size_t k = 1;
+        for (; k < length && i + k < n; ++k) {
+            const unsigned char b = byteAt(i + k);
+            if (b < (k == 1 ? lo : 0x80) || b > (k == 1 ? hi : 0xBF))
+                break;
+            ch = (ch << 6) | (b & 0x3F);
+        }
+        i += k;
+        if (k < length) {
+            out += '?'; // one mark for the broken piece; the byte that broke it starts afresh
+            continue;
+        }
+        const int byte = fromUnicode(ch);
+        out += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return out;
+}
+
+char upper(char c)
+{
+    return static_cast<char>(upperTable()[static_cast<unsigned char>(c)]);
+}
+
+std::string upper(std::string_view text)
+{
+    const auto& table = upperTable();
+    std::string out(text);
+    for (char& c : out)
+        c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+    return out;
+}
 
 } // namespace tovrin::cp1251

@@ -5,11 +5,17 @@
 
 namespace tovrin::cp1251 {
 
+// The character a Windows-1251 byte stands for. The one unassigned byte (0x98) gives U+FFFD.
+char32_t toUnicode(unsigned char byte);
+
+// The Windows-1251 byte of a character, or -1 when the code page has none.
+int fromUnicode(char32_t ch);
+
 // Windows-1251 bytes to UTF-8. The one unassigned byte (0x98) becomes U+FFFD.
 std::string toUtf8(std::string_view text);
 
 // UTF-8 to Windows-1251. A character with no Windows-1251 form, and a malformed
-// UTF-8 sequence, become "?".
+// UTF-8 sequence (each maximal broken piece), become "?".
 std::string fromUtf8(std::string_view utf8);
 
 // The upper-case rule used for every comparison: а..я to А..Я, ё to Ё, a..z to A..Z and the

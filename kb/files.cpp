@@ -1,12 +1,358 @@
 #include "kb/files.h"
 
+#include "kb/cp1251.h"
+#include "kb/fileerror.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tovrin {
 
-std::string resolvePath(const std::string& programPath) { return programPath; }
-std::string readWholeFile(const std::string&) { return {}; }
-void saveWholeFile(const std::string&, std::string_view) {}
-void setSaveFaults(SaveFaults*) {}
-FileLock::FileLock(const std::string&) {}
-FileLock::~FileLock() = default;
+namespace {
+
+// No line list comes near this; a larger file is refused rather than read into memory.
+constexpr size_t kMaxFileSize = size_t{1} << 30;
+constexpr std::string_view kLockName = ".tovrin.lock";
+// Long enough to tell which file a stray temporary belonged to, short enough for any name.
+constexpr size_t kTempNameStem = 96;
+
+thread_local SaveFaults* tSaveFaults = nullptr;
+
+bool injectedFault(SaveStep step) { return tSaveFaults != nullptr && tSaveFaults->fail(step); }
+
+bool exists(const std::string& path)
+{
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty())
+        return name;
+    if (folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+// The name in folder that equals name (Windows-1251) without regard to case.
+std::optional<std::string> findIgnoringCase(const std::string& folder, const std::string& name)
+{
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return std::nullopt;
+    const std::string wanted = cp1251::upper(name);
+    std::optional<std::string> best;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string entryName = entry->d_name;
+        if (entryName == "." || entryName == "..")
+            continue;
+        // Only a name that Windows-1251 can spell can be the one the program means.
+        const std::string asCp1251 = cp1251::fromUtf8(entryName);
+        if (cp1251::toUtf8(asCp1251) != entryName || cp1251::upper(asCp1251) != wanted)
+            continue;
+        if (!best || entryName < *best)
+            best = entryName;
+    }
+    ::closedir(dir);
+    return best;
+}
+
+std::pair<std::string, std::string> splitFolder(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    if (slash == 0)
+        return {"/", path.substr(1)};
+    return {path.substr(0, slash), path.substr(slash + 1)};
+}
+
+// The permissions a new file gets from the process's umask, read without changing it.
+mode_t newFileMode()
+{
+    mode_t mask = 022;
+    if (FILE* status = std::fopen("/proc/self/status", "re")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, status)) {
+            unsigned value = 0;
+            if (std::sscanf(line, "Umask: %o", &value) == 1) {
+                mask = static_cast<mode_t>(value);
+                break;
+            }
+        }
+        std::fclose(status);
+    }
+    return 0666 & ~mask;
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// The temporary file of a save, removed unless it was renamed into place.
+class TempFile {
+public:
+    TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+    ~TempFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!committed_)
+            ::unlink(path_.c_str());
+    }
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    int fd() const { return fd_; }
+    const std::string& path() const { return path_; }
+    bool close()
+    {
+        const int fd = std::exchange(fd_, -1);
+        return ::close(fd) == 0;
+    }
+    void commit() { committed_ = true; }
+
+private:
+    int fd_;
+    std::string path_;
+    bool committed_ = false;
+};
+
+void flushFolder(const std::string& folder)
+{
+    // The rename is already done; a file system that cannot flush a folder has still
+    // replaced the file, so this is best effort.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+bool namesForeignDrive(std::string_view programPath)
+{
+    const bool driveLetter = programPath.size() >= 2 && programPath[1] == ':' &&
+                             ((programPath[0] >= 'A' && programPath[0] <= 'Z') ||
+                              (programPath[0] >= 'a' && programPath[0] <= 'z'));
+    return driveLetter || programPath.starts_with("\\\\");
+}
+
+std::string resolvePath(const std::string& programPath)
+{
+    if (namesForeignDrive(programPath) || programPath.empty())
+        return {};
+
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= programPath.size(); ++i) {
+        if (i == programPath.size() || programPath[i] == '\\' || programPath[i] == '/') {
+            if (i > start)
+                parts.push_back(programPath.substr(start, i - start));
+            start = i + 1;
+        }
+    }
+
+    std::string path = programPath[0] == '\\' || programPath[0] == '/' ? "/" : "";
+    bool missing = false; // below a missing folder nothing can be matched
+    for (const auto& part : parts) {
+        const std::string asWritten = cp1251::toUtf8(part);
+        const std::string candidate = joinPath(path, asWritten);
+        if (missing || part == "." || part == ".." || exists(candidate)) {
+            path = candidate;
+            continue;
+        }
+        if (const auto match = findIgnoringCase(path, part)) {
+            path = joinPath(path, *match);
+        } else {
+            missing = true;
+            path = candidate;
+        }
+    }
+    return path;
+}
+
+std::string readWholeFile(const std::string& programPath)
+{
+    const std::string path = resolvePath(programPath);
+    if (path.empty())
+        throw FileError::cannotOpen(programPath);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        throw FileError::cannotOpen(programPath);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
+        throw FileError::cannotOpen(programPath);
+    const size_t expected = static_cast<size_t>(st.st_size);
+    if (expected > kMaxFileSize)
+        throw FileError::failedToLoad();
+
+    // One read for the whole file; the loop only goes on if the file grew meanwhile.
+    std::string data(expected + 1, '\0');
+    size_t got = 0;
+    for (;;) {
+        if (got == data.size()) {
+            if (data.size() > kMaxFileSize)
+                throw FileError::failedToLoad();
+            data.resize(std::min(kMaxFileSize + 1, data.size() * 2));
+        }
+        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError::failedToLoad();
+        }
+        if (n == 0)
+            break;
+        got += static_cast<size_t>(n);
+    }
+    data.resize(got);
+    return data;
+}
+
+void saveWholeFile(const std::string& programPath, std::string_view bytes)
+{
+    std::string target = resolvePath(programPath);
+    if (target.empty())
+        throw FileError::cannotCreate(programPath);
+
+    // A link stays a link: the file it points to is the one replaced.
+    struct stat linkStat {};
+    if (::lstat(target.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
+        if (char* real = ::realpath(target.c_str(), nullptr)) {
+            target = real;
+            std::free(real);
+        }
+    }
+
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    // A folder, or a file marked read-only, cannot be truncated, so it is not replaced either.
+    if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
+        throw FileError::cannotCreate(programPath);
+
+    const auto [folder, name] = splitFolder(target);
+    std::string pattern = joinPath(folder, ".~" + name.substr(0, kTempNameStem) + ".XXXXXX");
+    if (injectedFault(SaveStep::Open))
+        throw FileError::cannotCreate(programPath);
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0)
+        throw FileError::cannotCreate(programPath);
+    TempFile temp(fd, pattern);
+
+    if (replacing) {
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)!::fchown(temp.fd(), old.st_uid, old.st_gid); // only where allowed
+        ::fchmod(temp.fd(), old.st_mode & 07777);
+    } else {
+        ::fchmod(temp.fd(), newFileMode());
+    }
+
+    if (injectedFault(SaveStep::Write) || !writeAll(temp.fd(), bytes))
+        throw FileError::failedToSave();
+    if (injectedFault(SaveStep::Flush) || ::fsync(temp.fd()) != 0)
+        throw FileError::failedToSave();
+    if (!temp.close())
+        throw FileError::failedToSave();
+    if (injectedFault(SaveStep::Rename) || ::rename(temp.path().c_str(), target.c_str()) != 0)
+        throw FileError::failedToSave();
+    temp.commit();
+    flushFolder(folder);
+}
+
+void setSaveFaults(SaveFaults* faults) { tSaveFaults = faults; }
+
+// ---- the lock
+
+namespace {
+
+struct HeldLock {
+    int fd = -1;
+    int holders = 0;
+};
+
+// The locks this thread holds, by the lock file's identity, so that taking one again is
+// free: flock() would make a second descriptor of the same thread wait for the first.
+thread_local std::map<std::pair<unsigned long long, unsigned long long>, HeldLock> tHeldLocks;
+
+} // namespace
+
+FileLock::FileLock(const std::string& programPath)
+{
+    const std::string target = resolvePath(programPath);
+    if (target.empty())
+        return;
+    const std::string lockPath = joinPath(splitFolder(target).first, std::string(kLockName));
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); // a read-only folder
+    if (fd < 0)
+        return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return;
+    }
+    const auto key = std::make_pair(static_cast<unsigned long long>(st.st_dev),
+                                    static_cast<unsigned long long>(st.st_ino));
+    if (auto it = tHeldLocks.find(key); it != tHeldLocks.end()) {
+        ::close(fd);
+        ++it->second.holders;
+    } else {
+        while (::flock(fd, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd);
+                return;
+            }
+        }
+        tHeldLocks.emplace(key, HeldLock{fd, 1});
+    }
+    held_ = true;
+    device_ = key.first;
+    inode_ = key.second;
+}
+
+FileLock::~FileLock()
+{
+    if (!held_)
+        return;
+    const auto it = tHeldLocks.find({device_, inode_});
+    if (it == tHeldLocks.end())
+        return;
+    if (--it->second.holders == 0) {
+        ::close(it->second.fd); // closing the last descriptor releases the lock
+        tHeldLocks.erase(it);
+    }
+}
 
 } // namespace tovrin
