@@ -9,12 +9,17 @@
 
 namespace tovrin {
 
+class UpperPhrase;
+
 class Engine {
 public:
     Engine(Host& host, CuePlayer& cues, Dice& dice);
 
     // One whole turn: intake, filters, strategy, lookup, learning, emission.
     void SpeakClick();
+
+    // Phrases of this many characters or more may get a canned long-phrase reply.
+    static constexpr std::size_t kLongPhrase = 110;
 
     // One tick of the input sanitiser T5 on the given text. Returns true when the text holds
     // a reserved mark at the examined position: the caller then clears the input line and
@@ -49,6 +54,21 @@ public:
     bool HumanTopic = false;
 
 private:
+    // Where the knowledge path got its reply.
+    enum class Outcome { Answered, FallbackW1, FallbackW2 };
+
+    // engine/engine.cpp
+    bool answeredByFilters(const std::string& previousLine);
+    bool answeredByLongPhrase();
+    void emit();
+    // engine/lookup.cpp
+    Outcome lookup(const UpperPhrase& phrase);
+    bool branchScan(const UpperPhrase& phrase);
+    bool mainLookup(const UpperPhrase& phrase);
+    void answerFrom(const std::string& entry);
+    // engine/learning.cpp
+    void learn(); // with the fallback list still in RE2
+
     Host& host_;
     CuePlayer& cues_;
     Dice& dice_;

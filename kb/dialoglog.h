@@ -1,5 +1,6 @@
 #pragma once
-// The block that the exit appends to Base\Log.Tovrin.
+// The block that the exit appends to Base\Log.Tovrin, and the date and time it is dated with.
+#include <ctime>
 #include <string>
 
 namespace tovrin {
@@ -9,8 +10,25 @@ class LineList;
 // Loads Base\Words.Dat (N = Count - 1) and Base\Log.Tovrin into work, appends the block
 // (empty line, rules, date and time, the learnt count, the dialogue log, the "=" rule) and
 // saves the log file under the Base lock. The log file must exist: it is never created.
-// date and time are already formatted by the caller's regional settings.
+// date and time are already formatted by the caller's regional settings (Windows-1251).
 void AppendDialogueLog(LineList& work, const LineList& dialogueLog,
                        const std::string& date, const std::string& time);
+
+// The short date of the regional settings of localeName ("" for the environment's; a locale
+// that is not installed reads as "C"), always with a four-digit year: 07.12.2026 under a
+// Russian locale, 12/07/2026 under "C". Windows-1251.
+std::string FormatLogDate(const std::tm& when, const std::string& localeName);
+
+// The time as hours, two-digit minutes and two-digit seconds separated by colons: 6:05:42
+// under a Russian locale, 6:05:42 AM where the settings use a 12-hour clock. The hour has a
+// leading zero only when the regional format pads it explicitly ("%0H"). Windows-1251.
+std::string FormatLogTime(const std::tm& when, const std::string& localeName);
+
+// The same from the formats themselves (strftime directives as the regional settings give
+// them: the short date, the time, the 12-hour time, the AM and PM designators).
+std::string FormatLogDateAs(const std::tm& when, const std::string& dateFormat);
+std::string FormatLogTimeAs(const std::tm& when, const std::string& timeFormat,
+                            const std::string& timeFormat12, const std::string& am,
+                            const std::string& pm);
 
 } // namespace tovrin

@@ -6,6 +6,16 @@
 
 namespace tovrin {
 
+// The marks of the entry grammar.
+inline constexpr char kDepthMark = '_';
+inline constexpr char kKeyEnd = '^';
+inline constexpr char kReplyEnd = ';';
+inline constexpr char kFarewellMark = '@';
+
+// A line is read back with at most this many characters, so no entry may grow past it: a
+// longer line would lose the end of its replies at the next load.
+inline constexpr std::size_t kMaxEntryLength = 4096;
+
 int EntryDepth(std::string_view line);
 std::string EntryHead(std::string_view line);
 std::string EntryKey(std::string_view line);
@@ -13,6 +23,9 @@ bool EntryHasReplies(std::string_view line);
 int EntryReplyCount(std::string_view line);
 std::string EntryReply(std::string_view line, int r);
 bool EntryHasFarewell(std::string_view line);
+
+// The same head, without a copy, for the scans over the whole file.
+std::string_view EntryHeadView(std::string_view line);
 
 // What is wrong with a line as an entry; Ok for a well-formed one.
 enum class EntryFault {
@@ -29,5 +42,8 @@ enum class EntryFault {
 EntryFault CheckEntry(std::string_view line);
 inline bool EntryWellFormed(std::string_view line) { return CheckEntry(line) == EntryFault::Ok; }
 const char* EntryFaultText(EntryFault fault);
+
+// A well-formed entry with at least one reply: the only kind the lookup answers from.
+bool EntryAnswers(std::string_view line);
 
 } // namespace tovrin

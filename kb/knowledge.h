@@ -27,7 +27,8 @@ struct KnowledgeCounts {
     int branches = 0;    // lines 1..Count-1 starting with "_"
     int replies = 0;     // ";" in lines 1..Count-1
 };
-// Counts over a loaded Words.Dat. Malformed lines count as neither main phrase nor branch.
+// Counts over a loaded Words.Dat. A malformed line is no entry: it counts as neither main
+// phrase nor branch, and its ";" are no replies.
 KnowledgeCounts CountKnowledge(const LineList& words);
 
 } // namespace tovrin

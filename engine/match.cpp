@@ -1,0 +1,57 @@
+#include "engine/match.h"
+
+#include "kb/cp1251.h"
+
+namespace tovrin {
+
+UpperPhrase::UpperPhrase(std::string_view phrase) : text_(cp1251::upper(phrase)) {}
+
+int ContainsKey(const UpperPhrase& phrase, std::string_view key, int start)
+{
+    const std::string_view text = phrase.text();
+    if (key.empty())
+        return 0;
+    std::size_t matched = 0;
+    for (std::size_t i = start > 1 ? static_cast<std::size_t>(start - 1) : 0; i < text.size(); ++i) {
+        if (text[i] == key[matched]) {
+            if (++matched == key.size())
+                return static_cast<int>(i + 1);
+        } else {
+            // The breaking character is not tried as the key's first one: no backtracking.
+            matched = 0;
+        }
+    }
+    return 0;
+}
+
+int ContainsKey(std::string_view phrase, std::string_view key, int start)
+{
+    return ContainsKey(UpperPhrase(phrase), key, start);
+}
+
+bool ContainsWords(const UpperPhrase& phrase, std::string_view key)
+{
+    if (key.empty())
+        return false;
+    int from = 1;
+    std::size_t begin = 0;
+    while (begin < key.size()) {
+        // A word ends before the next space; a space right at its start belongs to it.
+        std::size_t end = key.find(' ', begin + 1);
+        if (end == std::string_view::npos)
+            end = key.size();
+        const int found = ContainsKey(phrase, key.substr(begin, end - begin), from);
+        if (found == 0)
+            return false;
+        from = found + 1;
+        begin = end + 1;
+    }
+    return true;
+}
+
+bool ContainsWords(std::string_view phrase, std::string_view key)
+{
+    return ContainsWords(UpperPhrase(phrase), key);
+}
+
+} // namespace tovrin
