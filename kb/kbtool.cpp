@@ -5,6 +5,7 @@
 #include "kb/files.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
+#include "engine/match.h"
 
 #include <algorithm>
 #include <map>
@@ -19,11 +20,11 @@ bool hasLowerCase(std::string_view text)
     return std::any_of(text.begin(), text.end(), [](char c) { return cp1251::upper(c) != c; });
 }
 
-// Wherever the later key is found in a phrase, the phrase holds the earlier key too: the
-// phrase is upper-cased before the comparison, the stored key is not.
+// Wherever the later key is found in a phrase, the lookup finds the earlier key there too,
+// by its own rule.
 bool holdsKey(std::string_view laterKey, std::string_view earlierKey)
 {
-    return cp1251::upper(laterKey).find(earlierKey) != std::string::npos;
+    return ContainsKey(laterKey, earlierKey) != 0;
 }
 
 // The well-formed entries of the file with what the checks need of them.
@@ -59,6 +60,10 @@ std::vector<Problem> checkKnowledge(const LineList& words)
     for (int i = 1; i < words.count(); ++i) {
         const std::string text = words.get(i);
         const EntryFault fault = CheckEntry(text);
+        if (fault == EntryFault::Ok && text.size() > kMaxEntryLength)
+            problems.push_back({i, Finding::Malformed, 0,
+                                "the entry is longer than " + std::to_string(kMaxEntryLength) +
+                                    " characters, the most a line of the knowledge file may hold"});
         if (fault != EntryFault::Ok) {
             problems.push_back({i, Finding::Malformed, 0, EntryFaultText(fault)});
             // The lookup passes over a malformed line, but one without "_" still ends the run
@@ -123,8 +128,13 @@ std::string describe(const Problem& p, const LineList& words)
 {
     const std::string related = std::to_string(p.relatedLine);
     switch (p.kind) {
-    case Finding::Malformed:
-        return p.detail + ": \"" + words.get(p.line) + "\"";
+    case Finding::Malformed: {
+        // A long line is named by its beginning only.
+        std::string text = words.get(p.line);
+        if (text.size() > 80)
+            text = text.substr(0, 80) + "...";
+        return p.detail + ": \"" + text + "\"";
+    }
     case Finding::LowerCaseKey:
         return "the key \"" + EntryKey(words.get(p.line)) +
                "\" holds lower-case letters and is never matched (phrases are compared in upper case)";
@@ -277,6 +287,9 @@ ImportResult prepareImport(std::string_view utf8, bool entries)
             const EntryFault fault = CheckEntry(converted);
             if (fault != EntryFault::Ok)
                 refusal = std::string(EntryFaultText(fault));
+            else if (converted.size() > kMaxEntryLength)
+                refusal = "the entry is longer than " + std::to_string(kMaxEntryLength) +
+                          " characters, the most a line of the knowledge file may hold";
         }
         if (refusal)
             result.refusals.push_back({index, *refusal});
