@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <map>
 
 namespace tovrin {
 
@@ -83,11 +84,32 @@ constexpr size_t kMaxGroupDepth = 256;
 constexpr size_t kMaxKeywordLength = 32;
 constexpr int64_t kMaxParameter = 2'000'000'000;
 constexpr int kMaxFallbackLength = 255;
+constexpr size_t kMaxFonts = 4096;
+
+constexpr int kCharsetAnsi = 0;
+constexpr int kCharsetCyrillic = 204;
+constexpr int kCodePageCyrillic = 1251;
+constexpr int kCodePageWestern = 1252;
+
+// Windows-1252 0x80..0x9F; the rest of its upper half is U+00A0..U+00FF. 0 is unassigned.
+constexpr char32_t kWestern80[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+char westernToCyrillic(unsigned char byte)
+{
+    const char32_t ch = byte < 0x80 ? byte : byte < 0xA0 ? kWestern80[byte - 0x80] : byte;
+    const int out = ch == 0 ? -1 : cp1251::fromUnicode(ch);
+    return out < 0 ? '?' : static_cast<char>(out);
+}
 
 // Destinations whose text is not part of the document's body.
 constexpr std::string_view kSkippedDestinations[] = {
     "annotation", "author",   "buptim",    "colortbl",  "comment",   "creatim",
-    "doccomm",    "falt",     "filetbl",   "fldinst",   "fonttbl",   "footer",
+    "doccomm",    "falt",     "filetbl",   "fldinst",   "footer",
     "footerf",    "footerl",  "footerr",   "footnote",  "header",    "headerf",
     "headerl",    "headerr",  "info",      "keywords",  "listoverridetable",
     "listtable",  "listtext", "nonshppict", "object",   "operator",  "pict",
@@ -143,7 +165,7 @@ public:
                     return std::nullopt;
             } else {
                 if (c != '\r' && c != '\n') // raw line breaks only lay out the source
-                    text(c);
+                    codeByte(static_cast<unsigned char>(c));
                 ++pos_;
             }
         }
@@ -152,8 +174,10 @@ public:
 
 private:
     struct GroupState {
-        bool skip = false; // inside a destination whose text is not shown
-        int uc = 1;        // characters standing in for each \uN
+        bool skip = false;      // inside a destination whose text is not shown
+        bool fontTable = false; // inside \fonttbl, where \fN names the font being described
+        int uc = 1;             // characters standing in for each \uN
+        int font = -1;          // -1: the document's default font
     };
 
     std::optional<std::vector<std::string>> finish()
@@ -165,7 +189,8 @@ private:
         return std::move(lines_);
     }
 
-    // Consumes one of the fallback characters that follow \uN; true when c was one.
+    // Consumes one of the fallback characters that follow \uN; true when the character at
+    // hand was one of them and is to be dropped.
     bool consumedAsFallback()
     {
         if (fallback_ == 0)
@@ -180,6 +205,28 @@ private:
             return;
         highSurrogate_ = false;
         line_ += c;
+    }
+
+    // A byte of text in the code page of the current font: a Cyrillic font, or a document
+    // in Windows-1251 (declared or not), gives it as it is; a Western one is converted.
+    void codeByte(unsigned char byte)
+    {
+        if (byte >= 0x80 && codePage() == kCodePageWestern)
+            text(westernToCyrillic(byte));
+        else
+            text(static_cast<char>(byte));
+    }
+
+    int codePage() const
+    {
+        const int font = state_.font >= 0 ? state_.font : defaultFont_;
+        const auto it = fontCharsets_.find(font);
+        const int charset = it == fontCharsets_.end() ? kCharsetAnsi : it->second;
+        if (charset == kCharsetCyrillic)
+            return kCodePageCyrillic;
+        // The ANSI character set means the document's own code page; the other character
+        // sets are not told apart from Windows-1251.
+        return charset == kCharsetAnsi ? documentCodePage_ : kCodePageCyrillic;
     }
 
     void paragraph()
@@ -234,7 +281,7 @@ private:
                 ++pos_;
             }
             if (digits == 2)
-                text(static_cast<char>(value));
+                codeByte(static_cast<unsigned char>(value));
             else
                 consumedAsFallback(); // a broken escape gives nothing
             return true;
@@ -261,6 +308,22 @@ private:
             consumedAsFallback();
             return true;
         }
+    }
+
+    void font(int number)
+    {
+        if (state_.fontTable)
+            describedFont_ = number;
+        else
+            state_.font = number;
+    }
+
+    void fontCharset(int charset)
+    {
+        if (!state_.fontTable)
+            return;
+        if (fontCharsets_.size() < kMaxFonts || fontCharsets_.contains(describedFont_))
+            fontCharsets_[describedFont_] = charset;
     }
 
     bool controlWord()
@@ -308,7 +371,7 @@ private:
 
         if (word == "tab" || word == "cell")
             text('\t');
-        else if (word == "u")
+        else if (word == "u" && hasParameter)
             unicode(parameter);
         else if (word == "uc")
             state_.uc = static_cast<int>(std::clamp<int64_t>(hasParameter ? parameter : 1, 0, kMaxFallbackLength));
@@ -328,6 +391,18 @@ private:
             text('\x95');
         else if (word == "emspace" || word == "enspace" || word == "qmspace")
             text(' ');
+        else if (word == "f")
+            font(static_cast<int>(parameter));
+        else if (word == "fcharset")
+            fontCharset(static_cast<int>(parameter));
+        else if (word == "deff")
+            defaultFont_ = static_cast<int>(parameter);
+        else if (word == "plain")
+            state_.font = -1;
+        else if (word == "ansicpg")
+            documentCodePage_ = static_cast<int>(parameter);
+        else if (word == "fonttbl")
+            state_.skip = state_.fontTable = true;
         else if (isSkippedDestination(word))
             state_.skip = true;
         return true;
@@ -339,6 +414,10 @@ private:
     GroupState state_;
     int fallback_ = 0; // fallback characters of the last \uN still to be skipped
     bool highSurrogate_ = false;
+    int documentCodePage_ = kCodePageCyrillic;
+    int defaultFont_ = 0;
+    int describedFont_ = 0;
+    std::map<int, int> fontCharsets_; // font number to character set
     std::vector<std::string> lines_;
     std::string line_;
 };

@@ -1,14 +1,19 @@
 #include "kb/fileerror.h"
+#include "kb/files.h"
 #include "kb/linelist.h"
+#include "kb/textformat.h"
 #include "support/testsupport.h"
 
+#include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
 
 using tovrin::FileError;
 using tovrin::LineList;
+using tovrin::loadMemo;
 using tovrin::test::cp;
 using tovrin::test::ScratchDir;
+using Lines = std::vector<std::string>;
 
 namespace {
 
@@ -24,6 +29,65 @@ std::string errorOf(const std::function<void()>& f)
 
 } // namespace
 
+TEST(LineList, CountOfWhatALoadFinds)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"empty file", "", {}},
+        {"final line break adds no line", "a\r\nb\r\n", {"a", "b"}},
+        {"last line without a break", "a\r\nb", {"a", "b"}},
+        {"empty last line", "a\r\n\r\n", {"a", ""}},
+        {"one line break", "\r\n", {""}},
+        {"empty RTF document", "{\\rtf1\\ansi }", {}},
+        {"RTF document", "{\\rtf1\\ansi a\\par\\par b\\par}", {"a", "", "b"}},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        dir.write("Base\\Words.Dat", c.bytes);
+        LineList list({"left over"});
+        list.load("Base\\Words.Dat");
+        EXPECT_EQ(list.lines(), c.lines) << c.name;
+        EXPECT_EQ(list.count(), static_cast<int>(c.lines.size())) << c.name;
+    }
+}
+
+TEST(LineList, IndexesOutsideTheListAreHarmless)
+{
+    LineList list({"a", "b"});
+    for (const int i : {-100, -1, 2, 3, 1'000'000})
+        EXPECT_EQ(list.get(i), "") << i;
+    for (const int i : {-1, 2, 100}) {
+        list.remove(i);
+        EXPECT_EQ(list.lines(), (Lines{"a", "b"})) << i;
+    }
+    LineList empty;
+    empty.remove(empty.count() - 1);
+    empty.remove(0);
+    EXPECT_EQ(empty.count(), 0);
+    EXPECT_EQ(empty.get(0), "");
+}
+
+TEST(LineList, EditingOperations)
+{
+    LineList list;
+    list.add("first");
+    list.add("");
+    list.add("third");
+    EXPECT_EQ(list.count(), 3);
+    EXPECT_EQ(list.text(), "first\r\n\r\nthird\r\n");
+    list.remove(1);
+    EXPECT_EQ(list.lines(), (Lines{"first", "third"}));
+    list.remove(list.count() - 1);
+    EXPECT_EQ(list.lines(), Lines{"first"});
+    list.clear();
+    EXPECT_EQ(list.count(), 0);
+    EXPECT_EQ(list.text(), "");
+}
+
 TEST(LineList, PlainFileBecomesRtfAndLoadsBackTheSame)
 {
     ScratchDir dir;
@@ -32,18 +96,97 @@ TEST(LineList, PlainFileBecomesRtfAndLoadsBackTheSame)
     list.load("Base\\Words.Dat");
     ASSERT_EQ(list.count(), 3);
     EXPECT_EQ(list.get(0), cp("ПРИВЕТ^Здравствуй!;"));
+    EXPECT_EQ(list.get(2), "");
     list.save("Base\\Words.dat");
+
     LineList again;
     again.load("Base\\WORDS.DAT");
     EXPECT_EQ(again.lines(), list.lines());
+    EXPECT_TRUE(tovrin::looksLikeRtf(tovrin::readWholeFile("Base\\Words.Dat")));
 }
 
-TEST(LineList, MissingFileNamesThePathAsGiven)
+TEST(LineList, EmptyListsAndEmptyLinesSurviveASave)
+{
+    for (const Lines& lines : {Lines{}, Lines{""}, Lines{"", ""}, Lines{"a", "", ""}, Lines{"", "b"}}) {
+        ScratchDir dir;
+        LineList(lines).save("Base\\Txt.Dat");
+        LineList back({"left over"});
+        back.load("Base\\Txt.Dat");
+        EXPECT_EQ(back.lines(), lines);
+    }
+}
+
+TEST(LineList, LongLinesAreNeverCut)
 {
     ScratchDir dir;
+    const std::string reply = cp(std::string(3000, 'x') + "Ответ в самом конце");
+    dir.write("Base\\Big.Dat", "a\r\n" + reply + "\r\nb\r\n");
     LineList list;
-    EXPECT_EQ(errorOf([&] { list.load("Base\\Nothing.Dat"); }), "Cannot open file Base\\Nothing.Dat");
-    EXPECT_EQ(errorOf([&] { list.load("D:\\Txt.Dat"); }), "Cannot open file D:\\Txt.Dat");
-    EXPECT_EQ(errorOf([&] { list.save("D:\\Txt.Dat"); }), "Cannot create file D:\\Txt.Dat");
-    EXPECT_EQ(errorOf([&] { list.save("Nowhere\\Txt.Dat"); }), "Cannot create file Nowhere\\Txt.Dat");
+    list.load("Base\\Big.Dat");
+    EXPECT_EQ(list.lines(), (Lines{"a", reply, "b"}));
+    list.add(std::string(70'000, '\xE9'));
+    list.save("Base\\Big.Dat");
+    LineList back;
+    back.load("Base\\Big.Dat");
+    EXPECT_EQ(back.lines(), list.lines());
+}
+
+TEST(LineList, FailuresNameThePathAsTheProgramNamedIt)
+{
+    ScratchDir dir;
+    dir.write("Base\\Broken.Dat", "{\\rtf1 cut short\\par");
+    LineList list({"kept"});
+    struct Case {
+        std::function<void()> operation;
+        std::string message;
+    };
+    const Case cases[] = {
+        {[&] { list.load("Base\\Nothing.Dat"); }, "Cannot open file Base\\Nothing.Dat"},
+        {[&] { list.load("D:\\Txt.Dat"); }, "Cannot open file D:\\Txt.Dat"},
+        {[&] { list.load("Base\\Broken.Dat"); }, "Failed to Load Stream"},
+        {[&] { list.save("D:\\Txt.Dat"); }, "Cannot create file D:\\Txt.Dat"},
+        {[&] { list.save("Nowhere\\Txt.Dat"); }, "Cannot create file Nowhere\\Txt.Dat"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(errorOf(c.operation), c.message);
+        EXPECT_EQ(list.lines(), Lines{"kept"}) << "a failed load changed the list";
+    }
+}
+
+TEST(LineList, KnowledgeFileOfAHundredThousandEntries)
+{
+    ScratchDir dir;
+    Lines lines;
+    lines.reserve(100'001);
+    lines.push_back("100000");
+    for (int i = 0; i < 100'000; ++i)
+        lines.push_back(cp("_КЛЮЧ НОМЕР " + std::to_string(i) + "^Ответ на этот ключ, довольно длинный;Второй ответ;"));
+    const LineList big(lines);
+    big.save("Base\\Words.Dat");
+    EXPECT_GT(std::filesystem::file_size(dir.path() / "Base/Words.Dat"), 10'000'000u);
+    LineList back;
+    back.load("Base\\Words.Dat");
+    EXPECT_EQ(back.lines(), lines);
+}
+
+TEST(Memo, ReadsPlainTextOnly)
+{
+    struct Case {
+        const char* name;
+        std::string bytes;
+        Lines lines;
+    };
+    const Case cases[] = {
+        {"every kind of line end", "a\r\nb\rc\nd", {"a", "b", "c", "d"}},
+        {"final line break", cp("Версия 1\r\n"), {cp("Версия 1")}},
+        {"empty", "", {}},
+        {"RTF is not interpreted", "{\\rtf1 a\\par}\r\n", {"{\\rtf1 a\\par}"}},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        dir.write("ReadMe.Txt", c.bytes);
+        EXPECT_EQ(loadMemo("readme.txt"), c.lines) << c.name;
+    }
+    ScratchDir dir;
+    EXPECT_EQ(errorOf([] { loadMemo("ReadMe.Txt"); }), "Cannot open file ReadMe.Txt");
 }

@@ -1,0 +1,373 @@
+#include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kb/linelist.h"
+#include "kb/textformat.h"
+#include "support/testsupport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <gtest/gtest.h>
+#include <set>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using tovrin::FileError;
+using tovrin::FileLock;
+using tovrin::LineList;
+using tovrin::resolvePath;
+using tovrin::SaveStep;
+using tovrin::test::cp;
+using tovrin::test::ScratchDir;
+
+namespace {
+
+std::string errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::string bytesOf(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::set<std::string> namesIn(const fs::path& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+class FailAt : public tovrin::SaveFaults {
+public:
+    explicit FailAt(SaveStep step) : step_(step) { tovrin::setSaveFaults(this); }
+    ~FailAt() override { tovrin::setSaveFaults(nullptr); }
+    bool fail(SaveStep step) override { return step == step_; }
+
+private:
+    SaveStep step_;
+};
+
+// Runs f in a child process that has no root privileges (permissions mean nothing to root).
+// Gives f's exit code, or -1 when the child did not end normally.
+int inUnprivilegedChild(const std::function<int()>& f)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(100);
+        ::_exit(f());
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+// ---- paths
+
+TEST(Paths, NamesAreMatchedWithoutRegardToCase)
+{
+    ScratchDir dir;
+    dir.write("Base/Words.dat", "x");
+    dir.write("Base/Both.Dat", "1");
+    dir.write("Base/both.dat", "2");
+    dir.write("Sound/KeyBoard.wav", "w");
+    dir.write("Base/ПРИВЕТ.dat", "p"); // file names on disk are UTF-8
+    struct Case {
+        std::string programPath;
+        std::string resolved;
+    };
+    const Case cases[] = {
+        {"Base\\Words.Dat", "Base/Words.dat"},
+        {"Base\\Words.dat", "Base/Words.dat"},
+        {"BASE\\WORDS.DAT", "Base/Words.dat"},
+        {"base/words.dat", "Base/Words.dat"},
+        {"Base\\Both.Dat", "Base/Both.Dat"}, // the exact name wins
+        {"Base\\both.dat", "Base/both.dat"},
+        {"Base\\BOTH.DAT", "Base/Both.Dat"}, // else the first in byte order
+        {"sound\\keyboard.WAV", "Sound/KeyBoard.wav"},
+        {cp("Base\\Привет.Dat"), "Base/ПРИВЕТ.dat"},
+        {"Base\\Missing.Dat", "Base/Missing.Dat"},
+        {"Nowhere\\Words.dat", "Nowhere/Words.dat"},
+        {".\\Base\\..\\Base\\words.DAT", "./Base/../Base/Words.dat"},
+        {"Base\\\\Words.Dat", "Base/Words.dat"},
+        {"D:\\Txt.Dat", ""},
+        {"d:txt.dat", ""},
+        {"\\\\server\\share\\Txt.Dat", ""},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(resolvePath(c.programPath), c.resolved) << c.programPath;
+}
+
+TEST(Paths, AbsolutePathsAreUsedAsTheyAre)
+{
+    ScratchDir dir;
+    dir.write("Base/Txt.Dat", "hello\r\n");
+    const std::string absolute = (dir.path() / "Base/Txt.Dat").string();
+    EXPECT_EQ(resolvePath(absolute), absolute);
+    LineList list;
+    list.load(absolute);
+    EXPECT_EQ(list.lines(), std::vector<std::string>{"hello"});
+}
+
+TEST(Paths, ASaveOverAnExistingFileKeepsItsName)
+{
+    ScratchDir dir;
+    dir.write("Base/words.DAT", "old\r\n");
+    LineList({"new"}).save("Base\\Words.Dat");
+    EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"words.DAT"});
+    LineList back;
+    back.load("Base\\WORDS.dat");
+    EXPECT_EQ(back.lines(), std::vector<std::string>{"new"});
+
+    LineList({"fresh"}).save("Base\\New.Dat");
+    EXPECT_TRUE(fs::exists(dir.path() / "Base/New.Dat"));
+}
+
+TEST(Paths, ForeignDrivesNameNothing)
+{
+    ScratchDir dir;
+    fs::create_directories(dir.path() / "D:");
+    LineList list;
+    EXPECT_EQ(errorOf([&] { list.load("D:\\Txt.Dat"); }), "Cannot open file D:\\Txt.Dat");
+    EXPECT_EQ(errorOf([&] { list.save("D:\\Txt.Dat"); }), "Cannot create file D:\\Txt.Dat");
+    EXPECT_TRUE(fs::is_empty(dir.path() / "D:"));
+}
+
+// ---- reading
+
+TEST(Reading, WhatCannotBeOpened)
+{
+    ScratchDir dir;
+    fs::create_directories(dir.path() / "Base/Folder.Dat");
+    struct Case {
+        std::string path;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"Base\\Words.Dat", "Cannot open file Base\\Words.Dat"},
+        {"Missing\\Words.Dat", "Cannot open file Missing\\Words.Dat"},
+        {"Base\\Folder.Dat", "Cannot open file Base\\Folder.Dat"},
+        {"D:\\Txt.Dat", "Cannot open file D:\\Txt.Dat"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(errorOf([&] { tovrin::readWholeFile(c.path); }), c.message);
+}
+
+TEST(Reading, AnUnreadableFileCannotBeOpened)
+{
+    ScratchDir dir;
+    dir.write("Base/Words.Dat", "secret\r\n");
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir.path() / "Base", fs::perms::all);
+    fs::permissions(dir.path() / "Base/Words.Dat", fs::perms::none);
+    EXPECT_EQ(inUnprivilegedChild([] {
+                  return errorOf([] { tovrin::readWholeFile("Base\\Words.Dat"); }) ==
+                                 "Cannot open file Base\\Words.Dat"
+                             ? 0
+                             : 1;
+              }),
+              0);
+}
+
+// ---- saving
+
+TEST(Saving, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile)
+{
+    struct Case {
+        SaveStep step;
+        const char* message;
+    };
+    const Case cases[] = {
+        {SaveStep::Open, "Cannot create file Base\\Words.Dat"},
+        {SaveStep::Write, "Failed to Save Stream"},
+        {SaveStep::Flush, "Failed to Save Stream"},
+        {SaveStep::Rename, "Failed to Save Stream"},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        const std::string old = tovrin::writeRtf({"old", cp("строка")});
+        dir.write("Base/Words.Dat", old);
+        {
+            FailAt fault(c.step);
+            EXPECT_EQ(errorOf([] { LineList({"new"}).save("Base\\Words.Dat"); }), c.message);
+            EXPECT_EQ(errorOf([] { LineList({"new"}).save("Base\\Other.Dat"); }), std::string(c.message) ==
+                      "Failed to Save Stream" ? "Failed to Save Stream" : "Cannot create file Base\\Other.Dat");
+        }
+        EXPECT_EQ(bytesOf(dir.path() / "Base/Words.Dat"), old);
+        EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
+
+        LineList({"new"}).save("Base\\Words.Dat"); // the seam is gone: the save goes through
+        EXPECT_EQ(dir.readLines("Base\\Words.Dat"), std::vector<std::string>{"new"});
+        EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
+    }
+}
+
+TEST(Saving, AReadOnlyFolderOrFileIsNotReplaced)
+{
+    ScratchDir dir;
+    dir.write("Base/Words.Dat", "old\r\n");
+    dir.write("Locked/Words.Dat", "locked\r\n");
+    fs::permissions(dir.path(), fs::perms::all);
+    fs::permissions(dir.path() / "Base", fs::perms::all);
+    fs::permissions(dir.path() / "Base/Words.Dat", fs::perms::owner_read | fs::perms::group_read |
+                                                       fs::perms::others_read);
+    fs::permissions(dir.path() / "Locked", fs::perms::owner_read | fs::perms::owner_exec |
+                                               fs::perms::others_read | fs::perms::others_exec);
+
+    EXPECT_EQ(inUnprivilegedChild([] {
+                  const std::string folder = errorOf([] { LineList({"new"}).save("Locked\\Words.Dat"); });
+                  const std::string fresh = errorOf([] { LineList({"new"}).save("Locked\\New.Dat"); });
+                  const std::string file = errorOf([] { LineList({"new"}).save("Base\\Words.Dat"); });
+                  return (folder == "Cannot create file Locked\\Words.Dat" ? 0 : 1) |
+                         (fresh == "Cannot create file Locked\\New.Dat" ? 0 : 2) |
+                         (file == "Cannot create file Base\\Words.Dat" ? 0 : 4);
+              }),
+              0);
+    EXPECT_EQ(bytesOf(dir.path() / "Locked/Words.Dat"), "locked\r\n");
+    EXPECT_EQ(bytesOf(dir.path() / "Base/Words.Dat"), "old\r\n");
+    EXPECT_EQ(namesIn(dir.path() / "Locked"), std::set<std::string>{"Words.Dat"});
+    EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
+}
+
+TEST(Saving, AFolderIsNotReplaced)
+{
+    ScratchDir dir;
+    fs::create_directories(dir.path() / "Base/Words.Dat");
+    EXPECT_EQ(errorOf([] { LineList({"x"}).save("Base\\Words.Dat"); }), "Cannot create file Base\\Words.Dat");
+    EXPECT_TRUE(fs::is_directory(dir.path() / "Base/Words.Dat"));
+}
+
+TEST(Saving, PermissionsAndLinksAreKept)
+{
+    ScratchDir dir;
+    dir.write("Base/Words.Dat", "old\r\n");
+    fs::permissions(dir.path() / "Base/Words.Dat", fs::perms::owner_read | fs::perms::owner_write |
+                                                       fs::perms::group_read);
+    LineList({"new"}).save("Base\\Words.Dat");
+    EXPECT_EQ(fs::status(dir.path() / "Base/Words.Dat").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    const mode_t previous = ::umask(027);
+    LineList({"new"}).save("Base\\New.Dat");
+    ::umask(previous);
+    EXPECT_EQ(fs::status(dir.path() / "Base/New.Dat").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    dir.write("Real/Txt.Dat", "old\r\n");
+    fs::create_symlink(dir.path() / "Real/Txt.Dat", dir.path() / "Base/Link.Dat");
+    LineList({"through the link"}).save("Base\\Link.Dat");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "Base/Link.Dat"));
+    EXPECT_EQ(dir.readLines("Real\\Txt.Dat"), std::vector<std::string>{"through the link"});
+}
+
+TEST(Saving, APollingReaderNeverSeesHalfAFile)
+{
+    ScratchDir dir;
+    const LineList a(std::vector<std::string>(3000, cp("первая версия строки")));
+    const LineList b(std::vector<std::string>(2000, "second version of the line"));
+    a.save("Base\\Txt.Dat");
+    const pid_t writer = ::fork();
+    if (writer == 0) {
+        for (int i = 0; i < 60; ++i)
+            (i % 2 ? a : b).save("Base\\Txt.Dat");
+        ::_exit(0);
+    }
+    int torn = 0;
+    for (int i = 0; i < 200; ++i) {
+        LineList seen;
+        try {
+            seen.load("Base\\Txt.Dat");
+        } catch (const FileError&) {
+            ++torn;
+            continue;
+        }
+        torn += seen.lines() != a.lines() && seen.lines() != b.lines();
+    }
+    int status = 0;
+    ::waitpid(writer, &status, 0);
+    EXPECT_EQ(torn, 0);
+    EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Txt.Dat"});
+}
+
+// ---- the lock
+
+namespace {
+
+// Whether another process could take the lock of folder right now.
+bool otherProcessCanLock(const fs::path& folder)
+{
+    const std::string lockFile = (folder / ".tovrin.lock").string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(lockFile.c_str(), O_RDWR);
+        ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST(Lock, ExcludesOtherProcessesUntilReleased)
+{
+    ScratchDir dir;
+    {
+        FileLock lock("Base\\Words.Dat");
+        EXPECT_TRUE(lock.held());
+        EXPECT_TRUE(fs::exists(dir.path() / "Base/.tovrin.lock"));
+        EXPECT_FALSE(otherProcessCanLock(dir.path() / "Base"));
+        {
+            FileLock again("base\\W1.Dat"); // the same folder on the same thread: no wait
+            EXPECT_TRUE(again.held());
+        }
+        EXPECT_FALSE(otherProcessCanLock(dir.path() / "Base"));
+    }
+    EXPECT_TRUE(otherProcessCanLock(dir.path() / "Base"));
+}
+
+TEST(Lock, TheLockFileOutlivesSaves)
+{
+    ScratchDir dir;
+    FileLock lock("Base\\Words.Dat");
+    const auto inode = [&] {
+        struct stat st {};
+        ::stat((dir.path() / "Base/.tovrin.lock").c_str(), &st);
+        return st.st_ino;
+    };
+    const auto before = inode();
+    LineList({"x"}).save("Base\\Words.Dat");
+    EXPECT_EQ(inode(), before);
+    EXPECT_FALSE(otherProcessCanLock(dir.path() / "Base"));
+}
+
+TEST(Lock, WithoutItsFolderNothingIsLockedAndNothingThrown)
+{
+    ScratchDir dir;
+    for (const char* path : {"Missing\\Words.Dat", "D:\\Txt.Dat"}) {
+        std::unique_ptr<FileLock> lock;
+        EXPECT_NO_THROW(lock = std::make_unique<FileLock>(path));
+        EXPECT_FALSE(lock->held());
+        EXPECT_EQ(errorOf([&] { LineList().load(path); }), std::string("Cannot open file ") + path);
+    }
+    EXPECT_FALSE(fs::exists(dir.path() / "Missing"));
+}
