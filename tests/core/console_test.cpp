@@ -1,0 +1,201 @@
+// The terminal program: phrases in, the program's lines out, the dialogue log at the end; and
+// two copies learning into one Base\ at once without losing each other's lessons.
+#include "engine_fixture.h"
+#include "kb/entry.h"
+
+#include <fcntl.h>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace tovrin::test {
+namespace {
+
+const std::string kConsole = std::string(TOVRIN_BINARY_DIR) + "/tovrin-console";
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::vector<std::string> linesOf(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+// Starts the console in the current folder with files for its three streams.
+pid_t start(const std::string& input, const std::string& output, const std::string& errors)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int in = ::open(input.c_str(), O_RDONLY);
+        const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (in < 0 || out < 0 || err < 0)
+            ::_exit(127);
+        ::dup2(in, STDIN_FILENO);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execl(kConsole.c_str(), kConsole.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    return pid;
+}
+
+int finish(pid_t pid)
+{
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+class Console : public EngineTest {
+protected:
+    Console()
+    {
+        // Entries with one reply each, so that the output does not depend on the dice.
+        dir.writeLines("Base\\Words.Dat", {"Знания", "ПРИВЕТ^Привет!;", "ПОКА^До свидания!;@"});
+    }
+
+    struct Run {
+        int status;
+        std::vector<std::string> out;
+        std::string err;
+    };
+    Run run(const std::string& input)
+    {
+        dir.write("in.txt", input);
+        const int status = finish(start("in.txt", "out.txt", "err.txt"));
+        return {status, linesOf(slurp("out.txt")), slurp("err.txt")};
+    }
+};
+
+TEST_F(Console, PrintsEveryLineTheProgramSays)
+{
+    const Run r = run("как погода\nпривет\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Как погода.", "Отклик на фразу.", "Привет.", "Привет!"}));
+    EXPECT_EQ(r.err, "");
+    const auto log = file("Base\\Log.Tovrin");
+    ASSERT_EQ(log.size(), 11u);
+    EXPECT_EQ(log[5], "//Загружено фраз выученных программой: 2");
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 6, log.end()),
+              (std::vector<std::string>{"USER:     Как погода.", "CPU:     Отклик на фразу.", "USER:     Привет.",
+                                        "CPU:     Привет!", std::string(53, '=')}));
+    EXPECT_EQ(log[3].rfind(std::string(22, ' ') + "Дата - ", 0), 0u) << log[3];
+    EXPECT_NE(log[3].find("   |   Время - "), std::string::npos) << log[3];
+}
+
+TEST_F(Console, TakesEachLineAsTypedIntoTheInputLine)
+{
+    std::string longPhrase;
+    for (int i = 0; i < 300; ++i)
+        longPhrase += "я";
+    std::string cut = "Я";
+    for (int i = 1; i < 255; ++i)
+        cut += "я";
+    const Run r = run("\n\r\nпривет\r\n" + longPhrase + "\n日本\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(r.out.size(), 6u);
+    EXPECT_EQ(r.out[0], "Привет."); // empty lines say nothing; CR LF is a line end
+    EXPECT_EQ(r.out[2], cut + ".");  // 255 characters, then the final "."
+    EXPECT_EQ(r.out[4], "??.");      // no Windows-1251 form
+}
+
+TEST_F(Console, AFarewellEndsTheDialogue)
+{
+    const Run r = run("привет\nпока\nещё одно\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет.", "Привет!", "Пока.", "До свидания!"}));
+    const auto log = file("Base\\Log.Tovrin");
+    EXPECT_EQ(log[log.size() - 2], "CPU:     До свидания!");
+}
+
+TEST_F(Console, AFileErrorIsReportedAndTheNextPhraseIsTaken)
+{
+    dir.remove("Base\\W2.Dat");
+    const Run r = run("как погода\nпривет\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Как погода.", "Привет.", "Привет!"}));
+    EXPECT_EQ(r.err, "Cannot open file Base\\W2.Dat\n");
+}
+
+TEST_F(Console, AnUnwritableLogFailsTheExit)
+{
+    dir.remove("Base\\Log.Tovrin");
+    const Run r = run("привет\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет.", "Привет!"}));
+    EXPECT_NE(r.err.find("Cannot open file Base\\Log.Tovrin"), std::string::npos) << r.err;
+    EXPECT_FALSE(dir.exists("Base\\Log.Tovrin"));
+}
+
+TEST_F(Console, NoInputStillWritesAnEmptyDialogue)
+{
+    const Run r = run("");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='));
+}
+
+TEST_F(Console, TwoCopiesLearnIntoOneBaseWithoutLosingALesson)
+{
+    // Every fallback reply is a key, so that each lesson also teaches the entry of the
+    // previous reply and moves it.
+    dir.writeLines("Base\\Words.Dat", {"Знания", "ЯСНО.^"});
+    dir.writeLines("Base\\W2.Dat", {"Ясно."});
+    const int perCopy = 300;
+    struct Copy {
+        const char* letter;
+        const char* capital;
+        const char* input;
+    };
+    std::set<std::string> keys;
+    for (const Copy& copy : {Copy{"а", "А", "a.in"}, Copy{"б", "Б", "b.in"}}) {
+        std::string input = "начнём\n"; // the first turn of a run learns nothing
+        for (int i = 0; i < perCopy; ++i) {
+            char number[8];
+            std::snprintf(number, sizeof number, "%03d", i);
+            input += std::string("число ") + copy.letter + number + " сказано\n";
+            keys.insert(std::string("ЧИСЛО ") + copy.capital + number + " СКАЗАНО.");
+        }
+        dir.write(copy.input, input);
+    }
+    const pid_t a = start("a.in", "a.out", "a.err");
+    const pid_t b = start("b.in", "b.out", "b.err");
+    EXPECT_EQ(finish(a), 0) << slurp("a.err");
+    EXPECT_EQ(finish(b), 0) << slurp("b.err");
+    EXPECT_EQ(slurp("a.err") + slurp("b.err"), "");
+
+    LineList words;
+    words.load("Base\\Words.Dat");
+    std::set<std::string> heads;
+    int taught = 0;
+    for (int i = 1; i < words.count(); ++i) {
+        const std::string line = words.get(i);
+        EXPECT_TRUE(EntryWellFormed(line)) << utf(line);
+        EXPECT_TRUE(heads.insert(utf(EntryHead(line))).second) << "twice: " << utf(line);
+        taught += EntryReplyCount(line);
+    }
+    for (const auto& key : keys)
+        EXPECT_TRUE(heads.count(key)) << "lost: " << key;
+    EXPECT_EQ(heads.size(), keys.size() + 1); // and ЯСНО.
+    EXPECT_GT(taught, perCopy);
+
+    EXPECT_EQ(file("Base\\W2.Dat").size(), 1u + 2 * perCopy);
+    const auto log = file("Base\\Log.Tovrin");
+    EXPECT_EQ(std::count(log.begin(), log.end(), std::string(53, '=')), 2);
+    EXPECT_EQ(log.size(), 2 * (6 + 2 * (perCopy + 1) + 1));
+}
+
+} // namespace
+} // namespace tovrin::test
