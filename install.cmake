@@ -11,9 +11,8 @@ endforeach()
 install(TARGETS ${TOVRIN_INSTALL_TARGETS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The launcher finds the data beside itself (../share/tovrin/data), so the data must sit there.
-set(TOVRIN_DATA_DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/tovrin/data)
 if(EXISTS ${CMAKE_SOURCE_DIR}/data)
-  install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${TOVRIN_DATA_DESTINATION})
+  install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/tovrin/data)
 endif()
 
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/tovrin-launcher.sh
@@ -22,22 +21,10 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/tools/tovrin-launcher.sh
 if(TARGET tovrin)
   install(FILES ${CMAKE_SOURCE_DIR}/tools/desktop/tovrin.svg
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
-  # The menu starts the launcher by its full installed path: the folder of the programs is not
-  # always on the search path of a desktop session (~/.local/bin, /opt/...). The path is taken
-  # at install time, so `cmake --install --prefix` gets it right too; DESTDIR is left out
-  # because it only stages the files.
+  # The menu entry names the launcher by its installed path, known only at install time.
   install(CODE "
-    set(_prefix \"\${CMAKE_INSTALL_PREFIX}\")
-    if(NOT IS_ABSOLUTE \"\${_prefix}\")
-      get_filename_component(_prefix \"\${_prefix}\" ABSOLUTE)
-    endif()
-    set(_launcher \"\${_prefix}/${CMAKE_INSTALL_BINDIR}/tovrin-launch\")
-    file(READ \"${CMAKE_SOURCE_DIR}/tools/desktop/tovrin.desktop\" _entry)
-    string(REPLACE \"Exec=tovrin-launch\" \"Exec=\${_launcher}\" _entry \"\${_entry}\")
-    string(REPLACE \"TryExec=tovrin-launch\" \"TryExec=\${_launcher}\" _entry \"\${_entry}\")
-    set(_dir \"\$ENV{DESTDIR}\${_prefix}/${CMAKE_INSTALL_DATAROOTDIR}/applications\")
-    file(MAKE_DIRECTORY \"\${_dir}\")
-    message(STATUS \"Installing: \${_dir}/tovrin.desktop\")
-    file(WRITE \"\${_dir}/tovrin.desktop\" \"\${_entry}\")
-  ")
+    set(TOVRIN_DESKTOP_TEMPLATE \"${CMAKE_SOURCE_DIR}/tools/desktop/tovrin.desktop\")
+    set(TOVRIN_BINDIR \"${CMAKE_INSTALL_BINDIR}\")
+    set(TOVRIN_DATAROOTDIR \"${CMAKE_INSTALL_DATAROOTDIR}\")")
+  install(SCRIPT ${CMAKE_SOURCE_DIR}/tools/desktop/install-entry.cmake)
 endif()
