@@ -17,8 +17,10 @@
 
 #include <QMainWindow>
 #include <QColor>
+#include <QString>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QAction;
 class QLabel;
@@ -101,6 +103,11 @@ public:
     // Runs a handler with the file-error guard: an error is shown once and the program goes on.
     void guarded(const std::function<void()>& handler);
 
+    // The rule of the secondary windows: while one is open the main window takes no input and
+    // T1 rests; its closing buttons give both back.
+    void openSecondary(QWidget* window);
+    void closeSecondary(QWidget* window);
+
     // ---- Host
     void appendTranscript(const std::string& line, LineStyle style) override;
     int transcriptCount() const override;
@@ -166,6 +173,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
@@ -173,6 +182,26 @@ private:
     void createMenus();
     void createStatusBar();
     void createTimers();
+    void startTimers();
+
+    // How a guarded run ended. A failure is shown only when show is set and no other message
+    // is open; otherwise it is Suppressed (not shown).
+    enum class Outcome { Done, Reported, Suppressed };
+    Outcome attempt(const std::function<void()>& handler, bool show = true);
+    Outcome report(const QString& message);
+
+    // Places the window in the centre of the desktop at its first showing.
+    void centreAtFirstShowing();
+    void appendLine(const QString& line, LineStyle style);
+    void setStatusText(int panel, const QString& text);
+
+    bool centred_ = false;
+    // The exchange-file poll shows a failure once and again only after a success.
+    bool pollFailed_ = false;
+    // The input line as InputChange last heard it, and as T5 last converted it.
+    QString heardInput_;
+    QString sweptInput_;
+    std::string sweptInputCp_;
 
     Services services_;
     std::unique_ptr<CuePlayer> ownCues_;

@@ -202,7 +202,8 @@ std::string readWholeFile(const std::string& programPath)
     const std::string path = resolvePath(programPath);
     if (path.empty())
         throw FileError::cannotOpen(programPath);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    // Not blocking, so that a named pipe in place of the file is refused rather than waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
         throw FileError::cannotOpen(programPath);
     struct Closer {
@@ -258,7 +259,7 @@ void saveWholeFile(const std::string& programPath, std::string_view bytes)
     struct stat old {};
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     // A folder, or a file marked read-only, cannot be truncated, so it is not replaced either.
-    if (replacing && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0))
+    if (replacing && (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
         throw FileError::cannotCreate(programPath);
 
     const auto [folder, name] = splitFolder(target);

@@ -10,8 +10,10 @@ public:
     LineList() = default;
     explicit LineList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
 
-    // Replaces the content by the file's: RTF if the file is an RTF document, else plain text.
-    // Throws FileError "Cannot open file <path>" or "Failed to Load Stream".
+    // Replaces the content by the file's: RTF if the file begins as an RTF document, else plain
+    // text. Lines are never cut, however long. On failure the content stays as it was.
+    // Throws FileError "Cannot open file <path>" or "Failed to Load Stream" (an RTF document
+    // that cannot be read, or a read error).
     void load(const std::string& path);
     // Writes the list as an RTF document, crash-safe: the old file is replaced whole or kept
     // byte for byte. Throws FileError "Cannot create file <path>" or "Failed to Save Stream".

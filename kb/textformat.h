@@ -7,14 +7,35 @@
 
 namespace tovrin {
 
-// One paragraph per line, Windows-1251 (\ansicpg1251, a font with \fcharset204, \'hh escapes).
+// One paragraph per line, each closed by \par, in Windows-1251 (\ansicpg1251, a font with
+// \fcharset204). Every byte from 0x80 and every control byte is written as \'hh, a tab as \tab,
+// and \ { } are escaped, so the document is seven-bit text and any line (CR and LF included)
+// reads back byte for byte. An empty list is a document without paragraphs.
 std::string writeRtf(const std::vector<std::string>& lines);
 
 // True when the bytes begin as an RTF document ("{\rtf").
 bool looksLikeRtf(std::string_view bytes);
 
-// The paragraphs of an RTF document as Windows-1251 lines. Returns nothing when the document
-// cannot be read. Never crashes, hangs or allocates without bound on hostile input.
+// The paragraphs of an RTF document as Windows-1251 lines. Every \par ends a line, and so do
+// \line (a line break inside a paragraph: a line of the list cannot hold one), \row and a
+// backslash before a raw line break. The text after the last paragraph mark is a line only
+// when it is not empty, so the empty paragraph that closes every document adds no line and
+// writeRtf() followed by readRtf() gives back the same list, empty lines and empty lists
+// included.
+//
+// Text: \'hh and raw bytes are taken in the code page of the current font (a Western font of
+// a \ansicpg1252 document is converted, "?" where Windows-1251 has no such character; any
+// other font is Windows-1251); \uN becomes its Windows-1251 character or "?" and skips the
+// \ucN fallback characters after it; \tab and \cell give a tab, \~ 0xA0, \_ "-", and \\ \{ \}
+// themselves. Skipped: {\*...} groups, the font, colour and style tables, the document
+// information, pictures, objects, headers, footers, footnotes, field instructions and list
+// numbers; \binN skips N bytes.
+//
+// Returns nothing when the document cannot be read: it does not begin with "{\rtf", it ends
+// before its outermost group closes (a file cut short is refused rather than read in part),
+// its groups nest deeper than 256, or a \binN runs past its end. Whatever follows the closing
+// brace is ignored. Work and memory grow linearly with the input: numbers saturate, control
+// words longer than 32 letters are ignored, and at most 4096 fonts are remembered.
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
 
 // Plain text: CR LF, a lone CR and a lone LF end a line; a final line break adds no line.

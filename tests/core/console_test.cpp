@@ -4,6 +4,8 @@
 #include "kb/entry.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -108,7 +110,7 @@ TEST_F(Console, TakesEachLineAsTypedIntoTheInputLine)
     ASSERT_EQ(r.out.size(), 6u);
     EXPECT_EQ(r.out[0], "Привет."); // empty lines say nothing; CR LF is a line end
     EXPECT_EQ(r.out[2], cut + ".");  // 255 characters, then the final "."
-    EXPECT_EQ(r.out[4], "??.");      // no Windows-1251 form
+    EXPECT_EQ(r.out[4], "??");       // no Windows-1251 form; a final "?" needs no "."
 }
 
 TEST_F(Console, AFarewellEndsTheDialogue)
@@ -145,6 +147,39 @@ TEST_F(Console, NoInputStillWritesAnEmptyDialogue)
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.out.empty());
     EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='));
+}
+
+TEST_F(Console, ATerminalGetsAPrompt)
+{
+    int terminal = -1;
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::execl(kConsole.c_str(), kConsole.c_str(), static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    const std::string typed = "привет\n\x04"; // a line, then end of input
+    ASSERT_EQ(::write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    std::string screen;
+    for (;;) {
+        pollfd ready{terminal, POLLIN, 0};
+        if (::poll(&ready, 1, 60000) <= 0)
+            break; // a safety net only: the console ends on its own
+        char buffer[512];
+        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        screen.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(terminal);
+    EXPECT_EQ(finish(pid), 0);
+    // The terminal echoes the typed line whenever it likes; the prompts come before the
+    // phrase and after the reply.
+    int prompts = 0;
+    for (std::size_t at = screen.find("> "); at != std::string::npos; at = screen.find("> ", at + 2))
+        ++prompts;
+    EXPECT_EQ(prompts, 2) << screen;
+    EXPECT_NE(screen.find("Привет.\r\nПривет!\r\n> "), std::string::npos) << screen;
 }
 
 TEST_F(Console, TwoCopiesLearnIntoOneBaseWithoutLosingALesson)

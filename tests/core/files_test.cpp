@@ -11,6 +11,7 @@
 #include <memory>
 #include <gtest/gtest.h>
 #include <set>
+#include <thread>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -158,6 +159,7 @@ TEST(Reading, WhatCannotBeOpened)
 {
     ScratchDir dir;
     fs::create_directories(dir.path() / "Base/Folder.Dat");
+    ASSERT_EQ(::mkfifo((dir.path() / "Base/Pipe.Dat").c_str(), 0600), 0);
     struct Case {
         std::string path;
         std::string message;
@@ -166,6 +168,7 @@ TEST(Reading, WhatCannotBeOpened)
         {"Base\\Words.Dat", "Cannot open file Base\\Words.Dat"},
         {"Missing\\Words.Dat", "Cannot open file Missing\\Words.Dat"},
         {"Base\\Folder.Dat", "Cannot open file Base\\Folder.Dat"},
+        {"Base\\Pipe.Dat", "Cannot open file Base\\Pipe.Dat"},
         {"D:\\Txt.Dat", "Cannot open file D:\\Txt.Dat"},
     };
     for (const auto& c : cases)
@@ -219,6 +222,17 @@ TEST(Saving, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile)
         EXPECT_EQ(dir.readLines("Base\\Words.Dat"), std::vector<std::string>{"new"});
         EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
     }
+}
+
+TEST(Saving, TheFaultSeamBelongsToOneThread)
+{
+    ScratchDir dir;
+    FailAt fault(SaveStep::Rename);
+    std::string otherThread = "not run";
+    std::thread([&] { otherThread = errorOf([] { LineList({"other"}).save("Base\\Other.Dat"); }); }).join();
+    EXPECT_EQ(otherThread, "");
+    EXPECT_EQ(errorOf([] { LineList({"this"}).save("Base\\This.Dat"); }), "Failed to Save Stream");
+    EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Other.Dat"});
 }
 
 TEST(Saving, AReadOnlyFolderOrFileIsNotReplaced)

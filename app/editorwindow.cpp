@@ -1,0 +1,195 @@
+#include "app/editorwindow.h"
+
+#include "app/mainwindow.h"
+#include "kb/knowledge.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <algorithm>
+
+namespace tovrin {
+
+namespace {
+
+namespace design {
+const QString Title = QStringLiteral("Редактор");
+constexpr QSize ClientSize(305, 185);
+constexpr QRect Bevel1(0, 1, 305, 184);
+constexpr QRect GroupBox1(8, 8, 289, 57);
+const QString GroupBox1Caption = QStringLiteral("Путь файла для внешнего ввода-вывода:");
+constexpr QRect Edit1(8, 24, 273, 21);
+constexpr QRect GroupBox2(8, 72, 289, 73);
+const QString GroupBox2Caption = QStringLiteral("Считывание фразы из файла:");
+constexpr QRect RB1(16, 16, 177, 17);
+const QString RB1Caption = QStringLiteral("По нажатию клавиши [ENTER]");
+constexpr QRect RB2(16, 37, 129, 17);
+const QString RB2Caption = QStringLiteral("По таймеру  каждые:");
+constexpr QRect SpinEdit1(145, 34, 44, 22);
+constexpr int PeriodMin = 1;
+constexpr int PeriodMax = 36000;
+constexpr QPoint Label1(193, 37);
+const QString Label1Caption = QStringLiteral("сек.");
+constexpr QRect Button1(77, 152, 75, 25);
+const QString Button1Caption = QStringLiteral("Хорошо");
+constexpr QRect Button2(154, 152, 75, 25);
+const QString Button2Caption = QStringLiteral("Отмена");
+} // namespace design
+
+// The period field: an emptied field, once it is left, reads as the smallest period rather
+// than snapping back to the value it held before.
+class PeriodField : public QSpinBox {
+public:
+    using QSpinBox::QSpinBox;
+
+    void fixup(QString& input) const override
+    {
+        if (input.trimmed().isEmpty())
+            input = QString::number(minimum());
+        else
+            QSpinBox::fixup(input);
+    }
+};
+
+} // namespace
+
+TForm2::TForm2(TForm1* form1) : QDialog(nullptr), form1_(form1)
+{
+    setWindowTitle(design::Title);
+    // No buttons in the title bar: the window is left only through "Хорошо" and "Отмена".
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(design::ClientSize);
+    setFont(form1->font());
+    QPalette face = palette();
+    face.setColor(QPalette::Window, face.color(QPalette::Button));
+    setPalette(face);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setGeometry(design::Bevel1);
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+
+    GroupBox1 = new QGroupBox(design::GroupBox1Caption, this);
+    GroupBox1->setGeometry(design::GroupBox1);
+    Edit1 = new QLineEdit(QString::fromStdString(files::DefaultExchange), GroupBox1);
+    Edit1->setGeometry(design::Edit1);
+    QPalette field = Edit1->palette();
+    field.setColor(QPalette::Base, field.color(QPalette::HighlightedText));
+    Edit1->setPalette(field);
+
+    GroupBox2 = new QGroupBox(design::GroupBox2Caption, this);
+    GroupBox2->setGeometry(design::GroupBox2);
+    RB1 = new QRadioButton(design::RB1Caption, GroupBox2);
+    RB1->setGeometry(design::RB1);
+    RB1->setChecked(true);
+    RB2 = new QRadioButton(design::RB2Caption, GroupBox2);
+    RB2->setGeometry(design::RB2);
+    SpinEdit1 = new PeriodField(GroupBox2);
+    SpinEdit1->setGeometry(design::SpinEdit1);
+    SpinEdit1->setRange(design::PeriodMin, design::PeriodMax);
+    SpinEdit1->setValue(design::PeriodMin);
+    SpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    SpinEdit1->setPalette(field);
+    SpinEdit1->setEnabled(false);
+    Label1 = new QLabel(design::Label1Caption, GroupBox2);
+    Label1->move(design::Label1);
+    Label1->adjustSize();
+
+    Button1 = new QPushButton(design::Button1Caption, this);
+    Button1->setGeometry(design::Button1);
+    Button2 = new QPushButton(design::Button2Caption, this);
+    Button2->setGeometry(design::Button2);
+
+    lastPath_ = Edit1->text();
+    lastPeriod_ = SpinEdit1->text();
+
+    connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
+    // toggled rather than clicked: a selection made with the arrow keys counts as well.
+    connect(RB1, &QRadioButton::toggled, this, [this](bool on) { if (on) RB1Click(); });
+    connect(RB2, &QRadioButton::toggled, this, [this](bool on) { if (on) RB2Click(); });
+    connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
+    connect(SpinEdit1, &QSpinBox::textChanged, this, &TForm2::SpinEdit1Change);
+}
+
+int TForm2::periodValue() const
+{
+    bool ok = false;
+    const int value = SpinEdit1->cleanText().trimmed().toInt(&ok);
+    if (!ok)
+        return design::PeriodMin;
+    return std::clamp(value, design::PeriodMin, design::PeriodMax);
+}
+
+void TForm2::Button1Click()
+{
+    // The field holds seconds while the editor is open and milliseconds once accepted.
+    const long long milliseconds = static_cast<long long>(periodValue()) * 1000;
+    SpinEdit1->setValue(static_cast<int>(std::min<long long>(milliseconds, design::PeriodMax)));
+    form1_->closeSecondary(this);
+}
+
+void TForm2::Button2Click()
+{
+    form1_->closeSecondary(this);
+}
+
+void TForm2::RB1Click()
+{
+    SpinEdit1->setEnabled(false);
+}
+
+void TForm2::RB2Click()
+{
+    SpinEdit1->setEnabled(true);
+}
+
+void TForm2::Edit1Change()
+{
+    if (Edit1->text() == lastPath_)
+        return;
+    lastPath_ = Edit1->text();
+    form1_->N13->setChecked(false);
+}
+
+void TForm2::SpinEdit1Change()
+{
+    if (SpinEdit1->text() == lastPeriod_)
+        return;
+    lastPeriod_ = SpinEdit1->text();
+    form1_->N13->setChecked(false);
+}
+
+void TForm2::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (centred_)
+        return;
+    centred_ = true;
+    if (QScreen* desktop = screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(desktop->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+// Escape and the window manager's close command leave the editor the way "Отмена" does;
+// otherwise the main window would stay disabled with nothing open to enable it again.
+void TForm2::reject()
+{
+    Button2Click();
+}
+
+void TForm2::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    Button2Click();
+}
+
+} // namespace tovrin

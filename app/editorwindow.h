@@ -1,0 +1,60 @@
+#pragma once
+// The editor "Редактор": the exchange file's path and the way its phrases are read (on ENTER,
+// or by timer with a period). Opened from the main window's N38 and closed only by its own
+// two buttons.
+#include <QDialog>
+
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace tovrin {
+
+class TForm1;
+
+class TForm2 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm2(TForm1* form1);
+
+    QFrame* Bevel1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QGroupBox* GroupBox2 = nullptr;
+    QRadioButton* RB1 = nullptr;
+    QRadioButton* RB2 = nullptr;
+    QSpinBox* SpinEdit1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPushButton* Button2 = nullptr;
+
+    // The period field as the program reads it: a text that is no whole number (an emptied
+    // field, say) reads as 1, and the value is kept within the field's bounds.
+    int periodValue() const;
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+    void RB1Click();
+    void RB2Click();
+    void Edit1Change();
+    void SpinEdit1Change();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    TForm1* form1_;
+    bool centred_ = false;
+    QString lastPath_;
+    QString lastPeriod_;
+};
+
+} // namespace tovrin

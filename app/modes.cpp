@@ -1,0 +1,78 @@
+// The two conversation modes, the exchange-file poll (T6) and the opening of the editor.
+#include "app/mainwindow.h"
+
+#include "app/editorwindow.h"
+#include "app/transcript.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+
+namespace tovrin {
+
+namespace {
+const QString CpuUserPanel = QStringLiteral("Режим Cpu\\User");
+const QString CpuCpuPanel = QStringLiteral("Режим Cpu\\Cpu");
+const QString CpuUserNotice = QStringLiteral("Сервис:   // Режим диалога Cpu\\User.");
+const QString CpuCpuNotice = QStringLiteral("Сервис:   // Режим диалога Cpu\\Cpu.");
+} // namespace
+
+void TForm1::CpuUser1Click()
+{
+    Input->clear();
+    timer(Timer::T1)->start();
+    setStatusText(2, CpuUserPanel);
+    appendLine(CpuUserNotice, LineStyle::Service);
+    appendLine(QString(), LineStyle::Unchanged);
+    CpuUser1->setChecked(true);
+    Cpu31->setChecked(false);
+    timer(Timer::T6)->stop();
+}
+
+void TForm1::Cpu31Click()
+{
+    timer(Timer::T1)->stop();
+    setStatusText(2, CpuCpuPanel);
+    appendLine(CpuCpuNotice, LineStyle::Service);
+    CpuUser1->setChecked(false);
+    Cpu31->setChecked(true);
+    // Its interval is left as its own last tick set it.
+    setTimerEnabled(Timer::T6, true);
+}
+
+void TForm1::N38Click()
+{
+    Form2->SpinEdit1->setValue(1);
+    openSecondary(Form2);
+}
+
+// The poll. A failure is shown once; the poll goes on, and after a tick that succeeds the
+// next failure is shown again. A turn that the tick takes is part of the tick, so a reply
+// that cannot be written back is not shown anew at every tick either.
+void TForm1::T6Timer()
+{
+    const Outcome outcome = attempt(
+        [this] {
+            engine().LoadExchange();
+            if (Form2->RB2->isChecked()) {
+                const int period = Form2->periodValue();
+                if (timer(Timer::T6)->interval() != period)
+                    timer(Timer::T6)->setInterval(period);
+                Talk->setEnabled(false);
+                engine().SpeakClick();
+            } else {
+                // On ENTER, or with neither way chosen: ENTER takes the newest first line.
+                Talk->setEnabled(true);
+            }
+        },
+        !pollFailed_);
+    if (outcome == Outcome::Done)
+        pollFailed_ = false;
+    else if (outcome == Outcome::Reported)
+        pollFailed_ = true;
+}
+
+} // namespace tovrin
