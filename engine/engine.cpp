@@ -46,21 +46,20 @@ void Engine::SpeakClick()
     host_.appendTranscript(UserPhrase, LineStyle::User);
     Log.add(kUserTag + UserPhrase);
 
-    if (answeredByFilters(previousLine) || answeredByLongPhrase()) {
-        emit();
+    const UpperPhrase phrase(UserPhrase);
+    if (answeredByFilters(phrase, previousLine) || answeredByLongPhrase()) {
+        emitReply();
         return;
     }
 
-    const UpperPhrase phrase(UserPhrase);
     const Outcome outcome = lookup(phrase);
     if (outcome != Outcome::Answered)
         learn();
-    emit();
+    emitReply();
 }
 
-bool Engine::answeredByFilters(const std::string& previousLine)
+bool Engine::answeredByFilters(const UpperPhrase& phrase, const std::string& previousLine)
 {
-    const UpperPhrase phrase(UserPhrase);
     if (phrase.text() == cp1251::upper(previousLine)) {
         CpuPhrase = DrawPhrase(RE2, files::Povtor, dice_);
         return true;
@@ -84,7 +83,7 @@ bool Engine::answeredByLongPhrase()
     return true;
 }
 
-void Engine::emit()
+void Engine::emitReply()
 {
     cues_.play(Cue::MP5);
     host_.appendTranscript(CpuPhrase, LineStyle::Program);

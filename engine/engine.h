@@ -58,9 +58,9 @@ private:
     enum class Outcome { Answered, FallbackW1, FallbackW2 };
 
     // engine/engine.cpp
-    bool answeredByFilters(const std::string& previousLine);
+    bool answeredByFilters(const UpperPhrase& phrase, const std::string& previousLine);
     bool answeredByLongPhrase();
-    void emit();
+    void emitReply();
     // engine/lookup.cpp
     Outcome lookup(const UpperPhrase& phrase);
     bool branchScan(const UpperPhrase& phrase);

@@ -10,6 +10,7 @@
 
 #include <vector>
 
+
 namespace tovrin {
 
 Engine::Outcome Engine::lookup(const UpperPhrase& phrase)
@@ -53,17 +54,15 @@ bool Engine::branchScan(const UpperPhrase& phrase)
 
 bool Engine::mainLookup(const UpperPhrase& phrase)
 {
+    // A key found in the phrase is rare, so whether its line can answer at all is asked only
+    // then: the scan over the file stays a plain pass over the heads.
     const std::vector<std::string>& lines = RE2.lines();
-    // Whether a line can answer is worked out once and used by both passes.
-    std::vector<char> answers(lines.size(), 0);
     std::size_t found = 0;
-    for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
-        answers[i] = EntryAnswers(lines[i]);
-        if (answers[i] && ContainsKey(phrase, EntryHeadView(lines[i])) != 0)
-            found = i;
-    }
     for (std::size_t i = 1; i < lines.size() && found == 0; ++i)
-        if (answers[i] && ContainsWords(phrase, EntryHeadView(lines[i])))
+        if (ContainsKey(phrase, EntryHeadView(lines[i])) != 0 && EntryAnswers(lines[i]))
+            found = i;
+    for (std::size_t i = 1; i < lines.size() && found == 0; ++i)
+        if (ContainsWords(phrase, EntryHeadView(lines[i])) && EntryAnswers(lines[i]))
             found = i;
     if (found == 0)
         return false;
