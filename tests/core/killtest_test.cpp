@@ -2,6 +2,7 @@
 // moments, again and again on the same Base. After every kill each file of Base\ must load,
 // the knowledge file must be well-formed line by line, and every phrase whose reply the
 // program had printed must be a key: the reply is printed only after the turn's saves.
+#include "engine/match.h"
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "kb/fileerror.h"
@@ -125,6 +126,16 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
     if (!delivered)
         writeSmallBase(dir);
     const fs::path base = dir.path() / "Base";
+    {
+        // The stream must be unknown to the Base it starts from, or nothing would be learnt.
+        LineList words;
+        words.load("Base\\Words.Dat");
+        for (int i = 1; i < words.count(); ++i)
+            for (const int n : {0, 123456, 999999})
+                ASSERT_FALSE(EntryAnswers(words.get(i)) && (ContainsKey(phrase(n), EntryHead(words.get(i))) != 0 ||
+                                                            ContainsWords(phrase(n), EntryHead(words.get(i)))))
+                    << "line " << i << " of Words.Dat answers the test's phrases: " << utf(words.get(i));
+    }
 
     std::mt19937 random(20261208); // fixed, so that a failure can be replayed
     std::set<std::string> learnt;  // phrases that must be keys from now on
