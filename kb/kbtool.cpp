@@ -20,13 +20,6 @@ bool hasLowerCase(std::string_view text)
     return std::any_of(text.begin(), text.end(), [](char c) { return cp1251::upper(c) != c; });
 }
 
-// Wherever the later key is found in a phrase, the lookup finds the earlier key there too,
-// by its own rule.
-bool holdsKey(std::string_view laterKey, std::string_view earlierKey)
-{
-    return ContainsKey(laterKey, earlierKey) != 0;
-}
-
 // The well-formed entries of the file with what the checks need of them.
 struct Entry {
     int line = 0;
@@ -47,7 +40,8 @@ Severity severityOf(Finding kind)
 std::vector<Problem> checkKnowledge(const LineList& words)
 {
     std::vector<Problem> problems;
-    std::vector<Entry> mainPhrases;
+    // The main phrases the lookup can answer from, in file order: the ones that can shadow.
+    std::vector<Entry> answering;
     std::map<std::string, int> firstMainHead;
     // The thread's structure: the entries of the current run (a main phrase and the branches
     // below it) by depth, each with the heads of the branches seen below it so far.
@@ -89,15 +83,21 @@ std::vector<Problem> checkKnowledge(const LineList& words)
             } else {
                 firstMainHead.emplace(e.head, i);
                 if (e.answers && !e.lowerCase) {
-                    for (const Entry& earlier : mainPhrases) {
-                        if (earlier.answers && !earlier.lowerCase && holdsKey(e.key, earlier.key)) {
+                    // Wherever this key is found in a phrase, the lookup finds the earlier key
+                    // there too, by its own rule.
+                    // The lookup's scan finds a key only where it stands whole, so a plain search
+                    // passes over most earlier keys at once.
+                    const UpperPhrase phrase(e.key);
+                    for (const Entry& earlier : answering) {
+                        if (phrase.text().find(earlier.key) != std::string_view::npos &&
+                            ContainsKey(phrase, earlier.key) != 0) {
                             problems.push_back({i, Finding::Shadowed, earlier.line, {}});
                             break;
                         }
                     }
+                    answering.push_back(std::move(e));
                 }
             }
-            mainPhrases.push_back(std::move(e));
             continue;
         }
 
