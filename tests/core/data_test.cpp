@@ -1,0 +1,586 @@
+// The data delivered with the program: every file it reads under Base\, the version history
+// and the six sound cues. These are what a user meets first, so a broken line, a key that is
+// never reached or a farewell that closes the program in mid-sentence is a real fault.
+#include "engine/match.h"
+#include "engine/wordlists.h"
+#include "kb/cp1251.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cp1251 = tovrin::cp1251;
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kData = fs::path(TOVRIN_SOURCE_DIR) / "data";
+const fs::path kBase = kData / "Base";
+
+std::string readBytes(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// True when the bytes hold at least one multi-byte UTF-8 sequence and nothing else above 0x7F:
+// a file saved in UTF-8 by mistake. Russian text in Windows-1251 never passes, since its
+// lower-case letters (0xE0..0xFF) are never followed by two continuation bytes.
+bool looksLikeUtf8(std::string_view bytes)
+{
+    bool multiByte = false;
+    for (size_t i = 0; i < bytes.size();) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        const size_t length = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        multiByte = multiByte || length > 1;
+        i += length;
+    }
+    return multiByte;
+}
+
+// The lines of a plain Windows-1251 text whose every line ends with CR LF; a failure names
+// the first thing that is wrong.
+testing::AssertionResult plainText(const fs::path& file, std::vector<std::string>& lines)
+{
+    lines.clear();
+    if (!fs::is_regular_file(file))
+        return testing::AssertionFailure() << file << " is missing";
+    const std::string bytes = readBytes(file);
+    if (bytes.rfind("{\\rtf", 0) == 0)
+        return testing::AssertionFailure() << file << " is RTF, not plain text";
+    if (looksLikeUtf8(bytes))
+        return testing::AssertionFailure() << file << " is UTF-8, not Windows-1251";
+    if (!bytes.empty() && bytes.size() < 2)
+        return testing::AssertionFailure() << file << " is too short to end with CR LF";
+    std::string line;
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b == '\r') {
+            if (i + 1 >= bytes.size() || bytes[i + 1] != '\n')
+                return testing::AssertionFailure() << file << ": a CR without LF after line " << lines.size();
+            lines.push_back(line);
+            line.clear();
+            ++i;
+        } else if (b == '\n') {
+            return testing::AssertionFailure() << file << ": a bare LF after line " << lines.size();
+        } else if (b < 0x20 || b == 0x7F || b == 0x98) {
+            return testing::AssertionFailure() << file << ": control or unassigned byte " << int(b)
+                                               << " in line " << lines.size();
+        } else {
+            line += static_cast<char>(b);
+        }
+    }
+    if (!line.empty())
+        return testing::AssertionFailure() << file << ": the last line has no CR LF";
+    return testing::AssertionSuccess();
+}
+
+std::string cp(std::string_view utf8) { return cp1251::fromUtf8(utf8); }
+std::string utf8(std::string_view bytes) { return cp1251::toUtf8(bytes); }
+
+// ---- one line of the knowledge file
+
+struct Entry {
+    int line = 0; // index in Words.Dat
+    int depth = 0;
+    std::string key;
+    std::vector<std::string> replies;
+    bool farewell = false;
+    std::string head() const { return std::string(size_t(depth), '_') + key; }
+};
+
+// What is wrong with a line as a delivered entry, or nothing. Stricter than what the program
+// tolerates: a delivered line has one to four replies, a key in upper case without stray
+// spaces, and no marker character out of its place.
+std::string entryFault(std::string_view text, Entry& entry)
+{
+    entry = Entry{};
+    size_t pos = 0;
+    while (pos < text.size() && text[pos] == '_')
+        ++pos;
+    entry.depth = int(pos);
+    const size_t caret = text.find('^', pos);
+    if (caret == std::string_view::npos)
+        return "no ^ after the key";
+    entry.key = std::string(text.substr(pos, caret - pos));
+    if (entry.key.empty())
+        return "an empty key";
+    if (entry.key.find(';') != std::string::npos || entry.key.find('@') != std::string::npos)
+        return "a marker inside the key";
+    if (entry.key.front() == ' ' || entry.key.back() == ' ' || entry.key.find("  ") != std::string::npos)
+        return "stray spaces in the key";
+    if (cp1251::upper(entry.key) != entry.key)
+        return "the key is not in upper case";
+    std::string_view rest = text.substr(caret + 1);
+    if (!rest.empty() && rest.back() == '@') {
+        entry.farewell = true;
+        rest.remove_suffix(1);
+    }
+    if (rest.empty())
+        return "no replies";
+    if (rest.back() != ';')
+        return "the last reply is not closed by ;";
+    while (!rest.empty()) {
+        const size_t end = rest.find(';');
+        const std::string_view reply = rest.substr(0, end);
+        if (reply.empty())
+            return "an empty reply";
+        if (reply.find_first_of("^@") != std::string_view::npos)
+            return "a marker inside a reply";
+        entry.replies.emplace_back(reply);
+        rest.remove_prefix(end + 1);
+    }
+    if (entry.replies.size() > 4)
+        return "more than four replies";
+    return {};
+}
+
+// ---- the lookup: the program's own scan for a key (no backtracking, the phrase upper-cased),
+// the first entry in file order wins, a contiguous match anywhere before a word-by-word one,
+// and the branches below the entry that answered last before all else.
+
+class Conversation {
+public:
+    explicit Conversation(const std::vector<Entry>& entries) : entries_(entries) {}
+
+    // The entry that answers the phrase (already normalised, Windows-1251), or nullptr when a
+    // fallback reply would be drawn.
+    const Entry* say(std::string_view phrase)
+    {
+        if (depth_ >= 1) {
+            for (size_t i = line_ + 1; i < entries_.size() && entries_[i].depth > 0; ++i) {
+                if (entries_[i].depth == depth_ && tovrin::ContainsKey(phrase, entries_[i].key) != 0) {
+                    line_ = i;
+                    ++depth_;
+                    return &entries_[i];
+                }
+            }
+            depth_ = 0;
+        }
+        for (const bool wordByWord : {false, true}) {
+            for (size_t i = 0; i < entries_.size(); ++i) {
+                const std::string head = entries_[i].head();
+                const bool fits = wordByWord ? tovrin::ContainsWords(phrase, head)
+                                             : tovrin::ContainsKey(phrase, head) != 0;
+                if (fits) {
+                    line_ = i;
+                    depth_ = 1;
+                    return &entries_[i];
+                }
+            }
+        }
+        return nullptr;
+    }
+
+    // Continue as if the entry at index i had just answered.
+    void after(size_t i)
+    {
+        line_ = i;
+        depth_ = entries_[i].depth + 1;
+    }
+
+private:
+    const std::vector<Entry>& entries_;
+    size_t line_ = 0;
+    int depth_ = 0;
+};
+
+// Words.Dat from line 1 on; every line must be a well-formed entry.
+const std::vector<Entry>& deliveredEntries()
+{
+    static const std::vector<Entry> entries = [] {
+        std::vector<Entry> out;
+        std::vector<std::string> lines;
+        EXPECT_TRUE(plainText(kBase / "Words.Dat", lines));
+        for (size_t i = 1; i < lines.size(); ++i) {
+            Entry entry;
+            const std::string fault = entryFault(lines[i], entry);
+            EXPECT_EQ(fault, "") << "Words.Dat line " << i << ": " << utf8(lines[i]);
+            entry.line = int(i);
+            out.push_back(entry);
+        }
+        return out;
+    }();
+    return entries;
+}
+
+
+// ---- the grammar check itself: it must reject what the program would misread
+
+TEST(DataGrammar, RejectsMalformedEntries)
+{
+    struct Case {
+        const char* line;
+        const char* fault; // "" for a well-formed entry
+    };
+    const Case cases[] = {
+        {"ПРИВЕТ^Привет!;", ""},
+        {"__ХОРОШО^Вот и славно.;Рад слышать.;", ""},
+        {"ПОКА^До свидания!;@", ""},
+        {"ПРИВЕТ", "no ^ after the key"},
+        {"^Привет!;", "an empty key"},
+        {"__^Привет!;", "an empty key"},
+        {"Привет^Привет!;", "the key is not in upper case"},
+        {"ПРИВЕТ ^Привет!;", "stray spaces in the key"},
+        {" ДА^Да.;", "stray spaces in the key"},
+        {"КАК  ДЕЛА^Хорошо.;", "stray spaces in the key"},
+        {"ПРИ;ВЕТ^Привет!;", "a marker inside the key"},
+        {"ПРИВЕТ^", "no replies"},
+        {"ПОКА^@", "no replies"},
+        {"ПРИВЕТ^Привет!", "the last reply is not closed by ;"},
+        {"ПРИВЕТ^Привет!;Здравствуй!", "the last reply is not closed by ;"},
+        {"ПРИВЕТ^Привет!;;", "an empty reply"},
+        {"ПРИВЕТ^При@вет!;", "a marker inside a reply"},
+        {"ПРИВЕТ^При^вет!;", "a marker inside a reply"},
+        {"ПРИВЕТ^А.;Б.;В.;Г.;Д.;", "more than four replies"},
+    };
+    for (const Case& c : cases) {
+        Entry entry;
+        EXPECT_EQ(entryFault(cp(c.line), entry), c.fault) << c.line;
+    }
+    Entry entry;
+    ASSERT_EQ(entryFault(cp("__ХОРОШО^Вот и славно.;Рад слышать.;@"), entry), "");
+    EXPECT_EQ(entry.depth, 2);
+    EXPECT_EQ(entry.key, cp("ХОРОШО"));
+    EXPECT_EQ(entry.replies, (std::vector<std::string>{cp("Вот и славно."), cp("Рад слышать.")}));
+    EXPECT_TRUE(entry.farewell);
+}
+
+// ---- Words.Dat
+
+TEST(DeliveredKnowledge, HasAHeaderAndEnoughMainPhrasesAndThreads)
+{
+    std::vector<std::string> lines;
+    ASSERT_TRUE(plainText(kBase / "Words.Dat", lines));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_FALSE(lines[0].empty()) << "line 0 is the header";
+
+    const auto& entries = deliveredEntries();
+    int mains = 0, branches = 0, deepest = 0;
+    for (const Entry& e : entries) {
+        (e.depth == 0 ? mains : branches) += 1;
+        deepest = std::max(deepest, e.depth);
+    }
+    EXPECT_GE(mains, 300);
+    EXPECT_GE(branches, 40);
+    EXPECT_GE(deepest, 2) << "no thread goes two levels deep";
+    ASSERT_FALSE(entries.empty());
+    EXPECT_EQ(entries.front().depth, 0) << "the first entry is a branch of nothing";
+}
+
+TEST(DeliveredKnowledge, EveryBranchStandsBelowAnEntryOneLevelUp)
+{
+    const auto& entries = deliveredEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].depth == 0)
+            continue;
+        size_t up = i;
+        while (up > 0 && entries[up - 1].depth >= entries[i].depth)
+            --up;
+        ASSERT_GT(up, 0u) << "line " << entries[i].line << " has nothing above it";
+        EXPECT_EQ(entries[up - 1].depth, entries[i].depth - 1)
+            << "line " << entries[i].line << " (" << utf8(entries[i].head()) << ") skips a level";
+    }
+}
+
+// A key that an earlier entry always answers for would never be heard.
+TEST(DeliveredKnowledge, EveryMainPhraseIsReachedByItsOwnKey)
+{
+    const auto& entries = deliveredEntries();
+    for (const Entry& e : entries) {
+        if (e.depth != 0)
+            continue;
+        Conversation talk(entries);
+        const Entry* answer = talk.say(e.key);
+        ASSERT_NE(answer, nullptr) << utf8(e.key);
+        EXPECT_EQ(answer->line, e.line) << "«" << utf8(e.key) << "» is answered by line " << answer->line
+                                        << " «" << utf8(answer->head()) << "»";
+    }
+}
+
+TEST(DeliveredKnowledge, EveryBranchIsReachedRightAfterItsParent)
+{
+    const auto& entries = deliveredEntries();
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].depth == 0)
+            continue;
+        size_t parent = i;
+        while (parent > 0 && entries[parent].depth >= entries[i].depth)
+            --parent;
+        Conversation talk(entries);
+        talk.after(parent);
+        const Entry* answer = talk.say(entries[i].key);
+        ASSERT_NE(answer, nullptr) << utf8(entries[i].head());
+        EXPECT_EQ(answer->line, entries[i].line)
+            << "after «" << utf8(entries[parent].head()) << "», «" << utf8(entries[i].key)
+            << "» is answered by line " << answer->line << " «" << utf8(answer->head()) << "»";
+    }
+}
+
+// A key such as "НЕ ИНТЕРЕСНО" is also found inside "МНЕ ИНТЕРЕСНО": without an entry above it
+// for the "мне" form, "мне интересно" would get the answer to "не интересно".
+TEST(DeliveredKnowledge, NegativeKeysDoNotAnswerTheMneForm)
+{
+    const auto& entries = deliveredEntries();
+    const std::string ne = cp("НЕ "), mne = cp("М");
+    const std::string predicatives[] = {cp("ОЧЕНЬ"), cp("НРАВИТСЯ")};
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string& key = entries[i].key;
+        if (key.rfind(ne, 0) != 0)
+            continue;
+        const std::string second = key.substr(ne.size(), key.find(' ', ne.size()) - ne.size());
+        const bool predicative = second.back() == cp("О")[0] ||
+                                 std::find(std::begin(predicatives), std::end(predicatives), second) !=
+                                     std::end(predicatives);
+        if (!predicative)
+            continue;
+        Conversation talk(entries);
+        if (entries[i].depth > 0) {
+            size_t parent = i;
+            while (parent > 0 && entries[parent].depth >= entries[i].depth)
+                --parent;
+            talk.after(parent);
+        }
+        const Entry* answer = talk.say(mne + key);
+        EXPECT_TRUE(answer == nullptr || answer->line != entries[i].line)
+            << "«" << utf8(mne + key) << "» is answered by «" << utf8(entries[i].head()) << "»";
+    }
+}
+
+// A key holding a rude stem is never reached (the filter answers first); a reply holding one
+// would be taken for rudeness by a second copy of the program reading it from the exchange file.
+TEST(DeliveredKnowledge, NoKeyOrReplyHoldsARudeStem)
+{
+    auto rude = [](const std::string& text) -> std::string {
+        const std::string phrase = text + ".";
+        for (const std::string& stem : tovrin::Cenzura())
+            if (!stem.empty() && tovrin::ContainsKey(phrase, stem) != 0)
+                return stem;
+        return {};
+    };
+    for (const Entry& e : deliveredEntries()) {
+        EXPECT_EQ(utf8(rude(e.key)), "") << utf8(e.key);
+        for (const std::string& reply : e.replies)
+            EXPECT_EQ(utf8(rude(reply)), "") << utf8(reply);
+    }
+}
+
+// Phrases as they reach the lookup (first letter capitalised, end punctuation added), with
+// the entry that must answer them. The farewells must close the program, and the everyday
+// "пока" of "не знаю пока" must not.
+TEST(DeliveredKnowledge, CommonPhrasesGetTheRightEntry)
+{
+    struct Case {
+        const char* phrase;
+        const char* head; // "" when nothing fits and a fallback reply is drawn
+        bool farewell;
+    };
+    const Case cases[] = {
+        {"Пока.", "ПОКА.", true},
+        {"Ну всё, пока!", "ПОКА!", true},
+        {"Пока, Товрин.", "ПОКА,", true},
+        {"Пока-пока.", "ПОКА.", true},
+        {"До свидания!", "ДО СВИДАНИЯ", true},
+        {"Прощай.", "ПРОЩАЙ", true},
+        {"До встречи!", "ДО ВСТРЕЧИ!", true},
+        {"Спокойной ночи.", "СПОКОЙНОЙ НОЧИ", true},
+        {"Мне пора идти.", "МНЕ ПОРА", true},
+        {"Пока не знаю.", "ПОКА НЕ", false},
+        {"Никак пока.", "НИКАК ПОКА", false},
+        {"Не знаю пока.", "НЕ ЗНАЮ ПОКА", false},
+        {"Покажи, что умеешь.", "ПОКАЖИ", false},
+        {"Привет!", "ПРИВЕТ", false},
+        {"Привет, как дела?", "КАК ДЕЛА", false},
+        {"Как у тебя дела?", "КАК ДЕЛА", false},
+        {"Как тебя зовут?", "КАК ТЕБЯ ЗОВУТ", false},
+        {"Товрин, ты робот?", "ТЫ РОБОТ", false},
+        {"Какая сегодня погода?", "ПОГОД", false},
+        {"Где мой паспорт?", "ПАСПОРТ", false},
+        {"Я люблю спорт.", "СПОРТ", false},
+        {"Мы победили!", "ПОБЕД", false},
+        {"Я уже пообедал.", "ПООБЕДА", false},
+        {"Умеешь считать?", "СЧИТАТЬ", false},
+        {"Я люблю читать.", "ЧИТАТЬ", false},
+        {"Сегодня прохладно.", "ПРОХЛАД", false},
+        {"Ладно.", "ЛАДНО", false},
+        {"Я копаюсь в огороде.", "ОГОРОД", false},
+        {"Мой город очень красивый.", "ГОРОД", false},
+        {"Расскажи анекдот.", "АНЕКДОТ", false},
+        {"Ты любишь музыку?", "ЛЮБИШЬ МУЗЫК", false},
+        {"Мне интересно.", "МНЕ ИНТЕРЕСНО", false},
+        {"Это не интересно.", "НЕ ИНТЕРЕСНО", false},
+        {"Мне смешно!", "МНЕ СМЕШНО", false},
+        {"С тобой не скучно.", "ТОБОЙ НЕ СКУЧНО", false},
+        {"Товрин!", "ТОВРИН", false},
+        {"Всё зависит от обстоятельств.", "", false},
+    };
+    for (const Case& c : cases) {
+        Conversation talk(deliveredEntries());
+        const Entry* answer = talk.say(cp(c.phrase));
+        if (*c.head == '\0') {
+            EXPECT_EQ(answer, nullptr) << c.phrase << " is answered by «" << utf8(answer->head()) << "»";
+            continue;
+        }
+        ASSERT_NE(answer, nullptr) << c.phrase;
+        EXPECT_EQ(utf8(answer->head()), c.head) << c.phrase;
+        EXPECT_EQ(answer->farewell, c.farewell) << c.phrase;
+    }
+}
+
+// Each dialogue starts afresh; every phrase names the entry that must answer it.
+TEST(DeliveredKnowledge, ThreadsCarryTheConversation)
+{
+    using Dialogue = std::vector<std::pair<const char*, const char*>>;
+    const Dialogue dialogues[] = {
+        {{"Как дела?", "КАК ДЕЛА"}, {"Плохо.", "_ПЛОХО"}, {"Поссорился с другом.", "__ПОССОРИЛ"}},
+        {{"Как дела?", "КАК ДЕЛА"}, {"Не очень.", "_НЕ ОЧЕНЬ"}, {"Устал.", "__УСТАЛ"}},
+        {{"Как дела?", "КАК ДЕЛА"}, {"Мне очень хорошо!", "_МНЕ ОЧЕНЬ"}},
+        {{"Работаю.", "РАБОТ"}, {"Мне очень не нравится.", "_НЕ НРАВИТСЯ"}},
+        {{"Как дела?", "КАК ДЕЛА"}, {"Пока!", "ПОКА!"}},
+        {{"Мне скучно.", "СКУЧНО"}, {"Давай!", "_ДАВАЙ"}, {"Огурец!", "__ОГУР"},
+         {"Давай.", "___ДАВАЙ"}, {"Лук.", "____ЛУК"}},
+        {{"Привет.", "ПРИВЕТ"}, {"Неплохое.", "_НЕПЛОХ"}, {"Какая погода?", "ПОГОД"},
+         {"Дождь.", "_ДОЖД"}, {"Нет.", "__НЕТ"}},
+        {{"Как тебя зовут?", "КАК ТЕБЯ ЗОВУТ"}, {"Меня зовут Аня.", "_ЗОВУТ"},
+         {"Я учусь в школе.", "__УЧУСЬ"}},
+        {{"Ты любишь музыку?", "ЛЮБИШЬ МУЗЫК"}, {"Классику.", "_КЛАССИК"}, {"Моцарта.", "__МОЦАРТ"}},
+    };
+    for (const Dialogue& dialogue : dialogues) {
+        Conversation talk(deliveredEntries());
+        for (const auto& [phrase, head] : dialogue) {
+            const Entry* answer = talk.say(cp(phrase));
+            ASSERT_NE(answer, nullptr) << phrase;
+            EXPECT_EQ(utf8(answer->head()), head) << phrase;
+        }
+    }
+}
+
+// ---- the phrase lists
+
+TEST(DeliveredLists, HoldFortyCompletePhrasesWithoutMarkers)
+{
+    struct List {
+        const char* name;
+        bool titled; // line 0 is a title that is never shown
+    };
+    const List lists[] = {
+        {"W1.Dat", false},     {"W2.Dat", false},        {"Povtor.Dat", false}, {"X.Dat", false},
+        {"BigString.Dat", false}, {"Pause.Dat", false}, {"Begin.dat", false},  {"AI.dat", true},
+    };
+    for (const List& list : lists) {
+        std::vector<std::string> lines;
+        ASSERT_TRUE(plainText(kBase / list.name, lines));
+        const size_t first = list.titled ? 1 : 0;
+        EXPECT_GE(lines.size(), first + 40) << list.name;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            const std::string where = std::string(list.name) + " line " + std::to_string(i);
+            ASSERT_FALSE(line.empty()) << where;
+            EXPECT_EQ(line.find_first_of("^;@"), std::string::npos) << where << ": " << utf8(line);
+            EXPECT_NE(line.front(), '_') << where;
+            EXPECT_NE(line.front(), ' ') << where;
+            if (i >= first) {
+                EXPECT_NE(std::string_view(".!?").find(line.back()), std::string_view::npos)
+                    << where << " does not end a sentence: " << utf8(line);
+            }
+        }
+    }
+}
+
+TEST(DeliveredFiles, TheRecordAndTheLogStartEmpty)
+{
+    for (const char* name : {"Collection.Dat", "Log.Tovrin"}) {
+        ASSERT_TRUE(fs::is_regular_file(kBase / name)) << name;
+        EXPECT_EQ(fs::file_size(kBase / name), 0u) << name;
+    }
+}
+
+TEST(DeliveredFiles, TheHistoryEndsWithTheCurrentVersion)
+{
+    std::vector<std::string> lines;
+    ASSERT_TRUE(plainText(kData / "ReadMe.Txt", lines));
+    std::vector<std::string> versions;
+    for (const std::string& line : lines)
+        if (line.rfind(cp("Версия "), 0) == 0)
+            versions.push_back(utf8(line));
+    ASSERT_GE(versions.size(), 3u);
+    EXPECT_EQ(versions.front(), "Версия 2.26") << "the newest release comes first";
+    EXPECT_EQ(versions.back(), "Версия 1.0");
+}
+
+// ---- the sound cues
+
+uint32_t le32(const std::string& b, size_t at)
+{
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
+}
+uint16_t le16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
+
+// How long a RIFF/WAVE PCM file plays, in seconds; a failure names what is wrong with it.
+testing::AssertionResult pcmDuration(const fs::path& file, double& seconds)
+{
+    const std::string b = readBytes(file);
+    if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0)
+        return testing::AssertionFailure() << file << " is not a RIFF/WAVE file";
+    if (le32(b, 4) != b.size() - 8)
+        return testing::AssertionFailure() << file << ": the RIFF size does not match the file";
+    uint16_t format = 0, channels = 0, blockAlign = 0, bits = 0;
+    uint32_t rate = 0, byteRate = 0;
+    bool haveFormat = false;
+    for (size_t at = 12; at + 8 <= b.size();) {
+        const std::string id = b.substr(at, 4);
+        const uint32_t size = le32(b, at + 4);
+        if (size > b.size() - at - 8)
+            return testing::AssertionFailure() << file << ": chunk " << id << " runs past the end";
+        if (id == "fmt ") {
+            if (size < 16)
+                return testing::AssertionFailure() << file << ": a short fmt chunk";
+            format = le16(b, at + 8);
+            channels = le16(b, at + 10);
+            rate = le32(b, at + 12);
+            byteRate = le32(b, at + 16);
+            blockAlign = le16(b, at + 20);
+            bits = le16(b, at + 22);
+            haveFormat = true;
+        } else if (id == "data") {
+            if (!haveFormat)
+                return testing::AssertionFailure() << file << ": data before fmt";
+            if (format != 1)
+                return testing::AssertionFailure() << file << ": format " << format << ", not PCM";
+            if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 8000 || rate > 96000)
+                return testing::AssertionFailure() << file << ": unusual PCM layout";
+            if (blockAlign != channels * bits / 8 || byteRate != rate * blockAlign)
+                return testing::AssertionFailure() << file << ": inconsistent block align or byte rate";
+            if (size == 0 || size % blockAlign != 0)
+                return testing::AssertionFailure() << file << ": no whole frames of sound";
+            seconds = double(size) / byteRate;
+            return testing::AssertionSuccess();
+        }
+        at += 8 + size + (size & 1);
+    }
+    return testing::AssertionFailure() << file << " has no data chunk";
+}
+
+TEST(DeliveredSounds, AreShortPcmCues)
+{
+    for (const char* name : {"KeyBoard.wav", "Button1.wav", "Button2.wav", "Button3.wav", "CpuSound.wav", "Close.wav"}) {
+        double seconds = 0;
+        ASSERT_TRUE(pcmDuration(kData / "Sound" / name, seconds));
+        EXPECT_GT(seconds, 0.01) << name;
+        EXPECT_LT(seconds, 0.5) << name;
+    }
+}
+
+} // namespace
