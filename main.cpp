@@ -6,12 +6,19 @@
 #include "kb/fileerror.h"
 
 #include <QApplication>
+#include <QFont>
 #include <exception>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovrin"));
+    // The windows are drawn in "MS Sans Serif"; where it is missing, the nearest faces of
+    // similar width keep the status texts and captions within their fields.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                                QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                                QStringLiteral("DejaVu Sans Condensed")});
 
     std::unique_ptr<tovrin::TForm1> form1;
     try {

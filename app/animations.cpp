@@ -1,9 +1,94 @@
 // The window's two animations: the shake (T7) and the shrink-and-close (T4).
 #include "app/mainwindow.h"
 
+#include "input/keyboardwindow.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QMenu>
+
 namespace tovrin {
 
-void TForm1::T7Timer() {}
-void TForm1::T4Timer() {}
+namespace {
+
+// The shake: 125 to 250 jumps, each to a place in the square 95..105 from the screen's corner.
+constexpr int kJumpsLeast = 125;
+constexpr int kJumpsValues = 126;
+constexpr int kJumpCorner = 95;
+constexpr int kJumpValues = 11;
+
+// The shrink-and-close: per step, 3 pixels left, 2 up, 10 narrower, 8 lower; the close cue
+// from the 10th step, the exit at the 80th.
+constexpr int kDriftLeft = 3;
+constexpr int kDriftUp = 2;
+constexpr int kShrinkWidth = 10;
+constexpr int kShrinkHeight = 8;
+constexpr int kCloseCueStep = 10;
+constexpr int kExitStep = 80;
+
+// The main window is fixed-size for the user; the shrink takes that fixed size down with it,
+// below what the menu bar and the status bar would ask for (their contents are cut off), down
+// to a client area of one pixel inside the window system's own frame.
+void shrinkOneStep(QWidget& window)
+{
+    window.move(window.pos() - QPoint(kDriftLeft, kDriftUp));
+    window.setFixedSize((window.size() - QSize(kShrinkWidth, kShrinkHeight)).expandedTo(QSize(1, 1)));
+}
+
+} // namespace
+
+void TForm1::T7Timer()
+{
+    // The whole shake happens inside this tick: no other handler runs between the jumps.
+    setBusy(true);
+    Dice& dice = *services().dice;
+    dice.reseed();
+    services().cues->play(Cue::MP4);
+    Input->setReadOnly(true);
+    for (QMenu* menu : {N1, N5, N11})
+        menu->menuAction()->setEnabled(false);
+
+    const int jumps = kJumpsLeast + dice.random(kJumpsValues);
+    for (int i = 0; i < jumps; ++i) {
+        const int x = kJumpCorner + dice.random(kJumpValues);
+        const int y = kJumpCorner + dice.random(kJumpValues);
+        move(pos().x(), y);
+        move(x, y);
+        if (onShakeJump)
+            onShakeJump(pos());
+    }
+
+    centreAtFirstShowing();
+    Input->setReadOnly(false);
+    for (QMenu* menu : {N1, N5, N11})
+        menu->menuAction()->setEnabled(true);
+    setTimerEnabled(Timer::T7, false);
+    setTimerEnabled(Timer::T10, true);
+    setBusy(false);
+}
+
+void TForm1::T4Timer()
+{
+    guarded([this] {
+        // The keyboard is put away through its own menu entry, which also gives the main
+        // window its input back: the window must stay usable should the shrink be stopped or
+        // the exit fail.
+        if (Form4 && Form4->isVisible())
+            Form4->N2Click();
+
+        ++Tag;
+        if (Tag >= kExitStep) {
+            // Stopped before the exit is tried: a failing exit would fail again on every tick,
+            // and the timer keeps firing under the message box. The window then stays where
+            // the shrink left it, and the next farewell tries the exit again.
+            setTimerEnabled(Timer::T4, false);
+            writeLogAndClose();
+        }
+
+        shrinkOneStep(*this);
+        if (Tag >= kCloseCueStep)
+            services().cues->play(Cue::MP6);
+    });
+}
 
 } // namespace tovrin

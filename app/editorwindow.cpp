@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStyle>
 #include <algorithm>
 
 namespace tovrin {
@@ -172,11 +173,10 @@ void TForm2::showEvent(QShowEvent* event)
     if (centred_)
         return;
     centred_ = true;
-    if (QScreen* desktop = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(desktop->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    if (const QScreen* desktop = screen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
+                                 desktop->availableGeometry())
+                 .topLeft());
 }
 
 // Escape and the window manager's close command leave the editor the way "Отмена" does;

@@ -21,9 +21,12 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolButton>
 #include <chrono>
@@ -38,6 +41,7 @@ const QString Title = QStringLiteral("Товрин — собеседник от
 // The client area below the menu bar: the two panels and the status bar.
 constexpr QSize Client(587, 361);
 const QColor Silver(0xC0, 0xC0, 0xC0);
+const QColor DisabledText(0x80, 0x80, 0x80);
 const QString FontFace = QStringLiteral("MS Sans Serif");
 constexpr int FontSize = 8;
 
@@ -167,6 +171,38 @@ private:
     std::mt19937 generator_;
 };
 
+// N15 and N36 are separator lines that carry shortcuts. A menu would print the shortcut on
+// the line; they are to look like every other separator.
+class PlainSeparators : public QProxyStyle {
+public:
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override
+    {
+        QStyleOptionMenuItem plain;
+        QProxyStyle::drawControl(element, plainSeparator(element, option, plain), painter, widget);
+    }
+
+    QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
+                           const QWidget* widget) const override
+    {
+        QStyleOptionMenuItem plain;
+        const QStyleOption* used = type == CT_MenuItem ? plainSeparator(CE_MenuItem, option, plain) : option;
+        return QProxyStyle::sizeFromContents(type, used, size, widget);
+    }
+
+private:
+    static const QStyleOption* plainSeparator(ControlElement element, const QStyleOption* option,
+                                              QStyleOptionMenuItem& plain)
+    {
+        const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+        if (element != CE_MenuItem || !item || item->menuItemType != QStyleOptionMenuItem::Separator)
+            return option;
+        plain = *item;
+        plain.text.clear();
+        return &plain;
+    }
+};
+
 template <typename Control>
 void setEnabledIfChanged(Control* control, bool enabled)
 {
@@ -240,6 +276,9 @@ void TForm1::createControls()
     setFont(QFont(design::FontFace, design::FontSize));
     QPalette silver = palette();
     silver.setColor(QPalette::Window, design::Silver);
+    // A disabled caption is drawn in dark grey, so that it stays readable on silver.
+    silver.setColor(QPalette::Disabled, QPalette::ButtonText, design::DisabledText);
+    silver.setColor(QPalette::Disabled, QPalette::WindowText, design::DisabledText);
     setPalette(silver);
     setAutoFillBackground(true);
 
@@ -347,6 +386,9 @@ void TForm1::createMenus()
             parentMenu->addAction(this->*row.action);
         }
     }
+    auto* plain = new PlainSeparators;
+    plain->setParent(N5);
+    N5->setStyle(plain);
 }
 
 void TForm1::createStatusBar()
@@ -393,12 +435,10 @@ void TForm1::FormCreate()
 
 void TForm1::centreAtFirstShowing()
 {
-    QScreen* desktop = screen();
-    if (!desktop)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(desktop->availableGeometry().center());
-    move(frame.topLeft());
+    if (const QScreen* desktop = screen())
+        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
+                                 desktop->availableGeometry())
+                 .topLeft());
 }
 
 void TForm1::showEvent(QShowEvent* event)

@@ -93,6 +93,9 @@ public:
     // the step counter of the shrink-and-close
     int Tag = 0;
 
+    // Told the window's place after every jump of the shake (tests watch the jumps with it).
+    std::function<void(const QPoint&)> onShakeJump;
+
     Engine& engine() { return *engine_; }
     Services& services() { return services_; }
 
@@ -211,6 +214,12 @@ private:
     std::unique_ptr<Engine> engine_;
     bool busy_ = false;
     bool reporting_ = false;
+
+    // app/remarks.cpp: a remark that keeps failing on its timer is reported once, until it
+    // succeeds again. The tick returns whether it succeeded.
+    void guardedOnce(bool& reported, const std::function<bool()>& tick);
+    bool idleRemarkReported_ = false;
+    bool greetingReported_ = false;
 };
 
 } // namespace tovrin

@@ -39,7 +39,9 @@ void TForm1::Cpu31Click()
     appendLine(CpuCpuNotice, LineStyle::Service);
     CpuUser1->setChecked(false);
     Cpu31->setChecked(true);
-    // Its interval is left as its own last tick set it.
+    // Its interval is left as its own last tick set it. A failure of an earlier spell in
+    // this mode is news again in this one.
+    pollFailed_ = false;
     setTimerEnabled(Timer::T6, true);
 }
 

@@ -1,6 +1,14 @@
 #pragma once
-// The virtual keyboard: signs, Cyrillic letters, Bcksp, [Enter], space and Caps Lock.
+// The virtual keyboard: signs, Cyrillic letters, Bcksp, [Enter], space and Caps Lock. Every key
+// works on the main window's input line; the window holds no text of its own.
 #include <QDialog>
+#include <QList>
+
+class QGroupBox;
+class QMenu;
+class QMenuBar;
+class QTimer;
+class QToolButton;
 
 namespace tovrin {
 
@@ -10,10 +18,61 @@ class TForm4 : public QDialog {
     Q_OBJECT
 
 public:
+    // Created hidden by the main window, which it works on for its whole life.
     explicit TForm4(TForm1* form1);
 
+    // ---- controls (named as in the window design)
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* N1 = nullptr;   // &Система
+    QAction* N2 = nullptr; // С&крыть виртуальную клавиатуру
+    QWidget* Client = nullptr; // everything below the menu bar
+    QGroupBox* GroupBox1 = nullptr; // Знаки:
+    QGroupBox* GroupBox2 = nullptr; // Буквы:
+    QToolButton* SB23 = nullptr; // Пробел
+    QToolButton* SB62 = nullptr; // Bcksp
+    QToolButton* SB66 = nullptr; // [Enter]
+    QToolButton* SB63 = nullptr; // Caps Lock
+    QTimer* T1 = nullptr;
+
+    // A key by its component name ("SB29", "Sd8"); nullptr when there is none.
+    QToolButton* key(const QString& name) const;
+    // Every key in the order of the design: signs, letters, then the four others.
+    const QList<QToolButton*>& keys() const { return keys_; }
+
+    // Caps Lock of this keyboard (not the physical one): 0 lower case, 1 upper case.
+    int CapsState = 0;
+
+public slots:
+    void FormCreate();
+    void N2Click();
+    void T1Timer();
+    void SB23Click(); // Пробел
+    void SB62Click(); // Bcksp
+    void SB63Click(); // Caps Lock
+    void SB66Click(); // [Enter]
+
+public:
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
 private:
+    void createMenus();
+    void createKeys();
+    void createTimers();
+    QToolButton* addKey(QWidget* parent, const char* name, const QString& caption, QRect place);
+
+    // Appends text at the end of the input line, whatever the caret; a key that would take the
+    // line beyond the input line's limit does nothing, as typing would.
+    void appendToInput(const QString& text);
+    void signClick(const QString& sign);
+    void letterClick(const QString& letter);
+
     TForm1* form1_;
+    QList<QToolButton*> keys_;
+    bool placed_ = false;
 };
 
 } // namespace tovrin

@@ -1,6 +1,13 @@
 #pragma once
-// The about window: picture, version label, "История" and "Закрыть", the history memo.
+// The about window: picture, version label, "История" and "Закрыть", and below them the history
+// memo, shown only while the window is unfolded.
 #include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
 
 namespace tovrin {
 
@@ -10,10 +17,54 @@ class TForm3 : public QDialog {
     Q_OBJECT
 
 public:
+    // Outer heights, frame included: only the upper pane shows, or both panes.
+    static constexpr int FoldedHeight = 179;
+    static constexpr int UnfoldedHeight = 327;
+
+    // form1 is the main window: it stays disabled while this one is shown and reports this
+    // one's errors. It may be null for a window standing alone, which reports nothing.
     explicit TForm3(TForm1* form1);
 
+    // ---- controls (named as in the window design)
+    QFrame* TabControl1 = nullptr; // upper pane
+    QLabel* Image1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Button1 = nullptr; // История
+    QPushButton* Button2 = nullptr; // Закрыть
+    QFrame* TabControl2 = nullptr;  // lower pane
+    QPlainTextEdit* Memo1 = nullptr;
+
+    // The window's height with its frame, as the folding counts it.
+    int outerHeight() const { return outerHeight_; }
+    void setOuterHeight(int height);
+
+public slots:
+    // Loads ReadMe.Txt into the memo and folds or unfolds. Throws FileError when the file cannot
+    // be read; the window and the memo then stay as they were.
+    void Button1Click();
+    void Button2Click();
+
+    // Escape would hide the window behind the back of "Закрыть", leaving the main window
+    // disabled: the window closes by its own button only.
+    void reject() override {}
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    void createControls();
+    void applyOuterHeight();
+    int frameHeight();
+    void centre();
+
     TForm1* form1_;
+    int outerHeight_ = FoldedHeight;
+    int measuredFrame_ = 0;
+    bool shownBefore_ = false;
+    bool centring_ = false;
+    QTimer* settle_ = nullptr;
 };
 
 } // namespace tovrin

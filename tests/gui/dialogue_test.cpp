@@ -2,6 +2,8 @@
 #include "gui/formfixture.h"
 
 #include <QLineEdit>
+#include "app/logstamp.h"
+
 #include <QLocale>
 #include <QRegularExpression>
 #include <QTest>
@@ -181,6 +183,34 @@ private slots:
         QVERIFY2(m.hasMatch(), qPrintable(stamp));
         QVERIFY2(QRegularExpression(date).match(m.captured(1)).hasMatch(), qPrintable(m.captured(1)));
         QVERIFY2(QRegularExpression(time).match(m.captured(2)).hasMatch(), qPrintable(m.captured(2)));
+    }
+
+    // The exact stamp for a few regional settings: Russian as 07.12.2026 and 6:05:42.
+    void stampForAFixedMoment_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("date");
+        QTest::addColumn<QString>("morning");
+        QTest::addColumn<QString>("evening");
+        QTest::newRow("ru_RU") << QLocale(QLocale::Russian, QLocale::Russia) << "07.12.2026" << "6:05:42"
+                               << "18:05:42";
+        QTest::newRow("de_DE") << QLocale(QLocale::German, QLocale::Germany) << "07.12.2026" << "6:05:42"
+                               << "18:05:42";
+        QTest::newRow("en_US") << QLocale(QLocale::English, QLocale::UnitedStates) << "12/7/2026"
+                               << "6:05:42 AM" << "6:05:42 PM";
+    }
+
+    void stampForAFixedMoment()
+    {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, date);
+        QFETCH(QString, morning);
+        QFETCH(QString, evening);
+        // Some locale tables put a narrow no-break space before the designator.
+        const auto plain = [](QString t) { return t.replace(QChar(0x202f), QLatin1Char(' ')); };
+        QCOMPARE(logDate(locale, QDate(2026, 12, 7)), date);
+        QCOMPARE(plain(logTime(locale, QTime(6, 5, 42))), morning);
+        QCOMPARE(plain(logTime(locale, QTime(18, 5, 42))), evening);
     }
 
     // A failed exit leaves everything as it was and can be chosen again; the log file is

@@ -225,6 +225,11 @@ private slots:
             f->T6Timer();
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat")});
         QVERIFY(f->T[5]->isActive());
+        // Back to Cpu\User and again to Cpu\Cpu: the failure is shown anew.
+        f->CpuUser1Click();
+        f->Cpu31Click();
+        f->T6Timer();
+        QCOMPARE(f.reporter.errors.size(), 2);
     }
 
     // A failure is shown once, and again only after a tick that succeeded.

@@ -1,0 +1,133 @@
+// An installation into a fresh prefix: the programs, the data, the menu entry and its icon, and
+// the launcher that makes the user's working folder the first time and never again.
+#include "support/childprocess.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/stat.h>
+
+using namespace tovrin::test;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string fileText(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool executable(const fs::path& p) { return ::access(p.c_str(), X_OK) == 0 && fs::is_regular_file(p); }
+
+std::string findCmake()
+{
+    for (const char* candidate : {"/usr/bin/cmake", "/usr/local/bin/cmake"})
+        if (executable(candidate))
+            return candidate;
+    return {};
+}
+
+class TempFolder {
+public:
+    TempFolder()
+    {
+        std::string pattern = (fs::temp_directory_path() / "tovrin-install-XXXXXX").string();
+        if (::mkdtemp(pattern.data()))
+            path_ = pattern;
+    }
+    ~TempFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Runs the launcher as a desktop session without a display would: a clean environment with
+// only the given variables (and the sanitizer's options, which the built programs need).
+RunResult launch(const fs::path& launcher, const std::vector<std::string>& env, const std::string& input)
+{
+    std::vector<std::string> args = {"-i", "PATH=/usr/bin:/bin"};
+    for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(inherited))
+            args.push_back(std::string(inherited) + "=" + value);
+    args.insert(args.end(), env.begin(), env.end());
+    args.push_back(launcher.string());
+    return runProgram("/usr/bin/env", args, input);
+}
+
+} // namespace
+
+TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
+{
+    const std::string cmake = findCmake();
+    if (cmake.empty())
+        GTEST_SKIP() << "cmake is not at hand";
+    TempFolder prefix;
+    ASSERT_FALSE(prefix.path().empty());
+    const auto installed = runProgram(cmake, {"--install", TOVRIN_BINARY_DIR, "--prefix", prefix.path().string()});
+    ASSERT_EQ(installed.exitCode, 0) << installed.out << installed.err;
+
+    const fs::path bin = prefix.path() / "bin";
+    for (const char* program : {"tovrin-console", "tovrin-kb", "tovrin-launch"})
+        EXPECT_TRUE(executable(bin / program)) << program;
+
+    const fs::path data = prefix.path() / "share" / "tovrin" / "data";
+    const bool delivered = fs::is_directory(fs::path(TOVRIN_SOURCE_DIR) / "data");
+    if (delivered) {
+        EXPECT_TRUE(fs::exists(data / "Base" / "Words.Dat"));
+    } else {
+        // Without the delivered data the launcher is tried on a Base of our own.
+        fs::create_directories(data / "Base");
+        std::ofstream(data / "Base" / "Words.Dat") << "Header\r\n";
+        for (const char* list : {"W1.Dat", "W2.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat", "AI.dat", "Pause.Dat",
+                                 "Begin.dat", "Collection.Dat", "Log.Tovrin"})
+            std::ofstream(data / "Base" / list) << "Да.\r\n";
+    }
+
+    if (executable(bin / "tovrin")) {
+        const std::string entry = fileText(prefix.path() / "share" / "applications" / "tovrin.desktop");
+        EXPECT_NE(entry.find("[Desktop Entry]\n"), std::string::npos);
+        EXPECT_NE(entry.find("\nExec=" + (bin / "tovrin-launch").string() + "\n"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("\nName[ru]="), std::string::npos);
+        EXPECT_NE(entry.find("\nComment[ru]="), std::string::npos);
+        EXPECT_NE(entry.find("\nIcon=tovrin\n"), std::string::npos);
+        const std::string icon =
+            fileText(prefix.path() / "share" / "icons" / "hicolor" / "scalable" / "apps" / "tovrin.svg");
+        EXPECT_NE(icon.find("<svg"), std::string::npos);
+    }
+
+    // The first start makes the working folder from the installed data and talks there.
+    TempFolder home;
+    const fs::path work = home.path() / ".local" / "share" / "tovrin";
+    auto r = launch(bin / "tovrin-launch", {"HOME=" + home.path().string()}, "Привет\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Привет."), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("prepared the working folder " + work.string()), std::string::npos) << r.err;
+    ASSERT_TRUE(fs::exists(work / "Base" / "Words.Dat"));
+    for (const auto& e : fs::directory_iterator(work.parent_path()))
+        EXPECT_EQ(e.path().filename(), "tovrin") << "the staging folder was left";
+
+    // What the user's copy has learnt is never overwritten by a later start.
+    std::ofstream(work / "Base" / "Words.Dat") << "Mine\r\n";
+    r = launch(bin / "tovrin-launch", {"HOME=" + home.path().string()}, "");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err.find("prepared"), std::string::npos);
+    EXPECT_EQ(fileText(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
+
+    // XDG_DATA_HOME moves the working folder.
+    const fs::path elsewhere = home.path() / "xdg";
+    r = launch(bin / "tovrin-launch", {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + elsewhere.string()}, "");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(fs::exists(elsewhere / "tovrin" / "Base" / "Words.Dat"));
+}
