@@ -3,7 +3,8 @@
 // of repeated runs of: loading and saving Words.Dat; a turn answered by an entry near the end
 // of the file; a fallback turn whose learning moves an entry (the slowest turn); and the I/O
 // floor of that turn: the same bytes read and written with plain system calls, with the same
-// number of reads, writes, flushes and renames. Peak memory is measured in a fresh process.
+// number of reads, writes, flushes and renames (the reads and writes are checked against the
+// system's count of the turn's own). Peak memory is measured in a fresh process.
 //
 //   tovrin-bench              the table, then "worst ratio: X" (learning turn / I/O floor)
 #include "engine/engine.h"
@@ -265,6 +266,37 @@ void plainSave(const std::string& path, const std::string& bytes)
     ::close(folder);
 }
 
+// ---- the read and write calls a run makes, as the system counts them
+
+struct IoCalls {
+    long reads = 0;
+    long writes = 0;
+    bool operator==(const IoCalls&) const = default;
+};
+
+IoCalls ioCallsSoFar()
+{
+    IoCalls calls;
+    std::ifstream in("/proc/self/io");
+    for (std::string field; in >> field;) {
+        long value = 0;
+        in >> value;
+        if (field == "syscr:")
+            calls.reads = value;
+        else if (field == "syscw:")
+            calls.writes = value;
+    }
+    return calls;
+}
+
+IoCalls ioCallsOf(const std::function<void()>& run)
+{
+    const IoCalls before = ioCallsSoFar();
+    run();
+    const IoCalls after = ioCallsSoFar();
+    return {after.reads - before.reads, after.writes - before.writes};
+}
+
 // ---- peak memory, in a fresh process so that nothing of the bench's own counts
 
 long statusKilobytes(const char* field)
@@ -334,7 +366,7 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
     turn.say(kAnsweredPhrase, "");
     if (cp1251::toUtf8(turn.engine.CpuPhrase) != "Полетели!")
         throw std::runtime_error("the answered turn was answered by another entry");
-    turn.say(kFallbackPhrase, kAskedReply);
+    const IoCalls learningCalls = ioCallsOf([&] { turn.say(kFallbackPhrase, kAskedReply); });
     LineList learnt;
     learnt.load(files::Words);
     if (cp1251::toUtf8(EntryHead(learnt.get(learnt.count() - 1))) != kAskedHead)
@@ -352,6 +384,25 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
         putBytes(w2Path, w2Bytes);
         ::sync(); // no write-back of the restore competes with the measured flushes
     };
+    std::string buffer;
+    auto floorRun = [&] {
+        plainRead(wordsPath, buffer);             // the lookup
+        plainRead(w2Path, buffer);                // the fallback reply
+        plainRead(w2Path, buffer);                // learning: the list, under the lock
+        plainSave("Base/FloorW2.Dat", w2After);
+        plainStat(wordsPath);                     // learning: is the lookup's read still the file?
+        plainSave("Base/FloorWords.Dat", wordsWithKey);
+        plainSave("Base/FloorWords.Dat", wordsAfter);
+    };
+    // The floor is only a floor while it makes the turn's calls: the system's own count of
+    // them keeps it so.
+    restore();
+    const IoCalls floorCalls = ioCallsOf(floorRun);
+    if (floorCalls != learningCalls)
+        throw std::runtime_error("the I/O floor makes " + std::to_string(floorCalls.reads) + " reads and " +
+                                 std::to_string(floorCalls.writes) + " writes, the learning turn " +
+                                 std::to_string(learningCalls.reads) + " and " +
+                                 std::to_string(learningCalls.writes));
     restore();
 
     std::vector<double> load, save, answered, learning, floor;
@@ -363,16 +414,8 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
         answered.push_back(millisecondsOf([&] { turn.say(kAnsweredPhrase, ""); }));
         learning.push_back(millisecondsOf([&] { turn.say(kFallbackPhrase, kAskedReply); }));
         restore();
-        std::string buffer;
-        floor.push_back(millisecondsOf([&] {
-            plainRead(wordsPath, buffer);             // the lookup
-            plainRead(w2Path, buffer);                // the fallback reply
-            plainRead(w2Path, buffer);                // learning: the list, under the lock
-            plainSave("Base/FloorW2.Dat", w2After);
-            plainStat(wordsPath);                     // learning: is the lookup's read still the file?
-            plainSave("Base/FloorWords.Dat", wordsWithKey);
-            plainSave("Base/FloorWords.Dat", wordsAfter);
-        }));
+        buffer = std::string(); // each run reads into fresh memory, as the turn does
+        floor.push_back(millisecondsOf(floorRun));
     }
     row.load = median(load);
     row.save = median(save);
