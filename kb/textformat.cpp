@@ -686,6 +686,17 @@ std::optional<PackedText> readInPlace(char* document, std::size_t size)
     return RtfReader(document, size).read();
 }
 
+// The lines as strings of their own, taken one after the other so that they lie in memory in
+// the order a scan over the list takes them.
+std::vector<std::string> unpack(const PackedText& packed)
+{
+    std::vector<std::string> lines;
+    lines.reserve(packed.count());
+    for (std::size_t i = 0; i < packed.count(); ++i)
+        lines.emplace_back(packed.line(i));
+    return lines;
+}
+
 } // namespace
 
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes)
@@ -695,11 +706,7 @@ std::optional<std::vector<std::string>> readRtf(std::string_view bytes)
     const auto packed = readInPlace(copy.get(), bytes.size());
     if (!packed)
         return std::nullopt;
-    std::vector<std::string> lines;
-    lines.reserve(packed->count());
-    for (std::size_t i = 0; i < packed->count(); ++i)
-        lines.emplace_back(packed->line(i));
-    return lines;
+    return unpack(*packed);
 }
 
 bool readRtf(std::string document, std::vector<std::string>& lines)
@@ -707,21 +714,7 @@ bool readRtf(std::string document, std::vector<std::string>& lines)
     const auto packed = readInPlace(document.data(), document.size());
     if (!packed)
         return false;
-    const std::size_t count = packed->count();
-    if (lines.size() > count)
-        lines.resize(count);
-    lines.reserve(count);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string_view line = packed->line(i);
-        std::string& kept = lines[i];
-        // A string keeps its room when the line fits it without wasting most of it.
-        if (line.size() <= kept.capacity() && kept.capacity() <= 2 * line.size() + 32)
-            kept.assign(line);
-        else
-            kept = std::string(line);
-    }
-    for (std::size_t i = lines.size(); i < count; ++i)
-        lines.emplace_back(packed->line(i));
+    lines = unpack(*packed);
     return true;
 }
 

@@ -63,10 +63,8 @@ bool looksLikeRtf(std::string_view bytes);
 // brace is ignored. Work and memory grow linearly with the input: numbers saturate, control
 // words longer than 32 letters are ignored, and at most 4096 fonts are remembered.
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
-// The same into lines, whose strings keep their room where the new line fits it, so that a
-// list loaded again does not give back and take anew the memory of every line; the document's
-// own bytes are the workspace of the reading. Returns false, and leaves lines as they were,
-// when the document cannot be read.
+// The same into lines, without a copy of the document: its own bytes are the workspace of the
+// reading. Returns false, and leaves lines as they were, when the document cannot be read.
 bool readRtf(std::string document, std::vector<std::string>& lines);
 
 // Plain text: CR LF, a lone CR and a lone LF end a line; a final line break adds no line.
