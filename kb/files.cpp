@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <utility>
@@ -269,6 +270,36 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
     return data;
 }
 
+namespace {
+
+// A save that was killed between creating its temporary file and the rename leaves that file
+// behind, as large as the file it was to replace. The next successful save of the same file
+// removes such leftovers once they are old enough that no save can still be writing them.
+constexpr time_t kAbandonedAfterSeconds = 60 * 60;
+
+void removeAbandonedTemporaries(const std::string& folder, const std::string& name)
+{
+    const std::string prefix = ".~" + name.substr(0, kTempNameStem) + ".";
+    constexpr size_t suffixLength = 6; // the XXXXXX of the temporary's name
+    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return;
+    const time_t now = ::time(nullptr);
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view entryName = entry->d_name;
+        if (entryName.size() != prefix.size() + suffixLength || !entryName.starts_with(prefix))
+            continue;
+        const std::string path = joinPath(folder, std::string(entryName));
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            now - st.st_mtim.tv_sec > kAbandonedAfterSeconds)
+            ::unlink(path.c_str());
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
 void saveWholeFile(const std::string& programPath, std::string_view bytes)
 {
     saveWholeFile(programPath, [bytes, given = false]() mutable {
@@ -327,6 +358,7 @@ void saveWholeFile(const std::string& programPath, const std::function<std::stri
         throw FileError::failedToSave();
     temp.commit();
     flushFolder(folder);
+    removeAbandonedTemporaries(folder, name);
 }
 
 void setSaveFaults(SaveFaults* faults) { tSaveFaults = faults; }

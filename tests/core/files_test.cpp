@@ -5,6 +5,7 @@
 #include "support/testsupport.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -222,6 +223,32 @@ TEST(Saving, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile)
         EXPECT_EQ(dir.readLines("Base\\Words.Dat"), std::vector<std::string>{"new"});
         EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
     }
+}
+
+// A save killed before its rename leaves its temporary file; the next save of the same file
+// removes it once it is old, and leaves young ones (a save may still be writing them) and
+// other files' temporaries alone.
+TEST(Saving, AbandonedTemporariesAreRemovedWhenOld)
+{
+    ScratchDir dir;
+    const fs::path base = dir.path() / "Base";
+    const auto leave = [&](const std::string& name, int ageSeconds) {
+        std::ofstream(base / name) << "half a file";
+        const auto when = fs::last_write_time(base / name) - std::chrono::seconds(ageSeconds);
+        fs::last_write_time(base / name, when);
+    };
+    leave(".~W1.Dat.aB3dE9", 2 * 60 * 60);
+    leave(".~W1.Dat.Zz0011", 10);
+    leave(".~W2.Dat.aB3dE9", 2 * 60 * 60);
+    leave(".~W1.Dat.toolong1", 2 * 60 * 60);
+
+    LineList({"a"}).save("Base\\W1.Dat");
+
+    const std::set<std::string> expected = {".tovrin.lock", "W1.Dat", ".~W1.Dat.Zz0011", ".~W2.Dat.aB3dE9",
+                                            ".~W1.Dat.toolong1"};
+    std::set<std::string> names = namesIn(base);
+    names.insert(".tovrin.lock"); // present only when something took the lock
+    EXPECT_EQ(names, expected);
 }
 
 TEST(Saving, TheFaultSeamBelongsToOneThread)
