@@ -16,8 +16,6 @@
 namespace tovrin {
 
 namespace {
-const std::string kUserTag = "USER:     ";
-const std::string kCpuTag = "CPU:     ";
 
 bool hitsAny(const UpperPhrase& phrase, const std::vector<std::string>& list)
 {
@@ -44,7 +42,7 @@ void Engine::SpeakClick()
     UserPhrase = NormalisePhrase(std::move(UserPhrase));
     cues_.play(Cue::MP2);
     host_.appendTranscript(UserPhrase, LineStyle::User);
-    Log.add(kUserTag + UserPhrase);
+    Log.add(UserTag + UserPhrase);
 
     const UpperPhrase phrase(UserPhrase);
     if (answeredByFilters(phrase, previousLine) || answeredByLongPhrase()) {
@@ -88,7 +86,7 @@ void Engine::emitReply()
 {
     cues_.play(Cue::MP5);
     host_.appendTranscript(CpuPhrase, LineStyle::Program);
-    Log.add(kCpuTag + CpuPhrase);
+    Log.add(CpuTag + CpuPhrase);
     host_.setBusy(false);
     if (dice_.random(3) + 1 == 1) {
         host_.setTimerEnabled(Timer::T9, true);

@@ -3,13 +3,12 @@
 // touches the silence count.
 #include "engine/engine.h"
 #include "engine/phraselists.h"
+#include "kb/dialoglog.h"
 #include "kb/knowledge.h"
 
 namespace tovrin {
 
 namespace {
-
-const std::string kCpuTag = "CPU:     ";
 
 // The silence before an idle remark: a threshold drawn afresh on every second, 60 to 90.
 constexpr int kIdleThresholdLow = 60;
@@ -37,7 +36,7 @@ void Engine::IdleTick()
     // on the following seconds.
     CpuPhrase = DrawPhrase(RE2, files::Pause, dice_);
     host_.appendTranscript(CpuPhrase, LineStyle::IdleRemark);
-    Log.add(kCpuTag + CpuPhrase);
+    Log.add(CpuTag + CpuPhrase);
     cues_.play(Cue::MP5);
     IdleTicks = 0;
 }
@@ -53,7 +52,7 @@ void Engine::GreetingTick()
         host_.setBusy(false);
         cues_.play(Cue::MP5);
         host_.appendTranscript(CpuPhrase, LineStyle::Program);
-        Log.add(kCpuTag + CpuPhrase);
+        Log.add(CpuTag + CpuPhrase);
     }
     host_.setTimerEnabled(Timer::T10, false);
 }
@@ -73,7 +72,7 @@ void Engine::DelayTick()
     const std::string remark = DrawRemark(RE2, dice_);
     cues_.play(Cue::MP5);
     host_.appendTranscript(remark, LineStyle::Program);
-    Log.add(kCpuTag + remark);
+    Log.add(CpuTag + remark);
     host_.setBusy(false);
     DelayCounter = 0;
     host_.setTimerEnabled(Timer::T9, false);

@@ -5,6 +5,10 @@
 
 namespace tovrin {
 
+// Every line of the dialogue log begins with its speaker's tag (the tag and five spaces).
+inline const std::string UserTag = "USER:     ";
+inline const std::string CpuTag = "CPU:     ";
+
 class LineList;
 
 // Loads Base\Words.Dat (N = Count - 1) and Base\Log.Tovrin into work, appends the block
