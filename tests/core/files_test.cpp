@@ -27,19 +27,10 @@ using tovrin::LineList;
 using tovrin::resolvePath;
 using tovrin::SaveStep;
 using tovrin::test::cp;
+using tovrin::test::errorOf;
 using tovrin::test::ScratchDir;
 
 namespace {
-
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const FileError& e) {
-        return e.what();
-    }
-    return "";
-}
 
 std::string bytesOf(const fs::path& p)
 {

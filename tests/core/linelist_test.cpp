@@ -12,22 +12,9 @@ using tovrin::FileError;
 using tovrin::LineList;
 using tovrin::loadMemo;
 using tovrin::test::cp;
+using tovrin::test::errorOf;
 using tovrin::test::ScratchDir;
 using Lines = std::vector<std::string>;
-
-namespace {
-
-std::string errorOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const FileError& e) {
-        return e.what();
-    }
-    return "";
-}
-
-} // namespace
 
 TEST(LineList, CountOfWhatALoadFinds)
 {

@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include "kb/cp1251.h"
+#include "kb/fileerror.h"
 #include "kb/linelist.h"
 
 #include <atomic>
@@ -98,6 +99,16 @@ std::string RecordingHost::transcriptLine(int index) const
     if (index < 0 || index >= transcriptCount())
         return {};
     return transcript[static_cast<size_t>(index)].text;
+}
+
+std::string errorOf(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "";
 }
 
 std::string cp(const std::string& utf8) { return cp1251::fromUtf8(utf8); }

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -78,6 +79,9 @@ public:
     bool cpuCpu = false;
     std::string exchange = "D:\\Txt.Dat";
 };
+
+// The message of the FileError that f throws, or "" when it throws none.
+std::string errorOf(const std::function<void()>& f);
 
 // UTF-8 <-> Windows-1251 shorthands for readable tests.
 std::string cp(const std::string& utf8);
