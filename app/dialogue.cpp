@@ -1,24 +1,14 @@
 // Undo of the last line, a new dialogue and the exit that writes the dialogue log.
 #include "app/mainwindow.h"
 
-#include "app/logstamp.h"
 #include "app/transcript.h"
-#include "kb/cp1251.h"
+#include "kb/dialoglog.h"
 
-#include <QDateTime>
 #include <QLineEdit>
-#include <QLocale>
+
+#include <ctime>
 
 namespace tovrin {
-
-namespace {
-
-std::string toCp1251(const QString& text)
-{
-    return cp1251::fromUtf8(text.toStdString());
-}
-
-} // namespace
 
 void TForm1::CancelClick()
 {
@@ -49,9 +39,8 @@ void TForm1::N4Click()
 
 void TForm1::writeLogAndClose()
 {
-    const QLocale locale; // the regional settings, or what the tests pinned as the default
-    const QDateTime now = QDateTime::currentDateTime();
-    engine().WriteDialogueLog(toCp1251(logDate(locale, now.date())), toCp1251(logTime(locale, now.time())));
+    const LogStamp stamp = MakeLogStamp(std::time(nullptr));
+    engine().WriteDialogueLog(stamp.date, stamp.time);
     close();
 }
 

@@ -127,6 +127,13 @@ std::string FormatLogTime(const std::tm& when, const std::string& localeName)
                                              regional.info(AM_STR), regional.info(PM_STR)));
 }
 
+LogStamp MakeLogStamp(std::time_t when, const std::string& localeName)
+{
+    std::tm local{};
+    localtime_r(&when, &local);
+    return {FormatLogDate(local, localeName), FormatLogTime(local, localeName)};
+}
+
 void AppendDialogueLog(LineList& work, const LineList& dialogueLog, const std::string& date,
                        const std::string& time)
 {

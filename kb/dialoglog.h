@@ -18,6 +18,17 @@ class LineList;
 void AppendDialogueLog(LineList& work, const LineList& dialogueLog,
                        const std::string& date, const std::string& time);
 
+// The date and the time that head a log block, in Windows-1251.
+struct LogStamp {
+    std::string date; // the short date: 07.12.2026
+    std::string time; // the time with seconds: 6:05:42
+};
+
+// The stamp of the moment `when` in the local time zone, written by the regional settings of
+// localeName ("" for the environment's). The window and the terminal version both date their
+// log blocks with it, so one Base\Log.Tovrin never mixes two ways of writing a day.
+LogStamp MakeLogStamp(std::time_t when, const std::string& localeName = "");
+
 // The short date of the regional settings of localeName ("" for the environment's; a locale
 // that is not installed reads as "C"), always with a four-digit year: 07.12.2026 under a
 // Russian locale, 12/07/2026 under "C". Windows-1251.

@@ -116,10 +116,8 @@ int main()
                 break;
         }
 
-        const std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
-        engine.WriteDialogueLog(FormatLogDate(local, ""), FormatLogTime(local, ""));
+        const LogStamp stamp = MakeLogStamp(std::time(nullptr));
+        engine.WriteDialogueLog(stamp.date, stamp.time);
     } catch (const FileError& e) {
         writeLine(stderr, "The dialogue log was not written: " + cp1251::toUtf8(e.what()));
         return 1;

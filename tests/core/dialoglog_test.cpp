@@ -3,6 +3,9 @@
 #include "kb/dialoglog.h"
 
 #include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <tuple>
 #include <locale.h>
 
 namespace tovrin::test {
@@ -160,6 +163,32 @@ TEST(LogDateTime, FollowsTheNamedLocale)
         return;
     freelocale(us);
     EXPECT_EQ(FormatLogTime(at(18, 5, 42), "en_US.UTF-8"), "6:05:42 PM");
+}
+
+// The stamp reads the moment in the local time zone: the same instant is another hour and
+// another day in Vladivostok.
+TEST(LogStamp, DatesTheMomentInTheLocalZone)
+{
+    const std::time_t moment = 1796623542; // 2026-12-07 06:05:42 UTC
+    const char* saved = std::getenv("TZ");
+    const std::string before = saved ? saved : "";
+    const std::vector<std::tuple<const char*, const char*, const char*>> zones = {
+        {"UTC0", "12/07/2026", "6:05:42"},
+        {"<+10>-10", "12/07/2026", "16:05:42"},
+        {"<-08>8", "12/06/2026", "22:05:42"},
+    };
+    for (const auto& [zone, date, time] : zones) {
+        setenv("TZ", zone, 1);
+        tzset();
+        const LogStamp stamp = MakeLogStamp(moment, "C");
+        EXPECT_EQ(stamp.date, date) << zone;
+        EXPECT_EQ(stamp.time, time) << zone;
+    }
+    if (saved)
+        setenv("TZ", before.c_str(), 1);
+    else
+        unsetenv("TZ");
+    tzset();
 }
 
 } // namespace

@@ -225,8 +225,7 @@ TEST(Saving, AbandonedTemporariesAreRemovedWhenOld)
     const fs::path base = dir.path() / "Base";
     const auto leave = [&](const std::string& name, int ageSeconds) {
         std::ofstream(base / name) << "half a file";
-        const auto when = fs::last_write_time(base / name) - std::chrono::seconds(ageSeconds);
-        fs::last_write_time(base / name, when);
+        fs::last_write_time(base / name, fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
     };
     leave(".~W1.Dat.aB3dE9", 2 * 60 * 60);
     leave(".~W1.Dat.Zz0011", 10);
