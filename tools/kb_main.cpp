@@ -4,7 +4,7 @@
 #include "kb/cp1251.h"
 #include "kb/fileerror.h"
 #include "kb/files.h"
-#include "kb/kbtool.h"
+#include "tools/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 

@@ -1,7 +1,7 @@
 // The knowledge-base tool: the check of a knowledge file, the counts, and the passage to and
 // from UTF-8 text, both as functions and through the tovrin-kb program itself.
 #include "kb/fileerror.h"
-#include "kb/kbtool.h"
+#include "tools/kbtool.h"
 #include "kb/linelist.h"
 #include "support/childprocess.h"
 #include "support/testsupport.h"

@@ -1,4 +1,4 @@
-#include "kb/kbtool.h"
+#include "tools/kbtool.h"
 
 #include "kb/cp1251.h"
 #include "kb/entry.h"
