@@ -14,7 +14,7 @@ void TForm1::CancelClick()
 {
     // The two removals are independent: service lines live only in the transcript.
     RE1->removeLast();
-    engine().Log.remove(engine().Log.count() - 1);
+    engine().DropLastLogLine();
     setTimerEnabled(Timer::T7, true);
 }
 
@@ -26,7 +26,7 @@ void TForm1::N15Click()
 void TForm1::N2Click()
 {
     RE1->clearLines();
-    engine().Log.clear();
+    engine().ClearLog();
     Input->clear();
     setTimerEnabled(Timer::T7, true);
     setTimerEnabled(Timer::T10, true);

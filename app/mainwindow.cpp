@@ -70,9 +70,6 @@ constexpr int PanelWidths[2] = {130, 322}; // the last panel runs to the right e
 const QString StatusBarHint = QStringLiteral("Индикатор");
 const QString ModePanelAtStart = QStringLiteral("Режим Cpu\\User");
 
-// FormCreate names the knowledge file with this spelling; the file system ignores case.
-const std::string WordsAtStart = "Base\\Words.dat";
-
 constexpr QColor Teal(0x00, 0x80, 0x80);
 
 struct TimerRow {
@@ -430,7 +427,7 @@ void TForm1::startTimers()
 
 void TForm1::FormCreate()
 {
-    guarded([this] { engine().RE2.load(design::WordsAtStart); });
+    guarded([this] { engine().LoadKnowledgeAtStart(); });
 }
 
 void TForm1::centreAtFirstShowing()
@@ -665,9 +662,21 @@ bool TForm1::timerEnabled(Timer t) const
     return timer(t)->isActive();
 }
 
-int TForm1::timerInterval(Timer t) const
+// What a turn means, as the window's timers: a farewell starts the shrink-and-close (T4), an
+// armed delayed remark ticks on T9, the greeting's attempts run on T10.
+void TForm1::setFarewell(bool said)
 {
-    return timer(t)->interval();
+    setTimerEnabled(Timer::T4, said);
+}
+
+void TForm1::setDelayedRemarkArmed(bool armed)
+{
+    setTimerEnabled(Timer::T9, armed);
+}
+
+void TForm1::greetingDone()
+{
+    setTimerEnabled(Timer::T10, false);
 }
 
 std::string TForm1::inputText() const

@@ -33,6 +33,9 @@ class QWidget;
 
 namespace tovrin {
 
+// The window's timers, T1 .. T10.
+enum class Timer { T1, T2, T3, T4, T5, T6, T7, T8, T9, T10 };
+
 class Transcript;
 class TForm2;
 class TForm3;
@@ -111,14 +114,18 @@ public:
     void openSecondary(QWidget* window);
     void closeSecondary(QWidget* window);
 
+    // Enabling a running timer never restarts it.
+    void setTimerEnabled(Timer timer, bool enabled);
+    bool timerEnabled(Timer timer) const;
+
     // ---- Host
     void appendTranscript(const std::string& line, LineStyle style) override;
     int transcriptCount() const override;
     std::string transcriptLine(int index) const override;
     void setBusy(bool busy) override;
-    void setTimerEnabled(Timer timer, bool enabled) override;
-    bool timerEnabled(Timer timer) const override;
-    int timerInterval(Timer timer) const override;
+    void setFarewell(bool said) override;
+    void setDelayedRemarkArmed(bool armed) override;
+    void greetingDone() override;
     std::string inputText() const override;
     void clearInput() override;
     bool cpuCpuMode() const override;

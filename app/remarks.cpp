@@ -22,7 +22,7 @@ void TForm1::T2Timer()
     // or a missing list would be reported again after every quiet second.
     guardedOnce(idleRemarkReported_, [this] {
         engine().IdleTick();
-        return engine().IdleTicks == 0;
+        return engine().state().IdleTicks == 0;
     });
 }
 

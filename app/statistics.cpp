@@ -3,14 +3,12 @@
 #include "app/mainwindow.h"
 
 #include "kb/knowledge.h"
-#include "kb/linelist.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
-#include <algorithm>
 
 namespace tovrin {
 
@@ -25,11 +23,6 @@ QString knownText(const KnowledgeCounts& counts)
         .arg(counts.mainPhrases)
         .arg(counts.branches);
 }
-
-// The phrase lists whose lines count as outgoing expressions, in the order they are loaded.
-const std::string* const CountedLists[] = {
-    &files::BigString, &files::Pause, &files::Povtor, &files::W1, &files::W2, &files::X,
-};
 
 // A count already shown stays as it is when a load that failed before it is tried again.
 void appendCount(QAction* entry, int count)
@@ -50,8 +43,7 @@ void TForm1::T3Timer()
     Input->setReadOnly(true);
     Speak->setEnabled(false);
     const Outcome outcome = attempt([this] {
-        engine().RE2.load(files::Words);
-        setStatusText(1, knownText(CountKnowledge(engine().RE2)));
+        setStatusText(1, knownText(CountKnowledgeFile()));
     });
     Input->setReadOnly(false);
     Speak->setEnabled(!Input->text().isEmpty());
@@ -64,21 +56,11 @@ void TForm1::T3Timer()
 void TForm1::T8Timer()
 {
     const Outcome outcome = attempt([this] {
-        LineList& list = engine().RE2;
-        list.load(files::Words);
-        // A knowledge file that has lost even its first line knows nothing, not minus one.
-        const int incoming = std::max(0, list.count() - 1);
-        appendCount(N18, incoming);
-
-        int outgoing = 0;
-        for (const std::string* name : CountedLists) {
-            list.load(*name);
-            outgoing += list.count();
-        }
-        list.load(files::Words);
-        outgoing += CountKnowledge(list).replies;
+        const KnowledgeCounts knowledge = CountKnowledgeFile();
+        appendCount(N18, knowledge.incoming);
+        const int outgoing = CountOutgoing(knowledge, CountOutgoingLists());
         appendCount(N19, outgoing);
-        appendCount(N20, incoming + outgoing);
+        appendCount(N20, knowledge.incoming + outgoing);
     });
     if (outcome != Outcome::Suppressed)
         timer(Timer::T8)->stop();

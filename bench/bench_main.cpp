@@ -157,9 +157,9 @@ public:
         return index >= 0 && index < transcriptCount() ? lines[static_cast<std::size_t>(index)] : std::string();
     }
     void setBusy(bool) override {}
-    void setTimerEnabled(Timer, bool) override {}
-    bool timerEnabled(Timer) const override { return false; }
-    int timerInterval(Timer) const override { return 1; }
+    void setFarewell(bool) override {}
+    void setDelayedRemarkArmed(bool) override {}
+    void greetingDone() override {}
     std::string inputText() const override { return input; }
     void clearInput() override { input.clear(); }
     bool cpuCpuMode() const override { return false; }
@@ -191,8 +191,8 @@ struct Turn {
     {
         host.lines.clear(); // no repetition of the run before
         host.input = cp1251::fromUtf8(utf8Phrase);
-        engine.LastReply = cp1251::fromUtf8(lastReply);
-        engine.ThreadDepth = 0;
+        engine.preset().LastReply = cp1251::fromUtf8(lastReply);
+        engine.preset().ThreadDepth = 0;
         engine.SpeakClick();
     }
 };
@@ -364,7 +364,7 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
     // The turns must take the paths they are meant to measure.
     Turn turn;
     turn.say(kAnsweredPhrase, "");
-    if (cp1251::toUtf8(turn.engine.CpuPhrase) != "Полетели!")
+    if (cp1251::toUtf8(turn.engine.state().CpuPhrase) != "Полетели!")
         throw std::runtime_error("the answered turn was answered by another entry");
     const IoCalls learningCalls = ioCallsOf([&] { turn.say(kFallbackPhrase, kAskedReply); });
     LineList learnt;

@@ -32,19 +32,19 @@ void Engine::SpeakClick()
 {
     // Intake.
     dice_.reseed();
-    HumanTopic = false;
-    UserPhrase = host_.cpuCpuMode() ? LoadtxtCpuCpu.get(0) : host_.inputText();
-    if (UserPhrase.empty())
+    s_.HumanTopic = false;
+    s_.UserPhrase = host_.cpuCpuMode() ? s_.LoadtxtCpuCpu.get(0) : host_.inputText();
+    if (s_.UserPhrase.empty())
         return;
     const int shown = host_.transcriptCount();
     const std::string previousLine = shown >= 2 ? host_.transcriptLine(shown - 2) : std::string();
     host_.setBusy(true);
-    UserPhrase = NormalisePhrase(std::move(UserPhrase));
+    s_.UserPhrase = NormalisePhrase(std::move(s_.UserPhrase));
     cues_.play(Cue::MP2);
-    host_.appendTranscript(UserPhrase, LineStyle::User);
-    Log.add(UserTag + UserPhrase);
+    host_.appendTranscript(s_.UserPhrase, LineStyle::User);
+    s_.Log.add(UserTag + s_.UserPhrase);
 
-    const UpperPhrase phrase(UserPhrase);
+    const UpperPhrase phrase(s_.UserPhrase);
     if (answeredByFilters(phrase, previousLine) || answeredByLongPhrase()) {
         emitReply();
         return;
@@ -60,48 +60,48 @@ void Engine::SpeakClick()
 bool Engine::answeredByFilters(const UpperPhrase& phrase, const std::string& previousLine)
 {
     if (phrase.text() == cp1251::upper(previousLine)) {
-        CpuPhrase = DrawPhrase(RE2, files::Povtor, dice_);
+        s_.CpuPhrase = DrawPhrase(s_.RE2, files::Povtor, dice_);
         return true;
     }
     if (hitsAny(phrase, Cenzura())) {
-        CpuPhrase = DrawPhrase(RE2, files::X, dice_);
-        RecordProfanity(RE2, UserPhrase);
+        s_.CpuPhrase = DrawPhrase(s_.RE2, files::X, dice_);
+        RecordProfanity(s_.RE2, s_.UserPhrase);
         return true;
     }
     // The mark only keeps an unknown phrase out of learning; the turn goes on.
-    HumanTopic = hitsAny(phrase, Filter_nr());
+    s_.HumanTopic = hitsAny(phrase, Filter_nr());
     return false;
 }
 
 bool Engine::answeredByLongPhrase()
 {
     const int r = dice_.random(6) + 1;
-    if (r == 2 || r == 6 || UserPhrase.size() < kLongPhrase)
+    if (r == 2 || r == 6 || s_.UserPhrase.size() < kLongPhrase)
         return false;
-    CpuPhrase = DrawPhrase(RE2, files::BigString, dice_);
+    s_.CpuPhrase = DrawPhrase(s_.RE2, files::BigString, dice_);
     return true;
 }
 
 void Engine::emitReply()
 {
     cues_.play(Cue::MP5);
-    host_.appendTranscript(CpuPhrase, LineStyle::Program);
-    Log.add(CpuTag + CpuPhrase);
+    host_.appendTranscript(s_.CpuPhrase, LineStyle::Program);
+    s_.Log.add(CpuTag + s_.CpuPhrase);
     host_.setBusy(false);
     if (dice_.random(3) + 1 == 1) {
-        host_.setTimerEnabled(Timer::T9, true);
-        RE2.load(files::AI);
+        host_.setDelayedRemarkArmed(true);
+        s_.RE2.load(files::AI);
     } else {
-        host_.setTimerEnabled(Timer::T9, false);
+        host_.setDelayedRemarkArmed(false);
     }
     if (host_.cpuCpuMode()) {
-        LoadtxtCpuCpu.clear();
-        LoadtxtCpuCpu.add(CpuPhrase);
-        LoadtxtCpuCpu.save(host_.exchangePath());
+        s_.LoadtxtCpuCpu.clear();
+        s_.LoadtxtCpuCpu.add(s_.CpuPhrase);
+        s_.LoadtxtCpuCpu.save(host_.exchangePath());
     }
-    LastReply = CpuPhrase;
+    s_.LastReply = s_.CpuPhrase;
     host_.clearInput();
-    IdleTicks = 0;
+    s_.IdleTicks = 0;
 }
 
 bool Engine::SanitiseTick(const std::string& input)
@@ -109,25 +109,35 @@ bool Engine::SanitiseTick(const std::string& input)
     if (input.empty())
         return false;
     const int length = static_cast<int>(input.size());
-    if (++ScanPos > length)
-        ScanPos = 1;
-    switch (input[static_cast<std::size_t>(ScanPos - 1)]) {
+    if (++s_.ScanPos > length)
+        s_.ScanPos = 1;
+    switch (input[static_cast<std::size_t>(s_.ScanPos - 1)]) {
     case kKeyEnd:
     case kDepthMark:
     case kReplyEnd:
     case kFarewellMark: return true;
     default: break;
     }
-    if (ScanPos == length)
-        ScanPos = 0;
+    if (s_.ScanPos == length)
+        s_.ScanPos = 0;
     return false;
 }
 
-void Engine::LoadExchange() { LoadtxtCpuCpu.load(host_.exchangePath()); }
+void Engine::LoadExchange() { s_.LoadtxtCpuCpu.load(host_.exchangePath()); }
+
+void Engine::LoadKnowledgeAtStart()
+{
+    // Named with this spelling at start; the file system ignores case.
+    s_.RE2.load("Base\\Words.dat");
+}
+
+void Engine::DropLastLogLine() { s_.Log.remove(s_.Log.count() - 1); }
+
+void Engine::ClearLog() { s_.Log.clear(); }
 
 void Engine::WriteDialogueLog(const std::string& date, const std::string& time)
 {
-    AppendDialogueLog(RE2, Log, date, time);
+    AppendDialogueLog(s_.RE2, s_.Log, date, time);
 }
 
 } // namespace tovrin

@@ -32,29 +32,45 @@ public:
     // The exchange-file poll: loads the file at the host's exchange path into LoadtxtCpuCpu.
     void LoadExchange();
 
-    // Spontaneous remarks (the ticks of T2, T10 and T9).
-    void IdleTick();     // T2
-    void GreetingTick(); // T10
-    void DelayTick();    // T9
+    // Spontaneous remarks. IdleTick runs every second and makes a remark after a silence;
+    // GreetingTick runs until the host hears greetingDone; DelayTick runs every second while
+    // the host keeps the delayed remark armed.
+    void IdleTick();
+    void GreetingTick();
+    void DelayTick();
+
+    // At start: reads the knowledge file, so that a missing one is reported at once.
+    void LoadKnowledgeAtStart();
+
+    // The dialogue log kept for the exit: the undo drops its last line, a new dialogue
+    // empties it.
+    void DropLastLogLine();
+    void ClearLog();
 
     // The exit: appends the dialogue log block to Base\Log.Tovrin.
     void WriteDialogueLog(const std::string& date, const std::string& time);
 
-    // The hidden line lists.
-    LineList RE2;
-    LineList Log;
-    LineList LoadtxtCpuCpu;
+    // The state that outlives a turn.
+    struct State {
+        // The hidden line lists.
+        LineList RE2;
+        LineList Log;
+        LineList LoadtxtCpuCpu;
 
-    // Unit-level state.
-    std::string UserPhrase;
-    std::string CpuPhrase;
-    std::string LastReply;
-    int ThreadDepth = 0;
-    int ThreadLine = 0;
-    int IdleTicks = 0;
-    int DelayCounter = 0;
-    int ScanPos = 0;
-    bool HumanTopic = false;
+        std::string UserPhrase;
+        std::string CpuPhrase;
+        std::string LastReply;
+        int ThreadDepth = 0;
+        int ThreadLine = 0;
+        int IdleTicks = 0;
+        int DelayCounter = 0;
+        int ScanPos = 0;
+        bool HumanTopic = false;
+    };
+    const State& state() const { return s_; }
+    // A dialogue picked up in the middle: the tests and the bench set the state a turn is to
+    // find with it. The window never does.
+    State& preset() { return s_; }
 
 private:
     // Where the knowledge path got its reply.
@@ -84,6 +100,7 @@ private:
     Host& host_;
     CuePlayer& cues_;
     Dice& dice_;
+    State s_;
 };
 
 } // namespace tovrin

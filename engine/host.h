@@ -40,9 +40,6 @@ enum class LineStyle {
     Unchanged,  // no attributes set: as the line before
 };
 
-// The main window's timers that the turn and the remarks arm and stop.
-enum class Timer { T1, T2, T3, T4, T5, T6, T7, T8, T9, T10 };
-
 class Host {
 public:
     virtual ~Host() = default;
@@ -55,10 +52,14 @@ public:
     // The application-wide pointer: hourglass (true) or arrow (false).
     virtual void setBusy(bool busy) = 0;
 
-    // Enabling a running timer never restarts it.
-    virtual void setTimerEnabled(Timer timer, bool enabled) = 0;
-    virtual bool timerEnabled(Timer timer) const = 0;
-    virtual int timerInterval(Timer timer) const = 0;
+    // What a turn means beyond its lines. Every turn that answers from the knowledge file
+    // tells whether its reply said farewell (the program then leaves); every reply tells
+    // whether a delayed remark follows it, and the delayed remark disarms itself once made.
+    // Saying the same twice changes nothing: an armed remark keeps its pace.
+    virtual void setFarewell(bool said) = 0;
+    virtual void setDelayedRemarkArmed(bool armed) = 0;
+    // The greeting of a dialogue has had its chance; it is not tried again.
+    virtual void greetingDone() = 0;
 
     // The input line.
     virtual std::string inputText() const = 0;

@@ -57,51 +57,51 @@ void Engine::loadWordsAgain(WordsRead& read)
     // in place, gave it another time), so an unchanged stamp means the lookup's lines are
     // what a load would read now.
     if (read.stamp && currentStamp(files::Words) == read.stamp)
-        RE2.lines() = std::move(read.lines);
+        s_.RE2.lines() = std::move(read.lines);
     else
-        RE2.load(files::Words);
+        s_.RE2.load(files::Words);
     read = {};
 }
 
 void Engine::learn(WordsRead& read)
 {
-    if (HumanTopic)
+    if (s_.HumanTopic)
         return;
 
     // The fallback list is still loaded; a phrase it already holds is not added again.
-    const std::vector<std::string>& fallback = RE2.lines();
+    const std::vector<std::string>& fallback = s_.RE2.lines();
     const bool known =
-        fallback.size() > 1 && std::find(fallback.begin() + 1, fallback.end(), UserPhrase) != fallback.end();
+        fallback.size() > 1 && std::find(fallback.begin() + 1, fallback.end(), s_.UserPhrase) != fallback.end();
     if (!known) {
-        if (LastReply.empty())
+        if (s_.LastReply.empty())
             return;
-        AppendLine(RE2, LastReply.find('?') != std::string::npos ? files::W1 : files::W2, UserPhrase);
+        AppendLine(s_.RE2, s_.LastReply.find('?') != std::string::npos ? files::W1 : files::W2, s_.UserPhrase);
     }
 
-    const std::string key = cp1251::upper(UserPhrase);
-    if (breaksEntries(UserPhrase) || key.size() + 1 > kMaxEntryLength)
+    const std::string key = cp1251::upper(s_.UserPhrase);
+    if (breaksEntries(s_.UserPhrase) || key.size() + 1 > kMaxEntryLength)
         return;
 
     FileLock lock(files::Words);
     loadWordsAgain(read);
-    if (findHead(RE2, key) != 0)
+    if (findHead(s_.RE2, key) != 0)
         return;
-    RE2.add(key + kKeyEnd);
-    RE2.save(files::Words);
+    s_.RE2.add(key + kKeyEnd);
+    s_.RE2.save(files::Words);
 
-    if (LastReply.empty())
+    if (s_.LastReply.empty())
         return;
-    const int asked = findHead(RE2, cp1251::upper(LastReply));
+    const int asked = findHead(s_.RE2, cp1251::upper(s_.LastReply));
     if (asked == 0)
         return;
-    std::string entry = withReply(RE2.get(asked), UserPhrase);
+    std::string entry = withReply(s_.RE2.get(asked), s_.UserPhrase);
     // A line longer than a load reads back would lose its last replies: the entry stays as
     // it is rather than grow past that.
     if (entry.size() > kMaxEntryLength)
         return;
-    RE2.remove(asked);
-    RE2.add(std::move(entry));
-    RE2.save(files::Words);
+    s_.RE2.remove(asked);
+    s_.RE2.add(std::move(entry));
+    s_.RE2.save(files::Words);
 }
 
 } // namespace tovrin

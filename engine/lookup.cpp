@@ -17,43 +17,43 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
 {
     // One load serves both stages: the file does not change within one lookup.
     FileStamp stamp;
-    RE2.load(files::Words, stamp);
-    if ((ThreadDepth >= 1 && branchScan(phrase)) || mainLookup(phrase))
+    s_.RE2.load(files::Words, stamp);
+    if ((s_.ThreadDepth >= 1 && branchScan(phrase)) || mainLookup(phrase))
         return Outcome::Answered;
 
-    const bool question = UserPhrase.back() == '?';
+    const bool question = s_.UserPhrase.back() == '?';
     // The fallback list replaces the knowledge file in RE2 only once it is loaded; the
     // knowledge file goes on to the learning step.
     LineList fallback;
-    CpuPhrase = DrawPhrase(fallback, question ? files::W1 : files::W2, dice_);
-    read.lines = std::move(RE2.lines());
+    s_.CpuPhrase = DrawPhrase(fallback, question ? files::W1 : files::W2, dice_);
+    read.lines = std::move(s_.RE2.lines());
     read.stamp = stamp;
-    RE2 = std::move(fallback);
+    s_.RE2 = std::move(fallback);
     return question ? Outcome::FallbackW1 : Outcome::FallbackW2;
 }
 
 bool Engine::branchScan(const UpperPhrase& phrase)
 {
-    const std::vector<std::string>& lines = RE2.lines();
+    const std::vector<std::string>& lines = s_.RE2.lines();
     for (;;) {
-        ++ThreadLine;
-        if (ThreadLine < 1 || ThreadLine >= RE2.count()) {
-            ThreadDepth = 0;
+        ++s_.ThreadLine;
+        if (s_.ThreadLine < 1 || s_.ThreadLine >= s_.RE2.count()) {
+            s_.ThreadDepth = 0;
             return false;
         }
-        const std::string& line = lines[static_cast<std::size_t>(ThreadLine)];
+        const std::string& line = lines[static_cast<std::size_t>(s_.ThreadLine)];
         if (!EntryWellFormed(line))
             continue;
         const int depth = EntryDepth(line);
         if (depth == 0) {
-            ThreadDepth = 0; // the next main phrase ends the thread
+            s_.ThreadDepth = 0; // the next main phrase ends the thread
             return false;
         }
-        if (depth != ThreadDepth || !EntryHasReplies(line))
+        if (depth != s_.ThreadDepth || !EntryHasReplies(line))
             continue;
         if (ContainsKey(phrase, EntryHeadView(line).substr(static_cast<std::size_t>(depth))) != 0) {
             answerFrom(line);
-            ++ThreadDepth;
+            ++s_.ThreadDepth;
             return true;
         }
     }
@@ -65,7 +65,7 @@ bool Engine::mainLookup(const UpperPhrase& phrase)
     // then: the scan over the file stays a plain pass over the heads. One pass serves both
     // kinds of match, so that a file of many thousand lines is gone through once: the first
     // contiguous match wins, and failing that the first word-by-word one.
-    const std::vector<std::string>& lines = RE2.lines();
+    const std::vector<std::string>& lines = s_.RE2.lines();
     std::size_t found = 0;
     std::size_t foundByWords = 0;
     for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
@@ -85,15 +85,15 @@ bool Engine::mainLookup(const UpperPhrase& phrase)
 
     const std::string& line = lines[found];
     answerFrom(line);
-    ThreadDepth = 1;
-    ThreadLine = static_cast<int>(found);
-    host_.setTimerEnabled(Timer::T4, EntryHasFarewell(line));
+    s_.ThreadDepth = 1;
+    s_.ThreadLine = static_cast<int>(found);
+    host_.setFarewell(EntryHasFarewell(line));
     return true;
 }
 
 void Engine::answerFrom(const std::string& entry)
 {
-    CpuPhrase = EntryReply(entry, dice_.random(EntryReplyCount(entry)) + 1);
+    s_.CpuPhrase = EntryReply(entry, dice_.random(EntryReplyCount(entry)) + 1);
 }
 
 } // namespace tovrin

@@ -17,7 +17,9 @@ constexpr int kIdleThresholdValues = 31;
 // One greeting chance in three.
 constexpr int kGreetingChances = 3;
 
-// The delayed remark advances by half of T9's interval per tick: it speaks on the second tick.
+// The delayed remark ticks every second and advances by half of its due count per tick: it
+// speaks on the second tick.
+constexpr int kDelayDue = 1000;
 constexpr int kDelayStep = 500;
 
 } // namespace
@@ -28,54 +30,54 @@ void Engine::IdleTick()
     // probability (n - 59) / 31 and certain at second 90.
     dice_.reseed();
     const int threshold = kIdleThresholdLow + dice_.random(kIdleThresholdValues);
-    ++IdleTicks;
-    if (IdleTicks < threshold)
+    ++s_.IdleTicks;
+    if (s_.IdleTicks < threshold)
         return;
 
     // A missing list throws here, before the count goes back to 0: the remark is tried again
     // on the following seconds.
-    CpuPhrase = DrawPhrase(RE2, files::Pause, dice_);
-    host_.appendTranscript(CpuPhrase, LineStyle::IdleRemark);
-    Log.add(CpuTag + CpuPhrase);
+    s_.CpuPhrase = DrawPhrase(s_.RE2, files::Pause, dice_);
+    host_.appendTranscript(s_.CpuPhrase, LineStyle::IdleRemark);
+    s_.Log.add(CpuTag + s_.CpuPhrase);
     cues_.play(Cue::MP5);
-    IdleTicks = 0;
+    s_.IdleTicks = 0;
 }
 
 void Engine::GreetingTick()
 {
     if (dice_.random(kGreetingChances) + 1 == 1) {
-        // A missing list throws before T10 is stopped, so the greeting gets another chance on
-        // the next tick. Every line of the list may greet.
-        RE2.load(files::Begin);
+        // A missing list throws before the greeting is done, so it gets another chance on the
+        // next tick. Every line of the list may greet.
+        s_.RE2.load(files::Begin);
         host_.setBusy(true);
-        CpuPhrase = RE2.get(dice_.random(RE2.count()));
+        s_.CpuPhrase = s_.RE2.get(dice_.random(s_.RE2.count()));
         host_.setBusy(false);
         cues_.play(Cue::MP5);
-        host_.appendTranscript(CpuPhrase, LineStyle::Program);
-        Log.add(CpuTag + CpuPhrase);
+        host_.appendTranscript(s_.CpuPhrase, LineStyle::Program);
+        s_.Log.add(CpuTag + s_.CpuPhrase);
     }
-    host_.setTimerEnabled(Timer::T10, false);
+    host_.greetingDone();
 }
 
 void Engine::DelayTick()
 {
-    DelayCounter += kDelayStep;
-    // The counter survives a stop of T9, so a remark left half way is made on the first tick
-    // of the next run. ">=" rather than "==": a counter that somehow passed the interval must
-    // not keep T9 ticking for ever without a remark.
-    if (DelayCounter < host_.timerInterval(Timer::T9))
+    s_.DelayCounter += kDelayStep;
+    // The counter survives a disarming, so a remark left half way is made on the first tick
+    // of the next arming. ">=" rather than "==": a counter that somehow passed the due count
+    // must not keep the remark armed for ever without a remark.
+    if (s_.DelayCounter < kDelayDue)
         return;
 
     host_.setBusy(true);
     // The list is whatever RE2 holds now, normally Base\AI.dat as the end of the turn
     // loaded it.
-    const std::string remark = DrawRemark(RE2, dice_);
+    const std::string remark = DrawRemark(s_.RE2, dice_);
     cues_.play(Cue::MP5);
     host_.appendTranscript(remark, LineStyle::Program);
-    Log.add(CpuTag + remark);
+    s_.Log.add(CpuTag + remark);
     host_.setBusy(false);
-    DelayCounter = 0;
-    host_.setTimerEnabled(Timer::T9, false);
+    s_.DelayCounter = 0;
+    host_.setDelayedRemarkArmed(false);
 }
 
 } // namespace tovrin

@@ -53,19 +53,21 @@ public:
         return index >= 0 && index < transcriptCount() ? transcript_[static_cast<std::size_t>(index)] : std::string();
     }
     void setBusy(bool) override {}
-    void setTimerEnabled(Timer timer, bool enabled) override { timers_[static_cast<int>(timer)] = enabled; }
-    bool timerEnabled(Timer timer) const override { return timers_[static_cast<int>(timer)]; }
-    int timerInterval(Timer timer) const override { return timer == Timer::T9 ? 1000 : 1; }
+    void setFarewell(bool said) override { farewell_ = said; }
+    // No remark is made by itself here: a terminal speaks only when spoken to.
+    void setDelayedRemarkArmed(bool) override {}
+    void greetingDone() override {}
     std::string inputText() const override { return input_; }
     void clearInput() override { input_.clear(); }
     bool cpuCpuMode() const override { return false; }
     std::string exchangePath() const override { return {}; }
 
     void type(std::string text) { input_ = std::move(text); }
+    bool farewellSaid() const { return farewell_; }
 
 private:
     std::vector<std::string> transcript_;
-    bool timers_[10] = {};
+    bool farewell_ = false;
     std::string input_;
 };
 
@@ -111,8 +113,8 @@ int main()
             } catch (const FileError& e) {
                 writeLine(stderr, cp1251::toUtf8(e.what()));
             }
-            // A farewell reply closes the program, as the window's shrink-and-close would.
-            if (host.timerEnabled(Timer::T4))
+            // A farewell reply closes the program, as it closes the window.
+            if (host.farewellSaid())
                 break;
         }
 

@@ -157,19 +157,13 @@ std::string describe(const Problem& p, const LineList& words)
 Stats collectStats()
 {
     Stats s;
-    LineList list;
-    list.load(files::Words);
-    const KnowledgeCounts counts = CountKnowledge(list);
+    const KnowledgeCounts counts = CountKnowledgeFile();
     s.mainPhrases = counts.mainPhrases;
     s.branches = counts.branches;
     s.replies = counts.replies;
-    s.incoming = std::max(0, list.count() - 1);
-    s.outgoing = s.replies;
-    for (const std::string& path : {files::BigString, files::Pause, files::Povtor, files::W1, files::W2, files::X}) {
-        list.load(path);
-        s.lists.push_back({path, list.count()});
-        s.outgoing += list.count();
-    }
+    s.incoming = counts.incoming;
+    s.lists = CountOutgoingLists();
+    s.outgoing = CountOutgoing(counts, s.lists);
     s.total = s.incoming + s.outgoing;
     return s;
 }

@@ -2,6 +2,8 @@
 // The knowledge-base tool's work, kept apart from its command line so that it can be tested:
 // checking a knowledge file, the counts the main window shows, and the passage of a line-list
 // file to and from UTF-8 plain text.
+#include "kb/knowledge.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,11 +47,7 @@ struct Stats {
     int branches = 0;
     int incoming = 0; // entries of Words.Dat (its count less the header line)
     int replies = 0;  // ";" in the entries of Words.Dat
-    struct List {
-        std::string path;
-        int count = 0;
-    };
-    std::vector<List> lists; // the phrase lists counted as outgoing, in the program's order
+    std::vector<ListCount> lists; // the phrase lists counted as outgoing, in the program's order
     int outgoing = 0;        // the phrase lists' lines and the replies
     int total = 0;
 };

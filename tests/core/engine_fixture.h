@@ -70,7 +70,7 @@ protected:
     std::vector<std::string> log() const
     {
         std::vector<std::string> out;
-        for (const auto& line : engine.Log.lines())
+        for (const auto& line : engine.state().Log.lines())
             out.push_back(utf(line));
         return out;
     }

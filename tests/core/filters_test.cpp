@@ -66,23 +66,23 @@ TEST_F(Filters, AThreatToEraseIsProfanity)
     say("я тебя сотру", {0, 1});
     EXPECT_EQ(reply(), "Не груби.");
     EXPECT_EQ(lastLineOf("Base\\Collection.Dat"), ">>> Я тебя сотру.");
-    EXPECT_FALSE(engine.HumanTopic); // the human-topic list is not looked at
+    EXPECT_FALSE(engine.state().HumanTopic); // the human-topic list is not looked at
 }
 
 TEST_F(Filters, TheHumanTopicMarkOnlyKeepsAPhraseOutOfLearning)
 {
-    engine.LastReply = cp("Как тебя зовут?");
+    engine.preset().LastReply = cp("Как тебя зовут?");
     const auto words = file("Base\\Words.Dat");
     const auto w1 = file("Base\\W1.Dat");
     say("меня зовут Вася", knowledge());
-    EXPECT_TRUE(engine.HumanTopic);
+    EXPECT_TRUE(engine.state().HumanTopic);
     EXPECT_EQ(reply(), "Отклик на фразу.");
     EXPECT_EQ(file("Base\\Words.Dat"), words);
     EXPECT_EQ(file("Base\\W1.Dat"), w1);
 
     // A phrase the knowledge file holds is answered as if it had not hit.
     say("привет, я хочу спать", knowledge());
-    EXPECT_TRUE(engine.HumanTopic);
+    EXPECT_TRUE(engine.state().HumanTopic);
     EXPECT_EQ(reply(), "Привет!");
 }
 
@@ -122,18 +122,18 @@ TEST_F(Filters, LongPhrasesGetACannedReplyTwoTimesInThree)
 TEST_F(Filters, ALongHumanPhraseIsCannedLikeAnyOther)
 {
     say("я хочу спать " + letters(100), {2, 0, 1});
-    EXPECT_TRUE(engine.HumanTopic);
+    EXPECT_TRUE(engine.state().HumanTopic);
     EXPECT_EQ(reply(), "Слишком длинно.");
 }
 
 TEST_F(Filters, CannedRepliesDoNotTouchTheThread)
 {
     say("привет", knowledge());
-    ASSERT_EQ(engine.ThreadDepth, 1);
+    ASSERT_EQ(engine.state().ThreadDepth, 1);
     say("ты гад", {0, 1});
     say(letters(150), {0, 0, 1});
-    EXPECT_EQ(engine.ThreadDepth, 1);
-    EXPECT_EQ(engine.ThreadLine, 1);
+    EXPECT_EQ(engine.state().ThreadDepth, 1);
+    EXPECT_EQ(engine.state().ThreadLine, 1);
     say("как дела?", knowledge());
     EXPECT_EQ(reply(), "Хорошо, а у тебя?");
 }
@@ -145,7 +145,7 @@ TEST_F(Filters, EmptyListsGiveEmptyReplies)
     say("привет", {1}); // an empty list draws nothing
     EXPECT_EQ(reply(), "");
     EXPECT_EQ(log().back(), "CPU:     ");
-    EXPECT_EQ(engine.LastReply, "");
+    EXPECT_EQ(engine.state().LastReply, "");
 }
 
 } // namespace

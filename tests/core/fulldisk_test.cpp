@@ -129,7 +129,7 @@ TEST(FullDisk, LearningUntilTheDiskIsFullLosesNothingItHadSaved)
     RecordingCues cues;
     ScriptedDice dice;
     Engine engine(host, cues, dice);
-    engine.LastReply = cp("Бывает.");
+    engine.preset().LastReply = cp("Бывает.");
     std::vector<std::string> learnt; // Windows-1251 keys of the turns that completed
     std::string failure;
     int turns = 0;

@@ -56,7 +56,7 @@ TEST_F(Intake, EchoesThePhraseThenShowsTheReply)
 {
     host.input = cp("как дела");
     say("как дела", knowledge());
-    EXPECT_EQ(engine.UserPhrase, cp("Как дела."));
+    EXPECT_EQ(engine.state().UserPhrase, cp("Как дела."));
     ASSERT_EQ(host.transcript.size(), 2u);
     EXPECT_EQ(utf(host.transcript[0].text), "Как дела.");
     EXPECT_EQ(host.transcript[0].style, LineStyle::User);
@@ -71,7 +71,7 @@ TEST_F(Intake, AnEmptyPhraseDoesNothing)
     host.input = "";
     engine.SpeakClick();
     EXPECT_TRUE(host.transcript.empty());
-    EXPECT_EQ(engine.Log.count(), 0);
+    EXPECT_EQ(engine.state().Log.count(), 0);
     EXPECT_TRUE(cues.played.empty());
     EXPECT_FALSE(host.busy);
     EXPECT_TRUE(dice.asked.empty());
@@ -80,9 +80,9 @@ TEST_F(Intake, AnEmptyPhraseDoesNothing)
 TEST_F(Intake, EachTurnStartsWithAFreshSeedAndNoHumanTopicMark)
 {
     say("меня зовут Вася", knowledge());
-    EXPECT_TRUE(engine.HumanTopic);
+    EXPECT_TRUE(engine.state().HumanTopic);
     say("как погода", knowledge());
-    EXPECT_FALSE(engine.HumanTopic);
+    EXPECT_FALSE(engine.state().HumanTopic);
     EXPECT_EQ(dice.reseeds, 2);
 }
 
@@ -91,22 +91,22 @@ TEST_F(Intake, CpuCpuTakesTheFirstLineOfTheExchangeFile)
     host.cpuCpu = true;
     host.exchange = "Txt.Dat";
     host.input = cp("не это");
-    engine.LoadtxtCpuCpu = LineList({cp("как дела"), cp("и ещё")});
+    engine.preset().LoadtxtCpuCpu = LineList({cp("как дела"), cp("и ещё")});
     for (int d : knowledge())
         dice.push(d);
     engine.SpeakClick();
     EXPECT_EQ(utf(host.transcript[0].text), "Как дела.");
     // The reply replaces the exchange file as its only line.
     EXPECT_EQ(dir.readLines("Txt.Dat"), (std::vector<std::string>{"Отклик на фразу."}));
-    EXPECT_EQ(utf(engine.LoadtxtCpuCpu.get(0)), "Отклик на фразу.");
-    EXPECT_EQ(engine.LoadtxtCpuCpu.count(), 1);
+    EXPECT_EQ(utf(engine.state().LoadtxtCpuCpu.get(0)), "Отклик на фразу.");
+    EXPECT_EQ(engine.state().LoadtxtCpuCpu.count(), 1);
 }
 
 TEST_F(Intake, CpuCpuWithAnEmptyFirstLineDoesNothing)
 {
     host.cpuCpu = true;
     host.exchange = "Txt.Dat";
-    engine.LoadtxtCpuCpu = LineList({"", cp("второй")});
+    engine.preset().LoadtxtCpuCpu = LineList({"", cp("второй")});
     engine.SpeakClick();
     EXPECT_TRUE(host.transcript.empty());
     EXPECT_FALSE(dir.exists("Txt.Dat"));
@@ -124,7 +124,7 @@ TEST_F(Intake, LoadsTheExchangeFileFromTheHostsPath)
     host.exchange = "Txt.Dat";
     dir.writeLines("Txt.Dat", {"как дела", "и ещё"});
     engine.LoadExchange();
-    EXPECT_EQ(utf(engine.LoadtxtCpuCpu.get(0)), "как дела");
+    EXPECT_EQ(utf(engine.state().LoadtxtCpuCpu.get(0)), "как дела");
     host.exchange = "Нет.Dat";
     EXPECT_THROW(engine.LoadExchange(), FileError);
 }
@@ -142,22 +142,22 @@ TEST_F(Intake, ThePreviousLineIsTheOneTwoBeforeTheEnd)
 
 TEST_F(Intake, TheReplyClearsTheInputAndTheIdleCount)
 {
-    engine.IdleTicks = 42;
+    engine.preset().IdleTicks = 42;
     say("как погода", knowledge());
     EXPECT_EQ(host.input, "");
-    EXPECT_EQ(engine.IdleTicks, 0);
+    EXPECT_EQ(engine.state().IdleTicks, 0);
     EXPECT_FALSE(host.busy);
-    EXPECT_EQ(engine.LastReply, cp("Отклик на фразу."));
+    EXPECT_EQ(engine.state().LastReply, cp("Отклик на фразу."));
 }
 
 TEST_F(Intake, OneReplyInThreeArmsTheDelayedRemark)
 {
     say("как погода", {1, 0, 0}); // r = 1
-    EXPECT_TRUE(host.timerEnabled(Timer::T9));
-    EXPECT_EQ(utf(engine.RE2.get(1)), "Кстати, о погоде.");
+    EXPECT_TRUE(host.delayArmed);
+    EXPECT_EQ(utf(engine.state().RE2.get(1)), "Кстати, о погоде.");
     for (int r : {1, 2}) {
         say("как погода " + std::to_string(r), {1, 0, r});
-        EXPECT_FALSE(host.timerEnabled(Timer::T9));
+        EXPECT_FALSE(host.delayArmed);
     }
     EXPECT_EQ(dice.asked.back(), 3);
 }
@@ -174,15 +174,15 @@ TEST(Sanitiser, SweepsOneCharacterPerTick)
     EXPECT_FALSE(engine.SanitiseTick(text));
     EXPECT_FALSE(engine.SanitiseTick(text));
     EXPECT_TRUE(engine.SanitiseTick(text)); // the fourth tick reaches "^"
-    EXPECT_EQ(engine.ScanPos, 4);
+    EXPECT_EQ(engine.state().ScanPos, 4);
 
     // An empty line leaves the position alone.
     EXPECT_FALSE(engine.SanitiseTick(""));
-    EXPECT_EQ(engine.ScanPos, 4);
+    EXPECT_EQ(engine.state().ScanPos, 4);
 
     // Beyond a shortened text the sweep starts over at the first character.
     EXPECT_TRUE(engine.SanitiseTick("_x"));
-    EXPECT_EQ(engine.ScanPos, 1);
+    EXPECT_EQ(engine.state().ScanPos, 1);
 }
 
 TEST(Sanitiser, FindsEachMarkAndStartsOverAfterTheLastCharacter)
@@ -192,18 +192,18 @@ TEST(Sanitiser, FindsEachMarkAndStartsOverAfterTheLastCharacter)
     ScriptedDice dice;
     Engine engine(host, cues, dice);
     for (char mark : {'^', '_', ';', '@'}) {
-        engine.ScanPos = 0;
+        engine.preset().ScanPos = 0;
         const std::string text = std::string("ab") + mark;
         EXPECT_FALSE(engine.SanitiseTick(text));
         EXPECT_FALSE(engine.SanitiseTick(text));
         EXPECT_TRUE(engine.SanitiseTick(text)) << mark;
     }
-    engine.ScanPos = 0;
+    engine.preset().ScanPos = 0;
     const std::string clean = cp("да");
     EXPECT_FALSE(engine.SanitiseTick(clean));
-    EXPECT_EQ(engine.ScanPos, 1);
+    EXPECT_EQ(engine.state().ScanPos, 1);
     EXPECT_FALSE(engine.SanitiseTick(clean));
-    EXPECT_EQ(engine.ScanPos, 0); // the last character: the next tick looks at the first
+    EXPECT_EQ(engine.state().ScanPos, 0); // the last character: the next tick looks at the first
     // Text added at the end is reached as the sweep goes on.
     EXPECT_FALSE(engine.SanitiseTick(clean + "!"));
     EXPECT_FALSE(engine.SanitiseTick(clean + "!"));

@@ -33,7 +33,7 @@ protected:
     // A fallback turn after the given previous reply.
     void after(const char* previousReply, const char* typed)
     {
-        engine.LastReply = cp(previousReply);
+        engine.preset().LastReply = cp(previousReply);
         host.transcript.clear();
         say(typed, knowledge());
     }
@@ -309,7 +309,7 @@ TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
 TEST_F(Learning, AKnowledgeFileRemovedBeforeTheLearningStepFailsTheTurn)
 {
     WriterBetweenLookupAndLearning writer([] { return ::unlink("Base/Words.Dat") == 0; });
-    engine.LastReply = cp("Как тебя зовут?");
+    engine.preset().LastReply = cp("Как тебя зовут?");
     host.input = cp("это секрет");
     for (int d : knowledge())
         dice.push(d);

@@ -29,9 +29,9 @@ TEST_F(Lookup, FollowsTheThreadDownTheBranches)
         SCOPED_TRACE(s.typed);
         say(s.typed, knowledge(s.reply));
         EXPECT_EQ(reply(), s.expected);
-        EXPECT_EQ(engine.ThreadDepth, s.depth);
-        EXPECT_EQ(engine.ThreadLine, s.line);
-        EXPECT_EQ(host.timerEnabled(Timer::T4), s.farewell);
+        EXPECT_EQ(engine.state().ThreadDepth, s.depth);
+        EXPECT_EQ(engine.state().ThreadLine, s.line);
+        EXPECT_EQ(host.farewell, s.farewell);
     }
 }
 
@@ -57,8 +57,8 @@ TEST_F(Lookup, ThreadStateAfterEachKindOfTurn)
         SCOPED_TRACE(s.typed);
         say(s.typed, s.draws);
         EXPECT_EQ(reply(), s.expected);
-        EXPECT_EQ(engine.ThreadDepth, s.depth);
-        EXPECT_EQ(engine.ThreadLine, s.line);
+        EXPECT_EQ(engine.state().ThreadDepth, s.depth);
+        EXPECT_EQ(engine.state().ThreadLine, s.line);
     }
 }
 
@@ -66,15 +66,15 @@ TEST_F(Lookup, TheEndOfTheFileEndsTheThread)
 {
     dir.writeLines("Base\\Words.Dat", {"Знания", "ПРИВЕТ^Привет!;", "ПОКА^До встречи.;"});
     say("пока", knowledge());
-    EXPECT_EQ(engine.ThreadLine, 2);
+    EXPECT_EQ(engine.state().ThreadLine, 2);
     say("привет", knowledge());
     EXPECT_EQ(reply(), "Привет!");
-    EXPECT_EQ(engine.ThreadLine, 1);
+    EXPECT_EQ(engine.state().ThreadLine, 1);
     say("пока", knowledge());
     say("что-то новое", knowledge());
     EXPECT_EQ(reply(), "Отклик на фразу.");
-    EXPECT_EQ(engine.ThreadDepth, 0);
-    EXPECT_EQ(engine.ThreadLine, 3); // the count of lines when the scan ran off the end
+    EXPECT_EQ(engine.state().ThreadDepth, 0);
+    EXPECT_EQ(engine.state().ThreadLine, 3); // the count of lines when the scan ran off the end
 }
 
 TEST_F(Lookup, AThreadSurvivesTurnsAnsweredWithoutTheLookup)
@@ -121,8 +121,8 @@ TEST_F(Lookup, WhichEntryAnswers)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dir.writeLines("Base\\Words.Dat", c.words);
-        engine.ThreadDepth = 0;
-        engine.LastReply.clear(); // nothing is learnt
+        engine.preset().ThreadDepth = 0;
+        engine.preset().LastReply.clear(); // nothing is learnt
         host.transcript.clear();
         say(c.typed, knowledge());
         EXPECT_EQ(reply(), c.expected);
@@ -148,19 +148,19 @@ TEST_F(Lookup, OnlyAMainPhraseTurnsTheFarewellOnOrOff)
     say("привет", knowledge());
     say("пока", knowledge());
     EXPECT_EQ(reply(), "Пока-пока!");
-    EXPECT_FALSE(host.timerEnabled(Timer::T4)); // a branch with the mark does not close
+    EXPECT_FALSE(host.farewell); // a branch with the mark does not close
 
-    host.setTimerEnabled(Timer::T4, true);
+    host.farewell = true;
     say("ладно", knowledge());
-    EXPECT_FALSE(host.timerEnabled(Timer::T4)); // a main phrase without the mark stops it
+    EXPECT_FALSE(host.farewell); // a main phrase without the mark stops it
 
     say("ну пока", knowledge());
     EXPECT_EQ(reply(), "До свидания!");
-    EXPECT_TRUE(host.timerEnabled(Timer::T4));
+    EXPECT_TRUE(host.farewell);
 
     // A fallback leaves the timer alone.
     say("что-то ещё", knowledge());
-    EXPECT_TRUE(host.timerEnabled(Timer::T4));
+    EXPECT_TRUE(host.farewell);
 }
 
 TEST_F(Lookup, QuestionsFallBackOnAnswersAndTheRestOnResponses)
@@ -201,7 +201,7 @@ TEST_F(Lookup, AnEmptyFallbackListGivesAnEmptyReply)
 
 TEST_F(Lookup, AnEntryLearntOnOneTurnAnswersTheNext)
 {
-    engine.LastReply = cp("Как тебя зовут?");
+    engine.preset().LastReply = cp("Как тебя зовут?");
     dir.writeLines("Base\\Words.Dat", {"З", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;"});
     say("это секрет", knowledge());
     host.transcript.clear();

@@ -60,7 +60,7 @@ protected:
         dice.push(thresholdDraw);
         engine.IdleTick();
     }
-    std::string lastLog() const { return utf(engine.Log.get(engine.Log.count() - 1)); }
+    std::string lastLog() const { return utf(engine.state().Log.get(engine.state().Log.count() - 1)); }
 };
 
 // ---- idle remark (T2)
@@ -90,16 +90,16 @@ TEST_F(RemarksTest, IdleRemarkComesOnTheFirstTickThatReachesItsThreshold)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        engine.IdleTicks = 0;
+        engine.preset().IdleTicks = 0;
         host.transcript.clear();
         for (size_t i = 0; i + 1 < c.draws.size(); ++i) {
             idleTick(c.draws[i]);
             ASSERT_TRUE(host.transcript.empty()) << "remark too early, at second " << i + 1;
         }
-        EXPECT_EQ(engine.IdleTicks, c.remarkAt - 1);
+        EXPECT_EQ(engine.state().IdleTicks, c.remarkAt - 1);
         idleTick(c.draws.back());
         EXPECT_EQ(host.transcript.size(), 1u);
-        EXPECT_EQ(engine.IdleTicks, 0);
+        EXPECT_EQ(engine.state().IdleTicks, 0);
     }
 }
 
@@ -109,13 +109,13 @@ TEST_F(RemarksTest, IdleThresholdIsDrawnAfreshAfterReseedingOnEverySecond)
         idleTick(30);
     EXPECT_EQ(dice.reseeds, 10);
     EXPECT_EQ(dice.asked, std::vector<int>(10, 31));
-    EXPECT_EQ(engine.IdleTicks, 10);
+    EXPECT_EQ(engine.state().IdleTicks, 10);
 }
 
 TEST_F(RemarksTest, IdleRemarkIsALineOfPauseDatInTheSharedColourWithTheCueAfterIt)
 {
     dir.writeLines("Base\\Pause.Dat", {"Первая.", "Вторая.", "Третья."});
-    engine.IdleTicks = 59;
+    engine.preset().IdleTicks = 59;
     dice.push(0); // threshold 60
     dice.push(2); // the last line
     engine.IdleTick();
@@ -123,25 +123,25 @@ TEST_F(RemarksTest, IdleRemarkIsALineOfPauseDatInTheSharedColourWithTheCueAfterI
     ASSERT_EQ(host.transcript.size(), 1u);
     EXPECT_EQ(utf(host.transcript[0].text), "Третья.");
     EXPECT_EQ(host.transcript[0].style, LineStyle::IdleRemark);
-    EXPECT_EQ(utf(engine.CpuPhrase), "Третья.");
+    EXPECT_EQ(utf(engine.state().CpuPhrase), "Третья.");
     EXPECT_EQ(lastLog(), "CPU:     Третья.");
     // The draw covers every line, line 0 included; no hourglass for the idle remark.
     EXPECT_EQ(dice.asked, (std::vector<int>{31, 3}));
     EXPECT_EQ(host.trace, (std::vector<std::string>{"line Третья.", "MP5"}));
-    EXPECT_EQ(engine.IdleTicks, 0);
+    EXPECT_EQ(engine.state().IdleTicks, 0);
 }
 
 TEST_F(RemarksTest, IdleRemarkDrawsLineZeroAndAnEmptyListGivesAnEmptyLine)
 {
     dir.writeLines("Base\\Pause.Dat", {"Первая.", "Вторая."});
-    engine.IdleTicks = 89;
+    engine.preset().IdleTicks = 89;
     dice.push(30);
     dice.push(0);
     engine.IdleTick();
     EXPECT_EQ(utf(host.transcript.back().text), "Первая.");
 
     dir.write("Base\\Pause.Dat", "");
-    engine.IdleTicks = 89;
+    engine.preset().IdleTicks = 89;
     idleTick(30);
     EXPECT_EQ(host.transcript.back().text, "");
     EXPECT_EQ(lastLog(), "CPU:     ");
@@ -149,7 +149,7 @@ TEST_F(RemarksTest, IdleRemarkDrawsLineZeroAndAnEmptyListGivesAnEmptyLine)
 
 TEST_F(RemarksTest, MissingPauseDatFailsEveryDueTickAndTheCountKeepsGrowing)
 {
-    engine.IdleTicks = 89;
+    engine.preset().IdleTicks = 89;
     for (int second = 90; second <= 93; ++second) {
         dice.push(30);
         try {
@@ -158,7 +158,7 @@ TEST_F(RemarksTest, MissingPauseDatFailsEveryDueTickAndTheCountKeepsGrowing)
         } catch (const FileError& e) {
             EXPECT_EQ(std::string(e.what()), "Cannot open file Base\\Pause.Dat");
         }
-        EXPECT_EQ(engine.IdleTicks, second);
+        EXPECT_EQ(engine.state().IdleTicks, second);
     }
     EXPECT_TRUE(host.transcript.empty());
     EXPECT_TRUE(cues.played.empty());
@@ -167,26 +167,26 @@ TEST_F(RemarksTest, MissingPauseDatFailsEveryDueTickAndTheCountKeepsGrowing)
     dir.writeLines("Base\\Pause.Dat", {"Снова тут."});
     idleTick(30);
     EXPECT_EQ(utf(host.transcript.back().text), "Снова тут.");
-    EXPECT_EQ(engine.IdleTicks, 0);
+    EXPECT_EQ(engine.state().IdleTicks, 0);
 }
 
 TEST_F(RemarksTest, OtherRemarksLeaveTheSilenceCountAlone)
 {
     dir.writeLines("Base\\Begin.dat", {"Здравствуйте."});
-    engine.RE2 = LineList({"0", "1"});
-    engine.IdleTicks = 42;
+    engine.preset().RE2 = LineList({"0", "1"});
+    engine.preset().IdleTicks = 42;
 
     dice.push(0); // greet
     engine.GreetingTick();
     engine.DelayTick();
     engine.DelayTick();
     ASSERT_EQ(host.transcript.size(), 2u);
-    EXPECT_EQ(engine.IdleTicks, 42);
+    EXPECT_EQ(engine.state().IdleTicks, 42);
 }
 
 // ---- greeting (T10)
 
-TEST_F(RemarksTest, GreetingComesOneTimeInThreeAndT10AlwaysStops)
+TEST_F(RemarksTest, GreetingComesOneTimeInThreeAndIsDoneEitherWay)
 {
     dir.writeLines("Base\\Begin.dat", {"Привет!", "Здравствуйте."});
     struct Case {
@@ -196,13 +196,13 @@ TEST_F(RemarksTest, GreetingComesOneTimeInThreeAndT10AlwaysStops)
     for (const Case c : {Case{0, true}, Case{1, false}, Case{2, false}}) {
         SCOPED_TRACE(c.draw);
         host.transcript.clear();
-        host.timers[static_cast<int>(Timer::T10)] = true;
+        host.greeted = false;
         dice.asked.clear();
         dice.push(c.draw);
         dice.push(1);
         engine.GreetingTick();
         EXPECT_EQ(host.transcript.size(), c.greets ? 1u : 0u);
-        EXPECT_FALSE(host.timerEnabled(Timer::T10));
+        EXPECT_TRUE(host.greeted);
         EXPECT_EQ(dice.asked.front(), 3);
         // Without a greeting no list is drawn from.
         EXPECT_EQ(dice.asked.size(), c.greets ? 2u : 1u);
@@ -213,7 +213,7 @@ TEST_F(RemarksTest, GreetingComesOneTimeInThreeAndT10AlwaysStops)
 TEST_F(RemarksTest, GreetingIsDrawnUnderTheHourglassAndSpokenInTheProgramStyleAfterTheCue)
 {
     dir.writeLines("Base\\Begin.dat", {"Привет!", "Здравствуйте.", "Добрый день."});
-    engine.CpuPhrase = cp("прежний ответ");
+    engine.preset().CpuPhrase = cp("прежний ответ");
     dice.push(0);
     dice.push(2); // the last line: the draw covers every line and no more
     engine.GreetingTick();
@@ -221,25 +221,24 @@ TEST_F(RemarksTest, GreetingIsDrawnUnderTheHourglassAndSpokenInTheProgramStyleAf
     EXPECT_EQ(dice.asked, (std::vector<int>{3, 3}));
     ASSERT_EQ(host.transcript.size(), 1u);
     EXPECT_EQ(host.transcript[0].style, LineStyle::Program);
-    EXPECT_EQ(utf(engine.CpuPhrase), "Добрый день.");
+    EXPECT_EQ(utf(engine.state().CpuPhrase), "Добрый день.");
     EXPECT_EQ(lastLog(), "CPU:     Добрый день.");
     EXPECT_EQ(host.trace,
               (std::vector<std::string>{"hourglass", "arrow", "MP5", "line Добрый день."}));
 }
 
-TEST_F(RemarksTest, MissingBeginDatKeepsT10RunningButOnlyWhenTheChanceCame)
+TEST_F(RemarksTest, MissingBeginDatLeavesTheGreetingToComeButOnlyWhenTheChanceCame)
 {
-    host.timers[static_cast<int>(Timer::T10)] = true;
     dice.push(0);
     EXPECT_THROW(engine.GreetingTick(), FileError);
-    EXPECT_TRUE(host.timerEnabled(Timer::T10));
+    EXPECT_FALSE(host.greeted);
     EXPECT_TRUE(host.transcript.empty());
     EXPECT_FALSE(host.busy);
 
     // The next tick is another chance: this time no greeting, so no file is needed.
     dice.push(2);
     EXPECT_NO_THROW(engine.GreetingTick());
-    EXPECT_FALSE(host.timerEnabled(Timer::T10));
+    EXPECT_TRUE(host.greeted);
 }
 
 TEST_F(RemarksTest, EmptyBeginDatGivesAnEmptyGreeting)
@@ -256,25 +255,25 @@ TEST_F(RemarksTest, EmptyBeginDatGivesAnEmptyGreeting)
 
 TEST_F(RemarksTest, DelayedRemarkComesOnTheSecondTickAndStopsT9)
 {
-    engine.RE2 = LineList({cp("нулевая"), cp("первая"), cp("вторая")});
-    host.timers[static_cast<int>(Timer::T9)] = true;
-    const std::string before = engine.CpuPhrase = cp("ответ");
+    engine.preset().RE2 = LineList({cp("нулевая"), cp("первая"), cp("вторая")});
+    host.delayArmed = true;
+    const std::string before = engine.preset().CpuPhrase = cp("ответ");
 
     engine.DelayTick();
-    EXPECT_EQ(engine.DelayCounter, 500);
+    EXPECT_EQ(engine.state().DelayCounter, 500);
     EXPECT_TRUE(host.transcript.empty());
-    EXPECT_TRUE(host.timerEnabled(Timer::T9));
+    EXPECT_TRUE(host.delayArmed);
 
     dice.push(1);
     engine.DelayTick();
-    EXPECT_EQ(engine.DelayCounter, 0);
-    EXPECT_FALSE(host.timerEnabled(Timer::T9));
+    EXPECT_EQ(engine.state().DelayCounter, 0);
+    EXPECT_FALSE(host.delayArmed);
     EXPECT_EQ(dice.asked, std::vector<int>{2}); // lines 1 and 2 only
     ASSERT_EQ(host.transcript.size(), 1u);
     EXPECT_EQ(utf(host.transcript[0].text), "вторая");
     EXPECT_EQ(host.transcript[0].style, LineStyle::Program);
     EXPECT_EQ(lastLog(), "CPU:     вторая");
-    EXPECT_EQ(engine.CpuPhrase, before);
+    EXPECT_EQ(engine.state().CpuPhrase, before);
     EXPECT_EQ(host.trace,
               (std::vector<std::string>{"hourglass", "MP5", "line вторая", "arrow"}));
 }
@@ -295,33 +294,33 @@ TEST_F(RemarksTest, DelayedRemarkNeverSaysLineZero)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.size());
-        engine.RE2 = LineList(c.lines);
-        engine.DelayCounter = 500;
+        engine.preset().RE2 = LineList(c.lines);
+        engine.preset().DelayCounter = 500;
         dice.push(c.draw);
         engine.DelayTick();
         EXPECT_EQ(host.transcript.back().text, c.said);
-        EXPECT_EQ(engine.DelayCounter, 0);
+        EXPECT_EQ(engine.state().DelayCounter, 0);
     }
 }
 
 TEST_F(RemarksTest, HalfwayCounterSurvivesAStopAndSpeaksOnTheFirstTickOfTheNextRun)
 {
-    engine.RE2 = LineList({"0", "1"});
-    host.timers[static_cast<int>(Timer::T9)] = true;
+    engine.preset().RE2 = LineList({"0", "1"});
+    host.delayArmed = true;
     engine.DelayTick();
     // A turn ends without arming the remark: T9 stops, the counter stays.
-    host.setTimerEnabled(Timer::T9, false);
-    EXPECT_EQ(engine.DelayCounter, 500);
+    host.delayArmed = false;
+    EXPECT_EQ(engine.state().DelayCounter, 500);
 
     // The next turn arms it again: the remark comes at once.
-    host.setTimerEnabled(Timer::T9, true);
+    host.delayArmed = true;
     engine.DelayTick();
     ASSERT_EQ(host.transcript.size(), 1u);
     EXPECT_EQ(host.transcript[0].text, "1");
-    EXPECT_FALSE(host.timerEnabled(Timer::T9));
+    EXPECT_FALSE(host.delayArmed);
 
     // And the run after that takes two ticks again.
-    host.setTimerEnabled(Timer::T9, true);
+    host.delayArmed = true;
     engine.DelayTick();
     EXPECT_EQ(host.transcript.size(), 1u);
 }
@@ -330,9 +329,9 @@ TEST_F(RemarksTest, DelayedRemarkSpeaksFromWhateverTheWorkingListHoldsThen)
 {
     // The turn left Base\AI.dat in RE2, then an idle remark loaded Base\Pause.Dat over it.
     dir.writeLines("Base\\Pause.Dat", {"Пауза ноль.", "Пауза один."});
-    engine.RE2 = LineList({cp("ИИ ноль"), cp("ИИ один")});
+    engine.preset().RE2 = LineList({cp("ИИ ноль"), cp("ИИ один")});
     engine.DelayTick();
-    engine.IdleTicks = 89;
+    engine.preset().IdleTicks = 89;
     dice.push(30);
     dice.push(0);
     engine.IdleTick();
@@ -362,7 +361,7 @@ TEST_F(SilenceTest, ATurnAtSecondFiftyNineRestartsTheSilence)
     quietSeconds(59);
     say("привет", knowledge());
     ASSERT_EQ(reply(), "Привет!");
-    EXPECT_EQ(engine.IdleTicks, 0);
+    EXPECT_EQ(engine.state().IdleTicks, 0);
 
     const size_t afterTurn = host.transcript.size();
     quietSeconds(59);
@@ -375,9 +374,9 @@ TEST_F(SilenceTest, OnlyATurnThatShowsAReplyRestartsTheSilence)
 {
     quietSeconds(30);
     host.input = cp("привет"); // typing alone
-    EXPECT_EQ(engine.IdleTicks, 30);
+    EXPECT_EQ(engine.state().IdleTicks, 30);
     say("");                   // an empty phrase ends the turn at once
-    EXPECT_EQ(engine.IdleTicks, 30);
+    EXPECT_EQ(engine.state().IdleTicks, 30);
     EXPECT_TRUE(host.transcript.empty());
 }
 

@@ -33,14 +33,14 @@ TEST_F(TurnFailure, AMissingFileStopsTheTurnAtItsStep)
         const std::string typed = *c.typed ? std::string(c.typed) : std::string(120, 'x');
         // A first «привет», so that the repetition case has something to repeat.
         host.transcript.clear();
-        engine.Log.clear();
+        engine.preset().Log.clear();
         say("привет", knowledge());
         const auto saved = dir.readLines(c.missing);
         dir.remove(c.missing);
 
         // The failing turn draws nothing scripted: every draw it reaches gives 0, which keeps
         // a short phrase on the knowledge path and sends the long one to its canned list.
-        engine.LastReply = cp(c.lastReply);
+        engine.preset().LastReply = cp(c.lastReply);
         host.input = cp(typed);
         try {
             engine.SpeakClick();
@@ -50,10 +50,10 @@ TEST_F(TurnFailure, AMissingFileStopsTheTurnAtItsStep)
         }
         ASSERT_EQ(host.transcript.size(), 3u); // «Привет.», «Привет!», the echo
         EXPECT_EQ(host.transcript.back().style, LineStyle::User);
-        EXPECT_EQ(engine.Log.count(), 3);
+        EXPECT_EQ(engine.state().Log.count(), 3);
         EXPECT_TRUE(host.busy);
         EXPECT_EQ(host.input, cp(typed)); // the input line keeps the phrase
-        EXPECT_EQ(engine.LastReply, cp(c.lastReply));
+        EXPECT_EQ(engine.state().LastReply, cp(c.lastReply));
         EXPECT_FALSE(dir.exists(c.missing)); // nothing creates a missing file
 
         // With the file back the next turn works.
@@ -83,7 +83,7 @@ private:
 
 TEST_F(TurnFailure, LearningKeepsWhatItSavedBeforeAFailedSave)
 {
-    engine.LastReply = cp("Как дела?");
+    engine.preset().LastReply = cp("Как дела?");
     FailLaterSaves faults(1); // W1 is saved, the knowledge file is not
     setSaveFaults(&faults);
     host.input = cp("хорошо");
@@ -104,8 +104,8 @@ TEST_F(TurnFailure, AMissingDelayedRemarkListStopsTheTurnAfterTheReply)
     ASSERT_EQ(host.transcript.size(), 2u);
     EXPECT_EQ(reply(), "Отклик на фразу.");
     EXPECT_FALSE(host.busy);
-    EXPECT_TRUE(host.timerEnabled(Timer::T9));
-    EXPECT_EQ(engine.LastReply, ""); // the last steps did not run
+    EXPECT_TRUE(host.delayArmed);
+    EXPECT_EQ(engine.state().LastReply, ""); // the last steps did not run
     EXPECT_EQ(host.input, cp("как погода"));
 }
 
@@ -113,7 +113,7 @@ TEST_F(TurnFailure, AnUnwritableExchangeFileStopsTheTurnAfterTheReply)
 {
     host.cpuCpu = true;
     host.exchange = "Нет такой папки\\Txt.Dat";
-    engine.LoadtxtCpuCpu = LineList({cp("как погода")});
+    engine.preset().LoadtxtCpuCpu = LineList({cp("как погода")});
     for (int d : knowledge())
         dice.push(d);
     try {
@@ -123,7 +123,7 @@ TEST_F(TurnFailure, AnUnwritableExchangeFileStopsTheTurnAfterTheReply)
         EXPECT_EQ(std::string(e.what()), "Cannot create file " + host.exchange);
     }
     EXPECT_EQ(reply(), "Отклик на фразу.");
-    EXPECT_EQ(engine.LastReply, "");
+    EXPECT_EQ(engine.state().LastReply, "");
 }
 
 } // namespace

@@ -49,16 +49,15 @@ public:
         return i >= 0 && i < transcriptCount() ? transcript[static_cast<size_t>(i)] : std::string();
     }
     void setBusy(bool) override {}
-    void setTimerEnabled(Timer t, bool on) override { timers[static_cast<int>(t)] = on; }
-    bool timerEnabled(Timer t) const override { return timers[static_cast<int>(t)]; }
-    int timerInterval(Timer) const override { return 1; }
+    void setFarewell(bool) override {}
+    void setDelayedRemarkArmed(bool) override {}
+    void greetingDone() override {}
     std::string inputText() const override { return input; }
     void clearInput() override { input.clear(); }
     bool cpuCpuMode() const override { return cpuCpu; }
     std::string exchangePath() const override { return "Txt.Dat"; }
 
     std::vector<std::string> transcript;
-    bool timers[10] = {};
     std::string input;
     bool cpuCpu = false;
 };
@@ -151,6 +150,7 @@ private:
             }
             try {
                 engine.SpeakClick();
+                engine.DelayTick(); // the delayed remark speaks on its second tick
                 engine.DelayTick();
             } catch (const FileError& e) {
                 return std::string("a turn failed: ") + e.what();

@@ -171,8 +171,8 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
 {
     Window& w = open(true); // the delivered Base folder, with its Log.Tovrin
     TForm1& form = w.form();
-    form.engine().Log.add(cp1251::fromUtf8("USER:     Пока."));
-    form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
+    form.engine().preset().Log.add(cp1251::fromUtf8("USER:     Пока."));
+    form.engine().preset().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
     const int linesBefore = w.logFile().size();
     form.setTimerEnabled(Timer::T4, true);
     const QPoint start = form.pos();
@@ -282,7 +282,7 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
 {
     Window& w = open();
     TForm1& form = w.form();
-    form.engine().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
+    form.engine().preset().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
     w.dir.remove("Base\\Log.Tovrin");
     form.Tag = 78;
     form.setTimerEnabled(Timer::T4, true);
@@ -299,7 +299,7 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
     QVERIFY(form.isVisible());
     QVERIFY(form.isEnabled());
     QVERIFY(!form.Input->isReadOnly());
-    QCOMPARE(form.engine().Log.count(), 1);
+    QCOMPARE(form.engine().state().Log.count(), 1);
 
     // With the log file back, the next farewell ends the program at its first step.
     w.dir.write("Base\\Log.Tovrin", "");

@@ -111,7 +111,7 @@ private slots:
         f.cues.played.clear();
         f->N2Click();
         QCOMPARE(f->RE1->count(), 0);
-        QCOMPARE(f->engine().Log.count(), 0);
+        QCOMPARE(f->engine().state().Log.count(), 0);
         QCOMPARE(f->Input->text(), QString());
         QCOMPARE(f.cues.played, std::vector<Cue>{Cue::MP1});
         QVERIFY(f->T[6]->isActive());
@@ -140,7 +140,7 @@ private slots:
         FormFixture f;
         f->show();
         for (const QString& l : dialogue)
-            f->engine().Log.add(cpOf(l));
+            f->engine().preset().Log.add(cpOf(l));
         const LogStamp before = MakeLogStamp(std::time(nullptr));
         f->N4Click();
         const LogStamp after = MakeLogStamp(std::time(nullptr));
@@ -180,7 +180,7 @@ private slots:
         f.reporter.errors.clear();
         f->show();
         f->appendTranscript(cp("Привет."), LineStyle::User);
-        f->engine().Log.add(cp("USER:     Привет."));
+        f->engine().preset().Log.add(cp("USER:     Привет."));
         f->N4Click();
         QCOMPARE(f.reporter.errors.size(), 1);
         QVERIFY2(f.reporter.errors.at(0).startsWith(QStringLiteral("Cannot open file Base\\"), Qt::CaseInsensitive),
@@ -203,9 +203,9 @@ private slots:
         ScratchDir dir;
         prepareBase(dir, 1);
         FormFixture f;
-        f->engine().Log.add(cp("USER:     Старое."));
+        f->engine().preset().Log.add(cp("USER:     Старое."));
         f->N2Click();
-        f->engine().Log.add(cp("USER:     Новое."));
+        f->engine().preset().Log.add(cp("USER:     Новое."));
         f->N4Click();
         const QStringList lines = fileLines(dir, "Base\\Log.Tovrin");
         QVERIFY(!lines.contains(QStringLiteral("USER:     Старое.")));

@@ -60,7 +60,7 @@ inline QStringList transcriptLines(const TForm1& form)
 inline QStringList logLines(TForm1& form)
 {
     QStringList lines;
-    for (const auto& l : form.engine().Log.lines())
+    for (const auto& l : form.engine().state().Log.lines())
         lines << QString::fromStdString(cp1251::toUtf8(l));
     return lines;
 }

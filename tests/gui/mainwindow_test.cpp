@@ -366,9 +366,9 @@ private slots:
         QCOMPARE(transcriptLines(*f), QStringList{QStringLiteral("один")});
         f->RE1->clearLines();
         f->T1Timer(); // Ctrl+Z is disabled with the transcript empty
-        f->engine().Log.add("CPU:     x");
+        f->engine().preset().Log.add("CPU:     x");
         QTest::keyClick(f->Input, Qt::Key_Z, Qt::ControlModifier);
-        QCOMPARE(f->engine().Log.count(), 1);
+        QCOMPARE(f->engine().state().Log.count(), 1);
     }
 
     // Phrases are taken in Windows-1251: what has no form there becomes "?".
@@ -401,7 +401,7 @@ private slots:
         const auto before = scratch_->readLines("Base\\Log.Tovrin");
         FormFixture f(false);
         f->show();
-        f->engine().Log.add(cp("USER:     Привет."));
+        f->engine().preset().Log.add(cp("USER:     Привет."));
         QVERIFY(f->close());
         QVERIFY(!f->isVisible());
         for (QTimer* t : f->T)
@@ -457,17 +457,27 @@ private slots:
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
-    void hostTimers()
+    // What a turn means drives the timers: a farewell the shrink-and-close, an armed delayed
+    // remark T9, the greeting's end T10.
+    void turnMeaningDrivesTheTimers()
     {
         FormFixture f;
-        f->setTimerEnabled(Timer::T9, true);
+        f->setFarewell(true);
+        QVERIFY(f->timerEnabled(Timer::T4));
+        f->setFarewell(false);
+        QVERIFY(!f->timerEnabled(Timer::T4));
+
+        f->setDelayedRemarkArmed(true);
         QVERIFY(f->timerEnabled(Timer::T9));
-        QCOMPARE(f->timerInterval(Timer::T9), 1000);
         const int remaining = f->T[8]->remainingTime();
-        f->setTimerEnabled(Timer::T9, true); // enabling a running timer does not restart it
+        f->setDelayedRemarkArmed(true); // arming an armed remark does not restart its pace
         QVERIFY(f->T[8]->remainingTime() <= remaining);
-        f->setTimerEnabled(Timer::T9, false);
+        f->setDelayedRemarkArmed(false);
         QVERIFY(!f->timerEnabled(Timer::T9));
+
+        f->setTimerEnabled(Timer::T10, true);
+        f->greetingDone();
+        QVERIFY(!f->timerEnabled(Timer::T10));
     }
 
     void sanitiserClearsTheLineAndDisablesTheTranscript()

@@ -56,7 +56,7 @@ private slots:
         QCOMPARE(transcriptLines(*f), (QStringList{UserNotice, "", UserNotice, ""}));
         QCOMPARE(f->RE1->lineAttributes(0).color, Teal);
         QCOMPARE(f->RE1->lineAttributes(1).color, Teal); // the empty line sets nothing
-        QCOMPARE(f->engine().Log.count(), 0);
+        QCOMPARE(f->engine().state().Log.count(), 0);
         QVERIFY(f->CpuUser1->isChecked() && !f->Cpu31->isChecked());
         QVERIFY(!f->cpuCpuMode());
     }
@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(f->Input->text(), QStringLiteral("остаётся"));
         QVERIFY(f->Cpu31->isChecked() && !f->CpuUser1->isChecked());
         QVERIFY(f->cpuCpuMode());
-        QCOMPARE(f->engine().Log.count(), 0);
+        QCOMPARE(f->engine().state().Log.count(), 0);
     }
 
     void editorDesign()

@@ -59,23 +59,23 @@ private slots:
         const int turns = 24;
         for (int turn = 0; turn < turns; ++turn) {
             FormFixture& speaker = *copies[turn % 2];
-            const int logBefore = speaker->engine().Log.count();
+            const int logBefore = speaker->engine().state().Log.count();
             speaker->T6Timer();
             QCOMPARE(speaker.reporter.errors, QStringList());
             // It read exactly the line the other copy (or the opening line) wrote...
-            QCOMPARE(speaker->engine().UserPhrase, normalised(written));
-            QCOMPARE(speaker->engine().Log.get(logBefore), "USER:     " + normalised(written));
+            QCOMPARE(speaker->engine().state().UserPhrase, normalised(written));
+            QCOMPARE(speaker->engine().state().Log.get(logBefore), "USER:     " + normalised(written));
             // ...and left its own reply as the only line of the file.
-            written = speaker->engine().CpuPhrase;
+            written = speaker->engine().state().CpuPhrase;
             const auto file = dir.readLines("Exchange.Dat");
             QCOMPARE(file.size(), size_t(1));
             QCOMPARE(file[0], utf(written));
-            QCOMPARE(speaker->engine().Log.get(logBefore + 1), "CPU:     " + written);
+            QCOMPARE(speaker->engine().state().Log.get(logBefore + 1), "CPU:     " + written);
         }
-        QCOMPARE(a->engine().Log.count(), turns);
-        QCOMPARE(b->engine().Log.count(), turns);
+        QCOMPARE(a->engine().state().Log.count(), turns);
+        QCOMPARE(b->engine().state().Log.count(), turns);
         // Each copy kept its own dialogue: A's phrases are B's replies and the other way round.
-        QCOMPARE(a->engine().Log.get(2), "USER:     " + normalised(b->engine().Log.get(1).substr(9)));
+        QCOMPARE(a->engine().state().Log.get(2), "USER:     " + normalised(b->engine().state().Log.get(1).substr(9)));
     }
 };
 

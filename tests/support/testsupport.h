@@ -64,9 +64,9 @@ public:
     int transcriptCount() const override { return static_cast<int>(transcript.size()); }
     std::string transcriptLine(int index) const override;
     void setBusy(bool b) override { busy = b; }
-    void setTimerEnabled(Timer t, bool enabled) override { timers[static_cast<int>(t)] = enabled; }
-    bool timerEnabled(Timer t) const override { return timers[static_cast<int>(t)]; }
-    int timerInterval(Timer t) const override { return t == Timer::T9 || t == Timer::T2 || t == Timer::T8 ? 1000 : 1; }
+    void setFarewell(bool said) override { farewell = said; }
+    void setDelayedRemarkArmed(bool armed) override { delayArmed = armed; }
+    void greetingDone() override { greeted = true; }
     std::string inputText() const override { return input; }
     void clearInput() override { input.clear(); }
     bool cpuCpuMode() const override { return cpuCpu; }
@@ -74,7 +74,9 @@ public:
 
     std::vector<Line> transcript;
     bool busy = false;
-    bool timers[10] = {};
+    bool farewell = false;
+    bool delayArmed = false;
+    bool greeted = false;
     std::string input;
     bool cpuCpu = false;
     std::string exchange = "D:\\Txt.Dat";
