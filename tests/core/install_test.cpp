@@ -84,6 +84,16 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     for (const char* program : {"tovrin-console", "tovrin-kb", "tovrin-launch"})
         EXPECT_TRUE(executable(bin / program)) << program;
 
+    // What a person reads: a manual page for every program, and the package's own papers.
+    for (const char* page : {"tovrin", "tovrin-console", "tovrin-kb", "tovrin-launch"})
+        EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "man" / "man1" / (std::string(page) + ".1.gz")))
+            << page;
+    for (const char* paper : {"copyright", "changelog.Debian.gz"})
+        EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "doc" / "tovrin" / paper)) << paper;
+    EXPECT_NE(fileText(prefix.path() / "share" / "metainfo" / "io.github.tovrin.Tovrin.metainfo.xml")
+                  .find("<launchable type=\"desktop-id\">tovrin.desktop</launchable>"),
+              std::string::npos);
+
     const fs::path data = prefix.path() / "share" / "tovrin" / "data";
     const bool delivered = fs::is_directory(fs::path(TOVRIN_SOURCE_DIR) / "data");
     if (delivered) {
