@@ -24,6 +24,7 @@ allowed_for() {
 layer_of() {
   case "$1" in
     input/layout.*) echo "input/layout" ;;
+    tovrin/*) echo "kb" ;; # the generated version header, made from kb/version.h.in
     */*) echo "${1%%/*}" ;;
     *) echo "" ;;
   esac

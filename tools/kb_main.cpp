@@ -7,6 +7,7 @@
 #include "tools/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
+#include "tovrin/version.h"
 
 #include <cerrno>
 #include <cstring>
@@ -38,7 +39,8 @@ const char* const Usage =
     "\n"
     "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
     "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
-    "Run 'tovrin-kb COMMAND --help' for more about a command.\n";
+    "Run 'tovrin-kb COMMAND --help' for more about a command, 'tovrin-kb --version' for the\n"
+    "version.\n";
 
 const char* const CheckHelp =
     "Usage: tovrin-kb check [FILE]\n"
@@ -216,6 +218,10 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << Usage;
+        return ExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "tovrin-kb " << kVersion << '\n';
         return ExitOk;
     }
 
