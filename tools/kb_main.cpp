@@ -2,16 +2,23 @@
 // and look after it by hand. It works on the files under Base\ of the current folder (or of the
 // folder given with -C), exactly as the program reads and writes them.
 #include "kb/cp1251.h"
+#include "kb/entry.h"
 #include "kb/fileerror.h"
 #include "kb/files.h"
+#include "tools/corpus.h"
 #include "tools/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -79,6 +86,26 @@ const char* const ImportHelp =
     "line is named on standard error.\n"
     "The file is replaced whole, so that a program that reads it at the same moment sees\n"
     "either the old or the new content.\n";
+
+const char* const TestHelp =
+    "Usage: tovrin-kb test [--min-tuning PCT] [--min-held-back PCT] CORPUS\n"
+    "\n"
+    "Puts every phrase of the CORPUS file through what the program does on a fresh turn\n"
+    "(the filters, the long-phrase strategy and the lookup of Base\\Words.Dat, with the\n"
+    "thread of the reply before it when the case gives one); nothing is learnt or saved.\n"
+    "Prints each miss as CORPUS:LINE with the phrase, what was expected, the entry that\n"
+    "answered and the step that decided it, then the share of cases as expected per part\n"
+    "and per topic, and the farewells that happened where none was expected.\n"
+    "\n"
+    "The corpus is UTF-8 text: \"[part tuning]\" or \"[part held-back]\" and\n"
+    "\"[topic NAME]\" headers, \"#\" comment lines, and one case a line:\n"
+    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
+    "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
+    "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
+    "(anything but a farewell).\n"
+    "\n"
+    "Exit status: 1 when a part's share is below its --min-... percentage, when any\n"
+    "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";
 
 // Texts of the files are Windows-1251; the terminal speaks UTF-8.
 std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
@@ -196,6 +223,137 @@ int importFile(const std::vector<std::string>& args)
     return ExitOk;
 }
 
+// A percentage given on the command line: a number from 0 to 100.
+bool percentOption(const std::string& command, const std::string& option, const std::string& value, double& out)
+{
+    char* end = nullptr;
+    out = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || out < 0 || out > 100) {
+        std::cerr << "tovrin-kb " << command << ": " << option << " takes a percentage from 0 to 100.\n";
+        return false;
+    }
+    return true;
+}
+
+bool readFile(const std::string& command, const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    if (!in) {
+        std::cerr << "tovrin-kb " << command << ": cannot read " << path << ".\n";
+        return false;
+    }
+    text = s.str();
+    return true;
+}
+
+std::string percent(double value)
+{
+    std::ostringstream s;
+    s << std::fixed << std::setprecision(1) << value << '%';
+    return s.str();
+}
+
+int test(const std::vector<std::string>& args)
+{
+    double minTuning = 0;
+    double minHeldBack = 0;
+    std::string corpusPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--min-tuning" || a == "--min-held-back") {
+            if (i + 1 == args.size()) {
+                std::cerr << "tovrin-kb test: " << a << " needs a percentage.\n";
+                return ExitUsage;
+            }
+            if (!percentOption("test", a, args[i + 1], a == "--min-tuning" ? minTuning : minHeldBack))
+                return ExitUsage;
+            ++i;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::cerr << "tovrin-kb test: unknown option " << a << ".\n";
+            return ExitUsage;
+        } else if (corpusPath.empty()) {
+            corpusPath = a;
+        } else {
+            std::cerr << "tovrin-kb test: give one corpus file.\n";
+            return ExitUsage;
+        }
+    }
+    if (corpusPath.empty()) {
+        std::cerr << "tovrin-kb test: give the corpus file.\n";
+        return ExitUsage;
+    }
+    std::string text;
+    if (!readFile("test", corpusPath, text))
+        return ExitFailed;
+    const kbtool::Corpus corpus = kbtool::parseCorpus(text);
+    LineList words;
+    words.load(files::Words);
+    const kbtool::Replay replay = kbtool::replayCorpus(words.lines(), corpus);
+
+    bool failed = false;
+    for (const auto& f : corpus.faults) {
+        std::cout << corpusPath << ':' << f.line << ": error: " << f.reason << ".\n";
+        failed = true;
+    }
+    for (const auto& r : replay.results) {
+        if (r.passed)
+            continue;
+        const kbtool::CorpusCase& c = *r.c;
+        std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
+                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+        if (!c.after.empty())
+            std::cout << " after \"" << shown(c.after) << "\"";
+        std::cout << "\n    expected: ";
+        switch (c.expect) {
+        case kbtool::CorpusCase::Expect::Farewell: std::cout << "a farewell entry"; break;
+        case kbtool::CorpusCase::Expect::Learn: std::cout << "no farewell"; break;
+        case kbtool::CorpusCase::Expect::Keys:
+            for (std::size_t k = 0; k < c.keys.size(); ++k)
+                std::cout << (k ? " | " : "") << shown(c.keys[k]);
+            break;
+        }
+        const kbtool::Turn& t = r.turn;
+        std::cout << "\n    got:      ";
+        if (t.line > 0)
+            std::cout << "line " << t.line << " \"" << shown(EntryHead(words.get(t.line))) << "\"" << (t.farewell ? " (farewell)" : "")
+                      << " by ";
+        std::cout << kbtool::stepName(t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step);
+        if (t.step == kbtool::Step::LongPhrase)
+            std::cout << " in 2 turns of 6; " << kbtool::stepName(t.step) << " otherwise";
+        std::cout << "\n    why:      " << shown(r.why) << '\n';
+    }
+
+    std::cout << "\n";
+    const auto required = [&](const std::string& part) {
+        return part == kbtool::kPartTuning ? minTuning : part == kbtool::kPartHeldBack ? minHeldBack : 0.0;
+    };
+    for (const std::string& part : {std::string(kbtool::kPartTuning), std::string(kbtool::kPartHeldBack)}) {
+        const auto it = std::find_if(replay.parts.begin(), replay.parts.end(), [&](const auto& s) { return s.name == part; });
+        const double need = required(part);
+        if (it == replay.parts.end()) {
+            if (need > 0) {
+                std::cout << "part " << part << ": no cases, at least " << percent(need) << " required: FAILED\n";
+                failed = true;
+            }
+            continue;
+        }
+        const bool low = it->percent() < need;
+        failed = failed || low;
+        std::cout << "part " << part << ": " << it->passed << " of " << it->cases << " as expected ("
+                  << percent(it->percent()) << ")";
+        if (need > 0)
+            std::cout << ", at least " << percent(need) << " required" << (low ? ": FAILED" : "");
+        std::cout << '\n';
+    }
+    for (const auto& s : replay.topics)
+        std::cout << "  " << s.name << ": " << s.passed << " of " << s.cases << " (" << percent(s.percent()) << ")\n";
+    std::cout << "unintended farewells: " << replay.unintendedFarewells << (replay.unintendedFarewells > 0 ? ": FAILED\n" : "\n");
+    failed = failed || replay.unintendedFarewells > 0;
+    return failed ? ExitFailed : ExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -229,6 +387,7 @@ int main(int argc, char** argv)
         {"stats", StatsHelp, stats},
         {"export", ExportHelp, exportFile},
         {"import", ImportHelp, importFile},
+        {"test", TestHelp, test},
     };
     for (const Command& c : commands) {
         if (command != c.name)
