@@ -5,6 +5,7 @@
 #include "kb/entry.h"
 #include "kb/fileerror.h"
 #include "kb/files.h"
+#include "tools/advice.h"
 #include "tools/corpus.h"
 #include "tools/kbtool.h"
 #include "kb/knowledge.h"
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iomanip>
 #include <iostream>
@@ -48,7 +50,7 @@ const char* const Usage =
     "Run 'tovrin-kb COMMAND --help' for more about a command.\n";
 
 const char* const CheckHelp =
-    "Usage: tovrin-kb check [FILE]\n"
+    "Usage: tovrin-kb check [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
     "\n"
     "Reads the knowledge file (Base\\Words.Dat when FILE is left out) and reports, as\n"
     "FILE:LINE: error|warning: what is wrong\n"
@@ -57,7 +59,17 @@ const char* const CheckHelp =
     "            already has (that entry is always found first), keys that hold the key of\n"
     "            an earlier main phrase (the earlier entry answers first wherever both are\n"
     "            found), and branches that stand below no entry of the depth above them.\n"
-    "Line 0 is the header line and is never checked.\n"
+    "Line 0 is the header line and is never checked.\n"    "\n"
+    "Advice for authors, also as warnings: entries with fewer than 3 replies; farewell\n"
+    "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
+    "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
+    "words of a word list; and, with a corpus, entries with branches that no phrase of\n"
+    "the corpus reaches.\n"
+    "  --corpus CORPUS  the corpus of tovrin-kb test\n"
+    "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
+    "                   serves; its .aff file tells its encoding); by default\n"
+    "                   /usr/share/hunspell/ru_RU.dic when it is there\n"
+    "  --no-words       no word list\n"
     "\n"
     "Exit status: 0 when there is no error (warnings allowed), 1 otherwise.\n";
 
@@ -110,6 +122,18 @@ const char* const TestHelp =
 // Texts of the files are Windows-1251; the terminal speaks UTF-8.
 std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
 
+bool readFile(const std::string& command, const std::string& path, std::string& text);
+
+// The folder tovrin-kb was started in: a file named on the command line is found from there,
+// whatever folder -C names.
+std::filesystem::path startFolder;
+
+std::string fromStart(const std::string& path)
+{
+    const std::filesystem::path p(path);
+    return p.is_absolute() || startFolder.empty() ? path : (startFolder / p).string();
+}
+
 bool wantsHelp(const std::vector<std::string>& args)
 {
     for (const auto& a : args)
@@ -136,14 +160,53 @@ bool fileOperand(const std::string& command, const std::vector<std::string>& arg
     return true;
 }
 
-int check(const std::vector<std::string>& args)
+int check(const std::vector<std::string>& given)
 {
+    // The authors' options come first; what is left is the file.
+    std::vector<std::string> args;
+    std::string corpusPath;
+    std::string wordsPath;
+    bool noWords = false;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const std::string& a = given[i];
+        if (a == "--corpus" || a == "--words") {
+            if (i + 1 == given.size()) {
+                std::cerr << "tovrin-kb check: " << a << " needs a file.\n";
+                return ExitUsage;
+            }
+            (a == "--corpus" ? corpusPath : wordsPath) = fromStart(given[++i]);
+        } else if (a == "--no-words") {
+            noWords = true;
+        } else {
+            args.push_back(a);
+        }
+    }
     std::string file;
     if (!fileOperand("check", args, file))
         return ExitUsage;
     LineList words;
     words.load(file);
-    const auto problems = kbtool::checkKnowledge(words);
+    auto problems = kbtool::checkKnowledge(words);
+
+    kbtool::Corpus corpus;
+    std::vector<std::string> wordList;
+    kbtool::AdviceInput advice;
+    if (!corpusPath.empty()) {
+        std::string text;
+        if (!readFile("check", corpusPath, text))
+            return ExitFailed;
+        corpus = kbtool::parseCorpus(text);
+        advice.corpus = &corpus;
+    }
+    if (wordsPath.empty() && !noWords && std::filesystem::exists(kbtool::kDefaultWordList))
+        wordsPath = kbtool::kDefaultWordList;
+    if (!wordsPath.empty() && !noWords) {
+        wordList = kbtool::loadWordList(wordsPath);
+        advice.wordList = &wordList;
+    }
+    const auto advised = kbtool::adviseAuthors(words, advice);
+    problems.insert(problems.end(), advised.begin(), advised.end());
+    std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
     int errors = 0;
     int warnings = 0;
     for (const auto& p : problems) {
@@ -284,6 +347,7 @@ int test(const std::vector<std::string>& args)
         std::cerr << "tovrin-kb test: give the corpus file.\n";
         return ExitUsage;
     }
+    corpusPath = fromStart(corpusPath);
     std::string text;
     if (!readFile("test", corpusPath, text))
         return ExitFailed;
@@ -359,12 +423,18 @@ int test(const std::vector<std::string>& args)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() >= 2 && args[0] == "-C") {
-        if (::chdir(args[1].c_str()) != 0) {
-            std::cerr << "tovrin-kb: cannot change into the folder " << args[1] << ": " << std::strerror(errno) << ".\n";
+    // -C FOLDER before the command or among its arguments.
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "-C")
+            continue;
+        std::error_code ec;
+        startFolder = std::filesystem::current_path(ec);
+        if (::chdir(args[i + 1].c_str()) != 0) {
+            std::cerr << "tovrin-kb: cannot change into the folder " << args[i + 1] << ": " << std::strerror(errno) << ".\n";
             return ExitFailed;
         }
-        args.erase(args.begin(), args.begin() + 2);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        break;
     }
     if (args.empty()) {
         std::cerr << Usage;

@@ -170,6 +170,10 @@ std::string describe(const Problem& p, const LineList& words)
         return "the key \"" + EntryKey(words.get(p.line)) + "\" holds the key \"" +
                EntryKey(words.get(p.relatedLine)) + "\" of line " + related +
                ", which answers first wherever both are found";
+    case Finding::FewReplies:
+    case Finding::FarewellInPhrase:
+    case Finding::KeyInManyWords:
+    case Finding::UnreachedParent: return p.detail;
     case Finding::OrphanBranch: {
         const int depth = EntryDepth(words.get(p.line));
         return "the branch of depth " + std::to_string(depth) + " stands below no entry of depth " +

@@ -27,9 +27,8 @@ int KeySet::addedChild(int node, unsigned char c) const
 
 int KeySet::add(std::string_view key)
 {
-    const int number = keys_++;
     if (key.empty())
-        return number;
+        return -1;
     prepared_ = false;
     int node = 0;
     for (const char ch : key) {
@@ -49,7 +48,7 @@ int KeySet::add(std::string_view key)
     }
     Node& end = nodes_[static_cast<std::size_t>(node)];
     if (end.key < 0)
-        end.key = number;
+        end.key = keys_++;
     return end.key;
 }
 

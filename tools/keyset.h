@@ -10,8 +10,8 @@ namespace tovrin::kbtool {
 
 class KeySet {
 public:
-    // The keys are numbered in the order they are added, from 0; a key added again is found
-    // under its first number, which add returns. Empty keys are never found.
+    // Returns the key's number: distinct keys are numbered from 0 in the order they are first
+    // added, and a key added again keeps its number. An empty key is never found (-1).
     int add(std::string_view key);
     // Calls found(key number, position after the key's last character) for every occurrence
     // of every key, in the order the occurrences end in the text.
