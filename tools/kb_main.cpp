@@ -7,6 +7,7 @@
 #include "kb/files.h"
 #include "tools/advice.h"
 #include "tools/corpus.h"
+#include "tools/explain.h"
 #include "tools/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
@@ -118,6 +119,16 @@ const char* const TestHelp =
     "\n"
     "Exit status: 1 when a part's share is below its --min-... percentage, when any\n"
     "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";
+
+const char* const ExplainHelp =
+    "Usage: tovrin-kb explain [--after REPLY] PHRASE\n"
+    "\n"
+    "Tells what the program would do with PHRASE on a fresh turn, as tovrin-kb test\n"
+    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line\n"
+    "and the pass that found it, the entries before it that nearly fitted and why not, and\n"
+    "the entries that fit too but lose to it. With --after, REPLY is what the program said\n"
+    "just before: the branches of the entry that has that reply are tried first.\n"
+    "Nothing is learnt or saved.\n";
 
 // Texts of the files are Windows-1251; the terminal speaks UTF-8.
 std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
@@ -418,6 +429,87 @@ int test(const std::vector<std::string>& args)
     return failed ? ExitFailed : ExitOk;
 }
 
+void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& list, const LineList& words)
+{
+    constexpr std::size_t kShown = 15;
+    if (list.empty())
+        return;
+    std::cout << title << '\n';
+    for (std::size_t i = 0; i < list.size() && i < kShown; ++i) {
+        const kbtool::Neighbour& n = list[i];
+        std::cout << "  line " << n.line << " \"" << shown(EntryHead(words.get(n.line))) << "\": " << kbtool::whyText(n.why);
+        if (!n.missing.empty())
+            std::cout << " (not \"" << shown(n.missing) << "\")";
+        std::cout << '\n';
+    }
+    if (list.size() > kShown)
+        std::cout << "  and " << list.size() - kShown << " more\n";
+}
+
+int explain(const std::vector<std::string>& args)
+{
+    std::string after;
+    std::string phrase;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--after") {
+            if (i + 1 == args.size()) {
+                std::cerr << "tovrin-kb explain: --after needs the reply.\n";
+                return ExitUsage;
+            }
+            after = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] == '-') {
+            std::cerr << "tovrin-kb explain: unknown option " << args[i] << ".\n";
+            return ExitUsage;
+        } else {
+            phrase += (phrase.empty() ? "" : " ") + args[i];
+        }
+    }
+    if (phrase.empty()) {
+        std::cerr << "tovrin-kb explain: give the phrase.\n";
+        return ExitUsage;
+    }
+    LineList words;
+    words.load(files::Words);
+    const kbtool::Explanation e = kbtool::explain(words.lines(), phrase, after);
+    const kbtool::Turn& t = e.turn;
+
+    std::cout << "Phrase:   \"" << shown(t.phrase) << "\", as the turn takes it\n";
+    if (!after.empty()) {
+        std::cout << "After:    \"" << after << "\": ";
+        if (e.unknownAfter)
+            std::cout << "no entry has this reply, so there is no thread\n";
+        else
+            std::cout << "a reply of line " << e.threadLine << " \"" << shown(EntryHead(words.get(e.threadLine)))
+                      << "\", whose branches are tried first\n";
+    }
+    if (!e.profanity.empty())
+        std::cout << "Filter:   the profanity list holds \"" << shown(e.profanity) << "\": a reply from "
+                  << shown(files::X) << ", nothing is looked up or learnt\n";
+    if (!e.humanTopic.empty() && e.profanity.empty())
+        std::cout << "Filter:   the list of human matters holds \"" << shown(e.humanTopic)
+                  << "\": the phrase is not learnt if nothing answers it\n";
+    if (t.step == kbtool::Step::LongPhrase)
+        std::cout << "Strategy: " << t.phrase.size() << " characters: a reply from " << shown(files::BigString)
+                  << " in 4 turns of 6, in the others:\n";
+    if (t.step != kbtool::Step::Profanity) {
+        const kbtool::Step step = t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step;
+        if (t.line > 0) {
+            const std::string line = words.get(t.line);
+            std::cout << "Answer:   line " << t.line << " \"" << shown(EntryHead(line)) << "\" by " << kbtool::stepName(step)
+                      << (t.farewell ? "; it ends the conversation" : "") << '\n';
+            for (int r = 1; r <= EntryReplyCount(line); ++r)
+                std::cout << "          " << shown(EntryReply(line, r)) << '\n';
+        } else {
+            const bool question = !t.phrase.empty() && t.phrase.back() == '?';
+            std::cout << "Answer:   nothing fits: a reply from " << shown(question ? files::W1 : files::W2)
+                      << (t.humanTopic ? ", and the phrase is not learnt\n" : ", and the phrase is learnt\n");
+        }
+    }
+    listNeighbours("Nearly fitted before it:", e.almost, words);
+    listNeighbours("Fit too, but lost:", e.lost, words);
+    return ExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -458,6 +550,7 @@ int main(int argc, char** argv)
         {"export", ExportHelp, exportFile},
         {"import", ImportHelp, importFile},
         {"test", TestHelp, test},
+        {"explain", ExplainHelp, explain},
     };
     for (const Command& c : commands) {
         if (command != c.name)

@@ -4,6 +4,7 @@
 #include "kb/entry.h"
 #include "support/childprocess.h"
 #include "tools/corpus.h"
+#include "tools/explain.h"
 
 #include <fstream>
 
@@ -196,4 +197,74 @@ TEST(CorpusProgram, FailsBelowAThresholdAndOnAnyUnintendedFarewell)
         EXPECT_EQ(r.exitCode, c.exitCode) << r.out << r.err;
         EXPECT_NE(r.out.find(c.inOut), std::string::npos) << r.out;
     }
+}
+
+TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
+{
+    using Why = kbtool::Neighbour::Why;
+    const std::vector<std::string> lines = {
+        "h",
+        cp("ПОКА.^Пока!;@"),           // 1
+        cp("ДЕЛА КАК^Так.;"),          // 2
+        cp("ЧТО ТЫ ДЕЛАЕШЬ^Ничего.;"), // 3
+        cp("Как^Никак.;"),             // 4
+        cp("КАК ДЕЛА?^"),              // 5
+        cp("АБ^Аб.;"),                 // 6
+        cp("КАК ДЕЛА^Хорошо.;"),       // 7
+        cp("_НОРМАЛЬНО^Ну и славно.;"), // 8
+        cp("ДЕЛА^Дела.;"),             // 9
+        cp("КАК ТЫ ДЕЛА^Так.;"),       // 10
+    };
+    using N = std::vector<std::pair<int, Why>>;
+    const auto pairs = [](const std::vector<kbtool::Neighbour>& list) {
+        N out;
+        for (const auto& n : list)
+            out.push_back({n.line, n.why});
+        return out;
+    };
+    struct Case {
+        const char* phrase;
+        const char* after;
+        int answer;
+        N almost;
+        N lost;
+    };
+    const Case cases[] = {
+        {"пока ты что делаешь? как дела? ааб", "",
+         7,
+         {{1, Why::EndMark}, {3, Why::WordOrder}, {4, Why::LowerCase}, {5, Why::CannotAnswer}, {6, Why::Backtracked}},
+         {{2, Why::WordsLater}, {9, Why::Later}}}, // 10 lies beyond the answer and does not fit
+        {"как ты, дела нормально", "Хорошо.", 8,
+         {{2, Why::WordOrder}, {4, Why::LowerCase}, {5, Why::EndMark}},
+         {{7, Why::Thread}, {9, Why::Thread}, {10, Why::Thread}}},
+        // A whole key further down beats the word-by-word fits above it.
+        {"как ты, дела", "", 9,
+         {{2, Why::WordOrder}, {4, Why::LowerCase}, {5, Why::EndMark}},
+         {{7, Why::WordsLater}, {10, Why::WordsLater}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.phrase);
+        const kbtool::Explanation e = kbtool::explain(lines, c.phrase, c.after);
+        EXPECT_EQ(e.turn.line, c.answer);
+        EXPECT_EQ(pairs(e.almost), c.almost);
+        EXPECT_EQ(pairs(e.lost), c.lost);
+    }
+}
+
+TEST(CorpusProgram, FindsTheCorpusFromTheStartingFolderAndExplains)
+{
+    const std::string kb = std::string(TOVRIN_BINARY_DIR) + "/tovrin-kb";
+    if (!std::filesystem::exists(kb))
+        GTEST_SKIP() << "tovrin-kb is not built";
+    ScratchDir dir;
+    dir.writeLines("kb/Base/Words.Dat", kExampleWords);
+    std::ofstream(dir.path() / "corpus.txt", std::ios::binary) << "[part tuning]\nкак дела\t_КАК ДЕЛА\tПривет!\n";
+    auto r = runProgram(kb, {"test", "-C", "kb", "corpus.txt", "--min-tuning", "100"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("part tuning: 1 of 1 as expected (100.0%)"), std::string::npos) << r.out;
+
+    r = runProgram(kb, {"-C", "kb", "explain", "--after", "Привет!", "как", "дела"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("After:    \"Привет!\": a reply of line 1 \"ПРИВЕТ\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Answer:   line 2 \"_КАК ДЕЛА\" by the branch scan of the thread"), std::string::npos) << r.out;
 }
