@@ -114,7 +114,7 @@ Corpus parseCorpus(std::string_view utf8)
         c.line = number;
         c.part = part;
         c.topic = topic;
-        c.phrase = std::string(trimmed(fields[0]));
+        c.phrase = std::string(fields[0]); // as typed: a space at either end is part of it
         const std::string_view expected = trimmed(fields[1]);
         if (expected == "farewell") {
             c.expect = CorpusCase::Expect::Farewell;
