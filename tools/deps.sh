@@ -6,6 +6,7 @@ TOVRIN_PACKAGES=(
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6multimedia6
   libgl-dev libglx-dev libopengl-dev libegl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  hunspell-ru
 )
 
 tovrin_missing_packages() {
