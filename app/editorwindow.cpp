@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "kb/knowledge.h"
+#include "ui/window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,9 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSpinBox>
-#include <QStyle>
 #include <algorithm>
 
 namespace tovrin {
@@ -65,7 +64,7 @@ TForm2::TForm2(TForm1* form1) : QDialog(nullptr), form1_(form1)
 {
     setWindowTitle(design::Title);
     // No buttons in the title bar: the window is left only through "Хорошо" and "Отмена".
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowFlags(NoCloseBox);
     setFixedSize(design::ClientSize);
     setFont(form1->font());
     QPalette face = palette();
@@ -173,10 +172,7 @@ void TForm2::showEvent(QShowEvent* event)
     if (centred_)
         return;
     centred_ = true;
-    if (const QScreen* desktop = screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
-                                 desktop->availableGeometry())
-                 .topLeft());
+    centreOnDesktop(this, frameGeometry().size());
 }
 
 // Escape and the window manager's close command leave the editor the way "Отмена" does;

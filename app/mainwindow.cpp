@@ -3,15 +3,17 @@
 #include "app/mainwindow.h"
 
 #include "app/editorwindow.h"
+#include "app/mainwindowdesign.h"
 #include "app/messagebox.h"
 #include "app/transcript.h"
+#include "engine/clockdice.h"
 #include "input/keyboardwindow.h"
-#include "kb/cp1251.h"
-#include "kb/fileerror.h"
 #include "kb/knowledge.h"
 #include "ui/aboutwindow.h"
 #include "ui/cues.h"
+#include "ui/look.h"
 #include "ui/pickers.h"
+#include "ui/window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,55 +25,17 @@
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolButton>
-#include <chrono>
-#include <random>
 
 namespace tovrin {
 
 namespace {
 
 namespace design {
-const QString Title = QStringLiteral("Товрин — собеседник от команды разработчиков v2.26");
-// The client area below the menu bar: the two panels and the status bar.
-constexpr QSize Client(587, 361);
-const QColor Silver(0xC0, 0xC0, 0xC0);
-const QColor DisabledText(0x80, 0x80, 0x80);
-const QString FontFace = QStringLiteral("MS Sans Serif");
-constexpr int FontSize = 8;
-
-constexpr QRect TabControl1(0, 0, 588, 313);
-constexpr QRect RE1(3, 5, 581, 304);
-const QString RE1Hint = QStringLiteral("Поле для отображения диалога");
-constexpr QRect TabControl2(0, 312, 585, 30);
-constexpr QRect Input(3, 5, 422, 21);
-constexpr int InputMaxLength = 255;
-const QString InputHint = QStringLiteral("Поле для ввода фразы пользователя");
-constexpr QRect Cancel(426, 5, 27, 22);
-const QString CancelCaption = QStringLiteral("<");
-const QString CancelHint = QStringLiteral("Отмена (Альтернатива клавиша: <Ctrl + Z>)");
-constexpr QRect EnRus(453, 5, 43, 22);
-const QString EnRusCaption = QStringLiteral("E/R");
-const QString EnRusHint = QStringLiteral("Раскладка (Альтернатива клавиша: <Ctrl + S>)");
-constexpr QRect Speak(496, 5, 86, 22);
-const QString SpeakCaption = QStringLiteral("Сказать");
-const QString SpeakHint = QStringLiteral("Кнопка отправки текста (Альтернативная клавиша: <ENTER>)");
-// Out of view, left of the visible area: it only stands for ENTER.
-constexpr QRect Talk(-200, 107, 186, 17);
-const QString TalkCaption = QStringLiteral("<ENTER> (Для кнопки сказать)");
-
-constexpr int StatusBarHeight = 19;
-constexpr int PanelWidths[2] = {130, 322}; // the last panel runs to the right edge
-const QString StatusBarHint = QStringLiteral("Индикатор");
-const QString ModePanelAtStart = QStringLiteral("Режим Cpu\\User");
-
-constexpr QColor Teal(0x00, 0x80, 0x80);
-
 struct TimerRow {
     int interval;
     bool running;
@@ -148,26 +112,6 @@ const MenuRow Menu[] = {
 };
 } // namespace design
 
-// Random(n) from a generator reseeded from the clock.
-class ClockDice : public Dice {
-public:
-    ClockDice() { reseed(); }
-    void reseed() override
-    {
-        generator_.seed(static_cast<std::mt19937::result_type>(
-            std::chrono::system_clock::now().time_since_epoch().count()));
-    }
-    int random(int n) override
-    {
-        if (n <= 0)
-            return 0;
-        return std::uniform_int_distribution<int>(0, n - 1)(generator_);
-    }
-
-private:
-    std::mt19937 generator_;
-};
-
 // N15 and N36 are separator lines that carry shortcuts. A menu would print the shortcut on
 // the line; they are to look like every other separator.
 class PlainSeparators : public QProxyStyle {
@@ -205,16 +149,6 @@ void setEnabledIfChanged(Control* control, bool enabled)
 {
     if (control->isEnabled() != enabled)
         control->setEnabled(enabled);
-}
-
-QString fromCp1251(const std::string& text)
-{
-    return QString::fromStdString(cp1251::toUtf8(text));
-}
-
-std::string toCp1251(const QString& text)
-{
-    return cp1251::fromUtf8(text.toStdString());
 }
 
 } // namespace
@@ -268,14 +202,14 @@ TForm1::~TForm1()
 
 void TForm1::createControls()
 {
-    setWindowTitle(design::Title);
+    setWindowTitle(form1::Title);
     setWindowFlags(Qt::Tool);
-    setFont(QFont(design::FontFace, design::FontSize));
+    setFont(QFont(look::FontFace, look::FontSize));
     QPalette silver = palette();
-    silver.setColor(QPalette::Window, design::Silver);
+    silver.setColor(QPalette::Window, look::Silver);
     // A disabled caption is drawn in dark grey, so that it stays readable on silver.
-    silver.setColor(QPalette::Disabled, QPalette::ButtonText, design::DisabledText);
-    silver.setColor(QPalette::Disabled, QPalette::WindowText, design::DisabledText);
+    silver.setColor(QPalette::Disabled, QPalette::ButtonText, look::DisabledText);
+    silver.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
     setPalette(silver);
     setAutoFillBackground(true);
 
@@ -283,32 +217,32 @@ void TForm1::createControls()
     setCentralWidget(client);
 
     TabControl1 = new QWidget(client);
-    TabControl1->setGeometry(design::TabControl1);
+    TabControl1->setGeometry(form1::TabControl1);
 
     RE1 = new Transcript(TabControl1);
-    RE1->setGeometry(design::RE1);
-    RE1->setToolTip(design::RE1Hint);
+    RE1->setGeometry(form1::RE1);
+    RE1->setToolTip(form1::RE1Hint);
     QPalette pane = RE1->palette();
-    pane.setColor(QPalette::Base, design::Silver);
+    pane.setColor(QPalette::Base, look::Silver);
     RE1->setPalette(pane);
     RE1->viewport()->setCursor(Qt::ForbiddenCursor);
 
-    Talk = new QPushButton(design::TalkCaption, TabControl1);
-    Talk->setGeometry(design::Talk);
+    Talk = new QPushButton(form1::TalkCaption, TabControl1);
+    Talk->setGeometry(form1::Talk);
     Talk->setFocusPolicy(Qt::NoFocus);
     Talk->setDefault(true);
 
     TabControl2 = new QWidget(client);
-    TabControl2->setGeometry(design::TabControl2);
+    TabControl2->setGeometry(form1::TabControl2);
     TabControl2->setCursor(Qt::ForbiddenCursor);
 
     Input = new QLineEdit(TabControl2);
-    Input->setGeometry(design::Input);
-    Input->setMaxLength(design::InputMaxLength);
-    Input->setToolTip(design::InputHint);
+    Input->setGeometry(form1::Input);
+    Input->setMaxLength(kInputLimit);
+    Input->setToolTip(form1::InputHint);
     Input->setCursor(Qt::IBeamCursor);
     QPalette line = Input->palette();
-    line.setColor(QPalette::Base, design::Silver);
+    line.setColor(QPalette::Base, look::Silver);
     line.setColor(QPalette::Text, Qt::black);
     Input->setPalette(line);
     Input->installEventFilter(this);
@@ -323,12 +257,12 @@ void TForm1::createControls()
         button->setEnabled(false);
         return button;
     };
-    Cancel = makeButton(design::Cancel, design::CancelCaption, design::CancelHint);
+    Cancel = makeButton(form1::Cancel, form1::CancelCaption, form1::CancelHint);
     QPalette black = Cancel->palette();
     black.setColor(QPalette::ButtonText, Qt::black);
     Cancel->setPalette(black);
-    EnRus = makeButton(design::EnRus, design::EnRusCaption, design::EnRusHint);
-    Speak = makeButton(design::Speak, design::SpeakCaption, design::SpeakHint);
+    EnRus = makeButton(form1::EnRus, form1::EnRusCaption, form1::EnRusHint);
+    Speak = makeButton(form1::Speak, form1::SpeakCaption, form1::SpeakHint);
 
     connect(Input, &QLineEdit::textChanged, this, &TForm1::InputChange);
     connect(Cancel, &QToolButton::clicked, this, &TForm1::CancelClick);
@@ -392,21 +326,21 @@ void TForm1::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(design::StatusBarHeight);
-    bar->setToolTip(design::StatusBarHint);
+    bar->setFixedHeight(form1::StatusBarHeight);
+    bar->setToolTip(form1::StatusBarHint);
     bar->setCursor(Qt::WhatsThisCursor);
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 2)
-            panel->setFixedWidth(design::PanelWidths[i]);
+            panel->setFixedWidth(form1::PanelWidths[i]);
         bar->addWidget(panel, i < 2 ? 0 : 1);
         SB1Panels[i] = panel;
     }
-    SB1Panels[2]->setText(design::ModePanelAtStart);
+    SB1Panels[2]->setText(form1::CpuUserPanel);
 
     // The design's client area lies below the menu bar.
-    setFixedSize(design::Client.width(), menuBar()->sizeHint().height() + design::Client.height());
+    setFixedSize(form1::Client.width(), menuBar()->sizeHint().height() + form1::Client.height());
 }
 
 void TForm1::createTimers()
@@ -432,10 +366,7 @@ void TForm1::FormCreate()
 
 void TForm1::centreAtFirstShowing()
 {
-    if (const QScreen* desktop = screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
-                                 desktop->availableGeometry())
-                 .topLeft());
+    centreOnDesktop(this, frameGeometry().size());
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -571,10 +502,8 @@ TForm1::Outcome TForm1::attempt(const std::function<void()>& handler, bool show)
     try {
         handler();
         return Outcome::Done;
-    } catch (const FileError& e) {
-        message = fromCp1251(e.what());
     } catch (const std::exception& e) {
-        message = QString::fromLocal8Bit(e.what());
+        message = errorMessage(e);
     }
     return show ? report(message) : Outcome::Suppressed;
 }
@@ -608,7 +537,7 @@ void TForm1::appendLine(const QString& line, LineStyle style)
         RE1->setCurrentColor(ColorDialog1);
         break;
     case LineStyle::Service:
-        RE1->setCurrentColor(design::Teal);
+        RE1->setCurrentColor(look::Teal);
         break;
     case LineStyle::Unchanged:
         break;

@@ -2,6 +2,7 @@
 #include "app/mainwindow.h"
 
 #include "app/editorwindow.h"
+#include "app/mainwindowdesign.h"
 #include "app/transcript.h"
 
 #include <QAction>
@@ -13,19 +14,12 @@
 
 namespace tovrin {
 
-namespace {
-const QString CpuUserPanel = QStringLiteral("Режим Cpu\\User");
-const QString CpuCpuPanel = QStringLiteral("Режим Cpu\\Cpu");
-const QString CpuUserNotice = QStringLiteral("Сервис:   // Режим диалога Cpu\\User.");
-const QString CpuCpuNotice = QStringLiteral("Сервис:   // Режим диалога Cpu\\Cpu.");
-} // namespace
-
 void TForm1::CpuUser1Click()
 {
     Input->clear();
     timer(Timer::T1)->start();
-    setStatusText(2, CpuUserPanel);
-    appendLine(CpuUserNotice, LineStyle::Service);
+    setStatusText(2, form1::CpuUserPanel);
+    appendLine(form1::CpuUserNotice, LineStyle::Service);
     appendLine(QString(), LineStyle::Unchanged);
     CpuUser1->setChecked(true);
     Cpu31->setChecked(false);
@@ -35,8 +29,8 @@ void TForm1::CpuUser1Click()
 void TForm1::Cpu31Click()
 {
     timer(Timer::T1)->stop();
-    setStatusText(2, CpuCpuPanel);
-    appendLine(CpuCpuNotice, LineStyle::Service);
+    setStatusText(2, form1::CpuCpuPanel);
+    appendLine(form1::CpuCpuNotice, LineStyle::Service);
     CpuUser1->setChecked(false);
     Cpu31->setChecked(true);
     // Its interval is left as its own last tick set it. A failure of an earlier spell in

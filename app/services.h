@@ -2,6 +2,7 @@
 // What the windows get from outside: the sound cues, the dice, the picker dialogs and the way
 // errors are shown. The program uses the real ones; tests inject scripted ones.
 #include "engine/host.h"
+#include "ui/look.h"
 
 #include <QColor>
 #include <QString>
@@ -12,8 +13,8 @@ namespace tovrin {
 
 // A font as the font pickers offer it: face, size and style only.
 struct FontChoice {
-    QString face = QStringLiteral("MS Sans Serif");
-    int size = 8;
+    QString face = look::FontFace;
+    int size = look::FontSize;
     bool bold = false;
     bool italic = false;
     bool operator==(const FontChoice&) const = default;

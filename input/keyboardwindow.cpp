@@ -1,15 +1,14 @@
 #include "input/keyboardwindow.h"
 
 #include "app/mainwindow.h"
+#include "ui/look.h"
+#include "ui/window.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -28,9 +27,6 @@ const char* const kSignsCaption = "Знаки:";
 const char* const kLettersCaption = "Буквы:";
 const char* const kCapsOff = "Caps Lock [не нажат]";
 const char* const kCapsOn = "Caps Lock [нажат]";
-const char* const kFontFace = "MS Sans Serif";
-constexpr int kFontSize = 8;
-const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr QSize kClientSize(353, 145);
 constexpr int kTimerInterval = 1; // as often as the event loop allows
 
@@ -77,13 +73,13 @@ QString captionOf(const QString& text)
 } // namespace
 
 TForm4::TForm4(TForm1* form1)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form1_(form1)
+    : QDialog(nullptr, NoCloseBox), form1_(form1)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromUtf8(kTitle));
-    setFont(QFont(QString::fromUtf8(kFontFace), kFontSize));
+    setFont(QFont(look::FontFace, look::FontSize));
     QPalette silver = palette();
-    silver.setColor(QPalette::Window, kSilver);
+    silver.setColor(QPalette::Window, look::Silver);
     setPalette(silver);
     setAutoFillBackground(true);
 
@@ -263,10 +259,7 @@ void TForm4::setVisible(bool visible)
     // Centred the first time; afterwards shown again where it was last.
     if (visible && !placed_) {
         placed_ = true;
-        QScreen* screen = form1_->screen() ? form1_->screen() : QGuiApplication::primaryScreen();
-        if (screen)
-            move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, sizeHint(), screen->availableGeometry())
-                     .topLeft());
+        centreOnDesktop(this, sizeHint(), form1_->screen());
     }
     QDialog::setVisible(visible);
 }

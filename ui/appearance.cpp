@@ -8,7 +8,9 @@
 #include "app/editorwindow.h"
 #include "app/mainwindow.h"
 #include "app/transcript.h"
+#include "kb/knowledge.h"
 #include "ui/aboutwindow.h"
+#include "ui/look.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -23,11 +25,6 @@ namespace {
 
 // The initial settings that N13 brings back.
 namespace initial {
-const QColor Silver(192, 192, 192);
-const QColor Black(0, 0, 0);
-const QString Face = QStringLiteral("MS Sans Serif");
-constexpr int Size = 8;
-const QString ExchangePath = QStringLiteral("D:\\Txt.Dat");
 constexpr int Period = 1000;
 } // namespace initial
 
@@ -172,23 +169,23 @@ void TForm1::N13Click()
 {
     N13->setChecked(true);
 
-    setBackground(this, initial::Silver);
-    setFieldBackground(RE1, initial::Silver);
-    setFieldBackground(Input, initial::Silver);
+    setBackground(this, look::Silver);
+    setFieldBackground(RE1, look::Silver);
+    setFieldBackground(Input, look::Silver);
 
     // The restored input line is bold, not the regular of a fresh start.
-    setColour(Input, QPalette::Text, initial::Black);
+    setColour(Input, QPalette::Text, look::Black);
     setTextStyle(Input, true, false);
 
     for (QToolButton* button : {Speak, Cancel, EnRus})
-        setCaptionColour(button, initial::Black);
+        setCaptionColour(button, look::Black);
 
-    ColorDialog1 = ColorDialog2 = ColorDialog3 = initial::Black;
-    FontDialog1 = FontDialog2 = FontChoice{initial::Face, initial::Size, false, false};
-    FontDialog3.face = initial::Face;
-    FontDialog3.size = initial::Size;
+    ColorDialog1 = ColorDialog2 = ColorDialog3 = look::Black;
+    FontDialog1 = FontDialog2 = FontChoice{look::FontFace, look::FontSize, false, false};
+    FontDialog3.face = look::FontFace;
+    FontDialog3.size = look::FontSize;
 
-    Form2->Edit1->setText(initial::ExchangePath);
+    Form2->Edit1->setText(QString::fromStdString(files::DefaultExchange));
     Form2->SpinEdit1->setValue(initial::Period);
     // The editor takes any change of these two fields for a change of the settings; this one
     // is the restore itself.
