@@ -5,12 +5,14 @@
 #include "app/editorwindow.h"
 #include "app/mainwindowdesign.h"
 #include "app/messagebox.h"
-#include "app/transcript.h"
+#include "ui/transcript.h"
 #include "engine/clockdice.h"
 #include "input/keyboardwindow.h"
 #include "kb/knowledge.h"
 #include "ui/aboutwindow.h"
+#include "ui/appearance.h"
 #include "ui/cues.h"
+#include "ui/fullscreen.h"
 #include "ui/look.h"
 #include "ui/pickers.h"
 #include "ui/window.h"
@@ -61,54 +63,55 @@ enum class Check { None, Off, On };
 // parent is the menu it lies in, nullptr for the menu bar. "-" is a separator line; two of
 // them carry shortcuts and act only through these.
 struct MenuRow {
-    QMenu* TForm1::*parent;
-    QMenu* TForm1::*menu;
-    QAction* TForm1::*action;
+    QMenu* Form1Controls::*parent;
+    QMenu* Form1Controls::*menu;
+    QAction* Form1Controls::*action;
     const char* caption;
     const char* shortcut;
     Check check;
     void (TForm1::*click)();
 };
+using C = Form1Controls;
 using F = TForm1;
 const MenuRow Menu[] = {
-    {nullptr, &F::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
-    {&F::N1, nullptr, &F::N23, "-", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
-    {&F::N1, &F::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
-    {&F::N17, nullptr, &F::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
-    {&F::N17, nullptr, &F::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
-    {&F::N17, nullptr, &F::N20, "&Итого:", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N3, "-", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
+    {nullptr, &C::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
+    {&C::N1, nullptr, &C::N23, "-", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
+    {&C::N1, &C::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
+    {&C::N17, nullptr, &C::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
+    {&C::N17, nullptr, &C::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
+    {&C::N17, nullptr, &C::N20, "&Итого:", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N3, "-", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
 
-    {nullptr, &F::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
-    {&F::N5, nullptr, &F::N6, "&Цвет основного фона ", nullptr, Check::None, &F::N6Click},
-    {&F::N5, nullptr, &F::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, &F::N21Click},
-    {&F::N5, nullptr, &F::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, &F::N16Click},
-    {&F::N5, nullptr, &F::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, &F::N9Click},
-    {&F::N5, nullptr, &F::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
-    {&F::N5, &F::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
-    {&F::N7, nullptr, &F::User1, "&User", nullptr, Check::None, &F::User1Click},
-    {&F::N7, nullptr, &F::Cpu1, "&Cpu", nullptr, Check::None, &F::Cpu1Click},
-    {&F::N7, nullptr, &F::Mystring2, "&My string", nullptr, Check::None, &F::Mystring2Click},
-    {&F::N5, nullptr, &F::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
-    {&F::N5, &F::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
-    {&F::N10, nullptr, &F::User2, "&User", nullptr, Check::None, &F::User2Click},
-    {&F::N10, nullptr, &F::Cpu2, "&Cpu", nullptr, Check::None, &F::Cpu2Click},
-    {&F::N10, nullptr, &F::Mystring1, "&My string", nullptr, Check::None, &F::Mystring1Click},
-    {&F::N5, nullptr, &F::N8, "-", nullptr, Check::None, nullptr},
-    {&F::N5, nullptr, &F::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
-    {&F::N5, nullptr, &F::N14, "-", nullptr, Check::None, nullptr},
-    {&F::N5, &F::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
-    {&F::N37, nullptr, &F::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
-    {&F::N37, nullptr, &F::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
-    {&F::N5, nullptr, &F::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
-    {&F::N5, nullptr, &F::N39, "-", nullptr, Check::None, nullptr},
-    {&F::N5, nullptr, &F::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
+    {nullptr, &C::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
+    {&C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, &F::N6Click},
+    {&C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, &F::N21Click},
+    {&C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, &F::N16Click},
+    {&C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, &F::N9Click},
+    {&C::N5, nullptr, &C::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
+    {&C::N5, &C::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
+    {&C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, &F::User1Click},
+    {&C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, &F::Cpu1Click},
+    {&C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, &F::Mystring2Click},
+    {&C::N5, nullptr, &C::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
+    {&C::N5, &C::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
+    {&C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, &F::User2Click},
+    {&C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, &F::Cpu2Click},
+    {&C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, &F::Mystring1Click},
+    {&C::N5, nullptr, &C::N8, "-", nullptr, Check::None, nullptr},
+    {&C::N5, nullptr, &C::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
+    {&C::N5, nullptr, &C::N14, "-", nullptr, Check::None, nullptr},
+    {&C::N5, &C::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
+    {&C::N37, nullptr, &C::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
+    {&C::N37, nullptr, &C::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
+    {&C::N5, nullptr, &C::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
+    {&C::N5, nullptr, &C::N39, "-", nullptr, Check::None, nullptr},
+    {&C::N5, nullptr, &C::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
 
-    {nullptr, &F::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
-    {&F::N11, nullptr, &F::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
+    {nullptr, &C::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
+    {&C::N11, nullptr, &C::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
 };
 } // namespace design
 
@@ -181,9 +184,7 @@ TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), servic
     createTimers();
 
     FormCreate();
-    Form2 = new TForm2(this);
-    Form3 = new TForm3(this);
-    Form4 = new TForm4(this);
+    createSecondaries();
 
     // Armed once everything exists, so that their first ticks find the whole program.
     startTimers();
@@ -320,6 +321,10 @@ void TForm1::createMenus()
     auto* plain = new PlainSeparators;
     plain->setParent(N5);
     N5->setStyle(plain);
+
+    appearance_ = std::make_unique<Appearance>(
+        services_.pickers, Appearance::Controls{this, RE1, Input, {Speak, Cancel, EnRus}, N13});
+    fullScreen_ = new FullScreen({this, TabControl1, RE1, TabControl2, Input, Cancel, EnRus, Speak, N40});
 }
 
 void TForm1::createStatusBar()
@@ -341,6 +346,15 @@ void TForm1::createStatusBar()
 
     // The design's client area lies below the menu bar.
     setFixedSize(form1::Client.width(), menuBar()->sizeHint().height() + form1::Client.height());
+}
+
+void TForm1::createSecondaries()
+{
+    Form2 = new TForm2(this);
+    connect(Form2, &TForm2::settingsChanged, N13, [this] { N13->setChecked(false); });
+    Form3 = new TForm3(this);
+    Form4 = new TForm4(this, Input);
+    connect(Form4, &TForm4::speakPressed, this, &TForm1::SpeakClick);
 }
 
 void TForm1::createTimers()
@@ -524,24 +538,7 @@ TForm1::Outcome TForm1::report(const QString& message)
 
 void TForm1::appendLine(const QString& line, LineStyle style)
 {
-    switch (style) {
-    case LineStyle::User:
-        RE1->setCurrentColor(ColorDialog2);
-        RE1->setCurrentFont(FontDialog1);
-        break;
-    case LineStyle::Program:
-        RE1->setCurrentColor(ColorDialog3);
-        RE1->setCurrentFont(FontDialog2);
-        break;
-    case LineStyle::IdleRemark:
-        RE1->setCurrentColor(ColorDialog1);
-        break;
-    case LineStyle::Service:
-        RE1->setCurrentColor(look::Teal);
-        break;
-    case LineStyle::Unchanged:
-        break;
-    }
+    appearance_->prepareLine(style);
     RE1->appendLine(line);
 }
 
@@ -627,7 +624,7 @@ std::string TForm1::exchangePath() const
 {
     if (!Form2)
         return files::DefaultExchange;
-    return toCp1251(Form2->Edit1->text());
+    return toCp1251(Form2->exchangePath());
 }
 
 } // namespace tovrin

@@ -3,13 +3,11 @@
 
 #include "app/editorwindow.h"
 #include "app/mainwindowdesign.h"
-#include "app/transcript.h"
+#include "ui/transcript.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTimer>
 
 namespace tovrin {
@@ -41,7 +39,7 @@ void TForm1::Cpu31Click()
 
 void TForm1::N38Click()
 {
-    Form2->SpinEdit1->setValue(1);
+    Form2->prepareToOpen();
     openSecondary(Form2);
 }
 
@@ -53,7 +51,7 @@ void TForm1::T6Timer()
     const Outcome outcome = attempt(
         [this] {
             engine().LoadExchange();
-            if (Form2->RB2->isChecked()) {
+            if (Form2->readsByTimer()) {
                 const int period = Form2->periodValue();
                 if (timer(Timer::T6)->interval() != period)
                     timer(Timer::T6)->setInterval(period);

@@ -1,7 +1,7 @@
 #include "input/keyboardwindow.h"
 
-#include "app/mainwindow.h"
 #include "ui/look.h"
+#include "ui/secondary.h"
 #include "ui/window.h"
 
 #include <QCloseEvent>
@@ -72,8 +72,8 @@ QString captionOf(const QString& text)
 
 } // namespace
 
-TForm4::TForm4(TForm1* form1)
-    : QDialog(nullptr, NoCloseBox), form1_(form1)
+TForm4::TForm4(SecondaryHost* host, QLineEdit* input)
+    : QDialog(nullptr, NoCloseBox), host_(host), input_(input)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromUtf8(kTitle));
@@ -198,25 +198,29 @@ void TForm4::FormCreate()
     SB63->setText(QString::fromUtf8(kCapsOff));
 }
 
+void TForm4::opened()
+{
+    T1->start();
+}
+
 void TForm4::N2Click()
 {
     T1->stop();
-    form1_->closeSecondary(this);
+    host_->closeSecondary(this);
 }
 
 void TForm4::T1Timer()
 {
-    const bool hasText = !form1_->Input->text().isEmpty();
+    const bool hasText = !input_->text().isEmpty();
     SB62->setEnabled(hasText);
     SB66->setEnabled(hasText);
 }
 
 void TForm4::appendToInput(const QString& text)
 {
-    QLineEdit* input = form1_->Input;
-    if (input->text().size() + text.size() > input->maxLength())
+    if (input_->text().size() + text.size() > input_->maxLength())
         return;
-    input->setText(input->text() + text);
+    input_->setText(input_->text() + text);
 }
 
 void TForm4::signClick(const QString& sign) { appendToInput(sign); }
@@ -232,13 +236,12 @@ void TForm4::SB62Click()
 {
     // The last character, not the one before the caret; an empty line stays empty. A character
     // pasted from beyond the basic plane is two code units and goes as one.
-    QLineEdit* input = form1_->Input;
-    QString text = input->text();
+    QString text = input_->text();
     if (text.isEmpty())
         return;
     const qsizetype n = text.size();
     text.chop(n >= 2 && text.at(n - 1).isLowSurrogate() && text.at(n - 2).isHighSurrogate() ? 2 : 1);
-    input->setText(text);
+    input_->setText(text);
 }
 
 void TForm4::SB63Click()
@@ -251,7 +254,7 @@ void TForm4::SB66Click()
 {
     // "Сказать" is pressed from here while the main window is disabled, so its handler is
     // called directly: a click on a disabled button would be lost.
-    form1_->SpeakClick();
+    emit speakPressed();
 }
 
 void TForm4::setVisible(bool visible)
@@ -259,7 +262,7 @@ void TForm4::setVisible(bool visible)
     // Centred the first time; afterwards shown again where it was last.
     if (visible && !placed_) {
         placed_ = true;
-        centreOnDesktop(this, sizeHint(), form1_->screen());
+        centreOnDesktop(this, sizeHint(), host_->mainWindow()->screen());
     }
     QDialog::setVisible(visible);
 }

@@ -1,7 +1,7 @@
 #include "ui/aboutwindow.h"
 
-#include "app/mainwindow.h"
 #include "ui/look.h"
+#include "ui/secondary.h"
 #include "ui/window.h"
 #include "kb/fileerror.h"
 #include "kb/linelist.h"
@@ -76,7 +76,7 @@ QFrame* bevelledPane(QWidget* parent, const QRect& place)
 
 } // namespace
 
-TForm3::TForm3(TForm1* form1) : QDialog(nullptr), form1_(form1)
+TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
 {
     initAboutResources();
     setWindowTitle(design::Title);
@@ -133,8 +133,8 @@ void TForm3::createControls()
         button->setAutoDefault(false);
     }
     connect(Button1, &QPushButton::clicked, this, [this] {
-        if (form1_) {
-            form1_->guarded([this] { Button1Click(); });
+        if (host_) {
+            host_->guarded([this] { Button1Click(); });
             return;
         }
         try {
@@ -181,8 +181,8 @@ void TForm3::Button1Click()
 
 void TForm3::Button2Click()
 {
-    if (form1_)
-        form1_->closeSecondary(this);
+    if (host_)
+        host_->closeSecondary(this);
     else
         hide();
 }
@@ -219,8 +219,8 @@ void TForm3::centre()
 void TForm3::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (form1_ && form1_->windowHandle() && windowHandle())
-        windowHandle()->setTransientParent(form1_->windowHandle());
+    if (host_ && host_->mainWindow()->windowHandle() && windowHandle())
+        windowHandle()->setTransientParent(host_->mainWindow()->windowHandle());
     applyOuterHeight();
     if (!shownBefore_) {
         shownBefore_ = true;
