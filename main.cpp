@@ -2,9 +2,9 @@
 // shows it and runs until it is closed.
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
-#include "kb/cp1251.h"
-#include "kb/fileerror.h"
 #include "tovrin/version.h"
+#include "ui/look.h"
+#include "ui/window.h"
 
 #include <QApplication>
 #include <QFont>
@@ -43,7 +43,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("tovrin"));
     // The windows are drawn in "MS Sans Serif"; where it is missing, the nearest faces of
     // similar width keep the status texts and captions within their fields.
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+    QFont::insertSubstitutions(tovrin::look::FontFace,
                                {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
                                 QStringLiteral("DejaVu Sans Condensed")});
@@ -54,10 +54,7 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         // The window could not be made (a cue's sound file, most likely): say why and end
         // without showing it.
-        const QString message = dynamic_cast<const tovrin::FileError*>(&e)
-            ? QString::fromStdString(tovrin::cp1251::toUtf8(e.what()))
-            : QString::fromLocal8Bit(e.what());
-        tovrin::makeMessageBoxReporter()->showError(message, nullptr);
+        tovrin::makeMessageBoxReporter()->showError(tovrin::errorMessage(e), nullptr);
         return 1;
     }
     form1->show();
