@@ -4,14 +4,17 @@
 
 #include "app/editorwindow.h"
 #include "app/messagebox.h"
+#include "app/platform.h"
 #include "app/transcript.h"
 #include "input/keyboardwindow.h"
 #include "kb/cp1251.h"
 #include "kb/fileerror.h"
 #include "kb/knowledge.h"
 #include "ui/aboutwindow.h"
+#include "ui/captions.h"
 #include "ui/cues.h"
 #include "ui/pickers.h"
+#include "ui/statustext.h"
 
 #include <QAction>
 #include <QApplication>
@@ -29,6 +32,7 @@
 #include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <chrono>
 #include <random>
 
@@ -324,9 +328,7 @@ void TForm1::createControls()
         return button;
     };
     Cancel = makeButton(design::Cancel, design::CancelCaption, design::CancelHint);
-    QPalette black = Cancel->palette();
-    black.setColor(QPalette::ButtonText, Qt::black);
-    Cancel->setPalette(black);
+    setCaptionColour(Cancel, Qt::black);
     EnRus = makeButton(design::EnRus, design::EnRusCaption, design::EnRusHint);
     Speak = makeButton(design::Speak, design::SpeakCaption, design::SpeakHint);
 
@@ -403,7 +405,7 @@ void TForm1::createStatusBar()
         bar->addWidget(panel, i < 2 ? 0 : 1);
         SB1Panels[i] = panel;
     }
-    SB1Panels[2]->setText(design::ModePanelAtStart);
+    setStatusPanelText(SB1Panels[2], design::ModePanelAtStart);
 
     // The design's client area lies below the menu bar.
     setFixedSize(design::Client.width(), menuBar()->sizeHint().height() + design::Client.height());
@@ -432,10 +434,12 @@ void TForm1::FormCreate()
 
 void TForm1::centreAtFirstShowing()
 {
+    // The client area is what is centred: the window manager tells the frame around it only
+    // some time after the first showing, and the shake must bring the window back to the very
+    // place where it first showed.
     if (const QScreen* desktop = screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
-                                 desktop->availableGeometry())
-                 .topLeft());
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        desktop->availableGeometry()));
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -451,6 +455,11 @@ void TForm1::openSecondary(QWidget* window)
 {
     timer(Timer::T1)->stop();
     setEnabled(false);
+    // Kept above the main window by the window manager, so that a click on the disabled main
+    // window cannot bury it, and closed only by its own buttons.
+    withoutCloseBox(window);
+    window->winId();
+    window->windowHandle()->setTransientParent(windowHandle());
     window->show();
     window->setEnabled(true);
     window->raise();
@@ -545,6 +554,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // While a secondary window is open the main window takes no input, and that includes the
+    // window manager's close box and Alt+F4: the program's own exit still closes it.
+    if (event->spontaneous() && !isEnabled()) {
+        event->ignore();
+        return;
+    }
     // The close box ends the program without writing the dialogue log; nothing of it may go
     // on ticking or stay open.
     for (QTimer* t : T)
@@ -619,7 +634,7 @@ void TForm1::appendLine(const QString& line, LineStyle style)
 void TForm1::setStatusText(int panel, const QString& text)
 {
     if (SB1Panels[panel]->text() != text)
-        SB1Panels[panel]->setText(text);
+        setStatusPanelText(SB1Panels[panel], text);
 }
 
 void TForm1::appendTranscript(const std::string& line, LineStyle style)

@@ -215,8 +215,6 @@ void TForm3::centre()
 void TForm3::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (form1_ && form1_->windowHandle() && windowHandle())
-        windowHandle()->setTransientParent(form1_->windowHandle());
     applyOuterHeight();
     if (!shownBefore_) {
         shownBefore_ = true;

@@ -9,6 +9,7 @@
 #include "app/mainwindow.h"
 #include "app/transcript.h"
 #include "ui/aboutwindow.h"
+#include "ui/captions.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -41,11 +42,6 @@ void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
 void setBackground(QWidget* window, const QColor& colour) { setColour(window, QPalette::Window, colour); }
 
 void setFieldBackground(QWidget* field, const QColor& colour) { setColour(field, QPalette::Base, colour); }
-
-void setCaptionColour(QToolButton* button, const QColor& colour)
-{
-    setColour(button, QPalette::ButtonText, colour);
-}
 
 void setTextStyle(QLineEdit* line, bool bold, bool italic)
 {
