@@ -5,12 +5,40 @@
 #include "app/platform.h"
 #include "kb/cp1251.h"
 #include "kb/fileerror.h"
+#include "tovrin/version.h"
 
 #include <QApplication>
+#include <cstdio>
+#include <cstring>
 #include <exception>
+
+namespace {
+
+const char* const kUsage =
+    "Usage: tovrin [--help] [--version] [Qt options]\n"
+    "\n"
+    "Opens the conversation window. The knowledge is read from and learnt into Base/ of the\n"
+    "current folder; tovrin-launch (the menu entry) starts it in the working folder\n"
+    "~/.local/share/tovrin, made from the installed data the first time.\n"
+    "\n"
+    "  --help     show this help and end\n"
+    "  --version  show the version and end\n";
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    // Answered before the application starts, so that they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tovrin %s\n", tovrin::kVersion);
+            return 0;
+        }
+    }
     tovrin::choosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovrin"));

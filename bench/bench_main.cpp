@@ -4,9 +4,12 @@
 // of the file; a fallback turn whose learning moves an entry (the slowest turn); and the I/O
 // floor of that turn: the same bytes read and written with plain system calls, with the same
 // number of reads, writes, flushes and renames (the reads and writes are checked against the
-// system's count of the turn's own). Peak memory is measured in a fresh process.
+// system's count of the turn's own). Peak memory is measured in a fresh process. The check of
+// the knowledge file that authors run (tovrin-kb check) is timed on the same file.
 //
-//   tovrin-bench              the table, then "worst ratio: X" (learning turn / I/O floor)
+//   tovrin-bench              the table, then "worst ratio: X" (learning turn / I/O floor) and
+//                             the check's time at the largest size against its limit (exit 1
+//                             when over it)
 #include "engine/engine.h"
 #include "engine/host.h"
 #include "kb/cp1251.h"
@@ -14,6 +17,7 @@
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 #include "kb/textformat.h"
+#include "tools/kbtool.h"
 
 #include <algorithm>
 #include <chrono>
@@ -336,8 +340,11 @@ double peakMegabytes(const std::string& self, const fs::path& folder)
 struct Row {
     int entries = 0;
     double fileMegabytes = 0;
-    double load = 0, save = 0, answered = 0, learning = 0, floor = 0, peak = 0;
+    double load = 0, save = 0, answered = 0, learning = 0, floor = 0, peak = 0, check = 0;
 };
+
+// The check of the largest file may take at most this long.
+constexpr double kCheckLimitSeconds = 2.0;
 
 Row measure(int entries, int runs, const std::string& self, const fs::path& root)
 {
@@ -405,7 +412,7 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
                                  std::to_string(learningCalls.writes));
     restore();
 
-    std::vector<double> load, save, answered, learning, floor;
+    std::vector<double> load, save, answered, learning, floor, check;
     LineList list;
     for (int run = 0; run < runs; ++run) {
         load.push_back(millisecondsOf([&] { list.load(files::Words); }));
@@ -416,12 +423,14 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
         restore();
         buffer = std::string(); // each run reads into fresh memory, as the turn does
         floor.push_back(millisecondsOf(floorRun));
+        check.push_back(millisecondsOf([&] { kbtool::checkKnowledge(words); }));
     }
     row.load = median(load);
     row.save = median(save);
     row.answered = median(answered);
     row.learning = median(learning);
     row.floor = median(floor);
+    row.check = median(check);
     row.peak = peakMegabytes(self, folder);
     return row;
 }
@@ -449,10 +458,12 @@ int main(int argc, char** argv)
     const fs::path root = pattern;
     const std::string self = selfPath();
 
-    std::printf("%9s %11s %9s %9s %10s %10s %10s %6s %8s %13s\n", "entries", "Words.Dat", "load", "save",
-                "answered", "learning", "I/O floor", "ratio", "growth", "peak memory");
+    std::printf("%9s %11s %9s %9s %10s %10s %10s %6s %8s %13s %10s\n", "entries", "Words.Dat", "load", "save",
+                "answered", "learning", "I/O floor", "ratio", "growth", "peak memory", "check");
     double worst = 0;
     double previous = 0;
+    double lastCheck = 0;
+    int lastEntries = 0;
     int status = 0;
     try {
         for (const auto& [entries, runs] : {std::pair{1000, 31}, std::pair{10000, 15}, std::pair{100000, 9}}) {
@@ -463,12 +474,19 @@ int main(int argc, char** argv)
             if (previous > 0)
                 std::snprintf(growth, sizeof growth, "x%.1f", row.learning / previous);
             previous = row.learning;
-            std::printf("%9d %8.2f MB %6.1f ms %6.1f ms %7.1f ms %7.1f ms %7.1f ms %6.2f %8s %6.1f MB x%.1f\n",
+            std::printf("%9d %8.2f MB %6.1f ms %6.1f ms %7.1f ms %7.1f ms %7.1f ms %6.2f %8s %6.1f MB x%.1f %7.1f ms\n",
                         row.entries, row.fileMegabytes, row.load, row.save, row.answered, row.learning, row.floor,
-                        ratio, growth, row.peak, row.peak / row.fileMegabytes);
+                        ratio, growth, row.peak, row.peak / row.fileMegabytes, row.check);
+            lastCheck = row.check / 1000.0;
+            lastEntries = row.entries;
             std::fflush(stdout);
         }
         std::printf("worst ratio: %.2f\n", worst);
+        const bool slow = lastCheck > kCheckLimitSeconds;
+        std::printf("check of %d entries: %.2f s (at most %.0f s)%s\n", lastEntries, lastCheck, kCheckLimitSeconds,
+                    slow ? ": TOO SLOW" : "");
+        if (slow)
+            status = 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tovrin-bench: %s\n", e.what());
         status = 1;

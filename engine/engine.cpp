@@ -15,17 +15,6 @@
 
 namespace tovrin {
 
-namespace {
-
-bool hitsAny(const UpperPhrase& phrase, const std::vector<std::string>& list)
-{
-    for (const std::string& entry : list)
-        if (ContainsKey(phrase, entry) != 0)
-            return true;
-    return false;
-}
-} // namespace
-
 Engine::Engine(Host& host, CuePlayer& cues, Dice& dice) : host_(host), cues_(cues), dice_(dice) {}
 
 void Engine::SpeakClick()
@@ -63,13 +52,13 @@ bool Engine::answeredByFilters(const UpperPhrase& phrase, const std::string& pre
         s_.CpuPhrase = DrawPhrase(s_.RE2, files::Povtor, dice_);
         return true;
     }
-    if (hitsAny(phrase, Cenzura())) {
+    if (ContainsAny(phrase, Cenzura())) {
         s_.CpuPhrase = DrawPhrase(s_.RE2, files::X, dice_);
         RecordProfanity(s_.RE2, s_.UserPhrase);
         return true;
     }
     // The mark only keeps an unknown phrase out of learning; the turn goes on.
-    s_.HumanTopic = hitsAny(phrase, Filter_nr());
+    s_.HumanTopic = ContainsAny(phrase, Filter_nr());
     return false;
 }
 

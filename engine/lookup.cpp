@@ -2,6 +2,7 @@
 // the main phrases, contiguous matches before word-by-word ones; without a fitting entry the
 // reply falls back to a phrase list.
 #include "engine/engine.h"
+#include "engine/lookup.h"
 
 #include "engine/match.h"
 #include "engine/phraselists.h"
@@ -10,8 +11,71 @@
 
 #include <vector>
 
-
 namespace tovrin {
+
+LookupFind FindBranch(const std::vector<std::string>& lines, const UpperPhrase& phrase, int threadLine,
+                      int threadDepth, int& stopLine)
+{
+    const int count = static_cast<int>(lines.size());
+    for (int i = threadLine + 1;; ++i) {
+        stopLine = i;
+        if (i < 1 || i >= count)
+            return {};
+        const std::string& line = lines[static_cast<std::size_t>(i)];
+        if (!EntryWellFormed(line))
+            continue;
+        const int depth = EntryDepth(line);
+        if (depth == 0)
+            return {}; // the next main phrase ends the thread
+        if (depth != threadDepth || !EntryHasReplies(line))
+            continue;
+        if (ContainsKey(phrase, EntryHeadView(line).substr(static_cast<std::size_t>(depth))) != 0)
+            return {LookupPass::Branch, i};
+    }
+}
+
+LookupFind FindMain(const std::vector<std::string>& lines, const UpperPhrase& phrase)
+{
+    // A key found in the phrase is rare, so whether its line can answer at all is asked only
+    // then: the scan over the file stays a plain pass over the heads. One pass serves both
+    // kinds of match, so that a file of many thousand lines is gone through once: the first
+    // contiguous match wins, and failing that the first word-by-word one.
+    std::size_t found = 0;
+    std::size_t foundByWords = 0;
+    for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
+        // Both kinds of match begin with the head's first character.
+        if (lines[i].empty() || !phrase.holds(lines[i].front()))
+            continue;
+        const std::string_view head = EntryHeadView(lines[i]);
+        if (ContainsKey(phrase, head) != 0 && EntryAnswers(lines[i]))
+            found = i;
+        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(lines[i]))
+            foundByWords = i;
+    }
+    if (found != 0)
+        return {LookupPass::Contiguous, static_cast<int>(found)};
+    if (foundByWords != 0)
+        return {LookupPass::ByWords, static_cast<int>(foundByWords)};
+    return {};
+}
+
+LookupFind FindAnswer(const std::vector<std::string>& lines, const UpperPhrase& phrase, int threadLine,
+                      int threadDepth)
+{
+    if (threadDepth >= 1) {
+        int stop = 0;
+        const LookupFind find = FindBranch(lines, phrase, threadLine, threadDepth, stop);
+        if (find.pass != LookupPass::None)
+            return find;
+    }
+    return FindMain(lines, phrase);
+}
+
+bool AnswerSaysFarewell(const std::vector<std::string>& lines, const LookupFind& find)
+{
+    return (find.pass == LookupPass::Contiguous || find.pass == LookupPass::ByWords) &&
+           EntryHasFarewell(lines[static_cast<std::size_t>(find.line)]);
+}
 
 Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
 {
@@ -34,59 +98,27 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
 
 bool Engine::branchScan(const UpperPhrase& phrase)
 {
-    const std::vector<std::string>& lines = s_.RE2.lines();
-    for (;;) {
-        ++s_.ThreadLine;
-        if (s_.ThreadLine < 1 || s_.ThreadLine >= s_.RE2.count()) {
-            s_.ThreadDepth = 0;
-            return false;
-        }
-        const std::string& line = lines[static_cast<std::size_t>(s_.ThreadLine)];
-        if (!EntryWellFormed(line))
-            continue;
-        const int depth = EntryDepth(line);
-        if (depth == 0) {
-            s_.ThreadDepth = 0; // the next main phrase ends the thread
-            return false;
-        }
-        if (depth != s_.ThreadDepth || !EntryHasReplies(line))
-            continue;
-        if (ContainsKey(phrase, EntryHeadView(line).substr(static_cast<std::size_t>(depth))) != 0) {
-            answerFrom(line);
-            ++s_.ThreadDepth;
-            return true;
-        }
+    int stop = s_.ThreadLine;
+    const LookupFind find = FindBranch(s_.RE2.lines(), phrase, s_.ThreadLine, s_.ThreadDepth, stop);
+    s_.ThreadLine = stop;
+    if (find.pass == LookupPass::None) {
+        s_.ThreadDepth = 0;
+        return false;
     }
+    answerFrom(s_.RE2.lines()[static_cast<std::size_t>(find.line)]);
+    ++s_.ThreadDepth;
+    return true;
 }
 
 bool Engine::mainLookup(const UpperPhrase& phrase)
 {
-    // A key found in the phrase is rare, so whether its line can answer at all is asked only
-    // then: the scan over the file stays a plain pass over the heads. One pass serves both
-    // kinds of match, so that a file of many thousand lines is gone through once: the first
-    // contiguous match wins, and failing that the first word-by-word one.
-    const std::vector<std::string>& lines = s_.RE2.lines();
-    std::size_t found = 0;
-    std::size_t foundByWords = 0;
-    for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
-        // Both kinds of match begin with the head's first character.
-        if (lines[i].empty() || !phrase.holds(lines[i].front()))
-            continue;
-        const std::string_view head = EntryHeadView(lines[i]);
-        if (ContainsKey(phrase, head) != 0 && EntryAnswers(lines[i]))
-            found = i;
-        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(lines[i]))
-            foundByWords = i;
-    }
-    if (found == 0)
-        found = foundByWords;
-    if (found == 0)
+    const LookupFind find = FindMain(s_.RE2.lines(), phrase);
+    if (find.pass == LookupPass::None)
         return false;
-
-    const std::string& line = lines[found];
+    const std::string& line = s_.RE2.lines()[static_cast<std::size_t>(find.line)];
     answerFrom(line);
     s_.ThreadDepth = 1;
-    s_.ThreadLine = static_cast<int>(found);
+    s_.ThreadLine = find.line;
     host_.setFarewell(EntryHasFarewell(line));
     return true;
 }

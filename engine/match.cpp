@@ -62,4 +62,12 @@ bool ContainsWords(std::string_view phrase, std::string_view key)
     return ContainsWords(UpperPhrase(phrase), key);
 }
 
+bool ContainsAny(const UpperPhrase& phrase, const std::vector<std::string>& list)
+{
+    for (const std::string& entry : list)
+        if (ContainsKey(phrase, entry) != 0)
+            return true;
+    return false;
+}
+
 } // namespace tovrin

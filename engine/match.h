@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tovrin {
 
@@ -33,5 +34,9 @@ int ContainsKey(std::string_view phrase, std::string_view key, int start = 1);
 // by single spaces; a second space begins the next word.
 bool ContainsWords(const UpperPhrase& phrase, std::string_view key);
 bool ContainsWords(std::string_view phrase, std::string_view key);
+
+// True when any entry of the list is found in the phrase by ContainsKey: how the filters'
+// word lists hit.
+bool ContainsAny(const UpperPhrase& phrase, const std::vector<std::string>& list);
 
 } // namespace tovrin

@@ -1,21 +1,26 @@
 // tovrin-console: the conversation in a terminal. Each line of standard input is a phrase, as
-// if typed into the input line and submitted; every line the program says (the echoed phrase
-// and the reply) goes to standard output. It works on Base\ in the current folder and learns
-// exactly as the window does. At the end of the input, or after a farewell, the dialogue is
-// appended to Base\Log.Tovrin.
+// if typed into the input line and submitted; every line the program says goes to standard
+// output (with --transcript the phrases too, tagged as in the dialogue log). It works on the
+// Base folder of the current folder and learns exactly as the window does. At the end of the
+// input, or after a farewell, the dialogue is appended to Base\Log.Tovrin.
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
 #include "kb/fileerror.h"
+#include "tools/lineinput.h"
+#include "tovrin/version.h"
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <unistd.h>
 #include <vector>
 
@@ -26,6 +31,23 @@ using namespace tovrin;
 // The input line takes at most this many characters.
 constexpr std::size_t kInputLimit = 255;
 const char* const kPrompt = "> ";
+// Set by the launcher for the programs it starts in the working folder.
+const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
+
+const char* const kUsage =
+    "Usage: tovrin-console [--transcript]\n"
+    "\n"
+    "Talks in the terminal: each line of standard input is a phrase, and every line the\n"
+    "program says is written to standard output. The knowledge is read from and learnt into\n"
+    "Base/ of the current folder; started where there is none, the console goes to the\n"
+    "working folder ~/.local/share/tovrin (made from the installed data the first time).\n"
+    "The dialogue is appended to Base/Log.Tovrin at the end of the input (Ctrl+D at a\n"
+    "terminal) or after a farewell.\n"
+    "\n"
+    "  --transcript  print the phrases too: every line begins with USER: or CPU: as in the\n"
+    "                dialogue log\n"
+    "  --help        show this help and end\n"
+    "  --version     show the version and end\n";
 
 void writeLine(std::FILE* stream, const std::string& utf8)
 {
@@ -42,10 +64,17 @@ public:
 
 class ConsoleHost : public Host {
 public:
-    void appendTranscript(const std::string& line, LineStyle) override
+    // Without the transcript only the program's lines are printed, as they are.
+    explicit ConsoleHost(bool transcript) : tagged_(transcript) {}
+
+    void appendTranscript(const std::string& line, LineStyle style) override
     {
         transcript_.push_back(line);
-        writeLine(stdout, cp1251::toUtf8(line));
+        const bool user = style == LineStyle::User;
+        if (tagged_)
+            writeLine(stdout, cp1251::toUtf8((user ? UserTag : CpuTag) + line));
+        else if (!user)
+            writeLine(stdout, cp1251::toUtf8(line));
     }
     int transcriptCount() const override { return static_cast<int>(transcript_.size()); }
     std::string transcriptLine(int index) const override
@@ -66,6 +95,7 @@ public:
     bool farewellSaid() const { return farewell_; }
 
 private:
+    bool tagged_;
     std::vector<std::string> transcript_;
     bool farewell_ = false;
     std::string input_;
@@ -84,29 +114,64 @@ std::string phraseOf(std::string utf8, bool first)
     return text;
 }
 
+// Started where there is no Base (a fresh home, say), the console goes through the launcher
+// installed beside it, which makes the user's working folder the first time and starts the
+// console there. Returns only when there is no launcher to go through.
+void goToWorkingFolder(char** argv)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory("Base", error) || std::getenv(kLaunchedVariable) != nullptr)
+        return;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return;
+    std::string launcher = (self.parent_path() / "tovrin-launch").string();
+    if (::access(launcher.c_str(), X_OK) != 0)
+        return;
+    std::string console = "--console";
+    std::vector<char*> args = {launcher.data(), console.data()};
+    for (char** arg = argv + 1; *arg != nullptr; ++arg)
+        args.push_back(*arg);
+    args.push_back(nullptr);
+    ::execv(launcher.c_str(), args.data());
+}
+
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    bool transcript = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("tovrin-console %s\n", kVersion);
+            return 0;
+        }
+        if (arg == "--transcript") {
+            transcript = true;
+            continue;
+        }
+        std::fprintf(stderr, "tovrin-console: unknown option %s\n\n%s", argv[i], kUsage);
+        return 2;
+    }
+    goToWorkingFolder(argv);
+
     std::setlocale(LC_ALL, "");
-    ConsoleHost host;
+    ConsoleHost host(transcript);
     SilentCues cues;
     ClockDice dice;
     Engine engine(host, cues, dice);
-    const bool interactive = ::isatty(STDIN_FILENO) != 0;
+    LineInput input(kPrompt);
 
     try {
         std::string line;
         for (bool first = true;; first = false) {
-            if (interactive) {
-                std::fputs(kPrompt, stdout);
-                std::fflush(stdout);
-            }
-            if (!std::getline(std::cin, line)) {
-                if (interactive)
-                    writeLine(stdout, "");
+            if (!input.read(line))
                 break;
-            }
             host.type(phraseOf(line, first));
             try {
                 engine.SpeakClick();

@@ -2,16 +2,27 @@
 // and look after it by hand. It works on the files under Base\ of the current folder (or of the
 // folder given with -C), exactly as the program reads and writes them.
 #include "kb/cp1251.h"
+#include "kb/entry.h"
 #include "kb/fileerror.h"
 #include "kb/files.h"
+#include "tools/advice.h"
+#include "tools/corpus.h"
+#include "tools/explain.h"
 #include "tools/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
+#include "tovrin/version.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
 #include <iostream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -38,10 +49,11 @@ const char* const Usage =
     "\n"
     "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
     "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
-    "Run 'tovrin-kb COMMAND --help' for more about a command.\n";
+    "Run 'tovrin-kb COMMAND --help' for more about a command, 'tovrin-kb --version' for the\n"
+    "version.\n";
 
 const char* const CheckHelp =
-    "Usage: tovrin-kb check [FILE]\n"
+    "Usage: tovrin-kb check [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
     "\n"
     "Reads the knowledge file (Base\\Words.Dat when FILE is left out) and reports, as\n"
     "FILE:LINE: error|warning: what is wrong\n"
@@ -50,7 +62,17 @@ const char* const CheckHelp =
     "            already has (that entry is always found first), keys that hold the key of\n"
     "            an earlier main phrase (the earlier entry answers first wherever both are\n"
     "            found), and branches that stand below no entry of the depth above them.\n"
-    "Line 0 is the header line and is never checked.\n"
+    "Line 0 is the header line and is never checked.\n"    "\n"
+    "Advice for authors, also as warnings: entries with fewer than 3 replies; farewell\n"
+    "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
+    "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
+    "words of a word list; and, with a corpus, entries with branches that no phrase of\n"
+    "the corpus reaches.\n"
+    "  --corpus CORPUS  the corpus of tovrin-kb test\n"
+    "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
+    "                   serves; its .aff file tells its encoding); by default\n"
+    "                   /usr/share/hunspell/ru_RU.dic when it is there\n"
+    "  --no-words       no word list\n"
     "\n"
     "Exit status: 0 when there is no error (warnings allowed), 1 otherwise.\n";
 
@@ -80,8 +102,50 @@ const char* const ImportHelp =
     "The file is replaced whole, so that a program that reads it at the same moment sees\n"
     "either the old or the new content.\n";
 
+const char* const TestHelp =
+    "Usage: tovrin-kb test [--min-tuning PCT] [--min-held-back PCT] CORPUS\n"
+    "\n"
+    "Puts every phrase of the CORPUS file through what the program does on a fresh turn\n"
+    "(the filters, the long-phrase strategy and the lookup of Base\\Words.Dat, with the\n"
+    "thread of the reply before it when the case gives one); nothing is learnt or saved.\n"
+    "Prints each miss as CORPUS:LINE with the phrase, what was expected, the entry that\n"
+    "answered and the step that decided it, then the share of cases as expected per part\n"
+    "and per topic, and the farewells that happened where none was expected.\n"
+    "\n"
+    "The corpus is UTF-8 text: \"[part tuning]\" or \"[part held-back]\" and\n"
+    "\"[topic NAME]\" headers, \"#\" comment lines, and one case a line:\n"
+    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
+    "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
+    "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
+    "(anything but a farewell).\n"
+    "\n"
+    "Exit status: 1 when a part's share is below its --min-... percentage, when any\n"
+    "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";
+
+const char* const ExplainHelp =
+    "Usage: tovrin-kb explain [--after REPLY] PHRASE\n"
+    "\n"
+    "Tells what the program would do with PHRASE on a fresh turn, as tovrin-kb test\n"
+    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line\n"
+    "and the pass that found it, the entries before it that nearly fitted and why not, and\n"
+    "the entries that fit too but lose to it. With --after, REPLY is what the program said\n"
+    "just before: the branches of the entry that has that reply are tried first.\n"
+    "Nothing is learnt or saved.\n";
+
 // Texts of the files are Windows-1251; the terminal speaks UTF-8.
 std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
+
+bool readFile(const std::string& command, const std::string& path, std::string& text);
+
+// The folder tovrin-kb was started in: a file named on the command line is found from there,
+// whatever folder -C names.
+std::filesystem::path startFolder;
+
+std::string fromStart(const std::string& path)
+{
+    const std::filesystem::path p(path);
+    return p.is_absolute() || startFolder.empty() ? path : (startFolder / p).string();
+}
 
 bool wantsHelp(const std::vector<std::string>& args)
 {
@@ -109,14 +173,53 @@ bool fileOperand(const std::string& command, const std::vector<std::string>& arg
     return true;
 }
 
-int check(const std::vector<std::string>& args)
+int check(const std::vector<std::string>& given)
 {
+    // The authors' options come first; what is left is the file.
+    std::vector<std::string> args;
+    std::string corpusPath;
+    std::string wordsPath;
+    bool noWords = false;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const std::string& a = given[i];
+        if (a == "--corpus" || a == "--words") {
+            if (i + 1 == given.size()) {
+                std::cerr << "tovrin-kb check: " << a << " needs a file.\n";
+                return ExitUsage;
+            }
+            (a == "--corpus" ? corpusPath : wordsPath) = fromStart(given[++i]);
+        } else if (a == "--no-words") {
+            noWords = true;
+        } else {
+            args.push_back(a);
+        }
+    }
     std::string file;
     if (!fileOperand("check", args, file))
         return ExitUsage;
     LineList words;
     words.load(file);
-    const auto problems = kbtool::checkKnowledge(words);
+    auto problems = kbtool::checkKnowledge(words);
+
+    kbtool::Corpus corpus;
+    std::vector<std::string> wordList;
+    kbtool::AdviceInput advice;
+    if (!corpusPath.empty()) {
+        std::string text;
+        if (!readFile("check", corpusPath, text))
+            return ExitFailed;
+        corpus = kbtool::parseCorpus(text);
+        advice.corpus = &corpus;
+    }
+    if (wordsPath.empty() && !noWords && std::filesystem::exists(kbtool::kDefaultWordList))
+        wordsPath = kbtool::kDefaultWordList;
+    if (!wordsPath.empty() && !noWords) {
+        wordList = kbtool::loadWordList(wordsPath);
+        advice.wordList = &wordList;
+    }
+    const auto advised = kbtool::adviseAuthors(words, advice);
+    problems.insert(problems.end(), advised.begin(), advised.end());
+    std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
     int errors = 0;
     int warnings = 0;
     for (const auto& p : problems) {
@@ -196,17 +299,236 @@ int importFile(const std::vector<std::string>& args)
     return ExitOk;
 }
 
+// A percentage given on the command line: a number from 0 to 100.
+bool percentOption(const std::string& command, const std::string& option, const std::string& value, double& out)
+{
+    char* end = nullptr;
+    out = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || out < 0 || out > 100) {
+        std::cerr << "tovrin-kb " << command << ": " << option << " takes a percentage from 0 to 100.\n";
+        return false;
+    }
+    return true;
+}
+
+bool readFile(const std::string& command, const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    if (!in) {
+        std::cerr << "tovrin-kb " << command << ": cannot read " << path << ".\n";
+        return false;
+    }
+    text = s.str();
+    return true;
+}
+
+std::string percent(double value)
+{
+    std::ostringstream s;
+    s << std::fixed << std::setprecision(1) << value << '%';
+    return s.str();
+}
+
+int test(const std::vector<std::string>& args)
+{
+    double minTuning = 0;
+    double minHeldBack = 0;
+    std::string corpusPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--min-tuning" || a == "--min-held-back") {
+            if (i + 1 == args.size()) {
+                std::cerr << "tovrin-kb test: " << a << " needs a percentage.\n";
+                return ExitUsage;
+            }
+            if (!percentOption("test", a, args[i + 1], a == "--min-tuning" ? minTuning : minHeldBack))
+                return ExitUsage;
+            ++i;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::cerr << "tovrin-kb test: unknown option " << a << ".\n";
+            return ExitUsage;
+        } else if (corpusPath.empty()) {
+            corpusPath = a;
+        } else {
+            std::cerr << "tovrin-kb test: give one corpus file.\n";
+            return ExitUsage;
+        }
+    }
+    if (corpusPath.empty()) {
+        std::cerr << "tovrin-kb test: give the corpus file.\n";
+        return ExitUsage;
+    }
+    corpusPath = fromStart(corpusPath);
+    std::string text;
+    if (!readFile("test", corpusPath, text))
+        return ExitFailed;
+    const kbtool::Corpus corpus = kbtool::parseCorpus(text);
+    LineList words;
+    words.load(files::Words);
+    const kbtool::Replay replay = kbtool::replayCorpus(words.lines(), corpus);
+
+    bool failed = false;
+    for (const auto& f : corpus.faults) {
+        std::cout << corpusPath << ':' << f.line << ": error: " << f.reason << ".\n";
+        failed = true;
+    }
+    for (const auto& r : replay.results) {
+        if (r.passed)
+            continue;
+        const kbtool::CorpusCase& c = *r.c;
+        std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
+                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+        if (!c.after.empty())
+            std::cout << " after \"" << shown(c.after) << "\"";
+        std::cout << "\n    expected: ";
+        switch (c.expect) {
+        case kbtool::CorpusCase::Expect::Farewell: std::cout << "a farewell entry"; break;
+        case kbtool::CorpusCase::Expect::Learn: std::cout << "no farewell"; break;
+        case kbtool::CorpusCase::Expect::Keys:
+            for (std::size_t k = 0; k < c.keys.size(); ++k)
+                std::cout << (k ? " | " : "") << shown(c.keys[k]);
+            break;
+        }
+        const kbtool::Turn& t = r.turn;
+        std::cout << "\n    got:      ";
+        if (t.line > 0)
+            std::cout << "line " << t.line << " \"" << shown(EntryHead(words.get(t.line))) << "\"" << (t.farewell ? " (farewell)" : "")
+                      << " by ";
+        std::cout << kbtool::stepName(t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step);
+        if (t.step == kbtool::Step::LongPhrase)
+            std::cout << " in 2 turns of 6; " << kbtool::stepName(t.step) << " otherwise";
+        std::cout << "\n    why:      " << shown(r.why) << '\n';
+    }
+
+    std::cout << "\n";
+    const auto required = [&](const std::string& part) {
+        return part == kbtool::kPartTuning ? minTuning : part == kbtool::kPartHeldBack ? minHeldBack : 0.0;
+    };
+    for (const std::string& part : {std::string(kbtool::kPartTuning), std::string(kbtool::kPartHeldBack)}) {
+        const auto it = std::find_if(replay.parts.begin(), replay.parts.end(), [&](const auto& s) { return s.name == part; });
+        const double need = required(part);
+        if (it == replay.parts.end()) {
+            if (need > 0) {
+                std::cout << "part " << part << ": no cases, at least " << percent(need) << " required: FAILED\n";
+                failed = true;
+            }
+            continue;
+        }
+        const bool low = it->percent() < need;
+        failed = failed || low;
+        std::cout << "part " << part << ": " << it->passed << " of " << it->cases << " as expected ("
+                  << percent(it->percent()) << ")";
+        if (need > 0)
+            std::cout << ", at least " << percent(need) << " required" << (low ? ": FAILED" : "");
+        std::cout << '\n';
+    }
+    for (const auto& s : replay.topics)
+        std::cout << "  " << s.name << ": " << s.passed << " of " << s.cases << " (" << percent(s.percent()) << ")\n";
+    std::cout << "unintended farewells: " << replay.unintendedFarewells << (replay.unintendedFarewells > 0 ? ": FAILED\n" : "\n");
+    failed = failed || replay.unintendedFarewells > 0;
+    return failed ? ExitFailed : ExitOk;
+}
+
+void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& list, const LineList& words)
+{
+    constexpr std::size_t kShown = 15;
+    if (list.empty())
+        return;
+    std::cout << title << '\n';
+    for (std::size_t i = 0; i < list.size() && i < kShown; ++i) {
+        const kbtool::Neighbour& n = list[i];
+        std::cout << "  line " << n.line << " \"" << shown(EntryHead(words.get(n.line))) << "\": " << kbtool::whyText(n.why);
+        if (!n.missing.empty())
+            std::cout << " (not \"" << shown(n.missing) << "\")";
+        std::cout << '\n';
+    }
+    if (list.size() > kShown)
+        std::cout << "  and " << list.size() - kShown << " more\n";
+}
+
+int explain(const std::vector<std::string>& args)
+{
+    std::string after;
+    std::string phrase;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--after") {
+            if (i + 1 == args.size()) {
+                std::cerr << "tovrin-kb explain: --after needs the reply.\n";
+                return ExitUsage;
+            }
+            after = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] == '-') {
+            std::cerr << "tovrin-kb explain: unknown option " << args[i] << ".\n";
+            return ExitUsage;
+        } else {
+            phrase += (phrase.empty() ? "" : " ") + args[i];
+        }
+    }
+    if (phrase.empty()) {
+        std::cerr << "tovrin-kb explain: give the phrase.\n";
+        return ExitUsage;
+    }
+    LineList words;
+    words.load(files::Words);
+    const kbtool::Explanation e = kbtool::explain(words.lines(), phrase, after);
+    const kbtool::Turn& t = e.turn;
+
+    std::cout << "Phrase:   \"" << shown(t.phrase) << "\", as the turn takes it\n";
+    if (!after.empty()) {
+        std::cout << "After:    \"" << after << "\": ";
+        if (e.unknownAfter)
+            std::cout << "no entry has this reply, so there is no thread\n";
+        else
+            std::cout << "a reply of line " << e.threadLine << " \"" << shown(EntryHead(words.get(e.threadLine)))
+                      << "\", whose branches are tried first\n";
+    }
+    if (!e.profanity.empty())
+        std::cout << "Filter:   the profanity list holds \"" << shown(e.profanity) << "\": a reply from "
+                  << shown(files::X) << ", nothing is looked up or learnt\n";
+    if (!e.humanTopic.empty() && e.profanity.empty())
+        std::cout << "Filter:   the list of human matters holds \"" << shown(e.humanTopic)
+                  << "\": the phrase is not learnt if nothing answers it\n";
+    if (t.step == kbtool::Step::LongPhrase)
+        std::cout << "Strategy: " << t.phrase.size() << " characters: a reply from " << shown(files::BigString)
+                  << " in 4 turns of 6, in the others:\n";
+    if (t.step != kbtool::Step::Profanity) {
+        const kbtool::Step step = t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step;
+        if (t.line > 0) {
+            const std::string line = words.get(t.line);
+            std::cout << "Answer:   line " << t.line << " \"" << shown(EntryHead(line)) << "\" by " << kbtool::stepName(step)
+                      << (t.farewell ? "; it ends the conversation" : "") << '\n';
+            for (int r = 1; r <= EntryReplyCount(line); ++r)
+                std::cout << "          " << shown(EntryReply(line, r)) << '\n';
+        } else {
+            const bool question = !t.phrase.empty() && t.phrase.back() == '?';
+            std::cout << "Answer:   nothing fits: a reply from " << shown(question ? files::W1 : files::W2)
+                      << (t.humanTopic ? ", and the phrase is not learnt\n" : ", and the phrase is learnt\n");
+        }
+    }
+    listNeighbours("Nearly fitted before it:", e.almost, words);
+    listNeighbours("Fit too, but lost:", e.lost, words);
+    return ExitOk;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.size() >= 2 && args[0] == "-C") {
-        if (::chdir(args[1].c_str()) != 0) {
-            std::cerr << "tovrin-kb: cannot change into the folder " << args[1] << ": " << std::strerror(errno) << ".\n";
+    // -C FOLDER before the command or among its arguments.
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "-C")
+            continue;
+        std::error_code ec;
+        startFolder = std::filesystem::current_path(ec);
+        if (::chdir(args[i + 1].c_str()) != 0) {
+            std::cerr << "tovrin-kb: cannot change into the folder " << args[i + 1] << ": " << std::strerror(errno) << ".\n";
             return ExitFailed;
         }
-        args.erase(args.begin(), args.begin() + 2);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        break;
     }
     if (args.empty()) {
         std::cerr << Usage;
@@ -216,6 +538,10 @@ int main(int argc, char** argv)
     args.erase(args.begin());
     if (command == "--help" || command == "-h" || command == "help") {
         std::cout << Usage;
+        return ExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "tovrin-kb " << kVersion << '\n';
         return ExitOk;
     }
 
@@ -229,6 +555,8 @@ int main(int argc, char** argv)
         {"stats", StatsHelp, stats},
         {"export", ExportHelp, exportFile},
         {"import", ImportHelp, importFile},
+        {"test", TestHelp, test},
+        {"explain", ExplainHelp, explain},
     };
     for (const Command& c : commands) {
         if (command != c.name)

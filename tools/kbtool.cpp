@@ -6,9 +6,11 @@
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 #include "engine/match.h"
+#include "tools/keyset.h"
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 #include <optional>
 
 namespace tovrin::kbtool {
@@ -30,6 +32,37 @@ struct Entry {
     bool lowerCase = false;
 };
 
+// Wherever a key is found in a phrase, the lookup finds an earlier key that the key itself
+// holds there too, by the lookup's own rule. All keys are searched in each key at once; the
+// lookup's scan then confirms the few found, since it finds a key only where it stands whole.
+std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vector<Entry>& answering,
+                                 const std::vector<std::size_t>& shadowAt)
+{
+    KeySet keys; // the heads are distinct, so each key's number is its place in answering
+    for (const Entry& e : answering)
+        keys.add(e.key);
+    std::vector<Problem> out;
+    out.reserve(problems.size());
+    std::size_t next = 0;
+    for (std::size_t j = 0; j < answering.size(); ++j) {
+        const UpperPhrase phrase(answering[j].key);
+        int first = -1;
+        keys.find(phrase.text(), [&](int k, std::size_t) {
+            const auto earlier = static_cast<std::size_t>(k);
+            if (earlier < j && (first < 0 || k < first) && ContainsKey(phrase, answering[earlier].key) != 0)
+                first = k;
+        });
+        if (first < 0)
+            continue;
+        for (; next < shadowAt[j]; ++next)
+            out.push_back(std::move(problems[next]));
+        out.push_back({answering[j].line, Finding::Shadowed, answering[static_cast<std::size_t>(first)].line, {}});
+    }
+    for (; next < problems.size(); ++next)
+        out.push_back(std::move(problems[next]));
+    return out;
+}
+
 } // namespace
 
 Severity severityOf(Finding kind)
@@ -42,7 +75,8 @@ std::vector<Problem> checkKnowledge(const LineList& words)
     std::vector<Problem> problems;
     // The main phrases the lookup can answer from, in file order: the ones that can shadow.
     std::vector<Entry> answering;
-    std::map<std::string, int> firstMainHead;
+    std::vector<std::size_t> shadowAt; // for each of them, where its finding goes among the problems
+    std::unordered_map<std::string, int> firstMainHead;
     // The thread's structure: the entries of the current run (a main phrase and the branches
     // below it) by depth, each with the heads of the branches seen below it so far.
     struct Parent {
@@ -83,18 +117,9 @@ std::vector<Problem> checkKnowledge(const LineList& words)
             } else {
                 firstMainHead.emplace(e.head, i);
                 if (e.answers && !e.lowerCase) {
-                    // Wherever this key is found in a phrase, the lookup finds the earlier key
-                    // there too, by its own rule.
-                    // The lookup's scan finds a key only where it stands whole, so a plain search
-                    // passes over most earlier keys at once.
-                    const UpperPhrase phrase(e.key);
-                    for (const Entry& earlier : answering) {
-                        if (phrase.text().find(earlier.key) != std::string_view::npos &&
-                            ContainsKey(phrase, earlier.key) != 0) {
-                            problems.push_back({i, Finding::Shadowed, earlier.line, {}});
-                            break;
-                        }
-                    }
+                    // Whether an earlier key shadows this one is known only once all keys are
+                    // in: the finding takes this place among the others.
+                    shadowAt.push_back(problems.size());
                     answering.push_back(std::move(e));
                 }
             }
@@ -121,7 +146,7 @@ std::vector<Problem> checkKnowledge(const LineList& words)
             run[depth] = Parent{i, {}};
         }
     }
-    return problems;
+    return withShadows(std::move(problems), answering, shadowAt);
 }
 
 std::string describe(const Problem& p, const LineList& words)
@@ -145,6 +170,10 @@ std::string describe(const Problem& p, const LineList& words)
         return "the key \"" + EntryKey(words.get(p.line)) + "\" holds the key \"" +
                EntryKey(words.get(p.relatedLine)) + "\" of line " + related +
                ", which answers first wherever both are found";
+    case Finding::FewReplies:
+    case Finding::FarewellInPhrase:
+    case Finding::KeyInManyWords:
+    case Finding::UnreachedParent: return p.detail;
     case Finding::OrphanBranch: {
         const int depth = EntryDepth(words.get(p.line));
         return "the branch of depth " + std::to_string(depth) + " stands below no entry of depth " +

@@ -22,13 +22,18 @@ enum class Finding {
     DuplicateHead,   // an earlier entry with the same head always wins
     Shadowed,        // an earlier main phrase's key is found wherever this key is
     OrphanBranch,    // no entry of the depth above stands above it in its run
+    // The authors' advice (tools/advice.h); each of these carries its sentence in detail.
+    FewReplies,      // the entry repeats itself soon
+    FarewellInPhrase, // a farewell entry answers an ordinary phrase
+    KeyInManyWords,  // the key is found inside many words that mean something else
+    UnreachedParent, // no phrase of the corpus reaches the entry its branches stand below
 };
 
 struct Problem {
     int line = 0;         // index in the line list (line 0 is the header)
     Finding kind = Finding::Malformed;
     int relatedLine = 0;  // the earlier entry for DuplicateHead and Shadowed
-    std::string detail;   // for Malformed: what is wrong (English)
+    std::string detail;   // for Malformed and the advice: what is wrong (English)
 };
 
 Severity severityOf(Finding kind);

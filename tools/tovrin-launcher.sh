@@ -1,8 +1,15 @@
 #!/bin/sh
 # Starts Tovrin from a menu or a terminal. The program works in the user's own folder, where
 # everything it learns is kept: that folder is made from the installed data the first time and
-# never overwritten afterwards.
+# never overwritten afterwards. With --console it starts the terminal version even where there
+# is a display (tovrin-console comes here when it is started outside a working folder).
 set -eu
+
+console=
+if [ "${1:-}" = --console ]; then
+    console=1
+    shift
+fi
 
 self=$(readlink -f "$0")
 bindir=$(dirname "$self")
@@ -30,8 +37,12 @@ if [ ! -e "$work" ]; then
 fi
 
 cd "$work"
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-    exec "$bindir/tovrin" "$@"
+# The programs know by it that they were started here and need not come back.
+export TOVRIN_WORK_FOLDER="$work"
+if [ -z "$console" ]; then
+    if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+        exec "$bindir/tovrin" "$@"
+    fi
+    echo "tovrin-launch: no display, starting the terminal version." >&2
 fi
-echo "tovrin-launch: no display, starting the terminal version." >&2
 exec "$bindir/tovrin-console" "$@"

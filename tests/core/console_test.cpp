@@ -1,7 +1,10 @@
-// The terminal program: phrases in, the program's lines out, the dialogue log at the end; and
-// two copies learning into one Base\ at once without losing each other's lessons.
+// The terminal program: phrases in, the program's lines out (and with --transcript the
+// phrases too), line editing at a terminal, the dialogue log at the end; and two copies
+// learning into one Base\ at once without losing each other's lessons.
 #include "engine_fixture.h"
 #include "kb/entry.h"
+#include "support/childprocess.h"
+#include "tovrin/version.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -35,7 +38,8 @@ std::vector<std::string> linesOf(const std::string& text)
 }
 
 // Starts the console in the current folder with files for its three streams.
-pid_t start(const std::string& input, const std::string& output, const std::string& errors)
+pid_t start(const std::string& input, const std::string& output, const std::string& errors,
+            const char* option = nullptr)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -47,7 +51,7 @@ pid_t start(const std::string& input, const std::string& output, const std::stri
         ::dup2(in, STDIN_FILENO);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        ::execl(kConsole.c_str(), kConsole.c_str(), static_cast<char*>(nullptr));
+        ::execl(kConsole.c_str(), kConsole.c_str(), option, static_cast<char*>(nullptr));
         ::_exit(127);
     }
     return pid;
@@ -73,20 +77,31 @@ protected:
         std::vector<std::string> out;
         std::string err;
     };
-    Run run(const std::string& input)
+    Run run(const std::string& input, const char* option = nullptr)
     {
         dir.write("in.txt", input);
-        const int status = finish(start("in.txt", "out.txt", "err.txt"));
+        const int status = finish(start("in.txt", "out.txt", "err.txt", option));
         return {status, linesOf(slurp("out.txt")), slurp("err.txt")};
     }
 };
 
-TEST_F(Console, PrintsEveryLineTheProgramSays)
+TEST_F(Console, PrintsWhatTheProgramSaysAndWithTheTranscriptThePhrasesToo)
 {
-    const Run r = run("как погода\nпривет\n");
-    EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, (std::vector<std::string>{"Как погода.", "Отклик на фразу.", "Привет.", "Привет!"}));
-    EXPECT_EQ(r.err, "");
+    const struct {
+        const char* option;
+        std::vector<std::string> out;
+    } cases[] = {
+        {nullptr, {"Отклик на фразу.", "Привет!"}},
+        {"--transcript",
+         {"USER:     Как погода.", "CPU:     Отклик на фразу.", "USER:     Привет.", "CPU:     Привет!"}},
+    };
+    for (const auto& c : cases) {
+        dir.writeLines("Base\\Log.Tovrin", {});
+        const Run r = run("как погода\nпривет\n", c.option);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, c.out) << (c.option ? c.option : "by default");
+        EXPECT_EQ(r.err, "");
+    }
     const auto log = file("Base\\Log.Tovrin");
     ASSERT_EQ(log.size(), 11u);
     EXPECT_EQ(log[5], "//Загружено фраз выученных программой: 2");
@@ -97,6 +112,34 @@ TEST_F(Console, PrintsEveryLineTheProgramSays)
     EXPECT_NE(log[3].find("   |   Время - "), std::string::npos) << log[3];
 }
 
+TEST(Programs, AnswerHelpAndVersionAndRefuseAnUnknownOption)
+{
+    const std::string bin = std::string(TOVRIN_BINARY_DIR) + "/";
+    const std::string version = std::string(" ") + kVersion + "\n";
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        int status;
+        std::string out; // the beginning of standard output
+    } cases[] = {
+        {"tovrin-console", {"--version"}, 0, "tovrin-console" + version},
+        {"tovrin-console", {"--help"}, 0, "Usage: tovrin-console [--transcript]\n"},
+        {"tovrin-console", {"--transcript", "--bogus"}, 2, ""},
+        {"tovrin-kb", {"--version"}, 0, "tovrin-kb" + version},
+        {"tovrin-kb", {"--help"}, 0, "Usage: tovrin-kb"},
+        {"tovrin", {"--version"}, 0, "tovrin" + version},
+        {"tovrin", {"--help"}, 0, "Usage: tovrin [--help]"},
+    };
+    for (const auto& c : cases) {
+        if (::access((bin + c.program).c_str(), X_OK) != 0)
+            continue; // the window program is not built without Qt
+        const RunResult r = runProgram(bin + c.program, c.args);
+        EXPECT_EQ(r.exitCode, c.status) << c.program << " " << c.args.back() << r.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.program << " " << c.args.back();
+        EXPECT_EQ(r.err.empty(), c.status == 0) << c.program << " " << c.args.back() << r.err;
+    }
+}
+
 TEST_F(Console, TakesEachLineAsTypedIntoTheInputLine)
 {
     std::string longPhrase;
@@ -105,19 +148,19 @@ TEST_F(Console, TakesEachLineAsTypedIntoTheInputLine)
     std::string cut = "Я";
     for (int i = 1; i < 255; ++i)
         cut += "я";
-    const Run r = run("\n\r\nпривет\r\n" + longPhrase + "\n日本\n");
+    const Run r = run("\n\r\nпривет\r\n" + longPhrase + "\n日本\n", "--transcript");
     EXPECT_EQ(r.status, 0) << r.err;
     ASSERT_EQ(r.out.size(), 6u);
-    EXPECT_EQ(r.out[0], "Привет."); // empty lines say nothing; CR LF is a line end
-    EXPECT_EQ(r.out[2], cut + ".");  // 255 characters, then the final "."
-    EXPECT_EQ(r.out[4], "??");       // no Windows-1251 form; a final "?" needs no "."
+    EXPECT_EQ(r.out[0], "USER:     Привет."); // empty lines say nothing; CR LF is a line end
+    EXPECT_EQ(r.out[2], "USER:     " + cut + "."); // 255 characters, then the final "."
+    EXPECT_EQ(r.out[4], "USER:     ??");           // no Windows-1251 form; a final "?" needs no "."
 }
 
 TEST_F(Console, AFarewellEndsTheDialogue)
 {
     const Run r = run("привет\nпока\nещё одно\n");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет.", "Привет!", "Пока.", "До свидания!"}));
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет!", "До свидания!"}));
     const auto log = file("Base\\Log.Tovrin");
     EXPECT_EQ(log[log.size() - 2], "CPU:     До свидания!");
 }
@@ -127,7 +170,7 @@ TEST_F(Console, AFileErrorIsReportedAndTheNextPhraseIsTaken)
     dir.remove("Base\\W2.Dat");
     const Run r = run("как погода\nпривет\n");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, (std::vector<std::string>{"Как погода.", "Привет.", "Привет!"}));
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет!"})); // the failed turn says nothing
     EXPECT_EQ(r.err, "Cannot open file Base\\W2.Dat\n");
 }
 
@@ -136,7 +179,7 @@ TEST_F(Console, AnUnwritableLogFailsTheExit)
     dir.remove("Base\\Log.Tovrin");
     const Run r = run("привет\n");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет.", "Привет!"}));
+    EXPECT_EQ(r.out, (std::vector<std::string>{"Привет!"}));
     EXPECT_NE(r.err.find("Cannot open file Base\\Log.Tovrin"), std::string::npos) << r.err;
     EXPECT_FALSE(dir.exists("Base\\Log.Tovrin"));
 }
@@ -149,37 +192,105 @@ TEST_F(Console, NoInputStillWritesAnEmptyDialogue)
     EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='));
 }
 
-TEST_F(Console, ATerminalGetsAPrompt)
-{
-    int terminal = -1;
-    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        ::execl(kConsole.c_str(), kConsole.c_str(), static_cast<char*>(nullptr));
-        ::_exit(127);
+// A console on a pseudo-terminal, typed at as a person would: each line after the prompt.
+class Terminal {
+public:
+    explicit Terminal(const char* option)
+    {
+        pid_ = ::forkpty(&fd_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            // The editor's keys and its settings file must not come from the machine.
+            ::setenv("TERM", "xterm", 1);
+            ::setenv("HOME", ".", 1);
+            ::execl(kConsole.c_str(), kConsole.c_str(), option, static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
     }
-    const std::string typed = "привет\n\x04"; // a line, then end of input
-    ASSERT_EQ(::write(terminal, typed.data(), typed.size()), static_cast<ssize_t>(typed.size()));
+    ~Terminal()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool started() const { return pid_ > 0; }
+
+    // Reads what the console shows until `part` is shown from `from` on, or until it closes
+    // (when part is empty).
+    bool waitFor(const std::string& part, std::size_t from = 0)
+    {
+        for (;;) {
+            if (!part.empty() && screen.find(part, from) != std::string::npos)
+                return true;
+            pollfd ready{fd_, POLLIN, 0};
+            if (::poll(&ready, 1, 60000) <= 0)
+                return false; // a safety net only: the console answers or ends on its own
+            char buffer[512];
+            const ssize_t n = ::read(fd_, buffer, sizeof buffer);
+            if (n <= 0)
+                return part.empty();
+            screen.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    void type(const std::string& keys) { ASSERT_EQ(::write(fd_, keys.data(), keys.size()), static_cast<ssize_t>(keys.size())); }
+    int end()
+    {
+        waitFor("");
+        ::close(fd_);
+        fd_ = -1;
+        return finish(pid_);
+    }
+
     std::string screen;
-    for (;;) {
-        pollfd ready{terminal, POLLIN, 0};
-        if (::poll(&ready, 1, 60000) <= 0)
-            break; // a safety net only: the console ends on its own
-        char buffer[512];
-        const ssize_t n = ::read(terminal, buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        screen.append(buffer, static_cast<std::size_t>(n));
+
+private:
+    int fd_ = -1;
+    pid_t pid_ = -1;
+};
+
+std::size_t occurrences(const std::string& text, const std::string& part)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++n;
+    return n;
+}
+
+TEST_F(Console, ATerminalGetsAPromptAndLeavesWithControlD)
+{
+    Terminal t(nullptr);
+    ASSERT_TRUE(t.started());
+    ASSERT_TRUE(t.waitFor("> ")) << t.screen;
+    t.type("привет\r");
+    ASSERT_TRUE(t.waitFor("Привет!\r\n> ")) << t.screen;
+    t.type("\x04");
+    EXPECT_EQ(t.end(), 0) << t.screen;
+    EXPECT_EQ(occurrences(t.screen, "Привет."), 0u) << "the phrase was echoed: " << t.screen;
+    EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='));
+}
+
+TEST_F(Console, ATerminalEditsTheLineAndRecallsTheSessionsPhrases)
+{
+    Terminal t("--transcript");
+    ASSERT_TRUE(t.started());
+    const struct {
+        const char* keys;
+        const char* said; // the phrase as the transcript shows it
+    } turns[] = {
+        {"привет\r", "USER:     Привет.\r\n"},
+        {"\x1b[A\r", "USER:     Привет.\r\n"},           // Up recalls the last phrase
+        {"пка\x1b[D\x1b[Dо\r", "USER:     Пока.\r\n"}, // Left twice, then a letter
+    };
+    std::size_t shown = 0;
+    for (const auto& turn : turns) {
+        ASSERT_TRUE(t.waitFor("> ", shown)) << t.screen;
+        shown = t.screen.size();
+        t.type(turn.keys);
+        ASSERT_TRUE(t.waitFor(turn.said, shown)) << "expected " << turn.said << " in " << t.screen;
+        shown = t.screen.find(turn.said, shown) + std::string(turn.said).size();
     }
-    ::close(terminal);
-    EXPECT_EQ(finish(pid), 0);
-    // The terminal echoes the typed line whenever it likes; the prompts come before the
-    // phrase and after the reply.
-    int prompts = 0;
-    for (std::size_t at = screen.find("> "); at != std::string::npos; at = screen.find("> ", at + 2))
-        ++prompts;
-    EXPECT_EQ(prompts, 2) << screen;
-    EXPECT_NE(screen.find("Привет.\r\nПривет!\r\n> "), std::string::npos) << screen;
+    EXPECT_EQ(t.end(), 0) << t.screen; // the farewell ends it
+    const auto log = file("Base\\Log.Tovrin");
+    ASSERT_GE(log.size(), 7u);
+    EXPECT_EQ(log[log.size() - 3], "USER:     Пока.");
 }
 
 TEST_F(Console, TwoCopiesLearnIntoOneBaseWithoutLosingALesson)

@@ -55,7 +55,8 @@ private:
 
 // Runs the launcher as a desktop session without a display would: a clean environment with
 // only the given variables (and the sanitizer's options, which the built programs need).
-RunResult launch(const fs::path& launcher, const std::vector<std::string>& env, const std::string& input)
+RunResult launch(const fs::path& launcher, const std::vector<std::string>& env, const std::string& input,
+                 const std::vector<std::string>& options = {})
 {
     std::vector<std::string> args = {"-i", "PATH=/usr/bin:/bin"};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
@@ -63,6 +64,7 @@ RunResult launch(const fs::path& launcher, const std::vector<std::string>& env, 
             args.push_back(std::string(inherited) + "=" + value);
     args.insert(args.end(), env.begin(), env.end());
     args.push_back(launcher.string());
+    args.insert(args.end(), options.begin(), options.end());
     return runProgram("/usr/bin/env", args, input);
 }
 
@@ -81,6 +83,16 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     const fs::path bin = prefix.path() / "bin";
     for (const char* program : {"tovrin-console", "tovrin-kb", "tovrin-launch"})
         EXPECT_TRUE(executable(bin / program)) << program;
+
+    // What a person reads: a manual page for every program, and the package's own papers.
+    for (const char* page : {"tovrin", "tovrin-console", "tovrin-kb", "tovrin-launch"})
+        EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "man" / "man1" / (std::string(page) + ".1.gz")))
+            << page;
+    for (const char* paper : {"copyright", "changelog.Debian.gz"})
+        EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "doc" / "tovrin" / paper)) << paper;
+    EXPECT_NE(fileText(prefix.path() / "share" / "metainfo" / "io.github.tovrin.Tovrin.metainfo.xml")
+                  .find("<launchable type=\"desktop-id\">tovrin.desktop</launchable>"),
+              std::string::npos);
 
     const fs::path data = prefix.path() / "share" / "tovrin" / "data";
     const bool delivered = fs::is_directory(fs::path(TOVRIN_SOURCE_DIR) / "data");
@@ -110,9 +122,9 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     // The first start makes the working folder from the installed data and talks there.
     TempFolder home;
     const fs::path work = home.path() / ".local" / "share" / "tovrin";
-    auto r = launch(bin / "tovrin-launch", {"HOME=" + home.path().string()}, "Привет\n");
+    auto r = launch(bin / "tovrin-launch", {"HOME=" + home.path().string()}, "Привет\n", {"--transcript"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Привет."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("USER:     Привет.\nCPU:     "), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("prepared the working folder " + work.string()), std::string::npos) << r.err;
     ASSERT_TRUE(fs::exists(work / "Base" / "Words.Dat"));
     for (const auto& e : fs::directory_iterator(work.parent_path()))
@@ -124,6 +136,19 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("prepared"), std::string::npos);
     EXPECT_EQ(fileText(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
+
+    // The terminal version started in a fresh home goes to the working folder the same way.
+    TempFolder fresh;
+    std::vector<std::string> args = {"-i", "-C", fresh.path().string(), "PATH=/usr/bin:/bin",
+                                     "HOME=" + fresh.path().string()};
+    for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(inherited))
+            args.push_back(std::string(inherited) + "=" + value);
+    args.push_back((bin / "tovrin-console").string());
+    r = runProgram("/usr/bin/env", args, "Привет\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(r.out.empty()) << "no reply";
+    EXPECT_TRUE(fs::exists(fresh.path() / ".local" / "share" / "tovrin" / "Base" / "Log.Tovrin")) << r.err;
 
     // XDG_DATA_HOME moves the working folder.
     const fs::path elsewhere = home.path() / "xdg";

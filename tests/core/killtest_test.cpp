@@ -6,6 +6,7 @@
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "kb/fileerror.h"
+#include "kb/dialoglog.h"
 #include "kb/linelist.h"
 #include "support/childprocess.h"
 #include "support/testsupport.h"
@@ -151,7 +152,7 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
 
     for (int run = 1; kills < kKills; ++run) {
         ChildProcess console;
-        ASSERT_TRUE(console.start(Console, {}));
+        ASSERT_TRUE(console.start(Console, {"--transcript"})); // each phrase, then its reply
         const bool cleanEnd = run % kCleanEndEvery == 0;
         const int turns = std::uniform_int_distribution<int>(0, kMaxTurnsBeforeKill)(random);
         // The program learns a phrase only when it has replied before in this run.
@@ -172,9 +173,10 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
             ASSERT_TRUE(console.write(p + "\n"));
             std::string echo, reply;
             ASSERT_TRUE(console.readLine(echo, kLineTimeoutMs)) << "no echo of " << p;
-            ASSERT_EQ(echo, p);
+            ASSERT_EQ(echo, UserTag + p);
             ASSERT_TRUE(console.readLine(reply, kLineTimeoutMs)) << "no reply to " << p;
-            acknowledge(p, reply);
+            ASSERT_EQ(reply.rfind(CpuTag, 0), 0u) << reply;
+            acknowledge(p, reply.substr(CpuTag.size()));
             // The kills are spread over the length of a turn as it is on this machine and build.
             const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - sent);
             turnMicros = (turnMicros * 7 + static_cast<int>(took.count())) / 8;
@@ -210,8 +212,8 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
                 lines.push_back(out.substr(start, nl - start));
                 start = nl + 1;
             }
-            if (lines.size() >= 2 && lines[0] == p)
-                acknowledge(p, lines[1]);
+            if (lines.size() >= 2 && lines[0] == UserTag + p && lines[1].rfind(CpuTag, 0) == 0)
+                acknowledge(p, lines[1].substr(CpuTag.size()));
             else if (lines.size() == 1)
                 ++killedMidTurn;
         }

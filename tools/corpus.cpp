@@ -1,0 +1,256 @@
+#include "tools/corpus.h"
+
+#include "engine/engine.h"
+#include "engine/lookup.h"
+#include "engine/match.h"
+#include "engine/normalise.h"
+#include "engine/wordlists.h"
+#include "kb/cp1251.h"
+#include "kb/entry.h"
+
+#include <algorithm>
+
+namespace tovrin::kbtool {
+
+namespace {
+
+std::string_view trimmed(std::string_view s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\r' || s.back() == '\t'))
+        s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    return s;
+}
+
+std::vector<std::string_view> split(std::string_view s, std::string_view separator)
+{
+    std::vector<std::string_view> out;
+    for (;;) {
+        const std::size_t at = s.find(separator);
+        out.push_back(s.substr(0, at));
+        if (at == std::string_view::npos)
+            return out;
+        s.remove_prefix(at + separator.size());
+    }
+}
+
+Step stepOf(LookupPass pass)
+{
+    switch (pass) {
+    case LookupPass::Branch: return Step::Branch;
+    case LookupPass::Contiguous: return Step::Contiguous;
+    case LookupPass::ByWords: return Step::ByWords;
+    case LookupPass::None: break;
+    }
+    return Step::Fallback;
+}
+
+Share& shareNamed(std::vector<Share>& shares, const std::string& name)
+{
+    for (Share& s : shares)
+        if (s.name == name)
+            return s;
+    shares.push_back({name, 0, 0});
+    return shares.back();
+}
+
+bool hasHead(const std::vector<std::string>& words, const std::string& head)
+{
+    for (std::size_t i = 1; i < words.size(); ++i)
+        if (EntryHeadView(words[i]) == head && EntryWellFormed(words[i]))
+            return true;
+    return false;
+}
+
+} // namespace
+
+Corpus parseCorpus(std::string_view utf8)
+{
+    Corpus corpus;
+    if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
+        utf8.remove_prefix(3);
+    std::string part;
+    std::string topic;
+    int number = 0;
+    for (std::string_view raw : split(utf8, "\n")) {
+        ++number;
+        if (!raw.empty() && raw.back() == '\r')
+            raw.remove_suffix(1);
+        const std::string_view line = trimmed(raw);
+        if (line.empty() || line.front() == '#')
+            continue;
+        if (line.front() == '[') {
+            const std::size_t close = line.find(']');
+            const std::string_view rest = close == std::string_view::npos ? "" : trimmed(line.substr(close + 1));
+            const std::string_view inside = close == std::string_view::npos ? "" : trimmed(line.substr(1, close - 1));
+            const std::size_t space = inside.find(' ');
+            const std::string_view kind = inside.substr(0, space);
+            const std::string_view name = space == std::string_view::npos ? "" : trimmed(inside.substr(space));
+            if (close == std::string_view::npos || (!rest.empty() && rest.front() != '#') || name.empty() ||
+                (kind != "part" && kind != "topic")) {
+                corpus.faults.push_back({number, "a header is \"[part NAME]\" or \"[topic NAME]\""});
+            } else if (kind == "part") {
+                if (name != kPartTuning && name != kPartHeldBack)
+                    corpus.faults.push_back({number, "the part is \"tuning\" or \"held-back\""});
+                part = name;
+                topic.clear();
+            } else {
+                topic = name;
+            }
+            continue;
+        }
+        const std::vector<std::string_view> fields = split(raw, "\t");
+        if (fields.size() < 2 || fields.size() > 3) {
+            corpus.faults.push_back({number, "a case is the phrase, a TAB, what must happen, and optionally a TAB "
+                                             "and the reply before it"});
+            continue;
+        }
+        if (part.empty()) {
+            corpus.faults.push_back({number, "the case stands before any \"[part NAME]\" header"});
+            continue;
+        }
+        CorpusCase c;
+        c.line = number;
+        c.part = part;
+        c.topic = topic;
+        c.phrase = std::string(fields[0]); // as typed: a space at either end is part of it
+        const std::string_view expected = trimmed(fields[1]);
+        if (expected == "farewell") {
+            c.expect = CorpusCase::Expect::Farewell;
+        } else if (expected == "learn") {
+            c.expect = CorpusCase::Expect::Learn;
+        } else {
+            c.expect = CorpusCase::Expect::Keys;
+            for (std::string_view key : split(expected, " | "))
+                if (!trimmed(key).empty())
+                    c.keys.push_back(cp1251::fromUtf8(trimmed(key)));
+        }
+        if (fields.size() == 3)
+            c.after = cp1251::fromUtf8(trimmed(fields[2]));
+        if (c.phrase.empty() || (c.expect == CorpusCase::Expect::Keys && c.keys.empty())) {
+            corpus.faults.push_back({number, "the phrase or what must happen is empty"});
+            continue;
+        }
+        corpus.cases.push_back(std::move(c));
+    }
+    return corpus;
+}
+
+const char* stepName(Step step)
+{
+    switch (step) {
+    case Step::Profanity: return "the profanity filter";
+    case Step::LongPhrase: return "a canned long-phrase reply (4 turns in 6)";
+    case Step::Branch: return "the branch scan of the thread";
+    case Step::Contiguous: return "the main lookup, whole key";
+    case Step::ByWords: return "the main lookup, key word by word";
+    case Step::Fallback: return "a fallback reply, nothing fits";
+    }
+    return "";
+}
+
+std::string takePhrase(std::string_view utf8) { return NormalisePhrase(cp1251::fromUtf8(utf8)); }
+
+int entryWithReply(const std::vector<std::string>& words, std::string_view reply)
+{
+    for (std::size_t i = 1; i < words.size(); ++i) {
+        const std::string& line = words[i];
+        if (line.find(reply) == std::string::npos || !EntryAnswers(line))
+            continue;
+        const int n = EntryReplyCount(line);
+        for (int r = 1; r <= n; ++r)
+            if (EntryReply(line, r) == reply)
+                return static_cast<int>(i);
+    }
+    return 0;
+}
+
+Turn playTurn(const std::vector<std::string>& words, const std::string& phrase, int threadLine)
+{
+    // The order of the turn: repetition (never, on a fresh turn), profanity, the human-topic
+    // mark, the long-phrase strategy, the lookup.
+    Turn t;
+    t.phrase = phrase;
+    const UpperPhrase upper(phrase);
+    if (ContainsAny(upper, Cenzura())) {
+        t.step = Step::Profanity;
+        return t;
+    }
+    t.humanTopic = ContainsAny(upper, Filter_nr());
+    const int threadDepth =
+        threadLine > 0 ? EntryDepth(words[static_cast<std::size_t>(threadLine)]) + 1 : 0;
+    const LookupFind find = FindAnswer(words, upper, threadLine, threadDepth);
+    t.lookupStep = stepOf(find.pass);
+    t.line = find.line;
+    t.farewell = AnswerSaysFarewell(words, find);
+    t.step = phrase.size() >= Engine::kLongPhrase ? Step::LongPhrase : t.lookupStep;
+    return t;
+}
+
+Replay replayCorpus(const std::vector<std::string>& words, const Corpus& corpus)
+{
+    Replay replay;
+    for (const CorpusCase& c : corpus.cases) {
+        CaseResult r;
+        r.c = &c;
+        std::string why;
+        if (!c.after.empty()) {
+            r.threadLine = entryWithReply(words, c.after);
+            if (r.threadLine == 0)
+                why = "the reply before it is no reply of any entry; ";
+        }
+        r.turn = playTurn(words, takePhrase(c.phrase), r.threadLine);
+        const Turn& t = r.turn;
+        const bool looked = t.step != Step::Profanity && t.step != Step::LongPhrase;
+        // A long phrase is answered by the lookup only now and then: it fails what needs an
+        // entry, and a farewell on the lookup's side still counts against it.
+        switch (c.expect) {
+        case CorpusCase::Expect::Learn:
+            r.passed = !t.farewell;
+            if (!r.passed)
+                why += "a farewell entry answers";
+            break;
+        case CorpusCase::Expect::Farewell:
+            r.passed = looked && t.farewell;
+            if (!r.passed)
+                why += looked ? "no farewell entry answers" : std::string("decided by ") + stepName(t.step);
+            break;
+        case CorpusCase::Expect::Keys: {
+            const std::string head = t.line > 0 ? EntryHead(words[static_cast<std::size_t>(t.line)]) : std::string();
+            r.passed = looked && t.line > 0 && std::find(c.keys.begin(), c.keys.end(), head) != c.keys.end();
+            if (r.passed)
+                break;
+            if (!looked)
+                why += std::string("decided by ") + stepName(t.step);
+            else
+                why += "another entry is expected";
+            for (const std::string& key : c.keys)
+                if (!hasHead(words, key))
+                    why += "; no entry has the head \"" + key + "\"";
+            break;
+        }
+        }
+        // A farewell entry named as the one expected is intended.
+        r.unintendedFarewell = t.farewell && c.expect != CorpusCase::Expect::Farewell &&
+                               !(c.expect == CorpusCase::Expect::Keys && r.passed);
+        if (r.unintendedFarewell && c.expect == CorpusCase::Expect::Keys)
+            why += "; and it ends the conversation";
+        if (!why.empty() && why.size() >= 2 && why.compare(why.size() - 2, 2, "; ") == 0)
+            why.resize(why.size() - 2);
+        if (!c.after.empty() && r.threadLine == 0)
+            r.passed = false;
+        r.why = why;
+        if (r.unintendedFarewell)
+            ++replay.unintendedFarewells;
+        for (Share* s : {&shareNamed(replay.parts, c.part),
+                         &shareNamed(replay.topics, c.part + " / " + (c.topic.empty() ? "(no topic)" : c.topic))}) {
+            ++s->cases;
+            s->passed += r.passed ? 1 : 0;
+        }
+        replay.results.push_back(std::move(r));
+    }
+    return replay;
+}
+
+} // namespace tovrin::kbtool
