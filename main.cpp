@@ -3,9 +3,9 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/platform.h"
-#include "kb/cp1251.h"
-#include "kb/fileerror.h"
 #include "tovrin/version.h"
+#include "ui/look.h"
+#include "ui/window.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -54,10 +54,7 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         // The window could not be made (a cue's sound file, most likely): say why and end
         // without showing it.
-        const QString message = dynamic_cast<const tovrin::FileError*>(&e)
-            ? QString::fromStdString(tovrin::cp1251::toUtf8(e.what()))
-            : QString::fromLocal8Bit(e.what());
-        tovrin::makeMessageBoxReporter()->showError(message, nullptr);
+        tovrin::makeMessageBoxReporter()->showError(tovrin::errorMessage(e), nullptr);
         return 1;
     }
     form1->show();

@@ -5,6 +5,8 @@ cd "$(dirname "$0")"
 source tools/deps.sh
 tovrin_install_deps
 
+tools/check_layers.sh
+
 cmake -S . -B build-test -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DTOVRIN_WERROR=ON -DTOVRIN_SANITIZE=ON
 cmake --build build-test -j"$(nproc)"

@@ -1,7 +1,7 @@
 // Undo of the last line, a new dialogue and the exit that writes the dialogue log.
 #include "app/mainwindow.h"
 
-#include "app/transcript.h"
+#include "ui/transcript.h"
 #include "kb/dialoglog.h"
 
 #include <QLineEdit>

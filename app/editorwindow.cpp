@@ -1,7 +1,8 @@
 #include "app/editorwindow.h"
 
-#include "app/mainwindow.h"
 #include "kb/knowledge.h"
+#include "ui/secondary.h"
+#include "ui/window.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -11,9 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSpinBox>
-#include <QStyle>
 #include <algorithm>
 
 namespace tovrin {
@@ -36,6 +35,8 @@ const QString RB2Caption = QStringLiteral("По таймеру  каждые:");
 constexpr QRect SpinEdit1(145, 34, 44, 22);
 constexpr int PeriodMin = 1;
 constexpr int PeriodMax = 36000;
+constexpr int PeriodAtStart = 1000;
+constexpr int PeriodAtOpening = 1;
 constexpr QPoint Label1(193, 37);
 const QString Label1Caption = QStringLiteral("сек.");
 constexpr QRect Button1(77, 152, 75, 25);
@@ -61,13 +62,13 @@ public:
 
 } // namespace
 
-TForm2::TForm2(TForm1* form1) : QDialog(nullptr), form1_(form1)
+TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
 {
     setWindowTitle(design::Title);
     // No buttons in the title bar: the window is left only through "Хорошо" and "Отмена".
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowFlags(NoCloseBox);
     setFixedSize(design::ClientSize);
-    setFont(form1->font());
+    setFont(host->mainWindow()->font());
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
@@ -119,6 +120,27 @@ TForm2::TForm2(TForm1* form1) : QDialog(nullptr), form1_(form1)
     connect(SpinEdit1, &QSpinBox::textChanged, this, &TForm2::SpinEdit1Change);
 }
 
+QString TForm2::exchangePath() const
+{
+    return Edit1->text();
+}
+
+bool TForm2::readsByTimer() const
+{
+    return RB2->isChecked();
+}
+
+void TForm2::prepareToOpen()
+{
+    SpinEdit1->setValue(design::PeriodAtOpening);
+}
+
+void TForm2::restoreInitialSettings()
+{
+    Edit1->setText(QString::fromStdString(files::DefaultExchange));
+    SpinEdit1->setValue(design::PeriodAtStart);
+}
+
 int TForm2::periodValue() const
 {
     bool ok = false;
@@ -133,12 +155,12 @@ void TForm2::Button1Click()
     // The field holds seconds while the editor is open and milliseconds once accepted.
     const long long milliseconds = static_cast<long long>(periodValue()) * 1000;
     SpinEdit1->setValue(static_cast<int>(std::min<long long>(milliseconds, design::PeriodMax)));
-    form1_->closeSecondary(this);
+    host_->closeSecondary(this);
 }
 
 void TForm2::Button2Click()
 {
-    form1_->closeSecondary(this);
+    host_->closeSecondary(this);
 }
 
 void TForm2::RB1Click()
@@ -156,7 +178,7 @@ void TForm2::Edit1Change()
     if (Edit1->text() == lastPath_)
         return;
     lastPath_ = Edit1->text();
-    form1_->N13->setChecked(false);
+    emit settingsChanged();
 }
 
 void TForm2::SpinEdit1Change()
@@ -164,7 +186,7 @@ void TForm2::SpinEdit1Change()
     if (SpinEdit1->text() == lastPeriod_)
         return;
     lastPeriod_ = SpinEdit1->text();
-    form1_->N13->setChecked(false);
+    emit settingsChanged();
 }
 
 void TForm2::showEvent(QShowEvent* event)
@@ -173,10 +195,7 @@ void TForm2::showEvent(QShowEvent* event)
     if (centred_)
         return;
     centred_ = true;
-    if (const QScreen* desktop = screen())
-        move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, frameGeometry().size(),
-                                 desktop->availableGeometry())
-                 .topLeft());
+    centreOnDesktop(this, frameGeometry().size());
 }
 
 // Escape and the window manager's close command leave the editor the way "Отмена" does;

@@ -14,13 +14,13 @@ class QSpinBox;
 
 namespace tovrin {
 
-class TForm1;
+class SecondaryHost;
 
 class TForm2 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm2(TForm1* form1);
+    explicit TForm2(SecondaryHost* host);
 
     QFrame* Bevel1 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -37,6 +37,20 @@ public:
     // field, say) reads as 1, and the value is kept within the field's bounds.
     int periodValue() const;
 
+    // What the main window reads of the editor: the exchange file's path as typed, and whether
+    // its phrases are read by timer (RB2) rather than on ENTER.
+    QString exchangePath() const;
+    bool readsByTimer() const;
+
+    // N38 opens the editor with a period of one second in the field.
+    void prepareToOpen();
+    // N13: the path and the period as at start.
+    void restoreInitialSettings();
+
+signals:
+    // The path or the period was changed (N13's mark is cleared by it).
+    void settingsChanged();
+
 public slots:
     void Button1Click();
     void Button2Click();
@@ -51,7 +65,7 @@ protected:
     void reject() override;
 
 private:
-    TForm1* form1_;
+    SecondaryHost* host_;
     bool centred_ = false;
     QString lastPath_;
     QString lastPeriod_;

@@ -3,18 +3,22 @@
 #include "app/mainwindow.h"
 
 #include "app/editorwindow.h"
+#include "app/mainwindowdesign.h"
 #include "app/messagebox.h"
 #include "app/platform.h"
-#include "app/transcript.h"
+#include "ui/transcript.h"
+#include "engine/clockdice.h"
 #include "input/keyboardwindow.h"
-#include "kb/cp1251.h"
-#include "kb/fileerror.h"
 #include "kb/knowledge.h"
 #include "ui/aboutwindow.h"
+#include "ui/appearance.h"
 #include "ui/captions.h"
 #include "ui/cues.h"
+#include "ui/fullscreen.h"
+#include "ui/look.h"
 #include "ui/pickers.h"
 #include "ui/statustext.h"
+#include "ui/window.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,56 +30,18 @@
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
-#include <chrono>
-#include <random>
 
 namespace tovrin {
 
 namespace {
 
 namespace design {
-const QString Title = QStringLiteral("Товрин — собеседник от команды разработчиков v2.26");
-// The client area below the menu bar: the two panels and the status bar.
-constexpr QSize Client(587, 361);
-const QColor Silver(0xC0, 0xC0, 0xC0);
-const QColor DisabledText(0x80, 0x80, 0x80);
-const QString FontFace = QStringLiteral("MS Sans Serif");
-constexpr int FontSize = 8;
-
-constexpr QRect TabControl1(0, 0, 588, 313);
-constexpr QRect RE1(3, 5, 581, 304);
-const QString RE1Hint = QStringLiteral("Поле для отображения диалога");
-constexpr QRect TabControl2(0, 312, 585, 30);
-constexpr QRect Input(3, 5, 422, 21);
-constexpr int InputMaxLength = 255;
-const QString InputHint = QStringLiteral("Поле для ввода фразы пользователя");
-constexpr QRect Cancel(426, 5, 27, 22);
-const QString CancelCaption = QStringLiteral("<");
-const QString CancelHint = QStringLiteral("Отмена (Альтернатива клавиша: <Ctrl + Z>)");
-constexpr QRect EnRus(453, 5, 43, 22);
-const QString EnRusCaption = QStringLiteral("E/R");
-const QString EnRusHint = QStringLiteral("Раскладка (Альтернатива клавиша: <Ctrl + S>)");
-constexpr QRect Speak(496, 5, 86, 22);
-const QString SpeakCaption = QStringLiteral("Сказать");
-const QString SpeakHint = QStringLiteral("Кнопка отправки текста (Альтернативная клавиша: <ENTER>)");
-// Out of view, left of the visible area: it only stands for ENTER.
-constexpr QRect Talk(-200, 107, 186, 17);
-const QString TalkCaption = QStringLiteral("<ENTER> (Для кнопки сказать)");
-
-constexpr int StatusBarHeight = 19;
-constexpr int PanelWidths[2] = {130, 322}; // the last panel runs to the right edge
-const QString StatusBarHint = QStringLiteral("Индикатор");
-const QString ModePanelAtStart = QStringLiteral("Режим Cpu\\User");
-
-constexpr QColor Teal(0x00, 0x80, 0x80);
-
 struct TimerRow {
     int interval;
     bool running;
@@ -101,76 +67,57 @@ enum class Check { None, Off, On };
 // parent is the menu it lies in, nullptr for the menu bar. "-" is a separator line; two of
 // them carry shortcuts and act only through these.
 struct MenuRow {
-    QMenu* TForm1::*parent;
-    QMenu* TForm1::*menu;
-    QAction* TForm1::*action;
+    QMenu* Form1Controls::*parent;
+    QMenu* Form1Controls::*menu;
+    QAction* Form1Controls::*action;
     const char* caption;
     const char* shortcut;
     Check check;
     void (TForm1::*click)();
 };
+using C = Form1Controls;
 using F = TForm1;
 const MenuRow Menu[] = {
-    {nullptr, &F::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
-    {&F::N1, nullptr, &F::N23, "-", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
-    {&F::N1, &F::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
-    {&F::N17, nullptr, &F::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
-    {&F::N17, nullptr, &F::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
-    {&F::N17, nullptr, &F::N20, "&Итого:", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N3, "-", nullptr, Check::None, nullptr},
-    {&F::N1, nullptr, &F::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
+    {nullptr, &C::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
+    {&C::N1, nullptr, &C::N23, "-", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
+    {&C::N1, &C::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
+    {&C::N17, nullptr, &C::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
+    {&C::N17, nullptr, &C::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
+    {&C::N17, nullptr, &C::N20, "&Итого:", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N3, "-", nullptr, Check::None, nullptr},
+    {&C::N1, nullptr, &C::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
 
-    {nullptr, &F::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
-    {&F::N5, nullptr, &F::N6, "&Цвет основного фона ", nullptr, Check::None, &F::N6Click},
-    {&F::N5, nullptr, &F::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, &F::N21Click},
-    {&F::N5, nullptr, &F::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, &F::N16Click},
-    {&F::N5, nullptr, &F::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, &F::N9Click},
-    {&F::N5, nullptr, &F::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
-    {&F::N5, &F::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
-    {&F::N7, nullptr, &F::User1, "&User", nullptr, Check::None, &F::User1Click},
-    {&F::N7, nullptr, &F::Cpu1, "&Cpu", nullptr, Check::None, &F::Cpu1Click},
-    {&F::N7, nullptr, &F::Mystring2, "&My string", nullptr, Check::None, &F::Mystring2Click},
-    {&F::N5, nullptr, &F::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
-    {&F::N5, &F::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
-    {&F::N10, nullptr, &F::User2, "&User", nullptr, Check::None, &F::User2Click},
-    {&F::N10, nullptr, &F::Cpu2, "&Cpu", nullptr, Check::None, &F::Cpu2Click},
-    {&F::N10, nullptr, &F::Mystring1, "&My string", nullptr, Check::None, &F::Mystring1Click},
-    {&F::N5, nullptr, &F::N8, "-", nullptr, Check::None, nullptr},
-    {&F::N5, nullptr, &F::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
-    {&F::N5, nullptr, &F::N14, "-", nullptr, Check::None, nullptr},
-    {&F::N5, &F::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
-    {&F::N37, nullptr, &F::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
-    {&F::N37, nullptr, &F::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
-    {&F::N5, nullptr, &F::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
-    {&F::N5, nullptr, &F::N39, "-", nullptr, Check::None, nullptr},
-    {&F::N5, nullptr, &F::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
+    {nullptr, &C::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
+    {&C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, &F::N6Click},
+    {&C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, &F::N21Click},
+    {&C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, &F::N16Click},
+    {&C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, &F::N9Click},
+    {&C::N5, nullptr, &C::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
+    {&C::N5, &C::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
+    {&C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, &F::User1Click},
+    {&C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, &F::Cpu1Click},
+    {&C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, &F::Mystring2Click},
+    {&C::N5, nullptr, &C::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
+    {&C::N5, &C::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
+    {&C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, &F::User2Click},
+    {&C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, &F::Cpu2Click},
+    {&C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, &F::Mystring1Click},
+    {&C::N5, nullptr, &C::N8, "-", nullptr, Check::None, nullptr},
+    {&C::N5, nullptr, &C::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
+    {&C::N5, nullptr, &C::N14, "-", nullptr, Check::None, nullptr},
+    {&C::N5, &C::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
+    {&C::N37, nullptr, &C::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
+    {&C::N37, nullptr, &C::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
+    {&C::N5, nullptr, &C::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
+    {&C::N5, nullptr, &C::N39, "-", nullptr, Check::None, nullptr},
+    {&C::N5, nullptr, &C::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
 
-    {nullptr, &F::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
-    {&F::N11, nullptr, &F::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
+    {nullptr, &C::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
+    {&C::N11, nullptr, &C::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
 };
 } // namespace design
-
-// Random(n) from a generator reseeded from the clock.
-class ClockDice : public Dice {
-public:
-    ClockDice() { reseed(); }
-    void reseed() override
-    {
-        generator_.seed(static_cast<std::mt19937::result_type>(
-            std::chrono::system_clock::now().time_since_epoch().count()));
-    }
-    int random(int n) override
-    {
-        if (n <= 0)
-            return 0;
-        return std::uniform_int_distribution<int>(0, n - 1)(generator_);
-    }
-
-private:
-    std::mt19937 generator_;
-};
 
 // N15 and N36 are separator lines that carry shortcuts. A menu would print the shortcut on
 // the line; they are to look like every other separator.
@@ -211,16 +158,6 @@ void setEnabledIfChanged(Control* control, bool enabled)
         control->setEnabled(enabled);
 }
 
-QString fromCp1251(const std::string& text)
-{
-    return QString::fromStdString(cp1251::toUtf8(text));
-}
-
-std::string toCp1251(const QString& text)
-{
-    return cp1251::fromUtf8(text.toStdString());
-}
-
 } // namespace
 
 TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), services_(services)
@@ -251,9 +188,7 @@ TForm1::TForm1(Services services, QWidget* parent) : QMainWindow(parent), servic
     createTimers();
 
     FormCreate();
-    Form2 = new TForm2(this);
-    Form3 = new TForm3(this);
-    Form4 = new TForm4(this);
+    createSecondaries();
 
     // Armed once everything exists, so that their first ticks find the whole program.
     startTimers();
@@ -272,14 +207,14 @@ TForm1::~TForm1()
 
 void TForm1::createControls()
 {
-    setWindowTitle(design::Title);
+    setWindowTitle(form1::Title);
     setWindowFlags(Qt::Tool);
-    setFont(QFont(design::FontFace, design::FontSize));
+    setFont(QFont(look::FontFace, look::FontSize));
     QPalette silver = palette();
-    silver.setColor(QPalette::Window, design::Silver);
+    silver.setColor(QPalette::Window, look::Silver);
     // A disabled caption is drawn in dark grey, so that it stays readable on silver.
-    silver.setColor(QPalette::Disabled, QPalette::ButtonText, design::DisabledText);
-    silver.setColor(QPalette::Disabled, QPalette::WindowText, design::DisabledText);
+    silver.setColor(QPalette::Disabled, QPalette::ButtonText, look::DisabledText);
+    silver.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
     setPalette(silver);
     setAutoFillBackground(true);
 
@@ -287,32 +222,32 @@ void TForm1::createControls()
     setCentralWidget(client);
 
     TabControl1 = new QWidget(client);
-    TabControl1->setGeometry(design::TabControl1);
+    TabControl1->setGeometry(form1::TabControl1);
 
     RE1 = new Transcript(TabControl1);
-    RE1->setGeometry(design::RE1);
-    RE1->setToolTip(design::RE1Hint);
+    RE1->setGeometry(form1::RE1);
+    RE1->setToolTip(form1::RE1Hint);
     QPalette pane = RE1->palette();
-    pane.setColor(QPalette::Base, design::Silver);
+    pane.setColor(QPalette::Base, look::Silver);
     RE1->setPalette(pane);
     RE1->viewport()->setCursor(Qt::ForbiddenCursor);
 
-    Talk = new QPushButton(design::TalkCaption, TabControl1);
-    Talk->setGeometry(design::Talk);
+    Talk = new QPushButton(form1::TalkCaption, TabControl1);
+    Talk->setGeometry(form1::Talk);
     Talk->setFocusPolicy(Qt::NoFocus);
     Talk->setDefault(true);
 
     TabControl2 = new QWidget(client);
-    TabControl2->setGeometry(design::TabControl2);
+    TabControl2->setGeometry(form1::TabControl2);
     TabControl2->setCursor(Qt::ForbiddenCursor);
 
     Input = new QLineEdit(TabControl2);
-    Input->setGeometry(design::Input);
-    Input->setMaxLength(design::InputMaxLength);
-    Input->setToolTip(design::InputHint);
+    Input->setGeometry(form1::Input);
+    Input->setMaxLength(kInputLimit);
+    Input->setToolTip(form1::InputHint);
     Input->setCursor(Qt::IBeamCursor);
     QPalette line = Input->palette();
-    line.setColor(QPalette::Base, design::Silver);
+    line.setColor(QPalette::Base, look::Silver);
     line.setColor(QPalette::Text, Qt::black);
     Input->setPalette(line);
     Input->installEventFilter(this);
@@ -327,10 +262,10 @@ void TForm1::createControls()
         button->setEnabled(false);
         return button;
     };
-    Cancel = makeButton(design::Cancel, design::CancelCaption, design::CancelHint);
+    Cancel = makeButton(form1::Cancel, form1::CancelCaption, form1::CancelHint);
     setCaptionColour(Cancel, Qt::black);
-    EnRus = makeButton(design::EnRus, design::EnRusCaption, design::EnRusHint);
-    Speak = makeButton(design::Speak, design::SpeakCaption, design::SpeakHint);
+    EnRus = makeButton(form1::EnRus, form1::EnRusCaption, form1::EnRusHint);
+    Speak = makeButton(form1::Speak, form1::SpeakCaption, form1::SpeakHint);
 
     connect(Input, &QLineEdit::textChanged, this, &TForm1::InputChange);
     connect(Cancel, &QToolButton::clicked, this, &TForm1::CancelClick);
@@ -388,27 +323,40 @@ void TForm1::createMenus()
     auto* plain = new PlainSeparators;
     plain->setParent(N5);
     N5->setStyle(plain);
+
+    appearance_ = std::make_unique<Appearance>(
+        services_.pickers, Appearance::Controls{this, RE1, Input, {Speak, Cancel, EnRus}, N13});
+    fullScreen_ = new FullScreen({this, TabControl1, RE1, TabControl2, Input, Cancel, EnRus, Speak, N40});
 }
 
 void TForm1::createStatusBar()
 {
     QStatusBar* bar = statusBar();
     bar->setSizeGripEnabled(false);
-    bar->setFixedHeight(design::StatusBarHeight);
-    bar->setToolTip(design::StatusBarHint);
+    bar->setFixedHeight(form1::StatusBarHeight);
+    bar->setToolTip(form1::StatusBarHint);
     bar->setCursor(Qt::WhatsThisCursor);
     for (int i = 0; i < 3; ++i) {
         auto* panel = new QLabel(bar);
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 2)
-            panel->setFixedWidth(design::PanelWidths[i]);
+            panel->setFixedWidth(form1::PanelWidths[i]);
         bar->addWidget(panel, i < 2 ? 0 : 1);
         SB1Panels[i] = panel;
     }
-    setStatusPanelText(SB1Panels[2], design::ModePanelAtStart);
+    setStatusPanelText(SB1Panels[2], form1::CpuUserPanel);
 
     // The design's client area lies below the menu bar.
-    setFixedSize(design::Client.width(), menuBar()->sizeHint().height() + design::Client.height());
+    setFixedSize(form1::Client.width(), menuBar()->sizeHint().height() + form1::Client.height());
+}
+
+void TForm1::createSecondaries()
+{
+    Form2 = new TForm2(this);
+    connect(Form2, &TForm2::settingsChanged, N13, [this] { N13->setChecked(false); });
+    Form3 = new TForm3(this);
+    Form4 = new TForm4(this, Input);
+    connect(Form4, &TForm4::speakPressed, this, &TForm1::SpeakClick);
 }
 
 void TForm1::createTimers()
@@ -586,10 +534,8 @@ TForm1::Outcome TForm1::attempt(const std::function<void()>& handler, bool show)
     try {
         handler();
         return Outcome::Done;
-    } catch (const FileError& e) {
-        message = fromCp1251(e.what());
     } catch (const std::exception& e) {
-        message = QString::fromLocal8Bit(e.what());
+        message = errorMessage(e);
     }
     return show ? report(message) : Outcome::Suppressed;
 }
@@ -610,24 +556,7 @@ TForm1::Outcome TForm1::report(const QString& message)
 
 void TForm1::appendLine(const QString& line, LineStyle style)
 {
-    switch (style) {
-    case LineStyle::User:
-        RE1->setCurrentColor(ColorDialog2);
-        RE1->setCurrentFont(FontDialog1);
-        break;
-    case LineStyle::Program:
-        RE1->setCurrentColor(ColorDialog3);
-        RE1->setCurrentFont(FontDialog2);
-        break;
-    case LineStyle::IdleRemark:
-        RE1->setCurrentColor(ColorDialog1);
-        break;
-    case LineStyle::Service:
-        RE1->setCurrentColor(design::Teal);
-        break;
-    case LineStyle::Unchanged:
-        break;
-    }
+    appearance_->prepareLine(style);
     RE1->appendLine(line);
 }
 
@@ -713,7 +642,7 @@ std::string TForm1::exchangePath() const
 {
     if (!Form2)
         return files::DefaultExchange;
-    return toCp1251(Form2->Edit1->text());
+    return toCp1251(Form2->exchangePath());
 }
 
 } // namespace tovrin

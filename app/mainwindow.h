@@ -1,23 +1,22 @@
 #pragma once
 // The main window: the transcript, the input line with its buttons, the status bar, the menu
-// and the ten timers. Its handlers are spread over the files of their topics:
+// and the ten timers. Its handlers live in the files of their topics:
 //   app/mainwindow.cpp   construction, control state (T1), input, ENTER, the turn, sanitiser
 //   app/dialogue.cpp     undo, new dialogue, exit
 //   app/statistics.cpp   the knowledge counts (T3, T8)
 //   app/modes.cpp        Cpu\User and Cpu\Cpu, the exchange-file poll (T6), the editor
 //   app/remarks.cpp      idle remark, greeting, delayed remark (T2, T10, T9)
 //   app/animations.cpp   the shake (T7) and the shrink-and-close (T4)
-//   ui/appearance.cpp    colours, fonts and the restore of the initial settings
-//   ui/fullscreen.cpp    full screen
-//   ui/aboutclick.cpp    opening the about window
-//   input/keyboardclick.cpp  layout correction and opening the virtual keyboard
+//   app/settings.cpp     the commands that forward to the look (ui/appearance), full screen
+//                        (ui/fullscreen), the about window, layout correction (input/correction)
+//                        and the virtual keyboard
 #include "app/services.h"
 #include "app/shrinkpath.h"
 #include "engine/engine.h"
 #include "engine/host.h"
+#include "ui/secondary.h"
 
 #include <QMainWindow>
-#include <QColor>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -37,87 +36,115 @@ namespace tovrin {
 // The window's timers, T1 .. T10.
 enum class Timer { T1, T2, T3, T4, T5, T6, T7, T8, T9, T10 };
 
+class Appearance;
+class FullScreen;
 class Transcript;
 class TForm2;
 class TForm3;
 class TForm4;
 
-class TForm1 : public QMainWindow, public Host {
+// The main window's controls, named as in the window design. Only the window creates and
+// changes them; others see them through TForm1::ui().
+struct Form1Controls {
+    QWidget* TabControl1 = nullptr; // upper panel, holds RE1 and Talk
+    Transcript* RE1 = nullptr;      // the dialogue transcript
+    QWidget* TabControl2 = nullptr; // lower bar, holds the input line and its buttons
+    QLineEdit* Input = nullptr;     // the input line, 255 characters at most
+    QToolButton* Cancel = nullptr;  // "<": undoes the last line
+    QToolButton* EnRus = nullptr;   // "E/R": layout correction
+    QToolButton* Speak = nullptr;   // "Сказать": submits the phrase
+    QPushButton* Talk = nullptr;    // out of view: the default button, ENTER presses it
+    QLabel* SB1Panels[3] = {};      // status bar SB1: counting, knowledge counts, mode
+
+    // The menu bar and its submenus
+    QMenu* N1 = nullptr;  // &Система
+    QMenu* N17 = nullptr; // Система → &Подробнее о базе:
+    QMenu* N5 = nullptr;  // &Настройки
+    QMenu* N7 = nullptr;  // Настройки → Цвет &реплик
+    QMenu* N10 = nullptr; // Настройки → &Параметры шрифта
+    QMenu* N37 = nullptr; // Настройки → &Режим
+    QMenu* N11 = nullptr; // С&правка
+
+    // Система
+    QAction* N2 = nullptr;  // &Новый диалог: clears the transcript and the dialogue log
+    QAction* N23 = nullptr; // separator
+    QAction* N22 = nullptr; // &Вызвать виртуальную клавиатуру: opens Form4
+    QAction* N18 = nullptr; // Подробнее о базе → &Входящие выражения: [count]
+    QAction* N19 = nullptr; // Подробнее о базе → &Исходящие выражения: [count]
+    QAction* N20 = nullptr; // Подробнее о базе → &Итого: [count]
+    QAction* N3 = nullptr;  // separator
+    QAction* N4 = nullptr;  // В&ыход: writes the dialogue log and closes
+
+    // Настройки
+    QAction* N6 = nullptr;        // &Цвет основного фона: the window's background
+    QAction* N21 = nullptr;       // Ц&вет фона поля вывода реплик: the transcript's background
+    QAction* N16 = nullptr;       // Цв&ет фона поля ввода реплик: the input line's background
+    QAction* N9 = nullptr;        // Цве&т шрифтов кнопок на панели: the buttons' captions
+    QAction* N15 = nullptr;       // separator carrying Ctrl+Z: undo
+    QAction* User1 = nullptr;     // Цвет реплик → &User: colour of the user's lines
+    QAction* Cpu1 = nullptr;      // Цвет реплик → &Cpu: colour of the program's lines
+    QAction* Mystring2 = nullptr; // Цвет реплик → &My string: the input line's text colour
+    QAction* N36 = nullptr;       // separator carrying Ctrl+S: layout correction
+    QAction* User2 = nullptr;     // Параметры шрифта → &User: font of the user's lines
+    QAction* Cpu2 = nullptr;      // Параметры шрифта → &Cpu: font of the program's lines
+    QAction* Mystring1 = nullptr; // Параметры шрифта → &My string: the input line's font
+    QAction* N8 = nullptr;        // separator
+    QAction* N13 = nullptr;       // Вернуть первоначальные настройки: checked while untouched
+    QAction* N14 = nullptr;       // separator
+    QAction* CpuUser1 = nullptr;  // Режим → &Cpu\User: the user talks (checked at start)
+    QAction* Cpu31 = nullptr;     // Режим → C&pu\Cpu: phrases come from the exchange file
+    QAction* N38 = nullptr;       // Ре&дактор: opens the exchange-file editor Form2
+    QAction* N39 = nullptr;       // separator
+    QAction* N40 = nullptr;       // &Full Screen: checked while maximised
+
+    // Справка
+    QAction* N12 = nullptr; // &О программе...: opens the about window Form3
+
+    // Timers T1 .. T10 (index 0 is T1); what each drives is told at its handler.
+    QTimer* T[10] = {};
+
+    // The secondary windows, created hidden after FormCreate.
+    TForm2* Form2 = nullptr; // Редактор
+    TForm3* Form3 = nullptr; // О программе
+    TForm4* Form4 = nullptr; // Виртуальная клавиатура
+
+    // The step counter of the shrink-and-close.
+    int Tag = 0;
+};
+
+class TForm1 : public QMainWindow, public Host, public SecondaryHost, private Form1Controls {
     Q_OBJECT
 
 public:
     explicit TForm1(Services services = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // ---- controls (named as in the window design)
-    QWidget* TabControl1 = nullptr; // upper panel
-    Transcript* RE1 = nullptr;
-    QWidget* TabControl2 = nullptr; // lower bar
-    QLineEdit* Input = nullptr;
-    QToolButton* Cancel = nullptr;
-    QToolButton* EnRus = nullptr;
-    QToolButton* Speak = nullptr;
-    QPushButton* Talk = nullptr;
-    QLabel* SB1Panels[3] = {};      // status bar SB1, panels 0..2
-
-    // menus and entries
-    QMenu* N1 = nullptr;  // &Система
-    QMenu* N5 = nullptr;  // &Настройки
-    QMenu* N11 = nullptr; // С&правка
-    QMenu* N17 = nullptr; // &Подробнее о базе:
-    QMenu* N7 = nullptr;  // Цвет &реплик
-    QMenu* N10 = nullptr; // &Параметры шрифта
-    QMenu* N37 = nullptr; // &Режим
-    QAction *N2 = nullptr, *N23 = nullptr, *N22 = nullptr, *N18 = nullptr, *N19 = nullptr,
-            *N20 = nullptr, *N3 = nullptr, *N4 = nullptr;
-    QAction *N6 = nullptr, *N21 = nullptr, *N16 = nullptr, *N9 = nullptr, *N15 = nullptr,
-            *User1 = nullptr, *Cpu1 = nullptr, *Mystring2 = nullptr, *N36 = nullptr,
-            *User2 = nullptr, *Cpu2 = nullptr, *Mystring1 = nullptr, *N8 = nullptr,
-            *N13 = nullptr, *N14 = nullptr, *CpuUser1 = nullptr, *Cpu31 = nullptr,
-            *N38 = nullptr, *N39 = nullptr, *N40 = nullptr;
-    QAction* N12 = nullptr;
-
-    // timers T1..T10 (index 0 is T1)
-    QTimer* T[10] = {};
-    QTimer* timer(Timer t) const { return T[static_cast<int>(t)]; }
-
-    // the pickers' values
-    QColor ColorDialog1 = Qt::black; // the shared colour
-    QColor ColorDialog2 = Qt::black; // user lines
-    QColor ColorDialog3 = Qt::black; // program lines
-    FontChoice FontDialog1;          // user lines
-    FontChoice FontDialog2;          // program lines
-    FontChoice FontDialog3;          // the input line (8 points only)
-
-    // the secondary windows, created hidden after FormCreate
-    TForm2* Form2 = nullptr;
-    TForm3* Form3 = nullptr;
-    TForm4* Form4 = nullptr;
-
-    // the step counter of the shrink-and-close
-    int Tag = 0;
+    // The controls and the look, for those that watch the window (the tests).
+    const Form1Controls& ui() const { return *this; }
+    Form1Controls& ui() { return *this; }
+    Appearance& appearance() { return *appearance_; }
+    Engine& engine() { return *engine_; }
+    Services& services() { return services_; }
 
     // Told the window's place after every jump of the shake (tests watch the jumps with it).
     std::function<void(const QPoint&)> onShakeJump;
 
-    Engine& engine() { return *engine_; }
-    Services& services() { return services_; }
+    QTimer* timer(Timer t) const { return T[static_cast<int>(t)]; }
+    // Enabling a running timer never restarts it.
+    void setTimerEnabled(Timer timer, bool enabled);
+    bool timerEnabled(Timer timer) const;
 
     // The exit itself: appends the dialogue log block to Base\Log.Tovrin and closes the window.
     // Throws FileError and leaves everything as it was when the log cannot be written.
     void writeLogAndClose();
 
-    // Runs a handler with the file-error guard: an error is shown once and the program goes on.
-    void guarded(const std::function<void()>& handler);
-
-    // The rule of the secondary windows: while one is open the main window takes no input and
-    // T1 rests; its closing buttons give both back.
+    // ---- SecondaryHost
+    // While a secondary window is open the main window takes no input and T1 rests; its
+    // closing buttons give both back.
     void openSecondary(QWidget* window);
-    void closeSecondary(QWidget* window);
-
-    // Enabling a running timer never restarts it.
-    void setTimerEnabled(Timer timer, bool enabled);
-    bool timerEnabled(Timer timer) const;
+    void closeSecondary(QWidget* window) override;
+    void guarded(const std::function<void()>& handler) override;
+    QWidget* mainWindow() override { return this; }
 
     // ---- Host
     void appendTranscript(const std::string& line, LineStyle style) override;
@@ -160,7 +187,7 @@ public slots:
     // app/animations.cpp
     void T7Timer();
     void T4Timer();
-    // ui/appearance.cpp
+    // app/settings.cpp
     void N6Click();
     void N21Click();
     void N16Click();
@@ -172,11 +199,8 @@ public slots:
     void Cpu2Click();
     void Mystring1Click();
     void N13Click();
-    // ui/fullscreen.cpp
     void N40Click();
-    // ui/aboutclick.cpp
     void N12Click();
-    // input/keyboardclick.cpp
     void EnRusClick();
     void N36Click();
     void N22Click();
@@ -193,6 +217,7 @@ private:
     void createMenus();
     void createStatusBar();
     void createTimers();
+    void createSecondaries();
     void startTimers();
 
     // How a guarded run ended. A failure is shown only when show is set and no other message
@@ -222,6 +247,8 @@ private:
     std::unique_ptr<Pickers> ownPickers_;
     std::unique_ptr<Reporter> ownReporter_;
     std::unique_ptr<Engine> engine_;
+    std::unique_ptr<Appearance> appearance_;
+    FullScreen* fullScreen_ = nullptr;
     bool busy_ = false;
     bool reporting_ = false;
 

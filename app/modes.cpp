@@ -2,30 +2,22 @@
 #include "app/mainwindow.h"
 
 #include "app/editorwindow.h"
-#include "app/transcript.h"
+#include "app/mainwindowdesign.h"
+#include "ui/transcript.h"
 
 #include <QAction>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
-#include <QSpinBox>
 #include <QTimer>
 
 namespace tovrin {
-
-namespace {
-const QString CpuUserPanel = QStringLiteral("Режим Cpu\\User");
-const QString CpuCpuPanel = QStringLiteral("Режим Cpu\\Cpu");
-const QString CpuUserNotice = QStringLiteral("Сервис:   // Режим диалога Cpu\\User.");
-const QString CpuCpuNotice = QStringLiteral("Сервис:   // Режим диалога Cpu\\Cpu.");
-} // namespace
 
 void TForm1::CpuUser1Click()
 {
     Input->clear();
     timer(Timer::T1)->start();
-    setStatusText(2, CpuUserPanel);
-    appendLine(CpuUserNotice, LineStyle::Service);
+    setStatusText(2, form1::CpuUserPanel);
+    appendLine(form1::CpuUserNotice, LineStyle::Service);
     appendLine(QString(), LineStyle::Unchanged);
     CpuUser1->setChecked(true);
     Cpu31->setChecked(false);
@@ -35,8 +27,8 @@ void TForm1::CpuUser1Click()
 void TForm1::Cpu31Click()
 {
     timer(Timer::T1)->stop();
-    setStatusText(2, CpuCpuPanel);
-    appendLine(CpuCpuNotice, LineStyle::Service);
+    setStatusText(2, form1::CpuCpuPanel);
+    appendLine(form1::CpuCpuNotice, LineStyle::Service);
     CpuUser1->setChecked(false);
     Cpu31->setChecked(true);
     // Its interval is left as its own last tick set it. A failure of an earlier spell in
@@ -47,7 +39,7 @@ void TForm1::Cpu31Click()
 
 void TForm1::N38Click()
 {
-    Form2->SpinEdit1->setValue(1);
+    Form2->prepareToOpen();
     openSecondary(Form2);
 }
 
@@ -63,7 +55,7 @@ void TForm1::T6Timer()
     const Outcome outcome = attempt(
         [this] {
             engine().LoadExchange();
-            if (Form2->RB2->isChecked()) {
+            if (Form2->readsByTimer()) {
                 const int period = Form2->periodValue();
                 if (timer(Timer::T6)->interval() != period)
                     timer(Timer::T6)->setInterval(period);

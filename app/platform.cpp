@@ -1,5 +1,7 @@
 #include "app/platform.h"
 
+#include "ui/look.h"
+
 #include <QCoreApplication>
 #include <QFont>
 #include <QGuiApplication>
@@ -85,7 +87,7 @@ bool installQtTranslations(QCoreApplication& app)
 
 void substituteWindowFont()
 {
-    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+    QFont::insertSubstitutions(look::FontFace,
                                {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
                                 QStringLiteral("DejaVu Sans Condensed")});

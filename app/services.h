@@ -2,6 +2,7 @@
 // What the windows get from outside: the sound cues, the dice, the picker dialogs and the way
 // errors are shown. The program uses the real ones; tests inject scripted ones.
 #include "engine/host.h"
+#include "ui/pickers.h"
 
 #include <QColor>
 #include <QString>
@@ -9,25 +10,6 @@
 class QWidget;
 
 namespace tovrin {
-
-// A font as the font pickers offer it: face, size and style only.
-struct FontChoice {
-    QString face = QStringLiteral("MS Sans Serif");
-    int size = 8;
-    bool bold = false;
-    bool italic = false;
-    bool operator==(const FontChoice&) const = default;
-};
-
-// The colour and font dialogs. Each call opens the dialog preset to value; on confirm it
-// stores the choice in value and returns true; on cancel it leaves value and returns false.
-class Pickers {
-public:
-    virtual ~Pickers() = default;
-    virtual bool pickColor(QColor& value, QWidget* parent) = 0;
-    // With onlySize8 the dialog offers 8 points only.
-    virtual bool pickFont(FontChoice& value, bool onlySize8, QWidget* parent) = 0;
-};
 
 // Shows a file error (or another failure of a handler) to the user.
 class Reporter {

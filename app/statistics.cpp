@@ -2,6 +2,8 @@
 // "Подробнее о базе:" (T8). Both run once.
 #include "app/mainwindow.h"
 
+#include "app/mainwindowdesign.h"
+
 #include "kb/knowledge.h"
 
 #include <QAction>
@@ -14,13 +16,9 @@ namespace tovrin {
 
 namespace {
 
-const QString Loading = QStringLiteral("Идёт загрузка подождите...");
-const QString Loaded = QStringLiteral("Загрузка окончена");
-
 QString knownText(const KnowledgeCounts& counts)
 {
-    return QStringLiteral("Программе известно:   [главные фразы - %1   ветки - %2]")
-        .arg(counts.mainPhrases)
+    return form1::KnownText.arg(counts.mainPhrases)
         .arg(counts.branches);
 }
 
@@ -39,7 +37,7 @@ void appendCount(QAction* entry, int count)
 // to show it at a later tick. Either way the input line is given back to the user.
 void TForm1::T3Timer()
 {
-    setStatusText(0, Loading);
+    setStatusText(0, form1::Loading);
     Input->setReadOnly(true);
     Speak->setEnabled(false);
     const Outcome outcome = attempt([this] {
@@ -48,7 +46,7 @@ void TForm1::T3Timer()
     Input->setReadOnly(false);
     Speak->setEnabled(!Input->text().isEmpty());
     if (outcome == Outcome::Done)
-        setStatusText(0, Loaded);
+        setStatusText(0, form1::Loaded);
     if (outcome != Outcome::Suppressed)
         timer(Timer::T3)->stop();
 }

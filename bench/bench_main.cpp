@@ -173,11 +173,6 @@ public:
     std::string input;
 };
 
-class SilentCues : public CuePlayer {
-public:
-    void play(Cue) override {}
-};
-
 // The knowledge path every time (r = 2), the first reply or line, and no delayed remark.
 class KnowledgeDice : public Dice {
 public:

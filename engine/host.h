@@ -31,6 +31,15 @@ public:
     virtual int random(int n) = 0;
 };
 
+// The input line takes at most this many characters.
+constexpr int kInputLimit = 255;
+
+// A player for a front end without sound.
+class SilentCues : public CuePlayer {
+public:
+    void play(Cue) override {}
+};
+
 // The attributes a transcript line is appended with.
 enum class LineStyle {
     User,       // colour of ColorDialog2, font of FontDialog1

@@ -1,15 +1,14 @@
 #include "input/keyboardwindow.h"
 
-#include "app/mainwindow.h"
+#include "ui/look.h"
+#include "ui/secondary.h"
+#include "ui/window.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -28,9 +27,6 @@ const char* const kSignsCaption = "Знаки:";
 const char* const kLettersCaption = "Буквы:";
 const char* const kCapsOff = "Caps Lock [не нажат]";
 const char* const kCapsOn = "Caps Lock [нажат]";
-const char* const kFontFace = "MS Sans Serif";
-constexpr int kFontSize = 8;
-const QColor kSilver(0xC0, 0xC0, 0xC0);
 constexpr QSize kClientSize(353, 145);
 constexpr int kTimerInterval = 1; // as often as the event loop allows
 
@@ -76,14 +72,14 @@ QString captionOf(const QString& text)
 
 } // namespace
 
-TForm4::TForm4(TForm1* form1)
-    : QDialog(nullptr, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), form1_(form1)
+TForm4::TForm4(SecondaryHost* host, QLineEdit* input)
+    : QDialog(nullptr, NoCloseBox), host_(host), input_(input)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromUtf8(kTitle));
-    setFont(QFont(QString::fromUtf8(kFontFace), kFontSize));
+    setFont(QFont(look::FontFace, look::FontSize));
     QPalette silver = palette();
-    silver.setColor(QPalette::Window, kSilver);
+    silver.setColor(QPalette::Window, look::Silver);
     setPalette(silver);
     setAutoFillBackground(true);
 
@@ -202,25 +198,29 @@ void TForm4::FormCreate()
     SB63->setText(QString::fromUtf8(kCapsOff));
 }
 
+void TForm4::opened()
+{
+    T1->start();
+}
+
 void TForm4::N2Click()
 {
     T1->stop();
-    form1_->closeSecondary(this);
+    host_->closeSecondary(this);
 }
 
 void TForm4::T1Timer()
 {
-    const bool hasText = !form1_->Input->text().isEmpty();
+    const bool hasText = !input_->text().isEmpty();
     SB62->setEnabled(hasText);
     SB66->setEnabled(hasText);
 }
 
 void TForm4::appendToInput(const QString& text)
 {
-    QLineEdit* input = form1_->Input;
-    if (input->text().size() + text.size() > input->maxLength())
+    if (input_->text().size() + text.size() > input_->maxLength())
         return;
-    input->setText(input->text() + text);
+    input_->setText(input_->text() + text);
 }
 
 void TForm4::signClick(const QString& sign) { appendToInput(sign); }
@@ -236,13 +236,12 @@ void TForm4::SB62Click()
 {
     // The last character, not the one before the caret; an empty line stays empty. A character
     // pasted from beyond the basic plane is two code units and goes as one.
-    QLineEdit* input = form1_->Input;
-    QString text = input->text();
+    QString text = input_->text();
     if (text.isEmpty())
         return;
     const qsizetype n = text.size();
     text.chop(n >= 2 && text.at(n - 1).isLowSurrogate() && text.at(n - 2).isHighSurrogate() ? 2 : 1);
-    input->setText(text);
+    input_->setText(text);
 }
 
 void TForm4::SB63Click()
@@ -255,7 +254,7 @@ void TForm4::SB66Click()
 {
     // "Сказать" is pressed from here while the main window is disabled, so its handler is
     // called directly: a click on a disabled button would be lost.
-    form1_->SpeakClick();
+    emit speakPressed();
 }
 
 void TForm4::setVisible(bool visible)
@@ -263,10 +262,7 @@ void TForm4::setVisible(bool visible)
     // Centred the first time; afterwards shown again where it was last.
     if (visible && !placed_) {
         placed_ = true;
-        QScreen* screen = form1_->screen() ? form1_->screen() : QGuiApplication::primaryScreen();
-        if (screen)
-            move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, sizeHint(), screen->availableGeometry())
-                     .topLeft());
+        centreOnDesktop(this, sizeHint(), host_->mainWindow()->screen());
     }
     QDialog::setVisible(visible);
 }

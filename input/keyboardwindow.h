@@ -5,6 +5,7 @@
 #include <QList>
 
 class QGroupBox;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QTimer;
@@ -12,14 +13,17 @@ class QToolButton;
 
 namespace tovrin {
 
-class TForm1;
+class SecondaryHost;
 
 class TForm4 : public QDialog {
     Q_OBJECT
 
 public:
-    // Created hidden by the main window, which it works on for its whole life.
-    explicit TForm4(TForm1* form1);
+    // Created hidden by the main window, whose input line it works on for its whole life.
+    TForm4(SecondaryHost* host, QLineEdit* input);
+
+    // Opening: the main window has shown it; its control-state tick starts.
+    void opened();
 
     // ---- controls (named as in the window design)
     QMenuBar* MainMenu1 = nullptr;
@@ -51,6 +55,10 @@ public slots:
     void SB63Click(); // Caps Lock
     void SB66Click(); // [Enter]
 
+signals:
+    // [Enter] presses the main window's "Сказать".
+    void speakPressed();
+
 public:
     void setVisible(bool visible) override;
 
@@ -70,7 +78,8 @@ private:
     void signClick(const QString& sign);
     void letterClick(const QString& letter);
 
-    TForm1* form1_;
+    SecondaryHost* host_;
+    QLineEdit* input_;
     QList<QToolButton*> keys_;
     bool placed_ = false;
 };

@@ -1,6 +1,9 @@
 #pragma once
 // A file that cannot be read or written stops the handler that needed it. The message is
-// shown to the user exactly as it stands.
+// shown to the user exactly as it stands. what() holds it in Windows-1251, as the paths it
+// names are; utf8() is the same message for a screen or a terminal.
+#include "kb/cp1251.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -14,6 +17,8 @@ public:
     static FileError cannotCreate(const std::string& path) { return FileError("Cannot create file " + path); }
     static FileError failedToLoad() { return FileError("Failed to Load Stream"); }
     static FileError failedToSave() { return FileError("Failed to Save Stream"); }
+
+    std::string utf8() const { return cp1251::toUtf8(what()); }
 };
 
 } // namespace tovrin

@@ -28,8 +28,6 @@ namespace {
 
 using namespace tovrin;
 
-// The input line takes at most this many characters.
-constexpr std::size_t kInputLimit = 255;
 const char* const kPrompt = "> ";
 // Set by the launcher for the programs it starts in the working folder.
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
@@ -55,12 +53,6 @@ void writeLine(std::FILE* stream, const std::string& utf8)
     std::fputc('\n', stream);
     std::fflush(stream);
 }
-
-// A terminal has no sound, and the remarks of the timers are not spoken here.
-class SilentCues : public CuePlayer {
-public:
-    void play(Cue) override {}
-};
 
 class ConsoleHost : public Host {
 public:
@@ -109,8 +101,8 @@ std::string phraseOf(std::string utf8, bool first)
     if (first && utf8.rfind("\xEF\xBB\xBF", 0) == 0)
         utf8.erase(0, 3);
     std::string text = cp1251::fromUtf8(utf8); // one byte per character from here on
-    if (text.size() > kInputLimit)
-        text.resize(kInputLimit);
+    if (text.size() > static_cast<std::size_t>(kInputLimit))
+        text.resize(static_cast<std::size_t>(kInputLimit));
     return text;
 }
 
@@ -176,7 +168,7 @@ int main(int argc, char** argv)
             try {
                 engine.SpeakClick();
             } catch (const FileError& e) {
-                writeLine(stderr, cp1251::toUtf8(e.what()));
+                writeLine(stderr, e.utf8());
             }
             // A farewell reply closes the program, as it closes the window.
             if (host.farewellSaid())
@@ -186,7 +178,7 @@ int main(int argc, char** argv)
         const LogStamp stamp = MakeLogStamp(std::time(nullptr));
         engine.WriteDialogueLog(stamp.date, stamp.time);
     } catch (const FileError& e) {
-        writeLine(stderr, "The dialogue log was not written: " + cp1251::toUtf8(e.what()));
+        writeLine(stderr, "The dialogue log was not written: " + e.utf8());
         return 1;
     } catch (const std::exception& e) {
         writeLine(stderr, std::string("tovrin-console: ") + e.what());

@@ -37,8 +37,8 @@ other_window() {
 desktop_start
 tovrin_start "$build/tovrin"
 # A short conversation, typed on the Latin layout and corrected with Ctrl+S ("E/R"):
-# «привет», «как тебя зовут».
-for phrase in "ghbdtn" "rfr nt,z pjden"; do
+# «привет», «как дела».
+for phrase in "ghbdtn" "rfr ltkf"; do
   xdotool type --delay 20 "$phrase"
   xdotool key ctrl+s Return
   sleep 1

@@ -1,17 +1,16 @@
 #include "ui/aboutwindow.h"
 
-#include "app/mainwindow.h"
-#include "kb/cp1251.h"
+#include "ui/look.h"
+#include "ui/secondary.h"
+#include "ui/window.h"
 #include "kb/fileerror.h"
 #include "kb/linelist.h"
 
 #include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -27,7 +26,6 @@ namespace {
 // The window design, in client pixels.
 namespace design {
 const QString Title = QStringLiteral("О программе");
-const QColor Silver(192, 192, 192);
 constexpr int ClientWidth = 377;
 // What the window design allows for the title bar and borders before the window system has
 // told the real frame: the upper pane fills the folded window exactly.
@@ -38,7 +36,15 @@ const QRect Picture(8, 8, 178, 137);
 const QString PictureResource = QStringLiteral(":/ui/about.png");
 
 const QRect Label(196, 6, 164, 82);
-const QString Version = QStringLiteral("ВЕРСИЯ: 2.2.6.");
+// "2.26" reads "ВЕРСИЯ: 2.2.6.": every digit stands apart.
+QString versionCaption()
+{
+    QString digits;
+    for (const QChar c : look::Version)
+        if (c.isDigit())
+            digits += QString(c) + u'.';
+    return QStringLiteral("ВЕРСИЯ: ") + digits;
+}
 const QString LabelFace = QStringLiteral("Arial Black");
 constexpr int LabelPixelHeight = 29;
 
@@ -70,15 +76,15 @@ QFrame* bevelledPane(QWidget* parent, const QRect& place)
 
 } // namespace
 
-TForm3::TForm3(TForm1* form1) : QDialog(nullptr), form1_(form1)
+TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
 {
     initAboutResources();
     setWindowTitle(design::Title);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setWindowFlags(NoCloseBox);
     // A secondary window never keeps the program alive once the main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
     QPalette silver = palette();
-    silver.setColor(QPalette::Window, design::Silver);
+    silver.setColor(QPalette::Window, look::Silver);
     setPalette(silver);
     setAutoFillBackground(true);
 
@@ -105,7 +111,7 @@ void TForm3::createControls()
     Image1->setScaledContents(true);
     Image1->setPixmap(QPixmap(design::PictureResource));
 
-    Label1 = new QLabel(design::Version, TabControl1);
+    Label1 = new QLabel(design::versionCaption(), TabControl1);
     Label1->setGeometry(design::Label);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
@@ -127,8 +133,8 @@ void TForm3::createControls()
         button->setAutoDefault(false);
     }
     connect(Button1, &QPushButton::clicked, this, [this] {
-        if (form1_) {
-            form1_->guarded([this] { Button1Click(); });
+        if (host_) {
+            host_->guarded([this] { Button1Click(); });
             return;
         }
         try {
@@ -151,7 +157,7 @@ void TForm3::createControls()
     memoFont.setPixelSize(design::MemoPixelHeight);
     Memo1->setFont(memoFont);
     QPalette memoColours = Memo1->palette();
-    memoColours.setColor(QPalette::Base, design::Silver);
+    memoColours.setColor(QPalette::Base, look::Silver);
     Memo1->setPalette(memoColours);
 }
 
@@ -161,7 +167,7 @@ void TForm3::Button1Click()
     const std::vector<std::string> lines = loadMemo(design::HistoryFile);
     QStringList text;
     for (const std::string& line : lines)
-        text << QString::fromStdString(cp1251::toUtf8(line));
+        text << fromCp1251(line);
     Memo1->setPlainText(text.join(QLatin1Char('\n')));
 
     // One pixel taller; only the two design heights turn into each other.
@@ -175,8 +181,8 @@ void TForm3::Button1Click()
 
 void TForm3::Button2Click()
 {
-    if (form1_)
-        form1_->closeSecondary(this);
+    if (host_)
+        host_->closeSecondary(this);
     else
         hide();
 }
@@ -206,10 +212,8 @@ void TForm3::applyOuterHeight()
 
 void TForm3::centre()
 {
-    const QScreen* desktop = screen() ? screen() : QGuiApplication::primaryScreen();
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QSize outer(width() + frame.left() + frame.right(), outerHeight_);
-    move(desktop->availableGeometry().center() - QPoint(outer.width() / 2, outer.height() / 2));
+    centreOnDesktop(this, QSize(width() + frame.left() + frame.right(), outerHeight_));
 }
 
 void TForm3::showEvent(QShowEvent* event)

@@ -11,7 +11,7 @@ class QTimer;
 
 namespace tovrin {
 
-class TForm1;
+class SecondaryHost;
 
 class TForm3 : public QDialog {
     Q_OBJECT
@@ -21,9 +21,9 @@ public:
     static constexpr int FoldedHeight = 179;
     static constexpr int UnfoldedHeight = 327;
 
-    // form1 is the main window: it stays disabled while this one is shown and reports this
+    // host is the main window: it stays disabled while this one is shown and reports this
     // one's errors. It may be null for a window standing alone, which reports nothing.
-    explicit TForm3(TForm1* form1);
+    explicit TForm3(SecondaryHost* host);
 
     // ---- controls (named as in the window design)
     QFrame* TabControl1 = nullptr; // upper pane
@@ -59,7 +59,7 @@ private:
     int frameHeight();
     void centre();
 
-    TForm1* form1_;
+    SecondaryHost* host_;
     int outerHeight_ = FoldedHeight;
     int measuredFrame_ = 0;
     bool shownBefore_ = false;

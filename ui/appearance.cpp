@@ -1,19 +1,14 @@
-// Colours, fonts and the restore of the initial settings.
-//
-// Each command clears the check mark of N13 before its dialog opens, so the mark says "nothing
-// has been touched" and stays cleared even when the dialog is cancelled. The transcript's lines
-// take the chosen colours and fonts when they are appended (appendTranscript); what a command
-// changes at once is only the controls it names and, for the transcript commands, the text the
-// user has selected.
-#include "app/editorwindow.h"
-#include "app/mainwindow.h"
-#include "app/transcript.h"
-#include "ui/aboutwindow.h"
+// The colour and font commands. What a command changes at once is only the controls it names
+// and, for the transcript commands, the text the user has selected; the transcript's lines take
+// the chosen colours and fonts when they are appended.
+#include "ui/appearance.h"
+
 #include "ui/captions.h"
+#include "ui/look.h"
+#include "ui/transcript.h"
 
 #include <QAction>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QToolButton>
@@ -21,16 +16,6 @@
 namespace tovrin {
 
 namespace {
-
-// The initial settings that N13 brings back.
-namespace initial {
-const QColor Silver(192, 192, 192);
-const QColor Black(0, 0, 0);
-const QString Face = QStringLiteral("MS Sans Serif");
-constexpr int Size = 8;
-const QString ExchangePath = QStringLiteral("D:\\Txt.Dat");
-constexpr int Period = 1000;
-} // namespace initial
 
 void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
 {
@@ -60,137 +45,154 @@ void mergeIntoSelection(Transcript* transcript, const QTextCharFormat& chosen)
         cursor.mergeCharFormat(chosen);
 }
 
-void pickTranscriptColour(TForm1& form, QColor& value)
-{
-    if (!form.services().pickers->pickColor(value, &form))
-        return;
-    form.RE1->setCurrentColor(value);
-    QTextCharFormat chosen;
-    chosen.setForeground(value);
-    mergeIntoSelection(form.RE1, chosen);
-}
-
-// User2 and Cpu2: the face follows a confirmed choice only, while size and style follow the
-// dialog's value whatever the answer, so a cancel re-applies the values the dialog held.
-void pickTranscriptFont(TForm1& form, FontChoice& value)
-{
-    QTextCharFormat chosen;
-    if (form.services().pickers->pickFont(value, false, &form)) {
-        form.RE1->setCurrentFace(value.face);
-        chosen.setFontFamilies({value.face});
-    }
-    form.RE1->setCurrentSizeAndStyle(value.size, value.bold, value.italic);
-    chosen.setFontPointSize(value.size);
-    chosen.setFontWeight(value.bold ? QFont::Bold : QFont::Normal);
-    chosen.setFontItalic(value.italic);
-    mergeIntoSelection(form.RE1, chosen);
-}
-
 } // namespace
 
-void TForm1::N6Click()
+Appearance::Appearance(Pickers* const& pickers, const Controls& controls) : pickers_(pickers), controls_(controls) {}
+
+void Appearance::pickWindowColour()
 {
-    N13->setChecked(false);
-    if (services().pickers->pickColor(ColorDialog1, this))
-        setBackground(this, ColorDialog1);
+    controls_.untouched->setChecked(false);
+    if (pickers_->pickColor(ColorDialog1, controls_.window))
+        setBackground(controls_.window, ColorDialog1);
 }
 
-void TForm1::N21Click()
+void Appearance::pickTranscriptBackground()
 {
-    N13->setChecked(false);
-    if (services().pickers->pickColor(ColorDialog1, this))
-        setFieldBackground(RE1, ColorDialog1);
+    controls_.untouched->setChecked(false);
+    if (pickers_->pickColor(ColorDialog1, controls_.window))
+        setFieldBackground(controls_.transcript, ColorDialog1);
 }
 
-void TForm1::N16Click()
+void Appearance::pickInputBackground()
 {
-    N13->setChecked(false);
-    if (services().pickers->pickColor(ColorDialog1, this))
-        setFieldBackground(Input, ColorDialog1);
+    controls_.untouched->setChecked(false);
+    if (pickers_->pickColor(ColorDialog1, controls_.window))
+        setFieldBackground(controls_.input, ColorDialog1);
 }
 
-void TForm1::N9Click()
+void Appearance::pickButtonCaptions()
 {
-    N13->setChecked(false);
+    controls_.untouched->setChecked(false);
     // One dialog per button; each opens with the colour confirmed last, and a cancelled one
     // leaves only its own button alone.
-    for (QToolButton* button : {Speak, Cancel, EnRus}) {
-        if (services().pickers->pickColor(ColorDialog1, this))
+    for (QToolButton* button : controls_.buttons) {
+        if (pickers_->pickColor(ColorDialog1, controls_.window))
             setCaptionColour(button, ColorDialog1);
     }
 }
 
-void TForm1::User1Click()
+void Appearance::pickUserColour()
 {
-    N13->setChecked(false);
-    pickTranscriptColour(*this, ColorDialog2);
+    controls_.untouched->setChecked(false);
+    pickTranscriptColour(ColorDialog2);
 }
 
-void TForm1::Cpu1Click()
+void Appearance::pickProgramColour()
 {
-    N13->setChecked(false);
-    pickTranscriptColour(*this, ColorDialog3);
+    controls_.untouched->setChecked(false);
+    pickTranscriptColour(ColorDialog3);
 }
 
-void TForm1::Mystring2Click()
+void Appearance::pickInputColour()
 {
-    N13->setChecked(false);
-    if (services().pickers->pickColor(ColorDialog1, this))
-        setColour(Input, QPalette::Text, ColorDialog1);
+    controls_.untouched->setChecked(false);
+    if (pickers_->pickColor(ColorDialog1, controls_.window))
+        setColour(controls_.input, QPalette::Text, ColorDialog1);
 }
 
-void TForm1::User2Click()
+void Appearance::pickUserFont()
 {
-    N13->setChecked(false);
-    pickTranscriptFont(*this, FontDialog1);
+    controls_.untouched->setChecked(false);
+    pickTranscriptFont(FontDialog1);
 }
 
-void TForm1::Cpu2Click()
+void Appearance::pickProgramFont()
 {
-    N13->setChecked(false);
-    pickTranscriptFont(*this, FontDialog2);
+    controls_.untouched->setChecked(false);
+    pickTranscriptFont(FontDialog2);
 }
 
-void TForm1::Mystring1Click()
+void Appearance::pickInputFont()
 {
-    N13->setChecked(false);
+    controls_.untouched->setChecked(false);
     // The input line keeps its size whatever the dialog says; its style follows the dialog
     // even after a cancel.
-    if (services().pickers->pickFont(FontDialog3, true, this)) {
-        QFont font = Input->font();
+    if (pickers_->pickFont(FontDialog3, true, controls_.window)) {
+        QFont font = controls_.input->font();
         font.setFamily(FontDialog3.face);
-        Input->setFont(font);
+        controls_.input->setFont(font);
     }
-    setTextStyle(Input, FontDialog3.bold, FontDialog3.italic);
+    setTextStyle(controls_.input, FontDialog3.bold, FontDialog3.italic);
 }
 
-void TForm1::N13Click()
+void Appearance::restore()
 {
-    N13->setChecked(true);
+    controls_.untouched->setChecked(true);
 
-    setBackground(this, initial::Silver);
-    setFieldBackground(RE1, initial::Silver);
-    setFieldBackground(Input, initial::Silver);
+    setBackground(controls_.window, look::Silver);
+    setFieldBackground(controls_.transcript, look::Silver);
+    setFieldBackground(controls_.input, look::Silver);
 
     // The restored input line is bold, not the regular of a fresh start.
-    setColour(Input, QPalette::Text, initial::Black);
-    setTextStyle(Input, true, false);
+    setColour(controls_.input, QPalette::Text, look::Black);
+    setTextStyle(controls_.input, true, false);
 
-    for (QToolButton* button : {Speak, Cancel, EnRus})
-        setCaptionColour(button, initial::Black);
+    for (QToolButton* button : controls_.buttons)
+        setCaptionColour(button, look::Black);
 
-    ColorDialog1 = ColorDialog2 = ColorDialog3 = initial::Black;
-    FontDialog1 = FontDialog2 = FontChoice{initial::Face, initial::Size, false, false};
-    FontDialog3.face = initial::Face;
-    FontDialog3.size = initial::Size;
+    ColorDialog1 = ColorDialog2 = ColorDialog3 = look::Black;
+    FontDialog1 = FontDialog2 = FontChoice{look::FontFace, look::FontSize, false, false};
+    FontDialog3.face = look::FontFace;
+    FontDialog3.size = look::FontSize;
+}
 
-    Form2->Edit1->setText(initial::ExchangePath);
-    Form2->SpinEdit1->setValue(initial::Period);
-    // The editor takes any change of these two fields for a change of the settings; this one
-    // is the restore itself.
-    N13->setChecked(true);
+void Appearance::prepareLine(LineStyle style)
+{
+    Transcript* transcript = controls_.transcript;
+    switch (style) {
+    case LineStyle::User:
+        transcript->setCurrentColor(ColorDialog2);
+        transcript->setCurrentFont(FontDialog1);
+        break;
+    case LineStyle::Program:
+        transcript->setCurrentColor(ColorDialog3);
+        transcript->setCurrentFont(FontDialog2);
+        break;
+    case LineStyle::IdleRemark:
+        transcript->setCurrentColor(ColorDialog1);
+        break;
+    case LineStyle::Service:
+        transcript->setCurrentColor(look::Teal);
+        break;
+    case LineStyle::Unchanged:
+        break;
+    }
+}
 
-    Form3->setOuterHeight(TForm3::FoldedHeight);
+void Appearance::pickTranscriptColour(QColor& value)
+{
+    if (!pickers_->pickColor(value, controls_.window))
+        return;
+    controls_.transcript->setCurrentColor(value);
+    QTextCharFormat chosen;
+    chosen.setForeground(value);
+    mergeIntoSelection(controls_.transcript, chosen);
+}
+
+// User2 and Cpu2: the face follows a confirmed choice only, while size and style follow the
+// dialog's value whatever the answer, so a cancel re-applies the values the dialog held.
+void Appearance::pickTranscriptFont(FontChoice& value)
+{
+    QTextCharFormat chosen;
+    if (pickers_->pickFont(value, false, controls_.window)) {
+        controls_.transcript->setCurrentFace(value.face);
+        chosen.setFontFamilies({value.face});
+    }
+    controls_.transcript->setCurrentSizeAndStyle(value.size, value.bold, value.italic);
+    chosen.setFontPointSize(value.size);
+    chosen.setFontWeight(value.bold ? QFont::Bold : QFont::Normal);
+    chosen.setFontItalic(value.italic);
+    mergeIntoSelection(controls_.transcript, chosen);
 }
 
 } // namespace tovrin

@@ -5,15 +5,13 @@
 // only after it has really maximised the window (on X11 after the call that asks for it has
 // returned), so the stretching waits for that resize and follows any later one (another screen
 // resolution, say) for as long as the window stays maximised.
-#include "app/mainwindow.h"
-#include "app/transcript.h"
+#include "ui/fullscreen.h"
 
 #include <QAction>
 #include <QEvent>
 #include <QEventLoop>
-#include <QLineEdit>
 #include <QTimer>
-#include <QToolButton>
+#include <QWidget>
 #include <QWindow>
 
 namespace tovrin {
@@ -60,137 +58,118 @@ void setWidth(QWidget* w, int width) { w->resize(width, w->height()); }
 void setTop(QWidget* w, int top) { w->move(w->x(), top); }
 void setLeft(QWidget* w, int left) { w->move(left, w->y()); }
 
-// Lives as a child of the main window and keeps what full screen needs between the two
-// presses: the size limits of the normal window, which a fixed-size window must drop to be
-// maximised. The state itself is the check mark of N40.
-class FullScreen : public QObject {
-public:
-    explicit FullScreen(TForm1* form) : QObject(form), form_(form)
-    {
-        setObjectName(QStringLiteral("fullScreen"));
-        settle_.setSingleShot(true);
-        settle_.setInterval(design::FrameSettleMs);
-        connect(&settle_, &QTimer::timeout, this, [this] {
-            if (fullScreen())
-                stretch();
-        });
-        form_->installEventFilter(this);
+} // namespace
+
+FullScreen::FullScreen(const Controls& controls) : QObject(controls.window), c_(controls)
+{
+    settle_.setSingleShot(true);
+    settle_.setInterval(design::FrameSettleMs);
+    connect(&settle_, &QTimer::timeout, this, [this] {
+        if (fullScreen())
+            stretch();
+    });
+    c_.window->installEventFilter(this);
+}
+
+void FullScreen::toggle()
+{
+    if (!c_.mark->isChecked()) {
+        c_.mark->setChecked(true);
+        c_.mark->setText(design::FullScreenCaption);
+        enter();
+    } else {
+        c_.mark->setChecked(false);
+        c_.mark->setText(design::NormalCaption);
+        leave();
     }
+}
 
-    static FullScreen* of(TForm1* form)
-    {
-        auto* found = form->findChild<FullScreen*>(QStringLiteral("fullScreen"), Qt::FindDirectChildrenOnly);
-        return found ? found : new FullScreen(form);
-    }
+void FullScreen::enter()
+{
+    minimum_ = c_.window->minimumSize();
+    maximum_ = c_.window->maximumSize();
+    c_.window->setMinimumSize(0, 0);
+    c_.window->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 
-    void enter()
-    {
-        minimum_ = form_->minimumSize();
-        maximum_ = form_->maximumSize();
-        form_->setMinimumSize(0, 0);
-        form_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    const QSize before = outerSize();
+    c_.window->showMaximized();
+    if (outerSize() == before)
+        waitForResize();
+    stretch();
+    settle_.start();
+}
 
-        const QSize before = outerSize();
-        form_->showMaximized();
-        if (outerSize() == before)
-            waitForResize();
+void FullScreen::leave()
+{
+    // The limits come back once the window system has given the window its normal size,
+    // so that a quick return to full screen finds the window free to grow again.
+    settle_.stop();
+    const QSize before = outerSize();
+    c_.window->showNormal();
+    if (outerSize() == before)
+        waitForResize();
+    c_.window->setMinimumSize(minimum_);
+    c_.window->setMaximumSize(maximum_);
+
+    c_.panel->resize(design::Panel);
+    c_.transcript->resize(design::Transcript);
+    setWidth(c_.bar, design::BarWidth);
+    setTop(c_.bar, design::BarTop);
+    setLeft(c_.speak, design::SpeakLeft);
+    setLeft(c_.enRus, design::EnRusLeft);
+    setLeft(c_.cancel, design::CancelLeft);
+    setWidth(c_.input, design::InputWidth);
+}
+
+bool FullScreen::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != c_.window || event->type() != QEvent::Resize)
+        return QObject::eventFilter(watched, event);
+    if (waiting_) {
+        waiting_->quit();
+    } else if (fullScreen()) {
         stretch();
         settle_.start();
     }
+    return QObject::eventFilter(watched, event);
+}
 
-    void leave()
-    {
-        // The limits come back once the window system has given the window its normal size,
-        // so that a quick return to full screen finds the window free to grow again.
-        settle_.stop();
-        const QSize before = outerSize();
-        form_->showNormal();
-        if (outerSize() == before)
-            waitForResize();
-        form_->setMinimumSize(minimum_);
-        form_->setMaximumSize(maximum_);
-
-        form_->TabControl1->resize(design::Panel);
-        form_->RE1->resize(design::Transcript);
-        setWidth(form_->TabControl2, design::BarWidth);
-        setTop(form_->TabControl2, design::BarTop);
-        setLeft(form_->Speak, design::SpeakLeft);
-        setLeft(form_->EnRus, design::EnRusLeft);
-        setLeft(form_->Cancel, design::CancelLeft);
-        setWidth(form_->Input, design::InputWidth);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (watched != form_ || event->type() != QEvent::Resize)
-            return QObject::eventFilter(watched, event);
-        if (waiting_) {
-            waiting_->quit();
-        } else if (fullScreen()) {
-            stretch();
-            settle_.start();
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    bool fullScreen() const { return form_->N40->isChecked() && form_->isMaximized(); }
-
-    // The outer size as the window system has it now. The widget keeps a copy of the frame
-    // that is brought up to date only when the window moves or resizes; the window asks afresh.
-    QSize outerSize() const
-    {
-        if (const QWindow* window = form_->windowHandle())
-            return window->frameGeometry().size();
-        return form_->frameGeometry().size();
-    }
-
-    void waitForResize()
-    {
-        QEventLoop loop;
-        QTimer::singleShot(design::MaximiseWaitMs, &loop, &QEventLoop::quit);
-        waiting_ = &loop;
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        waiting_ = nullptr;
-    }
-
-    void stretch()
-    {
-        const QSize outer = outerSize();
-        const int w = outer.width();
-        const int h = outer.height();
-        form_->TabControl1->resize(w - design::PanelWidthMargin, h - design::PanelHeightMargin);
-        form_->RE1->resize(w - design::TranscriptWidthMargin, h - design::TranscriptHeightMargin);
-        setWidth(form_->TabControl2, w - design::BarWidthMargin);
-        setTop(form_->TabControl2, h - design::BarTopMargin);
-        setLeft(form_->Speak, w - design::SpeakLeftMargin);
-        setLeft(form_->EnRus, w - design::EnRusLeftMargin);
-        setLeft(form_->Cancel, w - design::CancelLeftMargin);
-        setWidth(form_->Input, w - design::InputWidthMargin);
-    }
-
-    TForm1* form_;
-    QSize minimum_;
-    QSize maximum_;
-    QEventLoop* waiting_ = nullptr;
-    QTimer settle_;
-};
-
-} // namespace
-
-void TForm1::N40Click()
+bool FullScreen::fullScreen() const
 {
-    FullScreen* fullScreen = FullScreen::of(this);
-    if (!N40->isChecked()) {
-        N40->setChecked(true);
-        N40->setText(design::FullScreenCaption);
-        fullScreen->enter();
-    } else {
-        N40->setChecked(false);
-        N40->setText(design::NormalCaption);
-        fullScreen->leave();
-    }
+    return c_.mark->isChecked() && c_.window->isMaximized();
+}
+
+// The outer size as the window system has it now. The widget keeps a copy of the frame
+// that is brought up to date only when the window moves or resizes; the window asks afresh.
+QSize FullScreen::outerSize() const
+{
+    if (const QWindow* window = c_.window->windowHandle())
+        return window->frameGeometry().size();
+    return c_.window->frameGeometry().size();
+}
+
+void FullScreen::waitForResize()
+{
+    QEventLoop loop;
+    QTimer::singleShot(design::MaximiseWaitMs, &loop, &QEventLoop::quit);
+    waiting_ = &loop;
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    waiting_ = nullptr;
+}
+
+void FullScreen::stretch()
+{
+    const QSize outer = outerSize();
+    const int w = outer.width();
+    const int h = outer.height();
+    c_.panel->resize(w - design::PanelWidthMargin, h - design::PanelHeightMargin);
+    c_.transcript->resize(w - design::TranscriptWidthMargin, h - design::TranscriptHeightMargin);
+    setWidth(c_.bar, w - design::BarWidthMargin);
+    setTop(c_.bar, h - design::BarTopMargin);
+    setLeft(c_.speak, w - design::SpeakLeftMargin);
+    setLeft(c_.enRus, w - design::EnRusLeftMargin);
+    setLeft(c_.cancel, w - design::CancelLeftMargin);
+    setWidth(c_.input, w - design::InputWidthMargin);
 }
 
 } // namespace tovrin

@@ -1,8 +1,10 @@
 #pragma once
-// The real colour and font dialogs behind the pickers.
-#include "app/services.h"
+// The colour and font pickers, and the real dialogs behind them.
+#include "ui/look.h"
 
+#include <QColor>
 #include <QDialog>
+#include <QString>
 #include <memory>
 
 class QLabel;
@@ -11,6 +13,25 @@ class QListWidget;
 class QSpinBox;
 
 namespace tovrin {
+
+// A font as the font pickers offer it: face, size and style only.
+struct FontChoice {
+    QString face = look::FontFace;
+    int size = look::FontSize;
+    bool bold = false;
+    bool italic = false;
+    bool operator==(const FontChoice&) const = default;
+};
+
+// The colour and font dialogs. Each call opens the dialog preset to value; on confirm it
+// stores the choice in value and returns true; on cancel it leaves value and returns false.
+class Pickers {
+public:
+    virtual ~Pickers() = default;
+    virtual bool pickColor(QColor& value, QWidget* parent) = 0;
+    // With onlySize8 the dialog offers 8 points only.
+    virtual bool pickFont(FontChoice& value, bool onlySize8, QWidget* parent) = 0;
+};
 
 std::unique_ptr<Pickers> makeDialogPickers();
 

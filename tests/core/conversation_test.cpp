@@ -61,7 +61,7 @@ TEST(Conversation, TwoCopiesOnTheDeliveredKnowledgeDoNotRunInCircles)
             Copy& c = *copies[turn % 2];
             c.engine.LoadExchange();
             c.engine.SpeakClick();
-            said.push_back(c.engine.CpuPhrase);
+            said.push_back(c.engine.state().CpuPhrase);
         }
 
         const std::set<std::string> distinct(said.begin(), said.end());

@@ -61,15 +61,20 @@ TEST_F(Replay, SaysWhatARealTurnDoes)
     const std::vector<std::string> lines = words();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.phrase);
-        engine.ThreadDepth = 0;
-        engine.ThreadLine = 0;
-        host.transcript.clear(); // no repetition of the case before
-        for (const char* b : c.before)
-            say(b, knowledge());
-        const int threadLine = engine.ThreadDepth >= 1 ? engine.ThreadLine : 0;
+        Engine fresh{host, cues, dice}; // a new dialogue: no thread, nothing to repeat
+        const auto speak = [&](const char* typed) {
+            host.input = cp(typed);
+            for (int d : knowledge())
+                dice.push(d);
+            fresh.SpeakClick();
+        };
         host.transcript.clear();
-        host.timers[static_cast<int>(Timer::T4)] = false;
-        say(c.phrase, knowledge());
+        for (const char* b : c.before)
+            speak(b);
+        const int threadLine = fresh.state().ThreadDepth >= 1 ? fresh.state().ThreadLine : 0;
+        host.transcript.clear();
+        host.farewell = false;
+        speak(c.phrase);
 
         const kbtool::Turn t = kbtool::playTurn(lines, kbtool::takePhrase(c.phrase), threadLine);
         EXPECT_EQ(t.step, c.step);
@@ -79,7 +84,7 @@ TEST_F(Replay, SaysWhatARealTurnDoes)
         if (c.line > 0) {
             EXPECT_EQ(cp(reply()), EntryReply(lines[static_cast<std::size_t>(c.line)], 1));
         }
-        EXPECT_EQ(host.timerEnabled(Timer::T4), c.farewell);
+        EXPECT_EQ(host.farewell, c.farewell);
     }
 }
 

@@ -35,11 +35,6 @@ private:
     unsigned state_;
 };
 
-class SilentCues : public CuePlayer {
-public:
-    void play(Cue) override {}
-};
-
 class FuzzHost : public Host {
 public:
     void appendTranscript(const std::string& line, LineStyle) override { transcript.push_back(line); }

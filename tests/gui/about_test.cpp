@@ -27,7 +27,7 @@ struct Fixture {
     TForm1& form = *window;
     ScriptedPickers& pickers = window.pickers;
     RecordingReporter& reporter = window.reporter;
-    TForm3& about = *form.Form3;
+    TForm3& about = *form.ui().Form3;
 
     Fixture()
     {

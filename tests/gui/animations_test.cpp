@@ -45,7 +45,7 @@ struct Window {
     }
 };
 
-QList<QMenu*> shakenMenus(const TForm1& form) { return {form.N1, form.N5, form.N11}; }
+QList<QMenu*> shakenMenus(const TForm1& form) { return {form.ui().N1, form.ui().N5, form.ui().N11}; }
 
 } // namespace
 
@@ -137,7 +137,7 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
     form.setTimerEnabled(Timer::T7, true);
     bool lockedThroughout = true;
     form.onShakeJump = [&](const QPoint&) {
-        lockedThroughout = lockedThroughout && form.Input->isReadOnly();
+        lockedThroughout = lockedThroughout && form.ui().Input->isReadOnly();
         for (QMenu* m : shakenMenus(form))
             lockedThroughout = lockedThroughout && !m->menuAction()->isEnabled();
         lockedThroughout = lockedThroughout && w.f->cues.played == std::vector<Cue>{Cue::MP4};
@@ -146,7 +146,7 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
     form.T7Timer();
 
     QVERIFY(lockedThroughout);
-    QVERIFY(!form.Input->isReadOnly());
+    QVERIFY(!form.ui().Input->isReadOnly());
     for (QMenu* m : shakenMenus(form))
         QVERIFY(m->menuAction()->isEnabled());
     QVERIFY(w.f->cues.played == std::vector<Cue>{Cue::MP4});
@@ -183,7 +183,7 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
 
     for (int step = 1; step <= 79; ++step) {
         form.T4Timer();
-        QCOMPARE(form.Tag, step);
+        QCOMPARE(form.ui().Tag, step);
         QCOMPARE(form.pos(), start - step * QPoint(3, 2));
         QCOMPARE(form.size(), QSize(std::max(size.width() - 10 * step, 1),
                                     std::max(size.height() - 8 * step, 1)));
@@ -194,7 +194,7 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
     QCOMPARE(w.logFile().size(), linesBefore);
 
     form.T4Timer();
-    QCOMPARE(form.Tag, 80);
+    QCOMPARE(form.ui().Tag, 80);
     QVERIFY(!form.timerEnabled(Timer::T4));
     QVERIFY(!form.isVisible());
     QVERIFY(w.f->reporter.errors.isEmpty());
@@ -217,7 +217,7 @@ void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
     TForm1& form = w.form();
     w.dir.writeLines("Base\\Words.Dat", {"// База", "ПРИВЕТ^Здравствуй!;", "ПОКА^До свидания!;@"});
     const auto say = [&](const QString& phrase) {
-        form.Input->setText(phrase);
+        form.ui().Input->setText(phrase);
         form.SpeakClick();
     };
     const QPoint start = form.pos();
@@ -229,7 +229,7 @@ void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
     // A reply from a main phrase without the farewell mark stops the shrink where it is.
     say(QStringLiteral("привет"));
     QVERIFY(!form.timerEnabled(Timer::T4));
-    QCOMPARE(form.Tag, 30);
+    QCOMPARE(form.ui().Tag, 30);
     const QRect reached = form.geometry();
     QCOMPARE(form.pos(), start - 30 * QPoint(3, 2));
 
@@ -242,7 +242,7 @@ void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
     QVERIFY(form.isVisible());
     QCOMPARE(form.pos(), start - 79 * QPoint(3, 2));
     form.T4Timer();
-    QCOMPARE(form.Tag, 80);
+    QCOMPARE(form.ui().Tag, 80);
     QVERIFY(!form.isVisible());
     QVERIFY(w.f->reporter.errors.isEmpty());
 }
@@ -269,16 +269,16 @@ void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
     TForm1& form = w.form();
     // The keyboard is open: the main window takes no input and its T1 rests.
     form.N22Click();
-    QVERIFY(form.Form4->isVisible());
+    QVERIFY(form.ui().Form4->isVisible());
     QVERIFY(!form.isEnabled());
     form.setTimerEnabled(Timer::T4, true);
 
     form.T4Timer();
-    QVERIFY(!form.Form4->isVisible());
-    QVERIFY(!form.Form4->T1->isActive());
+    QVERIFY(!form.ui().Form4->isVisible());
+    QVERIFY(!form.ui().Form4->T1->isActive());
     QVERIFY(form.isEnabled());
     QVERIFY(form.timerEnabled(Timer::T1));
-    QCOMPARE(form.Tag, 1);
+    QCOMPARE(form.ui().Tag, 1);
 }
 
 // A window system reports a moved window's place some time after the move; the path goes on
@@ -314,7 +314,7 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
     TForm1& form = w.form();
     form.engine().preset().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
     w.dir.remove("Base\\Log.Tovrin");
-    form.Tag = 78;
+    form.ui().Tag = 78;
     form.setTimerEnabled(Timer::T4, true);
     form.T4Timer();
     const QRect before = form.geometry();
@@ -328,7 +328,7 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
     QCOMPARE(form.geometry(), before);
     QVERIFY(form.isVisible());
     QVERIFY(form.isEnabled());
-    QVERIFY(!form.Input->isReadOnly());
+    QVERIFY(!form.ui().Input->isReadOnly());
     QCOMPARE(form.engine().state().Log.count(), 1);
 
     // With the log file back, the next farewell ends the program at its first step.

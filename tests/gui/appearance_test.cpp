@@ -2,10 +2,11 @@
 // transcript lines take, the check mark of the restore command, and the restore itself.
 #include "app/editorwindow.h"
 #include "app/mainwindow.h"
-#include "app/transcript.h"
+#include "ui/transcript.h"
 #include "kb/cp1251.h"
 #include "formfixture.h"
 #include "ui/aboutwindow.h"
+#include "ui/appearance.h"
 #include "ui/pickers.h"
 
 #include <QAction>
@@ -50,7 +51,7 @@ struct Fixture {
     Transcript::Attributes append(const QString& text, LineStyle style)
     {
         form.appendTranscript(cp1251::fromUtf8(text.toStdString()), style);
-        return form.RE1->lineAttributes(form.RE1->count() - 1);
+        return form.ui().RE1->lineAttributes(form.ui().RE1->count() - 1);
     }
 };
 
@@ -61,25 +62,25 @@ QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().
 struct ColourCommand {
     const char* name;
     void (TForm1::*click)();
-    QColor TForm1::*value;
+    QColor Appearance::*value;
     std::function<QColor(const TForm1&)> effect;
 };
 
 const QList<ColourCommand>& colourCommands()
 {
     static const QList<ColourCommand> commands{
-        {"N6 main background", &TForm1::N6Click, &TForm1::ColorDialog1,
+        {"N6 main background", &TForm1::N6Click, &Appearance::ColorDialog1,
          [](const TForm1& f) { return colour(&f, QPalette::Window); }},
-        {"N21 transcript background", &TForm1::N21Click, &TForm1::ColorDialog1,
-         [](const TForm1& f) { return colour(f.RE1, QPalette::Base); }},
-        {"N16 input background", &TForm1::N16Click, &TForm1::ColorDialog1,
-         [](const TForm1& f) { return colour(f.Input, QPalette::Base); }},
-        {"Mystring2 input text", &TForm1::Mystring2Click, &TForm1::ColorDialog1,
-         [](const TForm1& f) { return colour(f.Input, QPalette::Text); }},
-        {"User1 transcript colour", &TForm1::User1Click, &TForm1::ColorDialog2,
-         [](const TForm1& f) { return f.RE1->current().color; }},
-        {"Cpu1 transcript colour", &TForm1::Cpu1Click, &TForm1::ColorDialog3,
-         [](const TForm1& f) { return f.RE1->current().color; }},
+        {"N21 transcript background", &TForm1::N21Click, &Appearance::ColorDialog1,
+         [](const TForm1& f) { return colour(f.ui().RE1, QPalette::Base); }},
+        {"N16 input background", &TForm1::N16Click, &Appearance::ColorDialog1,
+         [](const TForm1& f) { return colour(f.ui().Input, QPalette::Base); }},
+        {"Mystring2 input text", &TForm1::Mystring2Click, &Appearance::ColorDialog1,
+         [](const TForm1& f) { return colour(f.ui().Input, QPalette::Text); }},
+        {"User1 transcript colour", &TForm1::User1Click, &Appearance::ColorDialog2,
+         [](const TForm1& f) { return f.ui().RE1->current().color; }},
+        {"Cpu1 transcript colour", &TForm1::Cpu1Click, &Appearance::ColorDialog3,
+         [](const TForm1& f) { return f.ui().RE1->current().color; }},
     };
     return commands;
 }
@@ -126,19 +127,19 @@ private:
 void AppearanceTest::startsFromTheDesignValues()
 {
     TForm1& form = f->form;
-    QVERIFY(form.N13->isChecked());
-    QCOMPARE(form.ColorDialog1, Black);
-    QCOMPARE(form.ColorDialog2, Black);
-    QCOMPARE(form.ColorDialog3, Black);
-    QCOMPARE(form.FontDialog1, Initial);
-    QCOMPARE(form.FontDialog2, Initial);
-    QCOMPARE(form.FontDialog3, Initial);
+    QVERIFY(form.ui().N13->isChecked());
+    QCOMPARE(form.appearance().ColorDialog1, Black);
+    QCOMPARE(form.appearance().ColorDialog2, Black);
+    QCOMPARE(form.appearance().ColorDialog3, Black);
+    QCOMPARE(form.appearance().FontDialog1, Initial);
+    QCOMPARE(form.appearance().FontDialog2, Initial);
+    QCOMPARE(form.appearance().FontDialog3, Initial);
     QCOMPARE(colour(&form, QPalette::Window), Silver);
-    QCOMPARE(colour(form.RE1, QPalette::Base), Silver);
-    QCOMPARE(colour(form.Input, QPalette::Base), Silver);
-    QCOMPARE(colour(form.Input, QPalette::Text), Black);
+    QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
+    QCOMPARE(colour(form.ui().Input, QPalette::Base), Silver);
+    QCOMPARE(colour(form.ui().Input, QPalette::Text), Black);
     // Only a restore makes the input line bold.
-    QVERIFY(!form.Input->font().bold());
+    QVERIFY(!form.ui().Input->font().bold());
 }
 
 void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
@@ -151,12 +152,12 @@ void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
         f->pickers.colors = {std::nullopt};
         (form.*command.click)();
         QVERIFY2(command.effect(form) == before, command.name);
-        QVERIFY2(form.*command.value == Black, command.name);
+        QVERIFY2(form.appearance().*command.value == Black, command.name);
 
         f->pickers.colors = {Red};
         (form.*command.click)();
         QVERIFY2(command.effect(form) == Red, command.name);
-        QVERIFY2(form.*command.value == Red, command.name);
+        QVERIFY2(form.appearance().*command.value == Red, command.name);
         QVERIFY2(f->pickers.colorPresets == (QList<QColor>{Black, Black}), command.name);
     }
 }
@@ -180,11 +181,11 @@ void AppearanceTest::everyCommandClearsTheRestoreMarkEvenWhenCancelled()
     for (const auto& [name, click] : commands) {
         fresh();
         WatchingPickers watching;
-        watching.mark = f->form.N13;
+        watching.mark = f->form.ui().N13;
         f->form.services().pickers = &watching;
-        QVERIFY2(f->form.N13->isChecked(), name);
+        QVERIFY2(f->form.ui().N13->isChecked(), name);
         (f->form.*click)();
-        QVERIFY2(!f->form.N13->isChecked(), name);
+        QVERIFY2(!f->form.ui().N13->isChecked(), name);
         QVERIFY2(!watching.markWhileOpen.isEmpty() && !watching.markWhileOpen.contains(true), name);
         f->form.services().pickers = &f->pickers;
     }
@@ -199,12 +200,12 @@ void AppearanceTest::sharedColourDialogOpensWithTheColourConfirmedLast()
     form.Mystring2Click();
     QCOMPARE(f->pickers.colorPresets, (QList<QColor>{Black, Green, Green}));
     QCOMPARE(colour(&form, QPalette::Window), Green);
-    QCOMPARE(colour(form.RE1, QPalette::Base), Silver);
-    QCOMPARE(colour(form.Input, QPalette::Text), Blue);
-    QCOMPARE(form.ColorDialog1, Blue);
+    QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
+    QCOMPARE(colour(form.ui().Input, QPalette::Text), Blue);
+    QCOMPARE(form.appearance().ColorDialog1, Blue);
     // The speakers' colours are dialogs of their own.
-    QCOMPARE(form.ColorDialog2, Black);
-    QCOMPARE(form.ColorDialog3, Black);
+    QCOMPARE(form.appearance().ColorDialog2, Black);
+    QCOMPARE(form.appearance().ColorDialog3, Black);
 }
 
 void AppearanceTest::buttonCaptionsAreChosenOneByOne_data()
@@ -234,7 +235,7 @@ void AppearanceTest::buttonCaptionsAreChosenOneByOne()
     QFETCH(QList<QColor>, captions);
 
     TForm1& form = f->form;
-    const QList<QToolButton*> buttons{form.Speak, form.Cancel, form.EnRus};
+    const QList<QToolButton*> buttons{form.ui().Speak, form.ui().Cancel, form.ui().EnRus};
     QList<QColor> before;
     for (QToolButton* b : buttons)
         before << colour(b, QPalette::ButtonText);
@@ -265,8 +266,8 @@ void AppearanceTest::speakersColoursReachTheirNextLinesOnly()
     QCOMPARE(f->append(QStringLiteral("Ответ."), LineStyle::Program).color, Blue);
 
     // Nothing already shown changes colour.
-    QCOMPARE(form.RE1->lineAttributes(0).color, Black);
-    QCOMPARE(form.RE1->lineAttributes(2).color, Black);
+    QCOMPARE(form.ui().RE1->lineAttributes(0).color, Black);
+    QCOMPARE(form.ui().RE1->lineAttributes(2).color, Black);
 }
 
 void AppearanceTest::idleRemarkTakesTheSharedColour()
@@ -289,17 +290,17 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
 {
     TForm1& form = f->form;
     const FontChoice arial{QStringLiteral("Arial"), 12, true, false};
-    form.FontDialog1 = arial;
+    form.appearance().FontDialog1 = arial;
     f->append(QStringLiteral("Первая строка."), LineStyle::User);
     f->append(QStringLiteral("Вторая строка."), LineStyle::Program);
 
     // The first line selected, as the user would do with the mouse.
-    QTextCursor cursor(form.RE1->document());
+    QTextCursor cursor(form.ui().RE1->document());
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    form.RE1->setTextCursor(cursor);
+    form.ui().RE1->setTextCursor(cursor);
     const auto formatAt = [&form](int line) {
-        QTextCursor at(form.RE1->document()->findBlockByNumber(line));
+        QTextCursor at(form.ui().RE1->document()->findBlockByNumber(line));
         at.movePosition(QTextCursor::NextCharacter);
         return at.charFormat();
     };
@@ -329,7 +330,7 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
     QCOMPARE(formatAt(1).fontPointSize(), 8.0);
 
     // Only the shown text changed; the lines keep the attributes they were appended with.
-    QCOMPARE(form.RE1->lineAttributes(0).font, arial);
+    QCOMPARE(form.ui().RE1->lineAttributes(0).font, arial);
 }
 
 void AppearanceTest::transcriptFontTakesFaceOnConfirmAndSizeAndStyleAlways()
@@ -338,14 +339,14 @@ void AppearanceTest::transcriptFontTakesFaceOnConfirmAndSizeAndStyleAlways()
     const FontChoice arialBold{QStringLiteral("Arial"), 12, true, false};
     f->pickers.fonts = {arialBold};
     form.User2Click();
-    QCOMPARE(form.FontDialog1, arialBold);
-    QCOMPARE(form.RE1->current().font, arialBold);
+    QCOMPARE(form.appearance().FontDialog1, arialBold);
+    QCOMPARE(form.ui().RE1->current().font, arialBold);
 
     // A cancelled program font still brings its size and style, but not its face.
     f->pickers.fonts = {std::nullopt};
     form.Cpu2Click();
-    QCOMPARE(form.FontDialog2, Initial);
-    QCOMPARE(form.RE1->current().font, (FontChoice{QStringLiteral("Arial"), 8, false, false}));
+    QCOMPARE(form.appearance().FontDialog2, Initial);
+    QCOMPARE(form.ui().RE1->current().font, (FontChoice{QStringLiteral("Arial"), 8, false, false}));
 
     QCOMPARE(f->pickers.fontPresets, (QList<FontChoice>{Initial, Initial}));
     QCOMPARE(f->pickers.fontOnlySize8, (QList<bool>{false, false}));
@@ -368,27 +369,27 @@ void AppearanceTest::speakersFontsReachTheirNextLines()
 void AppearanceTest::inputFontTakesFaceOnConfirmStyleAlwaysSizeNever()
 {
     TForm1& form = f->form;
-    const int size = form.Input->font().pointSize();
+    const int size = form.ui().Input->font().pointSize();
     f->pickers.fonts = {FontChoice{QStringLiteral("Arial"), 12, true, true}};
     form.Mystring1Click();
     QCOMPARE(f->pickers.fontOnlySize8, QList<bool>{true});
-    QCOMPARE(form.Input->font().family(), QStringLiteral("Arial"));
-    QVERIFY(form.Input->font().bold());
-    QVERIFY(form.Input->font().italic());
-    QCOMPARE(form.Input->font().pointSize(), size);
+    QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Arial"));
+    QVERIFY(form.ui().Input->font().bold());
+    QVERIFY(form.ui().Input->font().italic());
+    QCOMPARE(form.ui().Input->font().pointSize(), size);
 
     // A cancel puts the dialog's style back, and leaves the face as it is.
-    QFont changed = form.Input->font();
+    QFont changed = form.ui().Input->font();
     changed.setFamily(QStringLiteral("Courier New"));
     changed.setBold(false);
     changed.setItalic(false);
-    form.Input->setFont(changed);
+    form.ui().Input->setFont(changed);
     f->pickers.fonts = {std::nullopt};
     form.Mystring1Click();
-    QCOMPARE(form.Input->font().family(), QStringLiteral("Courier New"));
-    QVERIFY(form.Input->font().bold());
-    QVERIFY(form.Input->font().italic());
-    QCOMPARE(form.Input->font().pointSize(), size);
+    QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Courier New"));
+    QVERIFY(form.ui().Input->font().bold());
+    QVERIFY(form.ui().Input->font().italic());
+    QCOMPARE(form.ui().Input->font().pointSize(), size);
 }
 
 void AppearanceTest::restoreBringsBackTheInitialSettings()
@@ -407,32 +408,32 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     form.User2Click();
     form.Cpu2Click();
     form.Mystring1Click();
-    form.Form2->Edit1->setText(QStringLiteral("Base\\Exchange.Dat"));
-    form.Form2->SpinEdit1->setValue(5000);
-    form.Form3->setOuterHeight(TForm3::UnfoldedHeight);
-    QVERIFY(!form.N13->isChecked());
+    form.ui().Form2->Edit1->setText(QStringLiteral("Base\\Exchange.Dat"));
+    form.ui().Form2->SpinEdit1->setValue(5000);
+    form.ui().Form3->setOuterHeight(TForm3::UnfoldedHeight);
+    QVERIFY(!form.ui().N13->isChecked());
 
     form.N13Click();
 
-    QVERIFY(form.N13->isChecked());
+    QVERIFY(form.ui().N13->isChecked());
     QCOMPARE(colour(&form, QPalette::Window), Silver);
-    QCOMPARE(colour(form.RE1, QPalette::Base), Silver);
-    QCOMPARE(colour(form.Input, QPalette::Base), Silver);
-    QCOMPARE(colour(form.Input, QPalette::Text), Black);
-    QVERIFY(form.Input->font().bold());
-    QVERIFY(!form.Input->font().italic());
-    for (QToolButton* b : {form.Speak, form.Cancel, form.EnRus})
+    QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
+    QCOMPARE(colour(form.ui().Input, QPalette::Base), Silver);
+    QCOMPARE(colour(form.ui().Input, QPalette::Text), Black);
+    QVERIFY(form.ui().Input->font().bold());
+    QVERIFY(!form.ui().Input->font().italic());
+    for (QToolButton* b : {form.ui().Speak, form.ui().Cancel, form.ui().EnRus})
         QCOMPARE(colour(b, QPalette::ButtonText), Black);
-    QCOMPARE(form.ColorDialog1, Black);
-    QCOMPARE(form.ColorDialog2, Black);
-    QCOMPARE(form.ColorDialog3, Black);
-    QCOMPARE(form.FontDialog1, Initial);
-    QCOMPARE(form.FontDialog2, Initial);
+    QCOMPARE(form.appearance().ColorDialog1, Black);
+    QCOMPARE(form.appearance().ColorDialog2, Black);
+    QCOMPARE(form.appearance().ColorDialog3, Black);
+    QCOMPARE(form.appearance().FontDialog1, Initial);
+    QCOMPARE(form.appearance().FontDialog2, Initial);
     // The input line's dialog gets its face and size back and keeps its style.
-    QCOMPARE(form.FontDialog3, (FontChoice{QStringLiteral("MS Sans Serif"), 8, true, true}));
-    QCOMPARE(form.Form2->Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
-    QCOMPARE(form.Form2->SpinEdit1->value(), 1000);
-    QCOMPARE(form.Form3->outerHeight(), TForm3::FoldedHeight);
+    QCOMPARE(form.appearance().FontDialog3, (FontChoice{QStringLiteral("MS Sans Serif"), 8, true, true}));
+    QCOMPARE(form.ui().Form2->Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
+    QCOMPARE(form.ui().Form2->SpinEdit1->value(), 1000);
+    QCOMPARE(form.ui().Form3->outerHeight(), TForm3::FoldedHeight);
 
     // The speakers take the initial settings from their next lines on.
     const auto user = f->append(QStringLiteral("Привет."), LineStyle::User);
@@ -443,8 +444,8 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     QCOMPARE(program.font, Initial);
 
     // A later change of the editor's fields counts as a change of the settings again.
-    form.Form2->SpinEdit1->setValue(2000);
-    QVERIFY(!form.N13->isChecked());
+    form.ui().Form2->SpinEdit1->setValue(2000);
+    QVERIFY(!form.ui().N13->isChecked());
 }
 
 void AppearanceTest::restoreLeavesFaceOfInputAndTranscriptAlone()
@@ -457,27 +458,27 @@ void AppearanceTest::restoreLeavesFaceOfInputAndTranscriptAlone()
     form.User2Click();
     form.User1Click();
     f->append(QStringLiteral("Привет."), LineStyle::User);
-    const Transcript::Attributes current = form.RE1->current();
+    const Transcript::Attributes current = form.ui().RE1->current();
 
     form.N13Click();
 
-    QCOMPARE(form.Input->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(form.RE1->current(), current);
-    QCOMPARE(form.RE1->lineAttributes(0).color, Red);
-    QCOMPARE(form.RE1->lineAttributes(0).font, arial);
-    QCOMPARE(form.RE1->count(), 1);
+    QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(form.ui().RE1->current(), current);
+    QCOMPARE(form.ui().RE1->lineAttributes(0).color, Red);
+    QCOMPARE(form.ui().RE1->lineAttributes(0).font, arial);
+    QCOMPARE(form.ui().RE1->count(), 1);
 }
 
 void AppearanceTest::restoreMarkFollowsTheMenu()
 {
     TForm1& form = f->form;
-    form.N6->trigger(); // cancelled
-    QVERIFY(!form.N13->isChecked());
-    form.N13->trigger();
-    QVERIFY(form.N13->isChecked());
+    form.ui().N6->trigger(); // cancelled
+    QVERIFY(!form.ui().N13->isChecked());
+    form.ui().N13->trigger();
+    QVERIFY(form.ui().N13->isChecked());
     // Choosing the restore again keeps the mark: it is set, never toggled.
-    form.N13->trigger();
-    QVERIFY(form.N13->isChecked());
+    form.ui().N13->trigger();
+    QVERIFY(form.ui().N13->isChecked());
 }
 
 void AppearanceTest::fontPickerOffersFaceStyleAndSizeOnly()

@@ -97,7 +97,7 @@ private slots:
         dir.writeLines("Base\\Words.Dat", {"// заголовок"});
         RecordingReporter reporter;
         TForm1 form(Services{nullptr, nullptr, nullptr, &reporter});
-        form.Input->setText(QStringLiteral("звук")); // plays, or stays silent without a device
+        form.ui().Input->setText(QStringLiteral("звук")); // plays, or stays silent without a device
         QCOMPARE(reporter.errors, QStringList());
     }
 
@@ -107,7 +107,7 @@ private slots:
         ScratchDir dir;
         writeBase(dir);
         FormFixture f;
-        f->Input->setText(QStringLiteral("привет"));
+        f->ui().Input->setText(QStringLiteral("привет"));
         f.cues.played.clear();
         f->SpeakClick();
         QVERIFY(f.cues.played.size() >= 3);

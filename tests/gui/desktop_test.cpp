@@ -96,11 +96,11 @@ private slots:
         f->Cpu31Click();
         const QStringList panel0 = withWords ? QStringList{QStringLiteral("Загрузка окончена")}
                                              : QStringList{QStringLiteral("Идёт загрузка подождите...")};
-        QCOMPARE(f->SB1Panels[0]->text(), panel0.front());
+        QCOMPARE(f->ui().SB1Panels[0]->text(), panel0.front());
         if (withWords)
-            QVERIFY(f->SB1Panels[1]->text().startsWith(QStringLiteral("Программе известно:")));
-        QCOMPARE(f->SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\Cpu"));
-        for (QLabel* panel : f->SB1Panels)
+            QVERIFY(f->ui().SB1Panels[1]->text().startsWith(QStringLiteral("Программе известно:")));
+        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\Cpu"));
+        for (QLabel* panel : f->ui().SB1Panels)
             QVERIFY2(panel->sizeHint().width() <= panel->width(),
                      qPrintable(QStringLiteral("%1: %2 > %3").arg(panel->text()).arg(panel->sizeHint().width()).arg(panel->width())));
     }
@@ -129,7 +129,7 @@ private slots:
         }
         f->T1Timer();
         const QColor grey = f->palette().color(QPalette::Disabled, QPalette::ButtonText);
-        for (QToolButton* button : {f->Speak, f->EnRus, f->Cancel}) {
+        for (QToolButton* button : {f->ui().Speak, f->ui().EnRus, f->ui().Cancel}) {
             QVERIFY(!button->isEnabled());
             const QPalette palette = button->palette();
             QCOMPARE(palette.color(QPalette::Disabled, QPalette::ButtonText), grey);

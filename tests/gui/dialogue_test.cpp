@@ -40,7 +40,7 @@ void prepareBase(const ScratchDir& dir, int entries, const std::vector<std::stri
 
 void takeTurn(FormFixture& f, const QString& phrase)
 {
-    f->Input->setText(phrase);
+    f->ui().Input->setText(phrase);
     f->SpeakClick();
 }
 
@@ -61,27 +61,27 @@ private slots:
         writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
-        QCOMPARE(f->RE1->count(), 2);
+        QCOMPARE(f->ui().RE1->count(), 2);
         QCOMPARE(logLines(*f).size(), 2);
-        const QString phrase = f->RE1->line(0);
+        const QString phrase = f->ui().RE1->line(0);
         QCOMPARE(phrase, QStringLiteral("Привет."));
         QCOMPARE(logLines(*f).at(0), QStringLiteral("USER:     Привет."));
         QVERIFY(logLines(*f).at(1).startsWith(QStringLiteral("CPU:     ")));
-        QCOMPARE(logLines(*f).at(1).mid(9), f->RE1->line(1));
+        QCOMPARE(logLines(*f).at(1).mid(9), f->ui().RE1->line(1));
 
         f->CancelClick();
-        QVERIFY(f->T[6]->isActive());
+        QVERIFY(f->ui().T[6]->isActive());
         QCOMPARE(transcriptLines(*f), QStringList{phrase});
         QCOMPARE(logLines(*f), QStringList{QStringLiteral("USER:     Привет.")});
-        f->T[6]->stop();
+        f->ui().T[6]->stop();
         f->N15Click(); // Ctrl+Z does the same
-        QCOMPARE(f->RE1->count(), 0);
+        QCOMPARE(f->ui().RE1->count(), 0);
         QCOMPARE(logLines(*f), QStringList());
-        QVERIFY(f->T[6]->isActive());
-        f->T[6]->stop();
+        QVERIFY(f->ui().T[6]->isActive());
+        f->ui().T[6]->stop();
         f->CancelClick();
-        QCOMPARE(f->RE1->count(), 0);
-        QVERIFY(f->T[6]->isActive());
+        QCOMPARE(f->ui().RE1->count(), 0);
+        QVERIFY(f->ui().T[6]->isActive());
     }
 
     // Lines that live only in the transcript make the two records lose different entries.
@@ -91,9 +91,9 @@ private slots:
         writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
-        const QString reply = f->RE1->line(1);
+        const QString reply = f->ui().RE1->line(1);
         f->CpuUser1Click();
-        QCOMPARE(f->RE1->count(), 4);
+        QCOMPARE(f->ui().RE1->count(), 4);
         QCOMPARE(logLines(*f).size(), 2);
         f->CancelClick();
         QCOMPARE(transcriptLines(*f),
@@ -107,15 +107,15 @@ private slots:
         writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
-        f->Input->setText(QStringLiteral("недописанное"));
+        f->ui().Input->setText(QStringLiteral("недописанное"));
         f.cues.played.clear();
         f->N2Click();
-        QCOMPARE(f->RE1->count(), 0);
+        QCOMPARE(f->ui().RE1->count(), 0);
         QCOMPARE(f->engine().state().Log.count(), 0);
-        QCOMPARE(f->Input->text(), QString());
+        QCOMPARE(f->ui().Input->text(), QString());
         QCOMPARE(f.cues.played, std::vector<Cue>{Cue::MP1});
-        QVERIFY(f->T[6]->isActive());
-        QVERIFY(f->T[9]->isActive());
+        QVERIFY(f->ui().T[6]->isActive());
+        QVERIFY(f->ui().T[9]->isActive());
     }
 
     // The block: empty line, rules, date and time, the learnt count, the dialogue, "=" rule.

@@ -3,7 +3,8 @@
 // dialogs or shows errors. Its timers are stopped at once: tests tick them by hand.
 #include "app/editorwindow.h"
 #include "app/mainwindow.h"
-#include "app/transcript.h"
+#include "ui/appearance.h"
+#include "ui/transcript.h"
 #include "kb/cp1251.h"
 #include "support/guisupport.h"
 #include "support/testsupport.h"
@@ -24,7 +25,7 @@ struct FormFixture {
         : form(std::make_unique<TForm1>(Services{&cues, &dice, &pickers, &reporter}))
     {
         if (stopTimers)
-            for (QTimer* t : form->T)
+            for (QTimer* t : form->ui().T)
                 t->stop();
     }
     TForm1* operator->() const { return form.get(); }
@@ -51,8 +52,8 @@ inline void writeBase(const ScratchDir& dir)
 inline QStringList transcriptLines(const TForm1& form)
 {
     QStringList lines;
-    for (int i = 0; i < form.RE1->count(); ++i)
-        lines << form.RE1->line(i);
+    for (int i = 0; i < form.ui().RE1->count(); ++i)
+        lines << form.ui().RE1->line(i);
     return lines;
 }
 

@@ -1,7 +1,7 @@
 // Full screen and back: the menu entry's caption and check mark, the panels stretched to the
 // window as the window system really maximised it, and the fixed places of the return.
 #include "app/mainwindow.h"
-#include "app/transcript.h"
+#include "ui/transcript.h"
 #include "formfixture.h"
 
 #include <QAction>
@@ -33,9 +33,9 @@ struct Fixture {
 struct Places {
     QRect panel, transcript, bar, speak, enRus, cancel, input;
     explicit Places(const TForm1& f)
-        : panel(f.TabControl1->geometry()), transcript(f.RE1->geometry()), bar(f.TabControl2->geometry()),
-          speak(f.Speak->geometry()), enRus(f.EnRus->geometry()), cancel(f.Cancel->geometry()),
-          input(f.Input->geometry())
+        : panel(f.ui().TabControl1->geometry()), transcript(f.ui().RE1->geometry()), bar(f.ui().TabControl2->geometry()),
+          speak(f.ui().Speak->geometry()), enRus(f.ui().EnRus->geometry()), cancel(f.ui().Cancel->geometry()),
+          input(f.ui().Input->geometry())
     {
     }
 };
@@ -67,9 +67,9 @@ private:
 void FullScreenTest::startsNormal()
 {
     const TForm1& form = f->form;
-    QCOMPARE(form.N40->text(), QStringLiteral("&Full Screen"));
-    QVERIFY(!form.N40->isChecked());
-    QCOMPARE(form.RE1->geometry(), QRect(3, 5, 581, 304));
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("&Full Screen"));
+    QVERIFY(!form.ui().N40->isChecked());
+    QCOMPARE(form.ui().RE1->geometry(), QRect(3, 5, 581, 304));
 }
 
 void FullScreenTest::checkStretched(const Places& start)
@@ -83,13 +83,13 @@ void FullScreenTest::checkStretched(const Places& start)
     // The window really grew: the offscreen screen is larger than the normal window.
     QVERIFY(w > start.panel.width() && h > start.bar.bottom());
 
-    QCOMPARE(form.TabControl1->geometry(), QRect(start.panel.topLeft(), QSize(w - 4, h - 98)));
-    QCOMPARE(form.RE1->geometry(), QRect(QPoint(3, 5), QSize(w - 11, h - 108)));
-    QCOMPARE(form.TabControl2->geometry(), QRect(start.bar.left(), h - 99, w - 5, start.bar.height()));
-    QCOMPARE(form.Speak->geometry(), QRect(QPoint(w - 93, start.speak.top()), start.speak.size()));
-    QCOMPARE(form.EnRus->geometry(), QRect(QPoint(w - 136, start.enRus.top()), start.enRus.size()));
-    QCOMPARE(form.Cancel->geometry(), QRect(QPoint(w - 163, start.cancel.top()), start.cancel.size()));
-    QCOMPARE(form.Input->geometry(), QRect(start.input.topLeft(), QSize(w - 167, start.input.height())));
+    QCOMPARE(form.ui().TabControl1->geometry(), QRect(start.panel.topLeft(), QSize(w - 4, h - 98)));
+    QCOMPARE(form.ui().RE1->geometry(), QRect(QPoint(3, 5), QSize(w - 11, h - 108)));
+    QCOMPARE(form.ui().TabControl2->geometry(), QRect(start.bar.left(), h - 99, w - 5, start.bar.height()));
+    QCOMPARE(form.ui().Speak->geometry(), QRect(QPoint(w - 93, start.speak.top()), start.speak.size()));
+    QCOMPARE(form.ui().EnRus->geometry(), QRect(QPoint(w - 136, start.enRus.top()), start.enRus.size()));
+    QCOMPARE(form.ui().Cancel->geometry(), QRect(QPoint(w - 163, start.cancel.top()), start.cancel.size()));
+    QCOMPARE(form.ui().Input->geometry(), QRect(start.input.topLeft(), QSize(w - 167, start.input.height())));
 }
 
 void FullScreenTest::fullScreenStretchesThePanelsToTheMaximisedWindow()
@@ -99,8 +99,8 @@ void FullScreenTest::fullScreenStretchesThePanelsToTheMaximisedWindow()
 
     form.N40Click();
 
-    QVERIFY(form.N40->isChecked());
-    QCOMPARE(form.N40->text(), QStringLiteral("Normal"));
+    QVERIFY(form.ui().N40->isChecked());
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("Normal"));
     checkStretched(start);
 }
 
@@ -115,8 +115,8 @@ void FullScreenTest::returnPutsEverythingBackButTheTranscriptsHeight()
     form.N40Click();
     form.N40Click();
 
-    QVERIFY(!form.N40->isChecked());
-    QCOMPARE(form.N40->text(), QStringLiteral("Full Screen"));
+    QVERIFY(!form.ui().N40->isChecked());
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("Full Screen"));
     QVERIFY(!form.isMaximized());
     QCOMPARE(form.minimumSize(), minimum);
     QCOMPARE(form.maximumSize(), maximum);
@@ -139,23 +139,23 @@ void FullScreenTest::secondRoundGoesTheSameWay()
     form.N40Click();
     form.N40Click();
     form.N40Click();
-    QCOMPARE(form.N40->text(), QStringLiteral("Normal"));
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("Normal"));
     checkStretched(start);
     form.N40Click();
-    QCOMPARE(form.N40->text(), QStringLiteral("Full Screen"));
-    QCOMPARE(form.RE1->size(), QSize(581, 305));
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("Full Screen"));
+    QCOMPARE(form.ui().RE1->size(), QSize(581, 305));
 }
 
 void FullScreenTest::choosingTheMenuEntrySwitchesBothWays()
 {
     TForm1& form = f->form;
-    form.N40->trigger();
-    QVERIFY(form.N40->isChecked());
-    QCOMPARE(form.N40->text(), QStringLiteral("Normal"));
+    form.ui().N40->trigger();
+    QVERIFY(form.ui().N40->isChecked());
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("Normal"));
     QVERIFY(form.isMaximized());
-    form.N40->trigger();
-    QVERIFY(!form.N40->isChecked());
-    QCOMPARE(form.N40->text(), QStringLiteral("Full Screen"));
+    form.ui().N40->trigger();
+    QVERIFY(!form.ui().N40->isChecked());
+    QCOMPARE(form.ui().N40->text(), QStringLiteral("Full Screen"));
     QVERIFY(!form.isMaximized());
 }
 

@@ -1,7 +1,7 @@
 // The virtual keyboard: its window, its keys, Caps Lock, Bcksp and [Enter], and the main
 // window's state while it is open.
 #include "app/mainwindow.h"
-#include "app/transcript.h"
+#include "ui/transcript.h"
 #include "input/keyboardwindow.h"
 #include "gui/formfixture.h"
 
@@ -42,12 +42,12 @@ struct Window {
     TForm1& form = *fixture;
     RecordingCues& cues = fixture.cues;
     RecordingReporter& reporter = fixture.reporter;
-    TForm4& kb = *form.Form4;
+    TForm4& kb = *form.ui().Form4;
 
-    QString input() const { return form.Input->text(); }
+    QString input() const { return form.ui().Input->text(); }
     void setInput(const QString& text)
     {
-        form.Input->setText(text);
+        form.ui().Input->setText(text);
         cues.played.clear();
     }
     void press(const char* name)
@@ -283,11 +283,11 @@ void KeyboardTest::keysAppendAtTheEndWhateverTheCaret()
 {
     Window w;
     w.setInput(u"ривет"_s);
-    w.form.Input->setCursorPosition(0);
+    w.form.ui().Input->setCursorPosition(0);
     w.press("SB45");
     QCOMPARE(w.input(), u"риветп"_s);
 
-    w.form.Input->setSelection(0, 3);
+    w.form.ui().Input->setSelection(0, 3);
     w.press("SB23");
     QCOMPARE(w.input(), u"риветп "_s);
 }
@@ -296,7 +296,7 @@ void KeyboardTest::backspaceRemovesTheLastCharacter()
 {
     Window w;
     w.setInput(u"да"_s);
-    w.form.Input->setCursorPosition(0);
+    w.form.ui().Input->setCursorPosition(0);
     w.kb.SB62Click();
     QCOMPARE(w.input(), u"д"_s);
     w.kb.SB62Click();
@@ -310,7 +310,7 @@ void KeyboardTest::backspaceRemovesTheLastCharacter()
 
     // Reached from code on an empty line it changes nothing.
     w.setInput(QString());
-    QSignalSpy changes(w.form.Input, &QLineEdit::textChanged);
+    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
     w.kb.SB62Click();
     QCOMPARE(w.input(), QString());
     QCOMPARE(changes.count(), 0);
@@ -341,7 +341,7 @@ void KeyboardTest::timerEnablesBackspaceAndEnterByTheLine()
 void KeyboardTest::keysStopAtTheInputLimit()
 {
     Window w;
-    const int limit = w.form.Input->maxLength();
+    const int limit = w.form.ui().Input->maxLength();
     QCOMPARE(limit, 255);
     w.setInput(QString(limit - 1, u'a'));
     w.press("SB29");
@@ -349,7 +349,7 @@ void KeyboardTest::keysStopAtTheInputLimit()
     QVERIFY(w.input().endsWith(u'а'));
 
     w.cues.played.clear();
-    QSignalSpy changes(w.form.Input, &QLineEdit::textChanged);
+    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
     for (const char* k : {"SB29", "SB4", "SB23"})
         w.press(k);
     QCOMPARE(w.input().size(), limit);
@@ -375,9 +375,9 @@ void KeyboardTest::enterRunsATurnAndTheKeyboardStays()
 
     w.kb.SB66->click();
 
-    QCOMPARE(w.form.RE1->count(), 2);
-    QCOMPARE(w.form.RE1->line(0), u"Привет."_s);
-    QVERIFY(!w.form.RE1->line(1).isEmpty());
+    QCOMPARE(w.form.ui().RE1->count(), 2);
+    QCOMPARE(w.form.ui().RE1->line(0), u"Привет."_s);
+    QVERIFY(!w.form.ui().RE1->line(1).isEmpty());
     QCOMPARE(w.input(), QString());
     // The phrase is heard, then the reply, then the line being cleared.
     QCOMPARE(w.heard(), u"MP2 MP5 MP1"_s);
@@ -395,9 +395,9 @@ void KeyboardTest::openingAndHidingFollowTheSecondaryWindowRule()
     Window w;
     w.form.show();
     // As the program runs: the control-state tick and the idle count are going.
-    QTimer* mainT1 = w.form.T[0];
+    QTimer* mainT1 = w.form.ui().T[0];
     mainT1->start();
-    w.form.T[1]->start();
+    w.form.ui().T[1]->start();
     w.kb.T1->stop();
 
     w.form.N22Click();
@@ -412,7 +412,7 @@ void KeyboardTest::openingAndHidingFollowTheSecondaryWindowRule()
     w.press("SB29");
     QCOMPARE(w.input(), u"а"_s);
     // The main window's other timers go on.
-    QVERIFY(w.form.T[1]->isActive());
+    QVERIFY(w.form.ui().T[1]->isActive());
 
     w.kb.N2->trigger();
     QVERIFY(w.kb.isHidden());
@@ -474,7 +474,7 @@ void KeyboardTest::escapeAndCloseNeverStrandTheMainWindow()
     w.kb.close();
     QVERIFY(w.kb.isHidden());
     QVERIFY(w.form.isEnabled());
-    QVERIFY(w.form.T[0]->isActive());
+    QVERIFY(w.form.ui().T[0]->isActive());
     QVERIFY(!w.kb.T1->isActive());
 }
 

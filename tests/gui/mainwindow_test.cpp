@@ -99,14 +99,14 @@ private slots:
         QFETCH(bool, enabled);
         FormFixture f;
         const std::map<QString, QWidget*> controls = {
-            {"TabControl1", f->TabControl1}, {"RE1", f->RE1}, {"TabControl2", f->TabControl2},
-            {"Input", f->Input}, {"Cancel", f->Cancel}, {"EnRus", f->EnRus}, {"Speak", f->Speak},
-            {"Talk", f->Talk},
+            {"TabControl1", f->ui().TabControl1}, {"RE1", f->ui().RE1}, {"TabControl2", f->ui().TabControl2},
+            {"Input", f->ui().Input}, {"Cancel", f->ui().Cancel}, {"EnRus", f->ui().EnRus}, {"Speak", f->ui().Speak},
+            {"Talk", f->ui().Talk},
         };
         QWidget* w = controls.at(name);
         QCOMPARE(w->geometry(), place);
         QCOMPARE(w->toolTip(), hint);
-        QWidget* pointed = w == f->RE1 ? f->RE1->viewport() : w;
+        QWidget* pointed = w == f->ui().RE1 ? f->ui().RE1->viewport() : w;
         QCOMPARE(int(pointed->cursor().shape()), cursor);
         QCOMPARE(w->isEnabled(), enabled);
         if (auto* b = qobject_cast<QAbstractButton*>(w))
@@ -116,26 +116,26 @@ private slots:
     void inputAndTranscriptDesign()
     {
         FormFixture f;
-        QCOMPARE(f->Input->maxLength(), 255);
-        QCOMPARE(f->Input->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
-        QVERIFY(f->RE1->isReadOnly());
-        QCOMPARE(f->RE1->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
-        QCOMPARE(f->RE1->lineWrapMode(), QTextEdit::WidgetWidth);
-        QCOMPARE(f->RE1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QCOMPARE(f->RE1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-        QVERIFY(f->Cancel->autoRaise() && f->EnRus->autoRaise() && f->Speak->autoRaise());
+        QCOMPARE(f->ui().Input->maxLength(), 255);
+        QCOMPARE(f->ui().Input->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+        QVERIFY(f->ui().RE1->isReadOnly());
+        QCOMPARE(f->ui().RE1->palette().color(QPalette::Base), QColor(0xC0, 0xC0, 0xC0));
+        QCOMPARE(f->ui().RE1->lineWrapMode(), QTextEdit::WidgetWidth);
+        QCOMPARE(f->ui().RE1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QCOMPARE(f->ui().RE1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        QVERIFY(f->ui().Cancel->autoRaise() && f->ui().EnRus->autoRaise() && f->ui().Speak->autoRaise());
     }
 
     void statusBar()
     {
         FormFixture f;
         f->show();
-        QCOMPARE(f->SB1Panels[0]->width(), 130);
-        QCOMPARE(f->SB1Panels[1]->width(), 322);
-        QVERIFY(f->SB1Panels[2]->geometry().right() >= f->statusBar()->width() - 4); // runs to the edge
-        QCOMPARE(f->SB1Panels[0]->text(), QString());
-        QCOMPARE(f->SB1Panels[1]->text(), QString());
-        QCOMPARE(f->SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\User"));
+        QCOMPARE(f->ui().SB1Panels[0]->width(), 130);
+        QCOMPARE(f->ui().SB1Panels[1]->width(), 322);
+        QVERIFY(f->ui().SB1Panels[2]->geometry().right() >= f->statusBar()->width() - 4); // runs to the edge
+        QCOMPARE(f->ui().SB1Panels[0]->text(), QString());
+        QCOMPARE(f->ui().SB1Panels[1]->text(), QString());
+        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\User"));
         QCOMPARE(f->statusBar()->toolTip(), QStringLiteral("Индикатор"));
         QCOMPARE(f->statusBar()->cursor().shape(), Qt::WhatsThisCursor);
     }
@@ -189,20 +189,20 @@ private slots:
     void menuEntriesAreTheNamedOnes()
     {
         FormFixture f;
-        const QList<QAction*> system = f->N1->actions();
-        QCOMPARE(system, (QList<QAction*>{f->N2, f->N23, f->N22, f->N17->menuAction(), f->N3, f->N4}));
-        QCOMPARE(f->N17->actions(), (QList<QAction*>{f->N18, f->N19, f->N20}));
-        QCOMPARE(f->N5->actions(),
-                 (QList<QAction*>{f->N6, f->N21, f->N16, f->N9, f->N15, f->N7->menuAction(), f->N36,
-                                  f->N10->menuAction(), f->N8, f->N13, f->N14, f->N37->menuAction(), f->N38,
-                                  f->N39, f->N40}));
-        QCOMPARE(f->N7->actions(), (QList<QAction*>{f->User1, f->Cpu1, f->Mystring2}));
-        QCOMPARE(f->N10->actions(), (QList<QAction*>{f->User2, f->Cpu2, f->Mystring1}));
-        QCOMPARE(f->N37->actions(), (QList<QAction*>{f->CpuUser1, f->Cpu31}));
-        QCOMPARE(f->N11->actions(), (QList<QAction*>{f->N12}));
+        const QList<QAction*> system = f->ui().N1->actions();
+        QCOMPARE(system, (QList<QAction*>{f->ui().N2, f->ui().N23, f->ui().N22, f->ui().N17->menuAction(), f->ui().N3, f->ui().N4}));
+        QCOMPARE(f->ui().N17->actions(), (QList<QAction*>{f->ui().N18, f->ui().N19, f->ui().N20}));
+        QCOMPARE(f->ui().N5->actions(),
+                 (QList<QAction*>{f->ui().N6, f->ui().N21, f->ui().N16, f->ui().N9, f->ui().N15, f->ui().N7->menuAction(), f->ui().N36,
+                                  f->ui().N10->menuAction(), f->ui().N8, f->ui().N13, f->ui().N14, f->ui().N37->menuAction(), f->ui().N38,
+                                  f->ui().N39, f->ui().N40}));
+        QCOMPARE(f->ui().N7->actions(), (QList<QAction*>{f->ui().User1, f->ui().Cpu1, f->ui().Mystring2}));
+        QCOMPARE(f->ui().N10->actions(), (QList<QAction*>{f->ui().User2, f->ui().Cpu2, f->ui().Mystring1}));
+        QCOMPARE(f->ui().N37->actions(), (QList<QAction*>{f->ui().CpuUser1, f->ui().Cpu31}));
+        QCOMPARE(f->ui().N11->actions(), (QList<QAction*>{f->ui().N12}));
         QCOMPARE(f->menuBar()->actions(),
-                 (QList<QAction*>{f->N1->menuAction(), f->N5->menuAction(), f->N11->menuAction()}));
-        QVERIFY(!f->N15->isEnabled()); // the transcript is empty at start
+                 (QList<QAction*>{f->ui().N1->menuAction(), f->ui().N5->menuAction(), f->ui().N11->menuAction()}));
+        QVERIFY(!f->ui().N15->isEnabled()); // the transcript is empty at start
     }
 
     // Choosing an entry with a check mark does not flip the mark by itself: the handler
@@ -210,12 +210,12 @@ private slots:
     void checkMarksBelongToTheHandlers()
     {
         FormFixture f;
-        f->CpuUser1->trigger();
-        QVERIFY(f->CpuUser1->isChecked());
-        QVERIFY(!f->Cpu31->isChecked());
-        f->Cpu31->trigger();
-        QVERIFY(f->Cpu31->isChecked());
-        QVERIFY(!f->CpuUser1->isChecked());
+        f->ui().CpuUser1->trigger();
+        QVERIFY(f->ui().CpuUser1->isChecked());
+        QVERIFY(!f->ui().Cpu31->isChecked());
+        f->ui().Cpu31->trigger();
+        QVERIFY(f->ui().Cpu31->isChecked());
+        QVERIFY(!f->ui().CpuUser1->isChecked());
     }
 
     void timersAtStart_data()
@@ -237,9 +237,9 @@ private slots:
         QFETCH(int, interval);
         QFETCH(bool, running);
         FormFixture f(false);
-        QCOMPARE(f->T[index]->interval(), interval);
-        QCOMPARE(f->T[index]->isActive(), running);
-        QVERIFY(!f->T[index]->isSingleShot());
+        QCOMPARE(f->ui().T[index]->interval(), interval);
+        QCOMPARE(f->ui().T[index]->isActive(), running);
+        QVERIFY(!f->ui().T[index]->isSingleShot());
     }
 
     void startUpCreatesTheHiddenWindowsAfterAFailedLoad()
@@ -247,41 +247,41 @@ private slots:
         // No Base\Words.dat in the scratch folder: FormCreate reports, and start-up goes on.
         FormFixture f;
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Words.dat")});
-        QVERIFY(f->Form2 && f->Form3 && f->Form4);
-        QVERIFY(!f->Form2->isVisible() && !f->Form3->isVisible() && !f->Form4->isVisible());
-        QCOMPARE(f->Form2->windowTitle(), QStringLiteral("Редактор"));
+        QVERIFY(f->ui().Form2 && f->ui().Form3 && f->ui().Form4);
+        QVERIFY(!f->ui().Form2->isVisible() && !f->ui().Form3->isVisible() && !f->ui().Form4->isVisible());
+        QCOMPARE(f->ui().Form2->windowTitle(), QStringLiteral("Редактор"));
     }
 
     void controlStateTick()
     {
         FormFixture f;
         f->T1Timer();
-        QVERIFY(!f->Speak->isEnabled() && !f->EnRus->isEnabled() && !f->Talk->isEnabled());
-        QVERIFY(!f->Cancel->isEnabled() && !f->N15->isEnabled());
+        QVERIFY(!f->ui().Speak->isEnabled() && !f->ui().EnRus->isEnabled() && !f->ui().Talk->isEnabled());
+        QVERIFY(!f->ui().Cancel->isEnabled() && !f->ui().N15->isEnabled());
 
-        f->Input->setText(QStringLiteral(" ")); // spaces are not empty
+        f->ui().Input->setText(QStringLiteral(" ")); // spaces are not empty
         f->T1Timer();
-        QVERIFY(f->Speak->isEnabled() && f->EnRus->isEnabled() && f->Talk->isEnabled());
-        QVERIFY(!f->Cancel->isEnabled());
+        QVERIFY(f->ui().Speak->isEnabled() && f->ui().EnRus->isEnabled() && f->ui().Talk->isEnabled());
+        QVERIFY(!f->ui().Cancel->isEnabled());
 
         f->appendTranscript(cp("Привет."), LineStyle::User);
         f->T1Timer();
-        QVERIFY(f->Cancel->isEnabled() && f->N15->isEnabled());
+        QVERIFY(f->ui().Cancel->isEnabled() && f->ui().N15->isEnabled());
 
-        f->Input->clear();
-        f->RE1->clearLines();
+        f->ui().Input->clear();
+        f->ui().RE1->clearLines();
         f->T1Timer();
-        QVERIFY(!f->Speak->isEnabled() && !f->Talk->isEnabled() && !f->Cancel->isEnabled() && !f->N15->isEnabled());
+        QVERIFY(!f->ui().Speak->isEnabled() && !f->ui().Talk->isEnabled() && !f->ui().Cancel->isEnabled() && !f->ui().N15->isEnabled());
     }
 
     void focusReturnsToTheInputLine()
     {
         FormFixture f;
         f->show();
-        f->RE1->setFocus();
-        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->RE1));
+        f->ui().RE1->setFocus();
+        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->ui().RE1));
         f->T1Timer();
-        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->Input));
+        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->ui().Input));
     }
 
     // MP1 on every real change of the input line, whoever makes it.
@@ -289,9 +289,9 @@ private slots:
     {
         FormFixture f;
         f->show();
-        typeText(f->Input, QStringLiteral("привет"));
+        typeText(f->ui().Input, QStringLiteral("привет"));
         QCOMPARE(f.cues.played, std::vector<Cue>(6, Cue::MP1));
-        f->Input->setText(QStringLiteral("привет")); // the same text: no change
+        f->ui().Input->setText(QStringLiteral("привет")); // the same text: no change
         QCOMPARE(f.cues.played.size(), size_t(6));
         f->clearInput();
         QCOMPARE(f.cues.played.size(), size_t(7));
@@ -318,10 +318,10 @@ private slots:
         writeBase(*scratch_);
         FormFixture f;
         f->show();
-        f->Input->setText(typed);
+        f->ui().Input->setText(typed);
         f->T1Timer();
         f.cues.played.clear();
-        QTest::keyClick(f->Input, Qt::Key(key));
+        QTest::keyClick(f->ui().Input, Qt::Key(key));
         // A turn echoes the phrase with MP2 before anything else of it.
         const bool echoed = !f.cues.played.empty() && f.cues.played.front() == Cue::MP2;
         QCOMPARE(echoed, turnTaken);
@@ -333,13 +333,13 @@ private slots:
         writeBase(*scratch_);
         FormFixture f;
         f->show();
-        f->Input->setText(QStringLiteral("привет"));
+        f->ui().Input->setText(QStringLiteral("привет"));
         f->T1Timer();
-        f->Talk->setEnabled(false);
+        f->ui().Talk->setEnabled(false);
         f.cues.played.clear();
-        QTest::keyClick(f->Input, Qt::Key_Return);
+        QTest::keyClick(f->ui().Input, Qt::Key_Return);
         QVERIFY(f.cues.played.empty());
-        QCOMPARE(f->RE1->count(), 0);
+        QCOMPARE(f->ui().RE1->count(), 0);
     }
 
     // A press from code runs the handler even while the button is disabled.
@@ -347,11 +347,11 @@ private slots:
     {
         writeBase(*scratch_);
         FormFixture f;
-        f->Input->setText(QStringLiteral("привет"));
-        QVERIFY(!f->Speak->isEnabled());
+        f->ui().Input->setText(QStringLiteral("привет"));
+        QVERIFY(!f->ui().Speak->isEnabled());
         f->TalkClick();
-        QVERIFY(f->RE1->count() >= 1);
-        QCOMPARE(f->RE1->line(0), QStringLiteral("Привет."));
+        QVERIFY(f->ui().RE1->count() >= 1);
+        QCOMPARE(f->ui().RE1->line(0), QStringLiteral("Привет."));
     }
 
     void undoShortcutReachesTheMenuFromTheInputLine()
@@ -362,12 +362,12 @@ private slots:
         f->appendTranscript(cp("один"), LineStyle::User);
         f->appendTranscript(cp("два"), LineStyle::Program);
         f->T1Timer();
-        QTest::keyClick(f->Input, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(f->ui().Input, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(transcriptLines(*f), QStringList{QStringLiteral("один")});
-        f->RE1->clearLines();
+        f->ui().RE1->clearLines();
         f->T1Timer(); // Ctrl+Z is disabled with the transcript empty
         f->engine().preset().Log.add("CPU:     x");
-        QTest::keyClick(f->Input, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(f->ui().Input, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f->engine().state().Log.count(), 1);
     }
 
@@ -375,7 +375,7 @@ private slots:
     void inputIsTakenInWindows1251()
     {
         FormFixture f;
-        f->Input->setText(QStringLiteral("ёлка ✓"));
+        f->ui().Input->setText(QStringLiteral("ёлка ✓"));
         QCOMPARE(f->inputText(), cp("ёлка ?"));
     }
 
@@ -383,16 +383,16 @@ private slots:
     {
         FormFixture f;
         f->show();
-        f->T[0]->start();
+        f->ui().T[0]->start();
         f->N38Click();
-        QVERIFY(!f->T[0]->isActive());
+        QVERIFY(!f->ui().T[0]->isActive());
         QVERIFY(!f->isEnabled());
-        QVERIFY(f->Form2->isVisible() && f->Form2->isEnabled());
-        QCOMPARE(f->Form2->SpinEdit1->value(), 1);
-        f->Form2->Button2Click();
-        QVERIFY(f->T[0]->isActive());
+        QVERIFY(f->ui().Form2->isVisible() && f->ui().Form2->isEnabled());
+        QCOMPARE(f->ui().Form2->SpinEdit1->value(), 1);
+        f->ui().Form2->Button2Click();
+        QVERIFY(f->ui().T[0]->isActive());
         QVERIFY(f->isEnabled());
-        QVERIFY(!f->Form2->isVisible());
+        QVERIFY(!f->ui().Form2->isVisible());
     }
 
     void closeBoxEndsWithoutTheLog()
@@ -404,7 +404,7 @@ private slots:
         f->engine().preset().Log.add(cp("USER:     Привет."));
         QVERIFY(f->close());
         QVERIFY(!f->isVisible());
-        for (QTimer* t : f->T)
+        for (QTimer* t : f->ui().T)
             QVERIFY(!t->isActive());
         QCOMPARE(scratch_->readLines("Base\\Log.Tovrin"), before);
     }
@@ -425,14 +425,14 @@ private slots:
         } nested;
         nested.form = f.form.get();
         f->services().reporter = &nested;
-        f->T[2]->start();
+        f->ui().T[2]->start();
         f->T8Timer(); // Words is missing: shown; T3 fails meanwhile and is kept back
         QCOMPARE(nested.shown, QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
-        QVERIFY(f->T[2]->isActive());
+        QVERIFY(f->ui().T[2]->isActive());
         f->services().reporter = &f.reporter;
         f->T3Timer();
         QCOMPARE(f.reporter.errors.mid(1), QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
-        QVERIFY(!f->T[2]->isActive());
+        QVERIFY(!f->ui().T[2]->isActive());
     }
 
     void guardShowsTheExactMessageAndGoesOn()
@@ -469,9 +469,9 @@ private slots:
 
         f->setDelayedRemarkArmed(true);
         QVERIFY(f->timerEnabled(Timer::T9));
-        const int remaining = f->T[8]->remainingTime();
+        const int remaining = f->ui().T[8]->remainingTime();
         f->setDelayedRemarkArmed(true); // arming an armed remark does not restart its pace
-        QVERIFY(f->T[8]->remainingTime() <= remaining);
+        QVERIFY(f->ui().T[8]->remainingTime() <= remaining);
         f->setDelayedRemarkArmed(false);
         QVERIFY(!f->timerEnabled(Timer::T9));
 
@@ -483,14 +483,14 @@ private slots:
     void sanitiserClearsTheLineAndDisablesTheTranscript()
     {
         FormFixture f;
-        f->Input->setText(QStringLiteral("абв^"));
+        f->ui().Input->setText(QStringLiteral("абв^"));
         for (int i = 0; i < 3; ++i) {
             f->T5Timer();
-            QCOMPARE(f->Input->text(), QStringLiteral("абв^"));
+            QCOMPARE(f->ui().Input->text(), QStringLiteral("абв^"));
         }
         f->T5Timer();
-        QCOMPARE(f->Input->text(), QString());
-        QVERIFY(!f->RE1->isEnabled());
+        QCOMPARE(f->ui().Input->text(), QString());
+        QVERIFY(!f->ui().RE1->isEnabled());
     }
 
 private:

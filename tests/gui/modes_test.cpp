@@ -24,9 +24,9 @@ const QString CpuNotice = QStringLiteral("Сервис:   // Режим диал
 // Points the editor at an exchange file and picks the way of reading.
 void configure(FormFixture& f, const QString& path, bool byTimer, int milliseconds = 1000)
 {
-    f->Form2->Edit1->setText(path);
-    (byTimer ? f->Form2->RB2 : f->Form2->RB1)->setChecked(true);
-    f->Form2->SpinEdit1->setValue(milliseconds);
+    f->ui().Form2->Edit1->setText(path);
+    (byTimer ? f->ui().Form2->RB2 : f->ui().Form2->RB1)->setChecked(true);
+    f->ui().Form2->SpinEdit1->setValue(milliseconds);
 }
 
 } // namespace
@@ -45,40 +45,40 @@ private slots:
     void switchToCpuUser()
     {
         FormFixture f;
-        f->Input->setText(QStringLiteral("набрано"));
-        f->T[5]->start();
+        f->ui().Input->setText(QStringLiteral("набрано"));
+        f->ui().T[5]->start();
         f->CpuUser1Click();
         f->CpuUser1Click(); // the active mode runs all its steps again
-        QCOMPARE(f->Input->text(), QString());
-        QVERIFY(f->T[0]->isActive());
-        QVERIFY(!f->T[5]->isActive());
-        QCOMPARE(f->SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\User"));
+        QCOMPARE(f->ui().Input->text(), QString());
+        QVERIFY(f->ui().T[0]->isActive());
+        QVERIFY(!f->ui().T[5]->isActive());
+        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\User"));
         QCOMPARE(transcriptLines(*f), (QStringList{UserNotice, "", UserNotice, ""}));
-        QCOMPARE(f->RE1->lineAttributes(0).color, Teal);
-        QCOMPARE(f->RE1->lineAttributes(1).color, Teal); // the empty line sets nothing
+        QCOMPARE(f->ui().RE1->lineAttributes(0).color, Teal);
+        QCOMPARE(f->ui().RE1->lineAttributes(1).color, Teal); // the empty line sets nothing
         QCOMPARE(f->engine().state().Log.count(), 0);
-        QVERIFY(f->CpuUser1->isChecked() && !f->Cpu31->isChecked());
+        QVERIFY(f->ui().CpuUser1->isChecked() && !f->ui().Cpu31->isChecked());
         QVERIFY(!f->cpuCpuMode());
     }
 
     void switchToCpuCpu()
     {
         FormFixture f;
-        f->FontDialog2 = FontChoice{QStringLiteral("Courier"), 10, false, true};
+        f->appearance().FontDialog2 = FontChoice{QStringLiteral("Courier"), 10, false, true};
         f->appendTranscript(cp("Ответ."), LineStyle::Program);
-        f->T[0]->start();
-        f->T[5]->setInterval(5000); // left as its own tick set it
-        f->Input->setText(QStringLiteral("остаётся"));
+        f->ui().T[0]->start();
+        f->ui().T[5]->setInterval(5000); // left as its own tick set it
+        f->ui().Input->setText(QStringLiteral("остаётся"));
         f->Cpu31Click();
-        QVERIFY(!f->T[0]->isActive());
-        QVERIFY(f->T[5]->isActive());
-        QCOMPARE(f->T[5]->interval(), 5000);
-        QCOMPARE(f->SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\Cpu"));
+        QVERIFY(!f->ui().T[0]->isActive());
+        QVERIFY(f->ui().T[5]->isActive());
+        QCOMPARE(f->ui().T[5]->interval(), 5000);
+        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\Cpu"));
         QCOMPARE(transcriptLines(*f), (QStringList{"Ответ.", CpuNotice}));
-        QCOMPARE(f->RE1->lineAttributes(1).color, Teal);
-        QCOMPARE(f->RE1->lineAttributes(1).font, f->FontDialog2); // the font stays
-        QCOMPARE(f->Input->text(), QStringLiteral("остаётся"));
-        QVERIFY(f->Cpu31->isChecked() && !f->CpuUser1->isChecked());
+        QCOMPARE(f->ui().RE1->lineAttributes(1).color, Teal);
+        QCOMPARE(f->ui().RE1->lineAttributes(1).font, f->appearance().FontDialog2); // the font stays
+        QCOMPARE(f->ui().Input->text(), QStringLiteral("остаётся"));
+        QVERIFY(f->ui().Cpu31->isChecked() && !f->ui().CpuUser1->isChecked());
         QVERIFY(f->cpuCpuMode());
         QCOMPARE(f->engine().state().Log.count(), 0);
     }
@@ -86,7 +86,7 @@ private slots:
     void editorDesign()
     {
         FormFixture f;
-        TForm2* e = f->Form2;
+        TForm2* e = f->ui().Form2;
         QCOMPARE(e->windowTitle(), QStringLiteral("Редактор"));
         QCOMPARE(e->size(), QSize(305, 185));
         QVERIFY(!e->windowFlags().testFlag(Qt::WindowCloseButtonHint));
@@ -135,29 +135,29 @@ private slots:
         FormFixture f;
         f->show();
         f->N38Click();
-        f->Form2->RB2Click();
-        f->Form2->SpinEdit1->findChild<QLineEdit*>()->setText(typed);
-        f->Form2->Button1Click();
-        QCOMPARE(f->Form2->SpinEdit1->value(), stored);
-        QVERIFY(!f->Form2->isVisible());
+        f->ui().Form2->RB2Click();
+        f->ui().Form2->SpinEdit1->findChild<QLineEdit*>()->setText(typed);
+        f->ui().Form2->Button1Click();
+        QCOMPARE(f->ui().Form2->SpinEdit1->value(), stored);
+        QVERIFY(!f->ui().Form2->isVisible());
         QVERIFY(f->isEnabled());
-        QVERIFY(f->T[0]->isActive());
+        QVERIFY(f->ui().T[0]->isActive());
     }
 
     // "Отмена" keeps whatever was left in the editor, unconverted; opening sets 1.
     void cancelKeepsTheFields()
     {
         FormFixture f;
-        f->Form2->SpinEdit1->setValue(5000);
+        f->ui().Form2->SpinEdit1->setValue(5000);
         f->N38Click();
-        QCOMPARE(f->Form2->SpinEdit1->value(), 1);
-        f->Form2->Edit1->setText(QStringLiteral("C:\\other.txt"));
-        f->Form2->RB2->setChecked(true);
-        f->Form2->SpinEdit1->setValue(7);
-        f->Form2->Button2Click();
-        QCOMPARE(f->Form2->SpinEdit1->value(), 7);
-        QCOMPARE(f->Form2->Edit1->text(), QStringLiteral("C:\\other.txt"));
-        QVERIFY(f->Form2->RB2->isChecked());
+        QCOMPARE(f->ui().Form2->SpinEdit1->value(), 1);
+        f->ui().Form2->Edit1->setText(QStringLiteral("C:\\other.txt"));
+        f->ui().Form2->RB2->setChecked(true);
+        f->ui().Form2->SpinEdit1->setValue(7);
+        f->ui().Form2->Button2Click();
+        QCOMPARE(f->ui().Form2->SpinEdit1->value(), 7);
+        QCOMPARE(f->ui().Form2->Edit1->text(), QStringLiteral("C:\\other.txt"));
+        QVERIFY(f->ui().Form2->RB2->isChecked());
         QCOMPARE(f->exchangePath(), std::string("C:\\other.txt"));
     }
 
@@ -166,19 +166,19 @@ private slots:
     {
         FormFixture f;
         f->N38Click();
-        QTest::keyClick(f->Form2, Qt::Key_Escape);
-        QVERIFY(!f->Form2->isVisible());
+        QTest::keyClick(f->ui().Form2, Qt::Key_Escape);
+        QVERIFY(!f->ui().Form2->isVisible());
         QVERIFY(f->isEnabled());
-        QVERIFY(f->T[0]->isActive());
+        QVERIFY(f->ui().T[0]->isActive());
     }
 
     void radioButtonsDriveThePeriodField()
     {
         FormFixture f;
-        f->Form2->RB2->setChecked(true);
-        QVERIFY(f->Form2->SpinEdit1->isEnabled());
-        f->Form2->RB1->setChecked(true);
-        QVERIFY(!f->Form2->SpinEdit1->isEnabled());
+        f->ui().Form2->RB2->setChecked(true);
+        QVERIFY(f->ui().Form2->SpinEdit1->isEnabled());
+        f->ui().Form2->RB1->setChecked(true);
+        QVERIFY(!f->ui().Form2->SpinEdit1->isEnabled());
     }
 
     // Any real change of the two fields clears the mark of "Вернуть первоначальные настройки".
@@ -199,21 +199,21 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, cleared);
         FormFixture f;
-        QVERIFY(f->N13->isChecked());
+        QVERIFY(f->ui().N13->isChecked());
         if (field == 0)
-            f->Form2->Edit1->setText(text);
+            f->ui().Form2->Edit1->setText(text);
         else
-            f->Form2->SpinEdit1->setValue(text.toInt());
-        QCOMPARE(f->N13->isChecked(), !cleared);
+            f->ui().Form2->SpinEdit1->setValue(text.toInt());
+        QCOMPARE(f->ui().N13->isChecked(), !cleared);
     }
 
     void openingTheEditorChangesThePeriod()
     {
         FormFixture f;
-        f->Form2->SpinEdit1->setValue(1000);
-        f->N13->setChecked(true);
+        f->ui().Form2->SpinEdit1->setValue(1000);
+        f->ui().N13->setChecked(true);
         f->N38Click(); // 1000 -> 1 is a change
-        QVERIFY(!f->N13->isChecked());
+        QVERIFY(!f->ui().N13->isChecked());
     }
 
     // The default path names a drive that does not exist here: shown once, the poll goes on.
@@ -224,7 +224,7 @@ private slots:
         for (int i = 0; i < 5; ++i)
             f->T6Timer();
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat")});
-        QVERIFY(f->T[5]->isActive());
+        QVERIFY(f->ui().T[5]->isActive());
         // Back to Cpu\User and again to Cpu\Cpu: the failure is shown anew.
         f->CpuUser1Click();
         f->Cpu31Click();
@@ -278,12 +278,12 @@ private slots:
         f->T6Timer();
         f->N38Click();
         for (const QString& typed : {QStringLiteral("/"), QStringLiteral("/t"), QStringLiteral("/tm")}) {
-            f->Form2->Edit1->setText(typed);
+            f->ui().Form2->Edit1->setText(typed);
             f->T6Timer();
         }
         QCOMPARE(f.reporter.errors, QStringList());
-        QVERIFY(f->Form2->isVisible());
-        (accept ? f->Form2->Button1 : f->Form2->Button2)->click();
+        QVERIFY(f->ui().Form2->isVisible());
+        (accept ? f->ui().Form2->Button1 : f->ui().Form2->Button2)->click();
         f->T6Timer();
         f->T6Timer();
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file /tm")});
@@ -313,16 +313,16 @@ private slots:
         f->show();
         configure(f, QStringLiteral("Txt.Dat"), false);
         f->Cpu31Click();
-        f->Talk->setEnabled(false);
+        f->ui().Talk->setEnabled(false);
         f->T6Timer();
-        QVERIFY(f->Talk->isEnabled());
+        QVERIFY(f->ui().Talk->isEnabled());
         QCOMPARE(f.reporter.errors, QStringList());
-        const int before = f->RE1->count();
-        QTest::keyClick(f->Input, Qt::Key_Return);
+        const int before = f->ui().RE1->count();
+        QTest::keyClick(f->ui().Input, Qt::Key_Return);
         if (phrase.isEmpty()) {
-            QCOMPARE(f->RE1->count(), before); // an empty phrase ends the turn at once
+            QCOMPARE(f->ui().RE1->count(), before); // an empty phrase ends the turn at once
         } else {
-            QCOMPARE(f->RE1->line(before), phrase);
+            QCOMPARE(f->ui().RE1->line(before), phrase);
             QCOMPARE(logLines(*f).value(0), QStringLiteral("USER:     ") + phrase);
         }
     }
@@ -335,23 +335,23 @@ private slots:
         FormFixture f;
         configure(f, QStringLiteral("Txt.Dat"), true, 2000);
         f->Cpu31Click();
-        QCOMPARE(f->T[5]->interval(), 1); // the first tick comes at once
-        f->Talk->setEnabled(true);
+        QCOMPARE(f->ui().T[5]->interval(), 1); // the first tick comes at once
+        f->ui().Talk->setEnabled(true);
         f->T6Timer();
-        QCOMPARE(f->T[5]->interval(), 2000);
-        QVERIFY(!f->Talk->isEnabled());
+        QCOMPARE(f->ui().T[5]->interval(), 2000);
+        QVERIFY(!f->ui().Talk->isEnabled());
         QCOMPARE(f.reporter.errors, QStringList());
-        QCOMPARE(f->RE1->count(), 3);
-        QCOMPARE(f->RE1->line(1), QStringLiteral("Как дела."));
-        const QString reply = f->RE1->line(2);
+        QCOMPARE(f->ui().RE1->count(), 3);
+        QCOMPARE(f->ui().RE1->line(1), QStringLiteral("Как дела."));
+        const QString reply = f->ui().RE1->line(2);
         const auto file = scratch_->readLines("Txt.Dat");
         QCOMPARE(file.size(), size_t(1));
         QCOMPARE(QString::fromStdString(file[0]), reply);
 
         // The next tick answers the program's own reply.
         f->T6Timer();
-        QCOMPARE(f->RE1->count(), 5);
-        QCOMPARE(f->RE1->line(3).left(reply.size() - 1), reply.left(reply.size() - 1));
+        QCOMPARE(f->ui().RE1->count(), 5);
+        QCOMPARE(f->ui().RE1->line(3).left(reply.size() - 1), reply.left(reply.size() - 1));
     }
 
     void timerReadingOfAnEmptyFileTakesNoTurn()
@@ -362,7 +362,7 @@ private slots:
         f->Cpu31Click();
         f->T6Timer();
         f->T6Timer();
-        QCOMPARE(f->RE1->count(), 1); // only the notice
+        QCOMPARE(f->ui().RE1->count(), 1); // only the notice
         QCOMPARE(f.reporter.errors, QStringList());
         QCOMPARE(f.cues.played, std::vector<Cue>());
     }

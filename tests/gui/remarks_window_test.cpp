@@ -24,7 +24,7 @@ struct Window {
         f->dice.push(thresholdDraw);
         form().T2Timer();
     }
-    QString lastLine() const { return form().RE1->line(form().RE1->count() - 1); }
+    QString lastLine() const { return form().ui().RE1->line(form().ui().RE1->count() - 1); }
 };
 
 } // namespace
@@ -50,25 +50,25 @@ void RemarksWindowTest::remarksTakeTheirOwnStyles()
     TForm1& form = f->form();
     f->dir.writeLines("Base\\Pause.Dat", {"Тишина."});
     f->dir.writeLines("Base\\Begin.dat", {"Привет!"});
-    form.ColorDialog1 = Qt::red;
-    form.ColorDialog3 = Qt::blue;
-    form.FontDialog2 = FontChoice{QStringLiteral("Arial"), 12, true, false};
+    form.appearance().ColorDialog1 = Qt::red;
+    form.appearance().ColorDialog3 = Qt::blue;
+    form.appearance().FontDialog2 = FontChoice{QStringLiteral("Arial"), 12, true, false};
 
     // The greeting in the program style.
     form.setTimerEnabled(Timer::T10, true);
     f->f->dice.push(0);
     form.T10Timer();
     QCOMPARE(f->lastLine(), QStringLiteral("Привет!"));
-    QCOMPARE(form.RE1->lineAttributes(0).color, QColor(Qt::blue));
-    QCOMPARE(form.RE1->lineAttributes(0).font, form.FontDialog2);
+    QCOMPARE(form.ui().RE1->lineAttributes(0).color, QColor(Qt::blue));
+    QCOMPARE(form.ui().RE1->lineAttributes(0).font, form.appearance().FontDialog2);
     QVERIFY(!form.timerEnabled(Timer::T10));
 
     // The idle remark in the shared colour, the font as the greeting left it.
     form.engine().preset().IdleTicks = 59;
     f->idleSecond(0);
     QCOMPARE(f->lastLine(), QStringLiteral("Тишина."));
-    QCOMPARE(form.RE1->lineAttributes(1).color, QColor(Qt::red));
-    QCOMPARE(form.RE1->lineAttributes(1).font, form.FontDialog2);
+    QCOMPARE(form.ui().RE1->lineAttributes(1).color, QColor(Qt::red));
+    QCOMPARE(form.ui().RE1->lineAttributes(1).font, form.appearance().FontDialog2);
     QCOMPARE(QString::fromStdString(cp1251::toUtf8(form.engine().state().Log.get(1))),
              QStringLiteral("CPU:     Тишина."));
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -80,7 +80,7 @@ void RemarksWindowTest::delayedRemarkStopsItsTimer()
     form.engine().preset().RE2 = LineList({cp1251::fromUtf8("нулевая"), cp1251::fromUtf8("первая")});
     form.setTimerEnabled(Timer::T9, true);
     form.T9Timer();
-    QCOMPARE(form.RE1->count(), 0);
+    QCOMPARE(form.ui().RE1->count(), 0);
     QVERIFY(form.timerEnabled(Timer::T9));
     form.T9Timer();
     QCOMPARE(f->lastLine(), QStringLiteral("первая"));
@@ -101,12 +101,12 @@ void RemarksWindowTest::missingPauseListIsReportedOncePerRunOfFailures()
     QCOMPARE(f->f->reporter.errors,
              QStringList{QStringLiteral("Cannot open file Base\\Pause.Dat")});
     QCOMPARE(form.engine().state().IdleTicks, 73);
-    QCOMPARE(form.RE1->count(), 0);
+    QCOMPARE(form.ui().RE1->count(), 0);
 
     // A remark that succeeds ends the run; the next failure is news again.
     f->dir.writeLines("Base\\Pause.Dat", {"Тишина."});
     f->idleSecond(0);
-    QCOMPARE(form.RE1->count(), 1);
+    QCOMPARE(form.ui().RE1->count(), 1);
     f->dir.remove("Base\\Pause.Dat");
     form.engine().preset().IdleTicks = 89;
     f->idleSecond(30);
@@ -133,7 +133,7 @@ void RemarksWindowTest::missingGreetingListIsReportedOncePerArming()
     f->f->dice.push(0);
     form.T10Timer();
     QCOMPARE(f->f->reporter.errors.size(), 2);
-    QCOMPARE(form.RE1->count(), 0);
+    QCOMPARE(form.ui().RE1->count(), 0);
 }
 
 QTEST_MAIN(RemarksWindowTest)

@@ -60,12 +60,12 @@ private slots:
         ScratchDir dir;
         dir.writeLines("Base\\Words.Dat", words);
         FormFixture f(false);
-        QVERIFY(f->T[2]->isActive());
+        QVERIFY(f->ui().T[2]->isActive());
         f->T3Timer();
-        QCOMPARE(f->SB1Panels[0]->text(), Loaded);
-        QCOMPARE(f->SB1Panels[1]->text(), known);
-        QVERIFY(!f->Input->isReadOnly());
-        QVERIFY(!f->T[2]->isActive());
+        QCOMPARE(f->ui().SB1Panels[0]->text(), Loaded);
+        QCOMPARE(f->ui().SB1Panels[1]->text(), known);
+        QVERIFY(!f->ui().Input->isReadOnly());
+        QVERIFY(!f->ui().T[2]->isActive());
         QCOMPARE(f.reporter.errors, QStringList());
     }
 
@@ -75,14 +75,14 @@ private slots:
         ScratchDir dir;
         FormFixture f(false);
         f.reporter.errors.clear();
-        f->Input->setText(QStringLiteral("уже набрано"));
+        f->ui().Input->setText(QStringLiteral("уже набрано"));
         f->T3Timer();
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
-        QVERIFY(!f->T[2]->isActive());
-        QCOMPARE(f->SB1Panels[0]->text(), Loading);
-        QCOMPARE(f->SB1Panels[1]->text(), QString());
-        QVERIFY(!f->Input->isReadOnly());
-        QVERIFY(f->Speak->isEnabled());
+        QVERIFY(!f->ui().T[2]->isActive());
+        QCOMPARE(f->ui().SB1Panels[0]->text(), Loading);
+        QCOMPARE(f->ui().SB1Panels[1]->text(), QString());
+        QVERIFY(!f->ui().Input->isReadOnly());
+        QVERIFY(f->ui().Speak->isEnabled());
     }
 
     void menuCounts_data()
@@ -109,10 +109,10 @@ private slots:
         dir.writeLines("Base\\Collection.Dat", {"не считается"});
         dir.writeLines("Base\\AI.dat", {"не считается"});
         FormFixture f(false);
-        QVERIFY(f->T[7]->isActive());
+        QVERIFY(f->ui().T[7]->isActive());
         f->T8Timer();
-        QCOMPARE((QStringList{f->N18->text(), f->N19->text(), f->N20->text()}), captions);
-        QVERIFY(!f->T[7]->isActive());
+        QCOMPARE((QStringList{f->ui().N18->text(), f->ui().N19->text(), f->ui().N20->text()}), captions);
+        QVERIFY(!f->ui().T[7]->isActive());
         QCOMPARE(f.reporter.errors, QStringList());
     }
 
@@ -126,10 +126,10 @@ private slots:
         FormFixture f(false);
         f->T8Timer();
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Povtor.Dat")});
-        QCOMPARE(f->N18->text(), QStringLiteral("&Входящие выражения: [6]"));
-        QCOMPARE(f->N19->text(), QStringLiteral("&Исходящие выражения:"));
-        QCOMPARE(f->N20->text(), QStringLiteral("&Итого:"));
-        QVERIFY(!f->T[7]->isActive());
+        QCOMPARE(f->ui().N18->text(), QStringLiteral("&Входящие выражения: [6]"));
+        QCOMPARE(f->ui().N19->text(), QStringLiteral("&Исходящие выражения:"));
+        QCOMPARE(f->ui().N20->text(), QStringLiteral("&Итого:"));
+        QVERIFY(!f->ui().T[7]->isActive());
     }
 };
 

@@ -34,11 +34,11 @@ private slots:
     void attributesOfEachKindOfLine()
     {
         FormFixture f;
-        f->ColorDialog1 = Green;
-        f->ColorDialog2 = Red;
-        f->ColorDialog3 = Blue;
-        f->FontDialog1 = UserFont;
-        f->FontDialog2 = ProgramFont;
+        f->appearance().ColorDialog1 = Green;
+        f->appearance().ColorDialog2 = Red;
+        f->appearance().ColorDialog3 = Blue;
+        f->appearance().FontDialog1 = UserFont;
+        f->appearance().FontDialog2 = ProgramFont;
         struct Step {
             LineStyle style;
             QColor color;
@@ -55,16 +55,16 @@ private slots:
         int n = 0;
         for (const Step& s : steps) {
             f->appendTranscript(cp("строка ") + std::to_string(n), s.style);
-            const auto a = f->RE1->lineAttributes(n);
+            const auto a = f->ui().RE1->lineAttributes(n);
             QCOMPARE(a.color, s.color);
             QCOMPARE(a.font, s.font);
-            const QTextCharFormat shown = shownFormat(*f->RE1, n);
+            const QTextCharFormat shown = shownFormat(*f->ui().RE1, n);
             QCOMPARE(shown.foreground().color(), s.color);
             QCOMPARE(shown.fontFamilies().toStringList().value(0), s.font.face);
             QCOMPARE(shown.fontPointSize(), double(s.font.size));
             QCOMPARE(shown.fontWeight() == QFont::Bold, s.font.bold);
             QCOMPARE(shown.fontItalic(), s.font.italic);
-            QCOMPARE(f->RE1->document()->findBlockByNumber(n).blockFormat().alignment() & Qt::AlignHCenter,
+            QCOMPARE(f->ui().RE1->document()->findBlockByNumber(n).blockFormat().alignment() & Qt::AlignHCenter,
                      Qt::AlignHCenter);
             ++n;
         }
@@ -74,7 +74,7 @@ private slots:
     void startsBlackInTheDesignFont()
     {
         FormFixture f;
-        const auto a = f->RE1->current();
+        const auto a = f->ui().RE1->current();
         QCOMPARE(a.color, QColor(Qt::black));
         QCOMPARE(a.font, FontChoice{});
         QCOMPARE(f->transcriptCount(), 0);
@@ -98,9 +98,9 @@ private slots:
         QFETCH(QString, shown);
         FormFixture f;
         f->appendTranscript(cpOf(typed), LineStyle::User);
-        QCOMPARE(f->RE1->count(), 1);
-        QCOMPARE(f->RE1->line(0), shown);
-        QCOMPARE(f->RE1->toPlainText(), shown);
+        QCOMPARE(f->ui().RE1->count(), 1);
+        QCOMPARE(f->ui().RE1->line(0), shown);
+        QCOMPARE(f->ui().RE1->toPlainText(), shown);
     }
 
     // A long entry wraps on screen but stays one line: the turn's previous line, undo and
@@ -113,33 +113,33 @@ private slots:
         f->appendTranscript(cp("Первая."), LineStyle::User);
         f->appendTranscript(longLine, LineStyle::Program);
         f->appendTranscript(cp("Третья."), LineStyle::User);
-        QVERIFY(f->RE1->document()->findBlockByNumber(1).layout()->lineCount() > 1);
+        QVERIFY(f->ui().RE1->document()->findBlockByNumber(1).layout()->lineCount() > 1);
         QCOMPARE(f->transcriptCount(), 3);
         QCOMPARE(f->transcriptLine(1), longLine);
-        f->RE1->removeLast();
+        f->ui().RE1->removeLast();
         QCOMPARE(f->transcriptCount(), 2);
         QCOMPARE(f->transcriptLine(1), longLine);
-        f->RE1->removeLast();
-        QCOMPARE(f->RE1->toPlainText(), QStringLiteral("Первая."));
+        f->ui().RE1->removeLast();
+        QCOMPARE(f->ui().RE1->toPlainText(), QStringLiteral("Первая."));
     }
 
     void removeAndClear()
     {
         FormFixture f;
-        f->RE1->removeLast(); // nothing to remove
-        QCOMPARE(f->RE1->count(), 0);
+        f->ui().RE1->removeLast(); // nothing to remove
+        QCOMPARE(f->ui().RE1->count(), 0);
         f->appendTranscript(cp("один"), LineStyle::User);
         f->appendTranscript("", LineStyle::Unchanged);
         f->appendTranscript(cp("три"), LineStyle::Program);
-        f->RE1->removeLast();
+        f->ui().RE1->removeLast();
         QCOMPARE(transcriptLines(*f), (QStringList{"один", ""}));
-        f->RE1->removeLast();
-        f->RE1->removeLast();
-        QCOMPARE(f->RE1->count(), 0);
-        QCOMPARE(f->RE1->toPlainText(), QString());
+        f->ui().RE1->removeLast();
+        f->ui().RE1->removeLast();
+        QCOMPARE(f->ui().RE1->count(), 0);
+        QCOMPARE(f->ui().RE1->toPlainText(), QString());
         f->appendTranscript(cp("снова"), LineStyle::User);
-        f->RE1->clearLines();
-        QCOMPARE(f->RE1->count(), 0);
+        f->ui().RE1->clearLines();
+        QCOMPARE(f->ui().RE1->count(), 0);
         f->appendTranscript(cp("после"), LineStyle::User);
         QCOMPARE(transcriptLines(*f), QStringList{"после"});
     }
@@ -150,13 +150,13 @@ private slots:
         FormFixture f;
         f->appendTranscript(cp("красное"), LineStyle::User);
         f->appendTranscript(cp("чёрное"), LineStyle::User);
-        QTextCursor c(f->RE1->document()->findBlockByNumber(0));
+        QTextCursor c(f->ui().RE1->document()->findBlockByNumber(0));
         c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        f->RE1->setTextCursor(c);
-        f->RE1->setCurrentColor(Red);
-        f->RE1->applyCurrentToSelection();
-        QCOMPARE(shownFormat(*f->RE1, 0).foreground().color(), Red);
-        QCOMPARE(shownFormat(*f->RE1, 1).foreground().color(), QColor(Qt::black));
+        f->ui().RE1->setTextCursor(c);
+        f->ui().RE1->setCurrentColor(Red);
+        f->ui().RE1->applyCurrentToSelection();
+        QCOMPARE(shownFormat(*f->ui().RE1, 0).foreground().color(), Red);
+        QCOMPARE(shownFormat(*f->ui().RE1, 1).foreground().color(), QColor(Qt::black));
     }
 
 private:

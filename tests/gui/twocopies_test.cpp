@@ -32,9 +32,9 @@ std::string normalised(std::string phrase)
 
 void talkByTimer(FormFixture& f, const QString& path)
 {
-    f->Form2->Edit1->setText(path);
-    f->Form2->RB2->setChecked(true);
-    f->Form2->SpinEdit1->setValue(1000);
+    f->ui().Form2->Edit1->setText(path);
+    f->ui().Form2->RB2->setChecked(true);
+    f->ui().Form2->SpinEdit1->setValue(1000);
     f->Cpu31Click();
 }
 

@@ -2,7 +2,7 @@
 // The transcript RE1: a read-only pane of centred lines, each with the colour, face, size and
 // style that were current when it was appended. Lines are counted as they were appended,
 // however they wrap on screen. The text is always plain text, never markup.
-#include "app/services.h"
+#include "ui/pickers.h"
 
 #include <QColor>
 #include <QTextEdit>

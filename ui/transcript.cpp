@@ -1,4 +1,4 @@
-#include "app/transcript.h"
+#include "ui/transcript.h"
 
 #include <QPalette>
 #include <QScrollBar>

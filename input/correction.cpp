@@ -1,19 +1,13 @@
-// Layout correction and opening the virtual keyboard.
-#include "app/mainwindow.h"
-#include "input/keyboardwindow.h"
+#include "input/correction.h"
+
 #include "input/layout.h"
 #include "kb/cp1251.h"
 
 #include <QLineEdit>
-#include <QTimer>
+#include <QString>
 
 namespace tovrin {
 
-namespace {
-
-// The line as the Russian layout would have typed it. Characters are converted one by one so
-// that a character the code page cannot hold (pasted into the line) stays as it is instead of
-// turning into "?" with the rest of the line.
 QString correctedLine(const QString& text)
 {
     QString result;
@@ -34,31 +28,15 @@ QString correctedLine(const QString& text)
     return result;
 }
 
-} // namespace
-
-void TForm1::EnRusClick()
+void correctLayout(QLineEdit* input)
 {
-    services().cues->play(Cue::MP3);
-    const QString text = Input->text();
+    const QString text = input->text();
     const QString corrected = correctedLine(text);
-    // An unchanged line is left alone so that no change (and no typing cue) is signalled.
     if (corrected == text)
         return;
-    const int caret = Input->cursorPosition();
-    Input->setText(corrected);
-    Input->setCursorPosition(caret);
-}
-
-void TForm1::N36Click()
-{
-    // Ctrl+S works whether or not "E/R" is enabled, so the handler is called directly.
-    EnRusClick();
-}
-
-void TForm1::N22Click()
-{
-    openSecondary(Form4);
-    Form4->T1->start();
+    const int caret = input->cursorPosition();
+    input->setText(corrected);
+    input->setCursorPosition(caret);
 }
 
 } // namespace tovrin

@@ -1,0 +1,31 @@
+#pragma once
+// What the windows of the program do alike: the frame of a secondary window, the place of a
+// window shown for the first time, and the passage of Windows-1251 text to and from Qt.
+#include <QString>
+#include <Qt>
+
+#include <exception>
+#include <string>
+
+class QScreen;
+class QSize;
+class QWidget;
+
+namespace tovrin {
+
+// A secondary window has no buttons in its title bar, so no close box: it is left only through
+// its own closing button.
+constexpr Qt::WindowFlags NoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+
+// Moves the window so that a frame of outer size stands in the middle of the free desktop of
+// the given screen, by default the window's own (the primary screen when it has none yet).
+void centreOnDesktop(QWidget* window, const QSize& outer, const QScreen* screen = nullptr);
+
+QString fromCp1251(const std::string& text);
+std::string toCp1251(const QString& text);
+
+// The message a failed handler shows: a file error's own words, or whatever another failure
+// says.
+QString errorMessage(const std::exception& error);
+
+} // namespace tovrin
