@@ -2,12 +2,12 @@
 // shows it and runs until it is closed.
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "app/platform.h"
 #include "tovrin/version.h"
 #include "ui/look.h"
 #include "ui/window.h"
 
 #include <QApplication>
-#include <QFont>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -39,14 +39,14 @@ int main(int argc, char** argv)
             return 0;
         }
     }
+    tovrin::choosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovrin"));
-    // The windows are drawn in "MS Sans Serif"; where it is missing, the nearest faces of
-    // similar width keep the status texts and captions within their fields.
-    QFont::insertSubstitutions(tovrin::look::FontFace,
-                               {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                                QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                                QStringLiteral("DejaVu Sans Condensed")});
+    // Only the main window ends the program (its closing ends the event loop): a secondary
+    // window that the window manager closes never does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tovrin::installQtTranslations(app);
+    tovrin::substituteWindowFont();
 
     std::unique_ptr<tovrin::TForm1> form1;
     try {

@@ -55,9 +55,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded by Qt at run time: the window system's platform plugin, the sound back end's
-# GStreamer plugins, and Qt's own texts in Russian for its dialogs and context menus.
+# GStreamer plugins, Qt's own texts in Russian for its dialogs and context menus, and the faces
+# that stand in for the window's font (a narrow one keeps the status texts within their panels).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-translations-l10n")
+    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-translations-l10n, fonts-urw-base35")
 # The first line is the synopsis; CPack indents the rest as the control file wants.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "talking computer that learns from every conversation

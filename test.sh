@@ -15,3 +15,6 @@ export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=print_stacktrace=1
 ctest --test-dir build-test --output-on-failure -j"$(nproc)"
+
+# The windows on a real desktop: Xvfb, a window manager and real input.
+tools/desktop_tests.sh build-test

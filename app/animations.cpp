@@ -1,6 +1,7 @@
 // The window's two animations: the shake (T7) and the shrink-and-close (T4).
 #include "app/mainwindow.h"
 
+#include "app/shrinkpath.h"
 #include "input/keyboardwindow.h"
 
 #include <QAction>
@@ -32,11 +33,14 @@ constexpr int ExitStep = 80;
 
 // The main window is fixed-size for the user; the shrink takes that fixed size down with it,
 // below what the menu bar and the status bar would ask for (their contents are cut off), down
-// to a client area of one pixel inside the window system's own frame.
-void shrinkOneStep(QWidget& window)
+// to a client area of one pixel inside the window system's own frame. The size is taken from
+// the fixed size last set (full screen has none) and the place from the path, not from what
+// the window system has reported so far, which lags behind.
+void shrinkOneStep(QWidget& window, ShrinkPath& path)
 {
-    window.move(window.pos() - QPoint(design::DriftLeft, design::DriftUp));
-    window.setFixedSize((window.size() - QSize(design::ShrinkWidth, design::ShrinkHeight)).expandedTo(QSize(1, 1)));
+    window.move(path.next(window.pos(), QPoint(design::DriftLeft, design::DriftUp)));
+    const QSize last = window.minimumSize() == window.maximumSize() ? window.minimumSize() : window.size();
+    window.setFixedSize((last - QSize(design::ShrinkWidth, design::ShrinkHeight)).expandedTo(QSize(1, 1)));
 }
 
 } // namespace
@@ -89,7 +93,7 @@ void TForm1::T4Timer()
             writeLogAndClose();
         }
 
-        shrinkOneStep(*this);
+        shrinkOneStep(*this, shrinkPath_);
         if (Tag >= design::CloseCueStep)
             services().cues->play(Cue::MP6);
     });

@@ -5,16 +5,19 @@
 #include "app/editorwindow.h"
 #include "app/mainwindowdesign.h"
 #include "app/messagebox.h"
+#include "app/platform.h"
 #include "ui/transcript.h"
 #include "engine/clockdice.h"
 #include "input/keyboardwindow.h"
 #include "kb/knowledge.h"
 #include "ui/aboutwindow.h"
 #include "ui/appearance.h"
+#include "ui/captions.h"
 #include "ui/cues.h"
 #include "ui/fullscreen.h"
 #include "ui/look.h"
 #include "ui/pickers.h"
+#include "ui/statustext.h"
 #include "ui/window.h"
 
 #include <QAction>
@@ -32,6 +35,7 @@
 #include <QStyleOptionMenuItem>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <utility>
 
 namespace tovrin {
@@ -260,9 +264,7 @@ void TForm1::createControls()
         return button;
     };
     Cancel = makeButton(form1::Cancel, form1::CancelCaption, form1::CancelHint);
-    QPalette black = Cancel->palette();
-    black.setColor(QPalette::ButtonText, Qt::black);
-    Cancel->setPalette(black);
+    setCaptionColour(Cancel, Qt::black);
     EnRus = makeButton(form1::EnRus, form1::EnRusCaption, form1::EnRusHint);
     Speak = makeButton(form1::Speak, form1::SpeakCaption, form1::SpeakHint);
 
@@ -349,7 +351,7 @@ void TForm1::createStatusBar()
         bar->addWidget(panel, i < 2 ? 0 : 1);
         SB1Panels[i] = panel;
     }
-    SB1Panels[2]->setText(form1::CpuUserPanel);
+    setStatusPanelText(SB1Panels[2], form1::CpuUserPanel);
 
     // The design's client area lies below the menu bar.
     setFixedSize(form1::Client.width(), menuBar()->sizeHint().height() + form1::Client.height());
@@ -388,7 +390,12 @@ void TForm1::FormCreate()
 
 void TForm1::centreAtFirstShowing()
 {
-    centreOnDesktop(this, frameGeometry().size());
+    // The client area is what is centred: the window manager tells the frame around it only
+    // some time after the first showing, and the shake must bring the window back to the very
+    // place where it first showed.
+    if (const QScreen* desktop = screen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
+                                        desktop->availableGeometry()));
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -404,6 +411,11 @@ void TForm1::openSecondary(QWidget* window)
 {
     timer(Timer::T1)->stop();
     setEnabled(false);
+    // Kept above the main window by the window manager, so that a click on the disabled main
+    // window cannot bury it, and closed only by its own buttons.
+    withoutCloseBox(window);
+    window->winId();
+    window->windowHandle()->setTransientParent(windowHandle());
     window->show();
     window->setEnabled(true);
     window->raise();
@@ -498,6 +510,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    // While a secondary window is open the main window takes no input, and that includes the
+    // window manager's close box and Alt+F4: the program's own exit still closes it.
+    if (event->spontaneous() && !isEnabled()) {
+        event->ignore();
+        return;
+    }
     // The close box ends the program without writing the dialogue log; nothing of it may go
     // on ticking or stay open.
     for (QTimer* t : T)
@@ -553,7 +571,7 @@ void TForm1::appendLine(const QString& line, LineStyle style)
 void TForm1::setStatusText(int panel, const QString& text)
 {
     if (SB1Panels[panel]->text() != text)
-        SB1Panels[panel]->setText(text);
+        setStatusPanelText(SB1Panels[panel], text);
 }
 
 void TForm1::appendTranscript(const std::string& line, LineStyle style)

@@ -11,6 +11,7 @@
 //                        (ui/fullscreen), the about window, layout correction (input/correction)
 //                        and the virtual keyboard
 #include "app/services.h"
+#include "app/shrinkpath.h"
 #include "engine/engine.h"
 #include "engine/host.h"
 #include "ui/secondary.h"
@@ -230,6 +231,8 @@ private:
     void setStatusText(int panel, const QString& text);
 
     bool centred_ = false;
+    // Where the shrink-and-close has put the window (app/animations.cpp).
+    ShrinkPath shrinkPath_;
     // The exchange-file poll shows a failure once and again only after a success.
     bool pollFailed_ = false;
     // The input line as InputChange last heard it, and as T5 last converted it.

@@ -45,9 +45,13 @@ void TForm1::N38Click()
 
 // The poll. A failure is shown once; the poll goes on, and after a tick that succeeds the
 // next failure is shown again. A turn that the tick takes is part of the tick, so a reply
-// that cannot be written back is not shown anew at every tick either.
+// that cannot be written back is not shown anew at every tick either. While the editor is
+// open its user is typing the path the poll reads, half-typed as it is: a message then would
+// take the keyboard away from the editor in mid-word, so failures are held back until the
+// editor has closed, and the first tick after that shows one if the path still fails.
 void TForm1::T6Timer()
 {
+    const bool editing = Form2->isVisible();
     const Outcome outcome = attempt(
         [this] {
             engine().LoadExchange();
@@ -62,7 +66,7 @@ void TForm1::T6Timer()
                 Talk->setEnabled(true);
             }
         },
-        !pollFailed_);
+        !pollFailed_ && !editing);
     if (outcome == Outcome::Done)
         pollFailed_ = false;
     else if (outcome == Outcome::Reported)

@@ -7,20 +7,25 @@ TOVRIN_PACKAGES=(
   libgl-dev libglx-dev libopengl-dev libegl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   hunspell-ru
+  libxcb1-dev qt6-translations-l10n fonts-urw-base35
+  xvfb openbox xdotool x11-utils
 )
+# Only the screenshots need these.
+TOVRIN_SCREENSHOT_PACKAGES=(imagemagick)
 
 tovrin_missing_packages() {
   local missing=()
   local p
-  for p in "${TOVRIN_PACKAGES[@]}"; do
+  for p in "${TOVRIN_PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
   done
   [ "${#missing[@]}" -eq 0 ] || printf '%s\n' "${missing[@]}"
 }
 
+# Extra package names may be given to install with the common ones.
 tovrin_install_deps() {
   local missing
-  mapfile -t missing < <(tovrin_missing_packages)
+  mapfile -t missing < <(tovrin_missing_packages "$@")
   [ "${#missing[@]}" -eq 0 ] && return 0
   if [ "$(id -u)" -ne 0 ]; then
     echo "These packages are missing; install them as root and run again:" >&2

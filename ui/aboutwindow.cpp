@@ -219,8 +219,6 @@ void TForm3::centre()
 void TForm3::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (host_ && host_->mainWindow()->windowHandle() && windowHandle())
-        windowHandle()->setTransientParent(host_->mainWindow()->windowHandle());
     applyOuterHeight();
     if (!shownBefore_) {
         shownBefore_ = true;

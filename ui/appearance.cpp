@@ -3,6 +3,7 @@
 // the chosen colours and fonts when they are appended.
 #include "ui/appearance.h"
 
+#include "ui/captions.h"
 #include "ui/look.h"
 #include "ui/transcript.h"
 
@@ -26,11 +27,6 @@ void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
 void setBackground(QWidget* window, const QColor& colour) { setColour(window, QPalette::Window, colour); }
 
 void setFieldBackground(QWidget* field, const QColor& colour) { setColour(field, QPalette::Base, colour); }
-
-void setCaptionColour(QToolButton* button, const QColor& colour)
-{
-    setColour(button, QPalette::ButtonText, colour);
-}
 
 void setTextStyle(QLineEdit* line, bool bold, bool italic)
 {

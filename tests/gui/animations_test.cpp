@@ -1,5 +1,6 @@
 // The window's animations, ticked by hand: the shake (T7) and the shrink-and-close (T4).
 #include "gui/formfixture.h"
+#include "app/shrinkpath.h"
 #include "input/keyboardwindow.h"
 
 #include <QAction>
@@ -62,6 +63,8 @@ private slots:
     void shrinkStopsWhereItIsAndTheNextFarewellCountsOn();
     void shrinkStopsAtTheSmallestSizeButKeepsDrifting();
     void shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable();
+    void shrinkKeepsItsOwnPlaceWhenTheReportsLag_data();
+    void shrinkKeepsItsOwnPlaceWhenTheReportsLag();
     void failingExitIsReportedOnceAndLeavesTheWindowUsable();
 
 private:
@@ -276,6 +279,33 @@ void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
     QVERIFY(form.isEnabled());
     QVERIFY(form.timerEnabled(Timer::T1));
     QCOMPARE(form.ui().Tag, 1);
+}
+
+// A window system reports a moved window's place some time after the move; the path goes on
+// from where it put the window, not from the place read back, unless that is off its path.
+void AnimationsTest::shrinkKeepsItsOwnPlaceWhenTheReportsLag_data()
+{
+    QTest::addColumn<QList<QPoint>>("reported");
+    QTest::addColumn<QList<QPoint>>("placed");
+    const QList<QPoint> path = {{97, 98}, {94, 96}, {91, 94}, {88, 92}};
+    QTest::newRow("reported at once") << QList<QPoint>{{100, 100}, {97, 98}, {94, 96}, {91, 94}} << path;
+    QTest::newRow("never reported") << QList<QPoint>{{100, 100}, {100, 100}, {100, 100}, {100, 100}} << path;
+    QTest::newRow("reported two steps late")
+        << QList<QPoint>{{100, 100}, {100, 100}, {100, 100}, {97, 98}} << path;
+    QTest::newRow("moved by the user on the way")
+        << QList<QPoint>{{100, 100}, {97, 98}, {300, 50}, {300, 50}}
+        << QList<QPoint>{{97, 98}, {94, 96}, {297, 48}, {294, 46}};
+}
+
+void AnimationsTest::shrinkKeepsItsOwnPlaceWhenTheReportsLag()
+{
+    QFETCH(QList<QPoint>, reported);
+    QFETCH(QList<QPoint>, placed);
+    ShrinkPath path;
+    QList<QPoint> seen;
+    for (const QPoint& p : reported)
+        seen << path.next(p, QPoint(3, 2));
+    QCOMPARE(seen, placed);
 }
 
 void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()

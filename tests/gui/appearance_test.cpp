@@ -55,7 +55,8 @@ struct Fixture {
     }
 };
 
-QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().color(role); }
+// The colour a control shows while enabled (a disabled caption keeps the window's grey).
+QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().color(QPalette::Active, role); }
 
 // A colour command: how to run it, the picker value it works on, and where its effect shows.
 struct ColourCommand {

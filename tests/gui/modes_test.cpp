@@ -258,6 +258,37 @@ private slots:
         QCOMPARE(f.reporter.errors.size(), 2);
     }
 
+    // While the path is being typed in the editor the poll's failures wait for the editor to
+    // close: a message would take the keyboard in mid-word. Either way of leaving it.
+    void pollFailureWhileEditingWaitsForTheEditorToClose_data()
+    {
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("Хорошо") << true;
+        QTest::newRow("Отмена") << false;
+    }
+
+    void pollFailureWhileEditingWaitsForTheEditorToClose()
+    {
+        QFETCH(bool, accept);
+        scratch_->writeLines("Txt.Dat", {"привет"});
+        FormFixture f;
+        f->show();
+        configure(f, QStringLiteral("Txt.Dat"), false);
+        f->Cpu31Click();
+        f->T6Timer();
+        f->N38Click();
+        for (const QString& typed : {QStringLiteral("/"), QStringLiteral("/t"), QStringLiteral("/tm")}) {
+            f->ui().Form2->Edit1->setText(typed);
+            f->T6Timer();
+        }
+        QCOMPARE(f.reporter.errors, QStringList());
+        QVERIFY(f->ui().Form2->isVisible());
+        (accept ? f->ui().Form2->Button1 : f->ui().Form2->Button2)->click();
+        f->T6Timer();
+        f->T6Timer();
+        QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file /tm")});
+    }
+
     // On ENTER: every tick reloads the file and enables Talk; ENTER takes the first line.
     void enterReading_data()
     {
