@@ -12,20 +12,24 @@ namespace tovrin {
 
 namespace {
 
+namespace design {
+
 // The shake: 125 to 250 jumps, each to a place in the square 95..105 from the screen's corner.
-constexpr int kJumpsLeast = 125;
-constexpr int kJumpsValues = 126;
-constexpr int kJumpCorner = 95;
-constexpr int kJumpValues = 11;
+constexpr int JumpsLeast = 125;
+constexpr int JumpsValues = 126;
+constexpr int JumpCorner = 95;
+constexpr int JumpValues = 11;
 
 // The shrink-and-close: per step, 3 pixels left, 2 up, 10 narrower, 8 lower; the close cue
 // from the 10th step, the exit at the 80th.
-constexpr int kDriftLeft = 3;
-constexpr int kDriftUp = 2;
-constexpr int kShrinkWidth = 10;
-constexpr int kShrinkHeight = 8;
-constexpr int kCloseCueStep = 10;
-constexpr int kExitStep = 80;
+constexpr int DriftLeft = 3;
+constexpr int DriftUp = 2;
+constexpr int ShrinkWidth = 10;
+constexpr int ShrinkHeight = 8;
+constexpr int CloseCueStep = 10;
+constexpr int ExitStep = 80;
+
+} // namespace design
 
 // The main window is fixed-size for the user; the shrink takes that fixed size down with it,
 // below what the menu bar and the status bar would ask for (their contents are cut off), down
@@ -34,9 +38,9 @@ constexpr int kExitStep = 80;
 // the window system has reported so far, which lags behind.
 void shrinkOneStep(QWidget& window, ShrinkPath& path)
 {
-    window.move(path.next(window.pos(), QPoint(kDriftLeft, kDriftUp)));
+    window.move(path.next(window.pos(), QPoint(design::DriftLeft, design::DriftUp)));
     const QSize last = window.minimumSize() == window.maximumSize() ? window.minimumSize() : window.size();
-    window.setFixedSize((last - QSize(kShrinkWidth, kShrinkHeight)).expandedTo(QSize(1, 1)));
+    window.setFixedSize((last - QSize(design::ShrinkWidth, design::ShrinkHeight)).expandedTo(QSize(1, 1)));
 }
 
 } // namespace
@@ -52,10 +56,10 @@ void TForm1::T7Timer()
     for (QMenu* menu : {N1, N5, N11})
         menu->menuAction()->setEnabled(false);
 
-    const int jumps = kJumpsLeast + dice.random(kJumpsValues);
+    const int jumps = design::JumpsLeast + dice.random(design::JumpsValues);
     for (int i = 0; i < jumps; ++i) {
-        const int x = kJumpCorner + dice.random(kJumpValues);
-        const int y = kJumpCorner + dice.random(kJumpValues);
+        const int x = design::JumpCorner + dice.random(design::JumpValues);
+        const int y = design::JumpCorner + dice.random(design::JumpValues);
         move(pos().x(), y);
         move(x, y);
         if (onShakeJump)
@@ -81,7 +85,7 @@ void TForm1::T4Timer()
             Form4->N2Click();
 
         ++Tag;
-        if (Tag >= kExitStep) {
+        if (Tag >= design::ExitStep) {
             // Stopped before the exit is tried: a failing exit would fail again on every tick,
             // and the timer keeps firing under the message box. The window then stays where
             // the shrink left it, and the next farewell tries the exit again.
@@ -90,7 +94,7 @@ void TForm1::T4Timer()
         }
 
         shrinkOneStep(*this, shrinkPath_);
-        if (Tag >= kCloseCueStep)
+        if (Tag >= design::CloseCueStep)
             services().cues->play(Cue::MP6);
     });
 }

@@ -36,6 +36,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
+#include <utility>
 
 namespace tovrin {
 
@@ -267,6 +268,12 @@ void TForm1::createControls()
     EnRus = makeButton(form1::EnRus, form1::EnRusCaption, form1::EnRusHint);
     Speak = makeButton(form1::Speak, form1::SpeakCaption, form1::SpeakHint);
 
+    // Named as in the window design, so that anyone watching the window finds them by name.
+    for (auto [control, name] : {std::pair<QWidget*, const char*>{TabControl1, "TabControl1"}, {RE1, "RE1"},
+                                 {Talk, "Talk"}, {TabControl2, "TabControl2"}, {Input, "Input"},
+                                 {Cancel, "Cancel"}, {EnRus, "EnRus"}, {Speak, "Speak"}})
+        control->setObjectName(QString::fromLatin1(name));
+
     connect(Input, &QLineEdit::textChanged, this, &TForm1::InputChange);
     connect(Cancel, &QToolButton::clicked, this, &TForm1::CancelClick);
     connect(EnRus, &QToolButton::clicked, this, &TForm1::EnRusClick);
@@ -363,6 +370,7 @@ void TForm1::createTimers()
 {
     for (int i = 0; i < 10; ++i) {
         T[i] = new QTimer(this);
+        T[i]->setObjectName(QStringLiteral("T%1").arg(i + 1));
         T[i]->setInterval(design::Timers[i].interval);
         connect(T[i], &QTimer::timeout, this, design::Timers[i].tick);
     }

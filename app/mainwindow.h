@@ -121,7 +121,6 @@ public:
 
     // The controls and the look, for those that watch the window (the tests).
     const Form1Controls& ui() const { return *this; }
-    Form1Controls& ui() { return *this; }
     Appearance& appearance() { return *appearance_; }
     Engine& engine() { return *engine_; }
     Services& services() { return services_; }

@@ -11,6 +11,7 @@
 //                             the check's time at the largest size against its limit (exit 1
 //                             when over it)
 #include "engine/engine.h"
+#include "engine/plainhost.h"
 #include "engine/host.h"
 #include "kb/cp1251.h"
 #include "kb/entry.h"
@@ -152,27 +153,6 @@ LineList phraseList(int lines, Generator& gen)
 
 // ---- a host and dice that stay out of the way
 
-class BenchHost : public Host {
-public:
-    void appendTranscript(const std::string& line, LineStyle) override { lines.push_back(line); }
-    int transcriptCount() const override { return static_cast<int>(lines.size()); }
-    std::string transcriptLine(int index) const override
-    {
-        return index >= 0 && index < transcriptCount() ? lines[static_cast<std::size_t>(index)] : std::string();
-    }
-    void setBusy(bool) override {}
-    void setFarewell(bool) override {}
-    void setDelayedRemarkArmed(bool) override {}
-    void greetingDone() override {}
-    std::string inputText() const override { return input; }
-    void clearInput() override { input.clear(); }
-    bool cpuCpuMode() const override { return false; }
-    std::string exchangePath() const override { return {}; }
-
-    std::vector<std::string> lines;
-    std::string input;
-};
-
 // The knowledge path every time (r = 2), the first reply or line, and no delayed remark.
 class KnowledgeDice : public Dice {
 public:
@@ -181,14 +161,14 @@ public:
 };
 
 struct Turn {
-    BenchHost host;
+    PlainHost host;
     SilentCues cues;
     KnowledgeDice dice;
     Engine engine{host, cues, dice};
 
     void say(const char* utf8Phrase, const char* lastReply)
     {
-        host.lines.clear(); // no repetition of the run before
+        host.transcript.clear(); // no repetition of the run before
         host.input = cp1251::fromUtf8(utf8Phrase);
         engine.preset().LastReply = cp1251::fromUtf8(lastReply);
         engine.preset().ThreadDepth = 0;

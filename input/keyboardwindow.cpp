@@ -20,15 +20,16 @@ namespace tovrin {
 namespace {
 
 // ---- the window's design
-const char* const kTitle = "Виртуальная клавиатура";
-const char* const kSystemMenu = "&Система";
-const char* const kHideCommand = "С&крыть виртуальную клавиатуру";
-const char* const kSignsCaption = "Знаки:";
-const char* const kLettersCaption = "Буквы:";
-const char* const kCapsOff = "Caps Lock [не нажат]";
-const char* const kCapsOn = "Caps Lock [нажат]";
-constexpr QSize kClientSize(353, 145);
-constexpr int kTimerInterval = 1; // as often as the event loop allows
+namespace design {
+const char* const Title = "Виртуальная клавиатура";
+const char* const SystemMenu = "&Система";
+const char* const HideCommand = "С&крыть виртуальную клавиатуру";
+const char* const SignsCaption = "Знаки:";
+const char* const LettersCaption = "Буквы:";
+const char* const CapsOff = "Caps Lock [не нажат]";
+const char* const CapsOn = "Caps Lock [нажат]";
+constexpr QSize ClientSize(353, 145);
+constexpr int TimerInterval = 1; // as often as the event loop allows
 
 struct KeyDesign {
     const char* name;
@@ -36,32 +37,34 @@ struct KeyDesign {
 };
 
 // Sign keys append their caption whatever the Caps Lock state.
-constexpr KeyDesign kSignsUpperRow[] = {
+constexpr KeyDesign SignsUpperRow[] = {
     {"SB4", "#"},  {"SB5", "$"},  {"SB6", "%"},  {"SB7", "&"},  {"Sd8", "*"},  {"SB13", "+"},
     {"SB14", "="}, {"SB15", "\\"}, {"SB16", "|"}, {"SB17", "/"}, {"SB18", "["}, {"SB19", "]"},
     {"SB20", "{"}, {"SB21", "}"}, {"SB64", "~"}, {"SB65", "`"},
 };
-constexpr KeyDesign kSignsLowerRow[] = {
+constexpr KeyDesign SignsLowerRow[] = {
     {"SB28", ","}, {"SB27", "."}, {"SB2", "!"},  {"SB22", "?"},  {"SB9", "("},  {"SB10", ")"},
     {"SB11", "-"}, {"SB12", ":"}, {"SB24", "\""}, {"SB25", "<"}, {"SB26", ">"},
 };
 // Letter keys are numbered on from their first component, in alphabetical order.
-constexpr int kLettersUpperFirst = 29;
-const char* const kLettersUpperRow = "АБВГДЕЁЖЗИЙКЛМНОП";
-constexpr int kLettersLowerFirst = 46;
-const char* const kLettersLowerRow = "РСТУФХЦЧШЩЪЫЬЭЮЯ";
+constexpr int LettersUpperFirst = 29;
+const char* const LettersUpperRow = "АБВГДЕЁЖЗИЙКЛМНОП";
+constexpr int LettersLowerFirst = 46;
+const char* const LettersLowerRow = "РСТУФХЦЧШЩЪЫЬЭЮЯ";
 
 // Places in the client area (groups, the tall keys, the bottom row) and inside the groups.
-constexpr QSize kSignKey(16, 17);
-constexpr QSize kLetterKey(17, 17);
-constexpr QRect kSignsGroup(4, 2, 303, 52);
-constexpr QRect kLettersGroup(4, 54, 303, 52);
-constexpr QPoint kUpperRowOrigin(7, 14);
-constexpr QPoint kLowerRowOrigin(7, 31);
-constexpr QRect kBackspaceKey(309, 8, 41, 50);
-constexpr QRect kEnterKey(309, 58, 41, 51);
-constexpr QRect kSpaceKey(11, 114, 134, 22);
-constexpr QRect kCapsKey(149, 114, 123, 22);
+constexpr QSize SignKey(16, 17);
+constexpr QSize LetterKey(17, 17);
+constexpr QRect SignsGroup(4, 2, 303, 52);
+constexpr QRect LettersGroup(4, 54, 303, 52);
+constexpr QPoint UpperRowOrigin(7, 14);
+constexpr QPoint LowerRowOrigin(7, 31);
+constexpr QRect BackspaceKey(309, 8, 41, 50);
+constexpr QRect EnterKey(309, 58, 41, 51);
+constexpr QRect SpaceKey(11, 114, 134, 22);
+constexpr QRect CapsKey(149, 114, 123, 22);
+
+} // namespace design
 
 // A caption shows "&" only when it is doubled; a single one would mark an access key.
 QString captionOf(const QString& text)
@@ -76,7 +79,7 @@ TForm4::TForm4(SecondaryHost* host, QLineEdit* input)
     : QDialog(nullptr, NoCloseBox), host_(host), input_(input)
 {
     setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QString::fromUtf8(kTitle));
+    setWindowTitle(QString::fromUtf8(design::Title));
     setFont(QFont(look::FontFace, look::FontSize));
     QPalette silver = palette();
     silver.setColor(QPalette::Window, look::Silver);
@@ -102,9 +105,9 @@ void TForm4::createMenus()
 {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    N1 = MainMenu1->addMenu(QString::fromUtf8(kSystemMenu));
+    N1 = MainMenu1->addMenu(QString::fromUtf8(design::SystemMenu));
     N1->setObjectName(QStringLiteral("N1"));
-    N2 = N1->addAction(QString::fromUtf8(kHideCommand));
+    N2 = N1->addAction(QString::fromUtf8(design::HideCommand));
     N2->setObjectName(QStringLiteral("N2"));
     connect(N2, &QAction::triggered, this, &TForm4::N2Click);
 }
@@ -126,7 +129,7 @@ void TForm4::createKeys()
 {
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("Client"));
-    Client->setFixedSize(kClientSize);
+    Client->setFixedSize(design::ClientSize);
 
     auto makeGroup = [this](const char* name, const char* caption, QRect place) {
         auto* group = new QGroupBox(QString::fromUtf8(caption), Client);
@@ -137,37 +140,37 @@ void TForm4::createKeys()
         group->setPalette(white);
         return group;
     };
-    GroupBox1 = makeGroup("GroupBox1", kSignsCaption, kSignsGroup);
-    GroupBox2 = makeGroup("GroupBox2", kLettersCaption, kLettersGroup);
+    GroupBox1 = makeGroup("GroupBox1", design::SignsCaption, design::SignsGroup);
+    GroupBox2 = makeGroup("GroupBox2", design::LettersCaption, design::LettersGroup);
 
-    auto addSigns = [this](std::span<const KeyDesign> row, QPoint origin) {
-        for (const KeyDesign& design : row) {
-            const QString sign = QString::fromUtf8(design.caption);
-            QToolButton* button = addKey(GroupBox1, design.name, captionOf(sign), QRect(origin, kSignKey));
+    auto addSigns = [this](std::span<const design::KeyDesign> row, QPoint origin) {
+        for (const design::KeyDesign& key : row) {
+            const QString sign = QString::fromUtf8(key.caption);
+            QToolButton* button = addKey(GroupBox1, key.name, captionOf(sign), QRect(origin, design::SignKey));
             connect(button, &QToolButton::clicked, this, [this, sign] { signClick(sign); });
-            origin.rx() += kSignKey.width();
+            origin.rx() += design::SignKey.width();
         }
     };
-    addSigns(kSignsUpperRow, kUpperRowOrigin);
-    addSigns(kSignsLowerRow, kLowerRowOrigin);
+    addSigns(design::SignsUpperRow, design::UpperRowOrigin);
+    addSigns(design::SignsLowerRow, design::LowerRowOrigin);
 
     auto addLetters = [this](const char* letters, int firstNumber, QPoint origin) {
         const QString row = QString::fromUtf8(letters);
         for (int i = 0; i < row.size(); ++i) {
             const QString letter = row.mid(i, 1);
             const QByteArray name = "SB" + QByteArray::number(firstNumber + i);
-            QToolButton* button = addKey(GroupBox2, name.constData(), letter, QRect(origin, kLetterKey));
+            QToolButton* button = addKey(GroupBox2, name.constData(), letter, QRect(origin, design::LetterKey));
             connect(button, &QToolButton::clicked, this, [this, letter] { letterClick(letter); });
-            origin.rx() += kLetterKey.width();
+            origin.rx() += design::LetterKey.width();
         }
     };
-    addLetters(kLettersUpperRow, kLettersUpperFirst, kUpperRowOrigin);
-    addLetters(kLettersLowerRow, kLettersLowerFirst, kLowerRowOrigin);
+    addLetters(design::LettersUpperRow, design::LettersUpperFirst, design::UpperRowOrigin);
+    addLetters(design::LettersLowerRow, design::LettersLowerFirst, design::LowerRowOrigin);
 
-    SB62 = addKey(Client, "SB62", QStringLiteral("Bcksp"), kBackspaceKey);
-    SB66 = addKey(Client, "SB66", QStringLiteral("[Enter]"), kEnterKey);
-    SB23 = addKey(Client, "SB23", QString::fromUtf8("Пробел"), kSpaceKey);
-    SB63 = addKey(Client, "SB63", QString::fromUtf8(kCapsOff), kCapsKey);
+    SB62 = addKey(Client, "SB62", QStringLiteral("Bcksp"), design::BackspaceKey);
+    SB66 = addKey(Client, "SB66", QStringLiteral("[Enter]"), design::EnterKey);
+    SB23 = addKey(Client, "SB23", QString::fromUtf8("Пробел"), design::SpaceKey);
+    SB63 = addKey(Client, "SB63", QString::fromUtf8(design::CapsOff), design::CapsKey);
     connect(SB62, &QToolButton::clicked, this, &TForm4::SB62Click);
     connect(SB66, &QToolButton::clicked, this, &TForm4::SB66Click);
     connect(SB23, &QToolButton::clicked, this, &TForm4::SB23Click);
@@ -179,7 +182,7 @@ void TForm4::createTimers()
     // Runs from the start, as the design has it; it only matters while the window is shown.
     T1 = new QTimer(this);
     T1->setObjectName(QStringLiteral("T1"));
-    T1->setInterval(kTimerInterval);
+    T1->setInterval(design::TimerInterval);
     connect(T1, &QTimer::timeout, this, &TForm4::T1Timer);
     T1->start();
 }
@@ -195,7 +198,7 @@ QToolButton* TForm4::key(const QString& name) const
 void TForm4::FormCreate()
 {
     CapsState = 0;
-    SB63->setText(QString::fromUtf8(kCapsOff));
+    SB63->setText(QString::fromUtf8(design::CapsOff));
 }
 
 void TForm4::opened()
@@ -247,7 +250,7 @@ void TForm4::SB62Click()
 void TForm4::SB63Click()
 {
     CapsState = (CapsState + 1) % 2;
-    SB63->setText(QString::fromUtf8(CapsState == 0 ? kCapsOff : kCapsOn));
+    SB63->setText(QString::fromUtf8(CapsState == 0 ? design::CapsOff : design::CapsOn));
 }
 
 void TForm4::SB66Click()

@@ -6,6 +6,7 @@
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
+#include "engine/plainhost.h"
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
 #include "kb/fileerror.h"
@@ -54,43 +55,25 @@ void writeLine(std::FILE* stream, const std::string& utf8)
     std::fflush(stream);
 }
 
-class ConsoleHost : public Host {
+class ConsoleHost : public PlainHost {
 public:
     // Without the transcript only the program's lines are printed, as they are.
-    explicit ConsoleHost(bool transcript) : tagged_(transcript) {}
+    explicit ConsoleHost(bool tagged) : tagged_(tagged) {}
 
     void appendTranscript(const std::string& line, LineStyle style) override
     {
-        transcript_.push_back(line);
+        PlainHost::appendTranscript(line, style);
         const bool user = style == LineStyle::User;
         if (tagged_)
             writeLine(stdout, cp1251::toUtf8((user ? UserTag : CpuTag) + line));
         else if (!user)
             writeLine(stdout, cp1251::toUtf8(line));
     }
-    int transcriptCount() const override { return static_cast<int>(transcript_.size()); }
-    std::string transcriptLine(int index) const override
-    {
-        return index >= 0 && index < transcriptCount() ? transcript_[static_cast<std::size_t>(index)] : std::string();
-    }
-    void setBusy(bool) override {}
-    void setFarewell(bool said) override { farewell_ = said; }
-    // No remark is made by itself here: a terminal speaks only when spoken to.
-    void setDelayedRemarkArmed(bool) override {}
-    void greetingDone() override {}
-    std::string inputText() const override { return input_; }
-    void clearInput() override { input_.clear(); }
-    bool cpuCpuMode() const override { return false; }
-    std::string exchangePath() const override { return {}; }
-
-    void type(std::string text) { input_ = std::move(text); }
-    bool farewellSaid() const { return farewell_; }
+    void type(std::string text) { input = std::move(text); }
+    bool farewellSaid() const { return farewell; }
 
 private:
     bool tagged_;
-    std::vector<std::string> transcript_;
-    bool farewell_ = false;
-    std::string input_;
 };
 
 // A line of standard input as the input line would hold it.

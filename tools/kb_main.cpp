@@ -568,7 +568,7 @@ int main(int argc, char** argv)
         try {
             return c.run(args);
         } catch (const FileError& e) {
-            std::cerr << "tovrin-kb " << c.name << ": " << shown(e.what()) << ".\n";
+            std::cerr << "tovrin-kb " << c.name << ": " << e.utf8() << ".\n";
             if (std::string(e.what()).rfind("Cannot open file", 0) == 0)
                 std::cerr << "Run it in the program's working folder, the one that holds Base, or name that folder with -C.\n";
             return ExitFailed;

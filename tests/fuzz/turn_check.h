@@ -4,6 +4,7 @@
 // folder of its own. No turn may fail or crash, and the knowledge file must stay well-formed
 // whatever the phrases hold.
 #include "engine/engine.h"
+#include "engine/plainhost.h"
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "kb/fileerror.h"
@@ -35,27 +36,6 @@ private:
     unsigned state_;
 };
 
-class FuzzHost : public Host {
-public:
-    void appendTranscript(const std::string& line, LineStyle) override { transcript.push_back(line); }
-    int transcriptCount() const override { return static_cast<int>(transcript.size()); }
-    std::string transcriptLine(int i) const override
-    {
-        return i >= 0 && i < transcriptCount() ? transcript[static_cast<size_t>(i)] : std::string();
-    }
-    void setBusy(bool) override {}
-    void setFarewell(bool) override {}
-    void setDelayedRemarkArmed(bool) override {}
-    void greetingDone() override {}
-    std::string inputText() const override { return input; }
-    void clearInput() override { input.clear(); }
-    bool cpuCpuMode() const override { return cpuCpu; }
-    std::string exchangePath() const override { return "Txt.Dat"; }
-
-    std::vector<std::string> transcript;
-    std::string input;
-    bool cpuCpu = false;
-};
 
 class TurnChecker {
 public:
@@ -120,7 +100,8 @@ private:
         if (!input.empty())
             input.remove_prefix(1);
 
-        FuzzHost host;
+        PlainHost host;
+        host.exchange = "Txt.Dat";
         SilentCues cues;
         InputDice dice(mode >> 1);
         Engine engine(host, cues, dice);

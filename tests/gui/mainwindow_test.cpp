@@ -98,12 +98,8 @@ private slots:
         QFETCH(int, cursor);
         QFETCH(bool, enabled);
         FormFixture f;
-        const std::map<QString, QWidget*> controls = {
-            {"TabControl1", f->ui().TabControl1}, {"RE1", f->ui().RE1}, {"TabControl2", f->ui().TabControl2},
-            {"Input", f->ui().Input}, {"Cancel", f->ui().Cancel}, {"EnRus", f->ui().EnRus}, {"Speak", f->ui().Speak},
-            {"Talk", f->ui().Talk},
-        };
-        QWidget* w = controls.at(name);
+        QWidget* w = f->findChild<QWidget*>(name);
+        QVERIFY(w);
         QCOMPARE(w->geometry(), place);
         QCOMPARE(w->toolTip(), hint);
         QWidget* pointed = w == f->ui().RE1 ? f->ui().RE1->viewport() : w;
