@@ -4,6 +4,8 @@
 #include "app/messagebox.h"
 #include "kb/cp1251.h"
 #include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
 
 #include <QApplication>
 #include <QFont>
@@ -19,6 +21,9 @@ int main(int argc, char** argv)
                                {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
                                 QStringLiteral("DejaVu Sans Condensed")});
+
+    // What saves killed on the way left under Base\ goes before the first turn needs the room.
+    tovrin::removeAbandonedSaves(tovrin::files::Words);
 
     std::unique_ptr<tovrin::TForm1> form1;
     try {

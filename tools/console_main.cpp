@@ -9,6 +9,8 @@
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
 #include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
 
 #include <clocale>
 #include <cstdio>
@@ -92,6 +94,7 @@ int main()
     ClockDice dice;
     Engine engine(host, cues, dice);
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
+    removeAbandonedSaves(files::Words);
 
     try {
         std::string line;
