@@ -33,7 +33,9 @@ void Engine::SpeakClick()
     // Intake.
     dice_.reseed();
     HumanTopic = false;
-    UserPhrase = host_.cpuCpuMode() ? LoadtxtCpuCpu.get(0) : host_.inputText();
+    // A control character typed, pasted or read from the exchange file would be stored and
+    // later sent back to a terminal as it is: each is taken in as a space.
+    UserPhrase = cp1251::withoutControls(host_.cpuCpuMode() ? LoadtxtCpuCpu.get(0) : host_.inputText());
     if (UserPhrase.empty())
         return;
     const int shown = host_.transcriptCount();

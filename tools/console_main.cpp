@@ -47,7 +47,8 @@ public:
     void appendTranscript(const std::string& line, LineStyle) override
     {
         transcript_.push_back(line);
-        writeLine(stdout, cp1251::toUtf8(line));
+        // A control character stored before intake replaced them never reaches the terminal.
+        writeLine(stdout, cp1251::toUtf8(cp1251::withoutControls(line)));
     }
     int transcriptCount() const override { return static_cast<int>(transcript_.size()); }
     std::string transcriptLine(int index) const override
