@@ -318,7 +318,7 @@ public:
                 fallback_ = 0;
                 ++pos_;
                 if (stack_.empty())
-                    return finish(); // whatever follows the document is not part of it
+                    return finish();
             } else if (c == '\\') {
                 if (!controlSequence())
                     return std::nullopt;
@@ -345,7 +345,39 @@ private:
         // ends every line with \par, and a word processor adds no empty line of its own.
         if (cursor_ != lineStart())
             endLine();
+        trailingLines();
         return std::move(out_);
+    }
+
+    // Lines added by hand after the document's closing brace are kept, read as plain text
+    // reads them: a save would otherwise drop them unseen. Line breaks directly after the brace
+    // and a tail of nothing but blanks and NULs (as some writers leave) give no line.
+    void trailingLines()
+    {
+        const char* p = in_.data() + pos_;
+        const char* const end = in_.data() + in_.size();
+        while (p != end && (*p == '\r' || *p == '\n'))
+            ++p;
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || c == '\x1a'; };
+        if (std::all_of(p, end, blank))
+            return;
+        // The text moves down to where the document's text ends, never past where it is read.
+        char* out = cursor_;
+        while (p != end) {
+            const char c = *p++;
+            if (c != '\r' && c != '\n') {
+                *out++ = c;
+                continue;
+            }
+            if (c == '\r' && p != end && *p == '\n')
+                ++p;
+            cursor_ = out;
+            endLine();
+        }
+        cursor_ = out;
+        if (cursor_ != lineStart())
+            endLine();
+        pos_ = in_.size();
     }
 
     const char* lineStart() const { return begin_ + (out_.ends.empty() ? 0 : out_.ends.back()); }

@@ -59,8 +59,9 @@ bool looksLikeRtf(std::string_view bytes);
 //
 // Returns nothing when the document cannot be read: it does not begin with "{\rtf", it ends
 // before its outermost group closes (a file cut short is refused rather than read in part),
-// its groups nest deeper than 256, or a \binN runs past its end. Whatever follows the closing
-// brace is ignored. Work and memory grow linearly with the input: numbers saturate, control
+// its groups nest deeper than 256, or a \binN runs past its end. Text after the closing brace
+// (a line appended by hand) is read as plain text, each of its lines one more line; line breaks
+// right after the brace, and a tail of nothing but blanks and NULs, give none. Work and memory grow linearly with the input: numbers saturate, control
 // words longer than 32 letters are ignored, and at most 4096 fonts are remembered.
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
 // The same into lines, without a copy of the document: its own bytes are the workspace of the

@@ -5,6 +5,7 @@
 #include "support/testsupport.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -90,6 +91,20 @@ TEST(LineList, PlainFileBecomesRtfAndLoadsBackTheSame)
     again.load("Base\\WORDS.DAT");
     EXPECT_EQ(again.lines(), list.lines());
     EXPECT_TRUE(tovrin::looksLikeRtf(tovrin::readWholeFile("Base\\Words.Dat")));
+}
+
+// A line appended by hand to a file the program saved as RTF is read, and the next save keeps it.
+TEST(LineList, ALineAppendedToASavedFileIsKept)
+{
+    ScratchDir dir;
+    LineList({cp("Заголовок"), cp("ПРИВЕТ^Привет!;")}).save("Base\\Words.Dat");
+    std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app) << cp("КЛЮЧ^Ответ;\r\n");
+    LineList words;
+    words.load("Base\\Words.Dat");
+    words.add(cp("НОВОЕ^"));
+    words.save("Base\\Words.Dat");
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
+              (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "КЛЮЧ^Ответ;", "НОВОЕ^"}));
 }
 
 TEST(LineList, EmptyListsAndEmptyLinesSurviveASave)
