@@ -3,6 +3,9 @@
 // and the reply) goes to standard output. It works on Base\ in the current folder and learns
 // exactly as the window does. At the end of the input, or after a farewell, the dialogue is
 // appended to Base\Log.Tovrin.
+//
+// Exit status: 0 when every turn and the log succeeded; otherwise the input is still taken to
+// its end and the status is 1.
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
@@ -17,6 +20,7 @@
 #include <ctime>
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -27,6 +31,12 @@ using namespace tovrin;
 
 // The input line takes at most this many characters.
 constexpr std::size_t kInputLimit = 255;
+// The bytes of a line of standard input that can matter: a byte-order mark, that many
+// characters of at most four bytes each in UTF-8, and a CR. The rest of a longer line is read
+// and dropped, never held.
+constexpr std::size_t kLineBytes = 3 + kInputLimit * 4 + 1;
+const char* const kLockWait = "Another copy of the program is saving in Base; waiting for it to finish.";
+const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
 const char* const kPrompt = "> ";
 
 void writeLine(std::FILE* stream, const std::string& utf8)
@@ -72,6 +82,23 @@ private:
     std::string input_;
 };
 
+// The next line of standard input, without its "\n", cut to kLineBytes. False at the end of
+// the input.
+bool readLine(std::string& line)
+{
+    line.clear();
+    std::streambuf* const in = std::cin.rdbuf();
+    bool any = false;
+    for (int c = in->sbumpc(); c != std::char_traits<char>::eof(); c = in->sbumpc()) {
+        any = true;
+        if (c == '\n')
+            return true;
+        if (line.size() < kLineBytes)
+            line.push_back(static_cast<char>(c));
+    }
+    return any;
+}
+
 // A line of standard input as the input line would hold it.
 std::string phraseOf(std::string utf8, bool first)
 {
@@ -95,7 +122,10 @@ int main()
     ClockDice dice;
     Engine engine(host, cues, dice);
     const bool interactive = ::isatty(STDIN_FILENO) != 0;
+    std::ios::sync_with_stdio(false); // standard input is read only through std::cin
+    setLockWaitNotice([] { writeLine(stderr, kLockWait); });
     removeAbandonedSaves(files::Words);
+    bool everyTurnSucceeded = true;
 
     try {
         std::string line;
@@ -104,7 +134,7 @@ int main()
                 std::fputs(kPrompt, stdout);
                 std::fflush(stdout);
             }
-            if (!std::getline(std::cin, line)) {
+            if (!readLine(line)) {
                 if (interactive)
                     writeLine(stdout, "");
                 break;
@@ -114,6 +144,11 @@ int main()
                 engine.SpeakClick();
             } catch (const FileError& e) {
                 writeLine(stderr, cp1251::toUtf8(e.what()));
+                everyTurnSucceeded = false;
+            } catch (const std::bad_alloc&) {
+                // Only this turn fails: the session goes on with the next phrase.
+                writeLine(stderr, kOutOfMemory);
+                everyTurnSucceeded = false;
             }
             // A farewell reply closes the program, as the window's shrink-and-close would.
             if (host.timerEnabled(Timer::T4))
@@ -129,5 +164,5 @@ int main()
         writeLine(stderr, std::string("tovrin-console: ") + e.what());
         return 1;
     }
-    return 0;
+    return everyTurnSucceeded ? 0 : 1;
 }

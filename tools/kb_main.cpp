@@ -324,6 +324,9 @@ std::string whyCannotOpen(const std::string& file)
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    setLockWaitNotice([] {
+        std::cerr << "tovrin-kb: another copy of the program is saving in Base; waiting for it to finish.\n";
+    });
     if (args.size() >= 2 && args[0] == "-C") {
         if (::chdir(args[1].c_str()) != 0) {
             std::cerr << "tovrin-kb: cannot change into the folder " << args[1] << ": " << std::strerror(errno) << ".\n";
