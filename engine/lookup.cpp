@@ -8,6 +8,7 @@
 #include "kb/entry.h"
 #include "kb/knowledge.h"
 
+#include <algorithm>
 #include <vector>
 
 
@@ -26,7 +27,7 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
     // knowledge file goes on to the learning step.
     LineList fallback;
     CpuPhrase = DrawPhrase(fallback, question ? files::W1 : files::W2, dice_);
-    read.lines = std::move(RE2.lines());
+    read.lines = std::move(RE2);
     read.stamp = stamp;
     RE2 = std::move(fallback);
     return question ? Outcome::FallbackW1 : Outcome::FallbackW2;
@@ -34,14 +35,13 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
 
 bool Engine::branchScan(const UpperPhrase& phrase)
 {
-    const std::vector<std::string>& lines = RE2.lines();
     for (;;) {
         ++ThreadLine;
         if (ThreadLine < 1 || ThreadLine >= RE2.count()) {
             ThreadDepth = 0;
             return false;
         }
-        const std::string& line = lines[static_cast<std::size_t>(ThreadLine)];
+        const std::string_view line = RE2.view(ThreadLine);
         if (!EntryWellFormed(line))
             continue;
         const int depth = EntryDepth(line);
@@ -65,17 +65,18 @@ bool Engine::mainLookup(const UpperPhrase& phrase)
     // then: the scan over the file stays a plain pass over the heads. One pass serves both
     // kinds of match, so that a file of many thousand lines is gone through once: the first
     // contiguous match wins, and failing that the first word-by-word one.
-    const std::vector<std::string>& lines = RE2.lines();
     std::size_t found = 0;
     std::size_t foundByWords = 0;
-    for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
+    std::size_t i = 1;
+    for (auto it = RE2.at(std::min(1, RE2.count())); it != RE2.end() && found == 0; ++it, ++i) {
+        const std::string_view line = *it;
         // Both kinds of match begin with the head's first character.
-        if (lines[i].empty() || !phrase.holds(lines[i].front()))
+        if (line.empty() || !phrase.holds(line.front()))
             continue;
-        const std::string_view head = EntryHeadView(lines[i]);
-        if (ContainsKey(phrase, head) != 0 && EntryAnswers(lines[i]))
+        const std::string_view head = EntryHeadView(line);
+        if (ContainsKey(phrase, head) != 0 && EntryAnswers(line))
             found = i;
-        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(lines[i]))
+        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(line))
             foundByWords = i;
     }
     if (found == 0)
@@ -83,7 +84,7 @@ bool Engine::mainLookup(const UpperPhrase& phrase)
     if (found == 0)
         return false;
 
-    const std::string& line = lines[found];
+    const std::string_view line = RE2.view(static_cast<int>(found));
     answerFrom(line);
     ThreadDepth = 1;
     ThreadLine = static_cast<int>(found);
@@ -91,7 +92,7 @@ bool Engine::mainLookup(const UpperPhrase& phrase)
     return true;
 }
 
-void Engine::answerFrom(const std::string& entry)
+void Engine::answerFrom(std::string_view entry)
 {
     CpuPhrase = EntryReply(entry, dice_.random(EntryReplyCount(entry)) + 1);
 }

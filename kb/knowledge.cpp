@@ -3,14 +3,15 @@
 #include "kb/entry.h"
 #include "kb/linelist.h"
 
+#include <algorithm>
+
 namespace tovrin {
 
 KnowledgeCounts CountKnowledge(const LineList& words)
 {
     KnowledgeCounts counts;
-    const auto& lines = words.lines();
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
+    for (auto it = words.at(std::min(1, words.count())); it != words.end(); ++it) {
+        const std::string_view line = *it;
         if (!EntryWellFormed(line))
             continue;
         if (EntryDepth(line) == 0)

@@ -181,7 +181,7 @@ Stats collectStats()
 std::string exportText(const LineList& list)
 {
     std::string out;
-    for (const std::string& line : list.lines()) {
+    for (const std::string_view line : list) {
         out += cp1251::toUtf8(line);
         out += '\n';
     }
@@ -315,8 +315,9 @@ bool namesKnowledgeFile(const std::string& path)
 std::vector<Problem> checkControlCharacters(const LineList& list)
 {
     std::vector<Problem> problems;
-    for (int i = 0; i < list.count(); ++i) {
-        const std::string& line = list.lines()[static_cast<size_t>(i)];
+    int i = 0;
+    for (auto it = list.begin(); it != list.end(); ++it, ++i) {
+        const std::string_view line = *it;
         const auto at = std::find_if(line.begin(), line.end(), [](char c) { return cp1251::isControl(c); });
         if (at != line.end())
             problems.push_back({i, Finding::ControlCharacter, 0,
@@ -334,7 +335,7 @@ std::string versionOf(const LineList& list)
         hash ^= byte;
         hash *= 0x100000001b3ULL;
     };
-    for (const std::string& line : list.lines()) {
+    for (const std::string_view line : list) {
         for (const char c : line)
             mix(static_cast<unsigned char>(c));
         mix('\n');
