@@ -2,6 +2,8 @@
 // shows it and runs until it is closed.
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
 #include "tovrin/version.h"
 #include "ui/look.h"
 #include "ui/window.h"
@@ -47,6 +49,9 @@ int main(int argc, char** argv)
                                {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                                 QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
                                 QStringLiteral("DejaVu Sans Condensed")});
+
+    // What saves killed on the way left under Base\ goes before the first turn needs the room.
+    tovrin::removeAbandonedSaves(tovrin::files::Words);
 
     std::unique_ptr<tovrin::TForm1> form1;
     try {
