@@ -183,7 +183,7 @@ TEST(FullDisk, LearningUntilTheDiskIsFullLosesNothingItHadSaved)
     for (int i = 1; i < words.count(); ++i)
         EXPECT_TRUE(EntryWellFormed(words.get(i))) << "line " << i;
     for (const std::string& key : learnt)
-        EXPECT_NE(std::find(words.lines().begin(), words.lines().end(), key), words.lines().end())
+        EXPECT_NE(std::find(words.begin(), words.end(), key), words.end())
             << "lost: " << key;
 }
 
