@@ -3,6 +3,8 @@
 #include "app/mainwindow.h"
 #include "app/messagebox.h"
 #include "app/platform.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
 #include "tovrin/version.h"
 #include "ui/look.h"
 #include "ui/window.h"
@@ -47,6 +49,9 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     tovrin::installQtTranslations(app);
     tovrin::substituteWindowFont();
+
+    // What saves killed on the way left under Base\ goes before the first turn needs the room.
+    tovrin::removeAbandonedSaves(tovrin::files::Words);
 
     std::unique_ptr<tovrin::TForm1> form1;
     try {

@@ -80,7 +80,7 @@ private:
     // turn, which takes it instead of reading the file again only while the file is still
     // that version. It lives in SpeakClick: nothing of it outlives the turn.
     struct WordsRead {
-        std::vector<std::string> lines;
+        LineList lines;
         std::optional<FileStamp> stamp;
     };
 
@@ -92,7 +92,7 @@ private:
     Outcome lookup(const UpperPhrase& phrase, WordsRead& read);
     bool branchScan(const UpperPhrase& phrase);
     bool mainLookup(const UpperPhrase& phrase);
-    void answerFrom(const std::string& entry);
+    void answerFrom(std::string_view entry);
     // engine/learning.cpp
     void learn(WordsRead& read); // with the fallback list still in RE2
     void loadWordsAgain(WordsRead& read);

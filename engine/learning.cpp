@@ -28,11 +28,14 @@ bool breaksEntries(std::string_view phrase)
 // The first well-formed entry from line 1 on whose head is exactly head; 0 when there is none.
 int findHead(const LineList& words, std::string_view head)
 {
-    const std::vector<std::string>& lines = words.lines();
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        if (!lines[i].empty() && !head.empty() && lines[i].front() == head.front() &&
-            EntryHeadView(lines[i]) == head && EntryWellFormed(lines[i]))
-            return static_cast<int>(i);
+    if (head.empty() || words.count() < 2)
+        return 0;
+    int i = 1;
+    for (auto it = words.at(1); it != words.end(); ++it, ++i) {
+        const std::string_view line = *it;
+        if (!line.empty() && line.front() == head.front() && EntryHeadView(line) == head && EntryWellFormed(line))
+            return i;
+    }
     return 0;
 }
 
@@ -57,7 +60,7 @@ void Engine::loadWordsAgain(WordsRead& read)
     // in place, gave it another time), so an unchanged stamp means the lookup's lines are
     // what a load would read now.
     if (read.stamp && currentStamp(files::Words) == read.stamp)
-        s_.RE2.lines() = std::move(read.lines);
+        s_.RE2 = std::move(read.lines);
     else
         s_.RE2.load(files::Words);
     read = {};
@@ -69,9 +72,7 @@ void Engine::learn(WordsRead& read)
         return;
 
     // The fallback list is still loaded; a phrase it already holds is not added again.
-    const std::vector<std::string>& fallback = s_.RE2.lines();
-    const bool known =
-        fallback.size() > 1 && std::find(fallback.begin() + 1, fallback.end(), s_.UserPhrase) != fallback.end();
+    const bool known = s_.RE2.count() > 1 && std::find(s_.RE2.at(1), s_.RE2.end(), s_.UserPhrase) != s_.RE2.end();
     if (!known) {
         if (s_.LastReply.empty())
             return;

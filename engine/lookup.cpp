@@ -9,19 +9,20 @@
 #include "kb/entry.h"
 #include "kb/knowledge.h"
 
-#include <vector>
+#include <algorithm>
 
 namespace tovrin {
 
-LookupFind FindBranch(const std::vector<std::string>& lines, const UpperPhrase& phrase, int threadLine,
-                      int threadDepth, int& stopLine)
+LookupFind FindBranch(const LineList& lines, const UpperPhrase& phrase, int threadLine, int threadDepth,
+                      int& stopLine)
 {
-    const int count = static_cast<int>(lines.size());
-    for (int i = threadLine + 1;; ++i) {
+    int i = threadLine + 1;
+    stopLine = i;
+    if (i < 1 || i >= lines.count())
+        return {};
+    for (auto it = lines.at(i); it != lines.end(); ++it, ++i) {
         stopLine = i;
-        if (i < 1 || i >= count)
-            return {};
-        const std::string& line = lines[static_cast<std::size_t>(i)];
+        const std::string_view line = *it;
         if (!EntryWellFormed(line))
             continue;
         const int depth = EntryDepth(line);
@@ -32,35 +33,38 @@ LookupFind FindBranch(const std::vector<std::string>& lines, const UpperPhrase& 
         if (ContainsKey(phrase, EntryHeadView(line).substr(static_cast<std::size_t>(depth))) != 0)
             return {LookupPass::Branch, i};
     }
+    stopLine = i; // the end of the file ended the thread
+    return {};
 }
 
-LookupFind FindMain(const std::vector<std::string>& lines, const UpperPhrase& phrase)
+LookupFind FindMain(const LineList& lines, const UpperPhrase& phrase)
 {
     // A key found in the phrase is rare, so whether its line can answer at all is asked only
     // then: the scan over the file stays a plain pass over the heads. One pass serves both
     // kinds of match, so that a file of many thousand lines is gone through once: the first
     // contiguous match wins, and failing that the first word-by-word one.
-    std::size_t found = 0;
-    std::size_t foundByWords = 0;
-    for (std::size_t i = 1; i < lines.size() && found == 0; ++i) {
+    int found = 0;
+    int foundByWords = 0;
+    int i = 1;
+    for (auto it = lines.at(std::min(1, lines.count())); it != lines.end() && found == 0; ++it, ++i) {
+        const std::string_view line = *it;
         // Both kinds of match begin with the head's first character.
-        if (lines[i].empty() || !phrase.holds(lines[i].front()))
+        if (line.empty() || !phrase.holds(line.front()))
             continue;
-        const std::string_view head = EntryHeadView(lines[i]);
-        if (ContainsKey(phrase, head) != 0 && EntryAnswers(lines[i]))
+        const std::string_view head = EntryHeadView(line);
+        if (ContainsKey(phrase, head) != 0 && EntryAnswers(line))
             found = i;
-        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(lines[i]))
+        else if (foundByWords == 0 && ContainsWords(phrase, head) && EntryAnswers(line))
             foundByWords = i;
     }
     if (found != 0)
-        return {LookupPass::Contiguous, static_cast<int>(found)};
+        return {LookupPass::Contiguous, found};
     if (foundByWords != 0)
-        return {LookupPass::ByWords, static_cast<int>(foundByWords)};
+        return {LookupPass::ByWords, foundByWords};
     return {};
 }
 
-LookupFind FindAnswer(const std::vector<std::string>& lines, const UpperPhrase& phrase, int threadLine,
-                      int threadDepth)
+LookupFind FindAnswer(const LineList& lines, const UpperPhrase& phrase, int threadLine, int threadDepth)
 {
     if (threadDepth >= 1) {
         int stop = 0;
@@ -71,10 +75,10 @@ LookupFind FindAnswer(const std::vector<std::string>& lines, const UpperPhrase& 
     return FindMain(lines, phrase);
 }
 
-bool AnswerSaysFarewell(const std::vector<std::string>& lines, const LookupFind& find)
+bool AnswerSaysFarewell(const LineList& lines, const LookupFind& find)
 {
     return (find.pass == LookupPass::Contiguous || find.pass == LookupPass::ByWords) &&
-           EntryHasFarewell(lines[static_cast<std::size_t>(find.line)]);
+           EntryHasFarewell(lines.view(find.line));
 }
 
 Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
@@ -90,7 +94,7 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
     // knowledge file goes on to the learning step.
     LineList fallback;
     s_.CpuPhrase = DrawPhrase(fallback, question ? files::W1 : files::W2, dice_);
-    read.lines = std::move(s_.RE2.lines());
+    read.lines = std::move(s_.RE2);
     read.stamp = stamp;
     s_.RE2 = std::move(fallback);
     return question ? Outcome::FallbackW1 : Outcome::FallbackW2;
@@ -99,23 +103,23 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
 bool Engine::branchScan(const UpperPhrase& phrase)
 {
     int stop = s_.ThreadLine;
-    const LookupFind find = FindBranch(s_.RE2.lines(), phrase, s_.ThreadLine, s_.ThreadDepth, stop);
+    const LookupFind find = FindBranch(s_.RE2, phrase, s_.ThreadLine, s_.ThreadDepth, stop);
     s_.ThreadLine = stop;
     if (find.pass == LookupPass::None) {
         s_.ThreadDepth = 0;
         return false;
     }
-    answerFrom(s_.RE2.lines()[static_cast<std::size_t>(find.line)]);
+    answerFrom(s_.RE2.view(find.line));
     ++s_.ThreadDepth;
     return true;
 }
 
 bool Engine::mainLookup(const UpperPhrase& phrase)
 {
-    const LookupFind find = FindMain(s_.RE2.lines(), phrase);
+    const LookupFind find = FindMain(s_.RE2, phrase);
     if (find.pass == LookupPass::None)
         return false;
-    const std::string& line = s_.RE2.lines()[static_cast<std::size_t>(find.line)];
+    const std::string_view line = s_.RE2.view(find.line);
     answerFrom(line);
     s_.ThreadDepth = 1;
     s_.ThreadLine = find.line;
@@ -123,7 +127,7 @@ bool Engine::mainLookup(const UpperPhrase& phrase)
     return true;
 }
 
-void Engine::answerFrom(const std::string& entry)
+void Engine::answerFrom(std::string_view entry)
 {
     s_.CpuPhrase = EntryReply(entry, dice_.random(EntryReplyCount(entry)) + 1);
 }

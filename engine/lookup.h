@@ -2,11 +2,9 @@
 // The knowledge lookup as a query over the lines of a loaded knowledge file: which entry would
 // answer a phrase, and in which pass, given the thread. Nothing is drawn, loaded or changed;
 // the turn and the authors' tools both ask it.
-#include <string>
-#include <vector>
-
 namespace tovrin {
 
+class LineList;
 class UpperPhrase;
 
 enum class LookupPass {
@@ -24,18 +22,17 @@ struct LookupFind {
 // The branch scan of a thread: the entries of depth threadDepth below line threadLine, up to
 // the next main phrase. stopLine is where the scan stopped: the answering line, or the main
 // phrase or the end of the file that ended the thread.
-LookupFind FindBranch(const std::vector<std::string>& lines, const UpperPhrase& phrase, int threadLine,
-                      int threadDepth, int& stopLine);
+LookupFind FindBranch(const LineList& lines, const UpperPhrase& phrase, int threadLine, int threadDepth,
+                      int& stopLine);
 
 // The main lookup over lines 1 on: the first contiguous match, failing that the first
 // word-by-word one.
-LookupFind FindMain(const std::vector<std::string>& lines, const UpperPhrase& phrase);
+LookupFind FindMain(const LineList& lines, const UpperPhrase& phrase);
 
 // Both, as a turn that reaches the lookup goes through them (threadDepth 0: no thread).
-LookupFind FindAnswer(const std::vector<std::string>& lines, const UpperPhrase& phrase, int threadLine,
-                      int threadDepth);
+LookupFind FindAnswer(const LineList& lines, const UpperPhrase& phrase, int threadLine, int threadDepth);
 
 // Whether an answer ends the conversation: only a main phrase with the farewell mark does.
-bool AnswerSaysFarewell(const std::vector<std::string>& lines, const LookupFind& find);
+bool AnswerSaysFarewell(const LineList& lines, const LookupFind& find);
 
 } // namespace tovrin

@@ -181,4 +181,18 @@ std::string upper(std::string_view text)
     return out;
 }
 
+bool isControl(char c)
+{
+    const auto b = static_cast<unsigned char>(c);
+    return (b < 0x20 && c != '\t') || b == 0x7F;
+}
+
+std::string withoutControls(std::string text)
+{
+    for (char& c : text)
+        if (isControl(c))
+            c = ' ';
+    return text;
+}
+
 } // namespace tovrin::cp1251

@@ -149,7 +149,7 @@ void AppendDialogueLog(LineList& work, const LineList& dialogueLog, const std::s
     work.add(kIndent + cp1251::fromUtf8("Дата - ") + date + "   |   " + cp1251::fromUtf8("Время - ") + time);
     work.add(kIndent + std::string(30, '~'));
     work.add(cp1251::fromUtf8("//Загружено фраз выученных программой: ") + std::to_string(learnt));
-    for (const std::string& line : dialogueLog.lines())
+    for (const std::string_view line : dialogueLog)
         work.add(line);
     work.add(std::string(53, '='));
     work.save(files::LogFile);

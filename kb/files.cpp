@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -24,13 +27,14 @@ namespace tovrin {
 
 namespace {
 
-// No line list comes near this; a larger file is refused rather than read into memory.
-constexpr size_t kMaxFileSize = size_t{1} << 30;
 constexpr std::string_view kLockName = ".tovrin.lock";
 // Long enough to tell which file a stray temporary belonged to, short enough for any name.
 constexpr size_t kTempNameStem = 96;
 
 thread_local SaveFaults* tSaveFaults = nullptr;
+thread_local size_t tFileSizeLimit = 0;
+
+size_t fileSizeLimit() { return tFileSizeLimit != 0 ? tFileSizeLimit : kMaxFileSize; }
 
 bool injectedFault(SaveStep step) { return tSaveFaults != nullptr && tSaveFaults->fail(step); }
 
@@ -242,7 +246,8 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw FileError::cannotOpen(programPath);
     const size_t expected = static_cast<size_t>(st.st_size);
-    if (expected > kMaxFileSize)
+    const size_t limit = fileSizeLimit();
+    if (expected > limit)
         throw FileError::failedToLoad();
     if (stamp != nullptr)
         *stamp = stampOf(st);
@@ -252,9 +257,9 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
     size_t got = 0;
     for (;;) {
         if (got == data.size()) {
-            if (data.size() > kMaxFileSize)
+            if (data.size() > limit)
                 throw FileError::failedToLoad();
-            data.resize(std::min(kMaxFileSize + 1, data.size() * 2));
+            data.resize(std::min(limit + 1, data.size() * 2));
         }
         const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
         if (n < 0) {
@@ -273,29 +278,127 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
 namespace {
 
 // A save that was killed between creating its temporary file and the rename leaves that file
-// behind, as large as the file it was to replace. The next successful save of the same file
-// removes such leftovers once they are old enough that no save can still be writing them.
+// behind, as large as the file it was to replace. Under the Base lock nobody else is saving in
+// that folder, so every such file there is abandoned; without it, only one old enough that no
+// save can still be writing it.
 constexpr time_t kAbandonedAfterSeconds = 60 * 60;
+constexpr size_t kTempSuffixLength = 6; // the XXXXXX of the temporary's name
 
-void removeAbandonedTemporaries(const std::string& folder, const std::string& name)
+std::string tempPrefix(const std::string& name) { return ".~" + name.substr(0, kTempNameStem) + "."; }
+
+// name is empty for the temporaries of every file of the folder.
+void removeAbandonedTemporaries(const std::string& folder, const std::string& name, bool anyAge)
 {
-    const std::string prefix = ".~" + name.substr(0, kTempNameStem) + ".";
-    constexpr size_t suffixLength = 6; // the XXXXXX of the temporary's name
+    const std::string prefix = name.empty() ? ".~" : tempPrefix(name);
     DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
     if (dir == nullptr)
         return;
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
         const std::string_view entryName = entry->d_name;
-        if (entryName.size() != prefix.size() + suffixLength || !entryName.starts_with(prefix))
+        if (!entryName.starts_with(prefix))
+            continue;
+        if (name.empty() ? entryName.size() < prefix.size() + 2 + kTempSuffixLength ||
+                               entryName[entryName.size() - kTempSuffixLength - 1] != '.'
+                         : entryName.size() != prefix.size() + kTempSuffixLength)
             continue;
         const std::string path = joinPath(folder, std::string(entryName));
         struct stat st {};
         if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            now - st.st_mtim.tv_sec > kAbandonedAfterSeconds)
+            (anyAge || now - st.st_mtim.tv_sec > kAbandonedAfterSeconds))
             ::unlink(path.c_str());
     }
     ::closedir(dir);
+}
+
+// The lock file's identity, as the held locks are kept.
+using LockKey = std::pair<unsigned long long, unsigned long long>;
+
+struct HeldLock {
+    int fd = -1;
+    int holders = 0;
+};
+
+// The locks this thread holds, by the lock file's identity, so that taking one again is
+// free: flock() would make a second descriptor of the same thread wait for the first.
+thread_local std::map<LockKey, HeldLock> tHeldLocks;
+
+bool holdsLockOf(const std::string& folder)
+{
+    struct stat st {};
+    if (tHeldLocks.empty() || ::stat(joinPath(folder, std::string(kLockName)).c_str(), &st) != 0)
+        return false;
+    return tHeldLocks.contains({static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)});
+}
+
+// The path with "." and ".." taken away by their names alone, links not followed.
+std::string lexicallyNormal(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != '/')
+            continue;
+        const std::string part = path.substr(start, i - start);
+        start = i + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == ".." && !parts.empty() && parts.back() != "..")
+            parts.pop_back();
+        else if (part != ".." || path.front() != '/')
+            parts.push_back(part);
+    }
+    std::string out = path.starts_with('/') ? "/" : "";
+    for (const auto& part : parts)
+        out += (out.empty() || out.back() == '/' ? "" : "/") + part;
+    return out.empty() ? "." : out;
+}
+
+std::optional<std::string> realPath(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr)
+        return std::nullopt;
+    std::string result = real;
+    std::free(real);
+    return result;
+}
+
+bool within(const std::string& path, const std::string& folder)
+{
+    return path == folder || (path.starts_with(folder) && (folder.ends_with('/') || path[folder.size()] == '/'));
+}
+
+// True when a path that names a place in the working folder leads out of it through a symbolic
+// link: of the file itself or of a folder on the way. A path that names another place to begin
+// with is the user's own choice.
+bool leadsOutOfWorkingFolder(const std::string& path)
+{
+    char* cwd = ::getcwd(nullptr, 0);
+    if (cwd == nullptr)
+        return false;
+    const std::string workingFolder = cwd;
+    std::free(cwd);
+    const std::string named = lexicallyNormal(path.starts_with('/') ? path : workingFolder + "/" + path);
+    if (!within(named, workingFolder))
+        return false;
+
+    // Where the save would land: the file a link leads to, or the real folder of a new file.
+    std::string real;
+    if (const auto file = realPath(path)) {
+        real = *file;
+    } else {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0)
+            return true; // a link that leads nowhere (or round in a loop): no telling where to
+        const auto [folder, name] = splitFolder(path);
+        const auto realFolder = realPath(folder);
+        if (!realFolder)
+            return false; // no folder: the save fails on its own
+        real = *realFolder + "/" + name;
+    }
+    const std::string realWorkingFolder = realPath(workingFolder).value_or(workingFolder);
+    return !within(real, realWorkingFolder);
 }
 
 } // namespace
@@ -310,26 +413,29 @@ void saveWholeFile(const std::string& programPath, std::string_view bytes)
 void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece)
 {
     std::string target = resolvePath(programPath);
-    if (target.empty())
+    if (target.empty() || leadsOutOfWorkingFolder(target))
         throw FileError::cannotCreate(programPath);
 
     // A link stays a link: the file it points to is the one replaced.
     struct stat linkStat {};
-    if (::lstat(target.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode)) {
-        if (char* real = ::realpath(target.c_str(), nullptr)) {
-            target = real;
-            std::free(real);
-        }
-    }
+    if (::lstat(target.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode))
+        target = realPath(target).value_or(target);
 
     struct stat old {};
     const bool replacing = ::stat(target.c_str(), &old) == 0;
     // A folder, or a file marked read-only, cannot be truncated, so it is not replaced either.
-    if (replacing && (!S_ISREG(old.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
+    // A file with no write permission bit at all is read-only for the superuser too.
+    if (replacing && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
+                      ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
         throw FileError::cannotCreate(programPath);
 
     const auto [folder, name] = splitFolder(target);
-    std::string pattern = joinPath(folder, ".~" + name.substr(0, kTempNameStem) + ".XXXXXX");
+    // Under the lock the room that killed saves took is given back first, so that a full disk
+    // does not stay full.
+    const bool locked = holdsLockOf(folder);
+    if (locked)
+        removeAbandonedTemporaries(folder, {}, true);
+    std::string pattern = joinPath(folder, tempPrefix(name) + "XXXXXX");
     if (injectedFault(SaveStep::Open))
         throw FileError::cannotCreate(programPath);
     const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
@@ -347,9 +453,14 @@ void saveWholeFile(const std::string& programPath, const std::function<std::stri
 
     if (injectedFault(SaveStep::Write))
         throw FileError::failedToSave();
-    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece())
-        if (!writeAll(temp.fd(), piece))
+    // A file that a load would refuse is not written: the old one stays.
+    const size_t limit = fileSizeLimit();
+    size_t written = 0;
+    for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
+        written += piece.size();
+        if (written > limit || !writeAll(temp.fd(), piece))
             throw FileError::failedToSave();
+    }
     if (injectedFault(SaveStep::Flush) || ::fsync(temp.fd()) != 0)
         throw FileError::failedToSave();
     if (!temp.close())
@@ -358,35 +469,106 @@ void saveWholeFile(const std::string& programPath, const std::function<std::stri
         throw FileError::failedToSave();
     temp.commit();
     flushFolder(folder);
-    removeAbandonedTemporaries(folder, name);
+    if (!locked)
+        removeAbandonedTemporaries(folder, name, false);
 }
 
 void setSaveFaults(SaveFaults* faults) { tSaveFaults = faults; }
+
+void setFileSizeLimit(size_t bytes) { tFileSizeLimit = bytes; }
 
 // ---- the lock
 
 namespace {
 
-struct HeldLock {
-    int fd = -1;
-    int holders = 0;
-};
+// How long a lock is waited for before the front end is told, and how often it is tried
+// meanwhile.
+constexpr auto kLockNoticeAfter = std::chrono::seconds(1);
+constexpr auto kLockRetry = std::chrono::milliseconds(20);
 
-// The locks this thread holds, by the lock file's identity, so that taking one again is
-// free: flock() would make a second descriptor of the same thread wait for the first.
-thread_local std::map<std::pair<unsigned long long, unsigned long long>, HeldLock> tHeldLocks;
+std::mutex gLockNoticeMutex;
+std::function<void()> gLockNotice;
+
+void noticeLongWait()
+{
+    std::function<void()> notice;
+    {
+        const std::lock_guard guard(gLockNoticeMutex);
+        notice = gLockNotice;
+    }
+    if (notice)
+        notice();
+}
+
+int openLockFile(const std::string& folder)
+{
+    const std::string lockPath = joinPath(folder, std::string(kLockName));
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0)
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); // a read-only folder
+    return fd;
+}
+
+bool tryLock(int fd)
+{
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
+}
+
+// Waits for the lock: quietly for a second, then after telling the front end.
+bool waitForLock(int fd)
+{
+    const auto noticeAt = std::chrono::steady_clock::now() + kLockNoticeAfter;
+    for (;;) {
+        if (tryLock(fd))
+            return true;
+        if (errno != EWOULDBLOCK)
+            return false;
+        if (std::chrono::steady_clock::now() >= noticeAt)
+            break;
+        std::this_thread::sleep_for(kLockRetry);
+    }
+    noticeLongWait();
+    while (::flock(fd, LOCK_EX) != 0)
+        if (errno != EINTR)
+            return false;
+    return true;
+}
 
 } // namespace
+
+void setLockWaitNotice(std::function<void()> notice)
+{
+    const std::lock_guard guard(gLockNoticeMutex);
+    gLockNotice = std::move(notice);
+}
+
+void removeAbandonedSaves(const std::string& programPath)
+{
+    const std::string target = resolvePath(programPath);
+    if (target.empty())
+        return;
+    const std::string folder = splitFolder(target).first;
+    if (holdsLockOf(folder)) {
+        removeAbandonedTemporaries(folder, {}, true);
+        return;
+    }
+    const int fd = openLockFile(folder);
+    if (fd < 0)
+        return;
+    if (tryLock(fd))
+        removeAbandonedTemporaries(folder, {}, true);
+    ::close(fd); // releases the lock
+}
 
 FileLock::FileLock(const std::string& programPath)
 {
     const std::string target = resolvePath(programPath);
     if (target.empty())
         return;
-    const std::string lockPath = joinPath(splitFolder(target).first, std::string(kLockName));
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0)
-        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); // a read-only folder
+    const int fd = openLockFile(splitFolder(target).first);
     if (fd < 0)
         return;
     struct stat st {};
@@ -394,17 +576,14 @@ FileLock::FileLock(const std::string& programPath)
         ::close(fd);
         return;
     }
-    const auto key = std::make_pair(static_cast<unsigned long long>(st.st_dev),
-                                    static_cast<unsigned long long>(st.st_ino));
+    const LockKey key{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
     if (auto it = tHeldLocks.find(key); it != tHeldLocks.end()) {
         ::close(fd);
         ++it->second.holders;
     } else {
-        while (::flock(fd, LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                ::close(fd);
-                return;
-            }
+        if (!waitForLock(fd)) {
+            ::close(fd);
+            return;
         }
         tHeldLocks.emplace(key, HeldLock{fd, 1});
     }

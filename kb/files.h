@@ -3,6 +3,7 @@
 //
 // A program path is Windows-1251 text like every other string of the core; it is turned into
 // a UTF-8 file name for this system. Messages always quote the path as the program named it.
+#include <cstddef>
 #include <functional>
 #include <optional>
 #include <string>
@@ -19,6 +20,13 @@ std::string resolvePath(const std::string& programPath);
 
 // True for "D:\Txt.Dat", "d:", "\\server\share": paths that name nothing on this system.
 bool namesForeignDrive(std::string_view programPath);
+
+// The largest file that is read or saved, the same both ways, so that whatever is saved loads
+// again. An RTF document takes four bytes for each Cyrillic letter, so it holds about a quarter
+// of this much text at the least.
+constexpr std::size_t kMaxFileSize = std::size_t{1} << 30;
+// Lowers the limit for the current thread, so that tests can reach it (0 puts it back).
+void setFileSizeLimit(std::size_t bytes);
 
 // What tells one version of a file from another. Every save replaces the file by a new one
 // with another inode (a number comes back only after its old file is gone, and then with the
@@ -49,7 +57,14 @@ std::optional<FileStamp> currentStamp(const std::string& programPath);
 // temporary file is left. An existing file keeps its own name (case included), its
 // permissions and, where allowed, its owner; a symbolic link stays a link to the new content.
 // Throws FileError "Cannot create file <programPath>" (the folder is missing or not writable,
-// the file is read-only or a folder) or "Failed to Save Stream".
+// the file is read-only or a folder, or a symbolic link leads from the working folder out of
+// it) or "Failed to Save Stream" (a write fails, or the file would be larger than
+// kMaxFileSize: the old one is kept).
+//
+// A file without any write permission bit is read-only for every user, the superuser too.
+// While this thread holds the Base lock of the folder, every temporary file that a killed save
+// left there is removed before the new one is written; otherwise only those over an hour old
+// are, after the save.
 void saveWholeFile(const std::string& programPath, std::string_view bytes);
 // The same, with the bytes given piece by piece: each call of nextPiece gives the following
 // piece, an empty one ends them. A large file is then never held whole in memory.
@@ -66,10 +81,20 @@ public:
 // Installs a fault seam for the current thread (nullptr removes it).
 void setSaveFaults(SaveFaults* faults);
 
+// Removes the temporary files that killed saves left in the folder of programPath, when the
+// Base lock of that folder is free at this moment (nobody is saving there then); when it is
+// not, nothing is done and nothing waited for. Called at start-up.
+void removeAbandonedSaves(const std::string& programPath);
+
+// Called once, on the waiting thread, when a FileLock has waited a second for another copy of
+// the program; the wait then goes on until the lock is free. Set by the front end (nullptr: no
+// notice).
+void setLockWaitNotice(std::function<void()> notice);
+
 // An advisory lock that makes a load-change-save of a file under Base\ exclusive between
 // copies of the program. It locks "<folder>/.tovrin.lock" in the data file's folder, created
-// when missing and never replaced or deleted. Blocks until the lock is held; released by the
-// destructor. Taking it again on the same thread while held (for any file of that folder)
+// when missing and never replaced or deleted. Blocks until the lock is held (after a second,
+// the lock-wait notice is given); released by the destructor. Taking it again on the same thread while held (for any file of that folder)
 // does not block. Without the folder (or a foreign drive) nothing is locked and nothing is
 // thrown: the load that follows reports the missing file.
 class FileLock {

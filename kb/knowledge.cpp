@@ -10,11 +10,10 @@ namespace tovrin {
 KnowledgeCounts CountKnowledge(const LineList& words)
 {
     KnowledgeCounts counts;
-    const auto& lines = words.lines();
     // A knowledge file that has lost even its first line knows nothing, not minus one.
     counts.incoming = std::max(0, words.count() - 1);
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
+    for (auto it = words.at(std::min(1, words.count())); it != words.end(); ++it) {
+        const std::string_view line = *it;
         if (!EntryWellFormed(line))
             continue;
         if (EntryDepth(line) == 0)

@@ -19,7 +19,7 @@ void LineList::load(const std::string& path, FileStamp& stamp)
         if (!readRtf(std::move(bytes), lines_))
             throw FileError::failedToLoad();
     } else {
-        lines_ = readPlain(bytes);
+        readPlain(bytes, lines_);
     }
 }
 
@@ -30,25 +30,25 @@ void LineList::save(const std::string& path) const
     saveWholeFile(path, [&document] { return document.next(); });
 }
 
-std::string LineList::get(int i) const
+std::string_view LineList::view(int i) const
 {
-    return i >= 0 && i < count() ? lines_[static_cast<size_t>(i)] : std::string();
+    return i >= 0 && i < count() ? lines_[static_cast<size_t>(i)] : std::string_view();
 }
 
 void LineList::remove(int i)
 {
     if (i >= 0 && i < count())
-        lines_.erase(lines_.begin() + i);
+        lines_.erase(static_cast<size_t>(i));
 }
 
 std::string LineList::text() const
 {
     size_t size = 0;
-    for (const auto& line : lines_)
+    for (const std::string_view line : lines_)
         size += line.size() + 2;
     std::string t;
     t.reserve(size);
-    for (const auto& line : lines_) {
+    for (const std::string_view line : lines_) {
         t += line;
         t += "\r\n";
     }

@@ -1,6 +1,9 @@
 #pragma once
 // A line list: an ordered list of Windows-1251 lines, loaded from and saved to a file whole.
+#include "kb/linestore.h"
+
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tovrin {
@@ -10,7 +13,7 @@ struct FileStamp;
 class LineList {
 public:
     LineList() = default;
-    explicit LineList(std::vector<std::string> lines) : lines_(std::move(lines)) {}
+    explicit LineList(const std::vector<std::string>& lines) : lines_(lines) {}
 
     // Replaces the content by the file's: RTF if the file begins as an RTF document, else plain
     // text. Lines are never cut, however long. On failure the content stays as it was.
@@ -25,19 +28,26 @@ public:
 
     int count() const { return static_cast<int>(lines_.size()); }
     // Line i; an index outside 0 .. count()-1 gives an empty line.
-    std::string get(int i) const;
-    void add(std::string line) { lines_.push_back(std::move(line)); }
+    std::string get(int i) const { return std::string(view(i)); }
+    // The same without a copy, valid until the list changes.
+    std::string_view view(int i) const;
+    void add(std::string_view line) { lines_.push_back(line); }
     // Removes line i; an index outside the list does nothing.
     void remove(int i);
     void clear() { lines_.clear(); }
     // Lines joined by CR LF, with a final CR LF.
     std::string text() const;
 
-    const std::vector<std::string>& lines() const { return lines_; }
-    std::vector<std::string>& lines() { return lines_; }
+    // The lines in order, as views: for (std::string_view line : list).
+    LineStore::const_iterator begin() const { return lines_.begin(); }
+    LineStore::const_iterator end() const { return lines_.end(); }
+    // The iterator at line i (0 <= i <= count()).
+    LineStore::const_iterator at(int i) const { return lines_.at(static_cast<std::size_t>(i)); }
+    // A copy of the lines.
+    std::vector<std::string> lines() const { return lines_.toVector(); }
 
 private:
-    std::vector<std::string> lines_;
+    LineStore lines_;
 };
 
 // Reads a plain memo (no RTF): lines end at CR LF, a lone CR or a lone LF.

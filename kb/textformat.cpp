@@ -1,6 +1,7 @@
 #include "kb/textformat.h"
 
 #include "kb/cp1251.h"
+#include "kb/linestore.h"
 
 #include <algorithm>
 #include <bit>
@@ -109,8 +110,9 @@ std::string_view RtfPieces::next()
         // A small list needs no more room than its whole document can take; a document that
         // fits it is then given whole, as one piece.
         std::size_t bound = kRtfHeader.size() + kRtfFooter.size();
-        for (const auto& line : lines_)
+        for (const std::string_view line : lines_)
             bound += line.size() * kLongestEscape + kRtfParagraphEnd.size();
+        line_ = lines_.begin();
         room_ = std::min(bound, kPieceSize);
         buffer_ = std::make_unique_for_overwrite<char[]>(room_ + kOvershoot);
     }
@@ -125,12 +127,12 @@ std::string_view RtfPieces::next()
         headerWritten_ = true;
     }
     while (p < full && !footerWritten_) {
-        if (line_ == lines_.size()) {
+        if (line_ == lines_.end()) {
             p = put(p, kRtfFooter);
             footerWritten_ = true;
             break;
         }
-        const std::string& line = lines_[line_];
+        const std::string_view line = *line_;
         const char* s = line.data() + offset_;
         const char* const end = line.data() + line.size();
         while (s != end && p < full) {
@@ -268,33 +270,22 @@ constexpr std::uint64_t kEscapeStartMask = 0xFFFF;
 constexpr std::uint64_t kTwoEscapeStarts = kEscapeStart | kEscapeStart << 32;
 constexpr std::uint64_t kTwoEscapeStartsMask = kEscapeStartMask | kEscapeStartMask << 32;
 
-// The text of a document as it was read: every line one after the other in one block, and
-// where each ends.
-struct PackedText {
-    std::size_t count() const { return ends.size(); }
-    std::string_view line(std::size_t i) const
-    {
-        const std::size_t begin = i == 0 ? 0 : ends[i - 1];
-        return {text + begin, ends[i] - begin};
-    }
-
-    const char* text = nullptr;
-    std::vector<std::size_t> ends;
-};
-
-// Reads a document in place: its text is written over the document's own bytes from the
-// start. Text never takes more bytes than the part of the document it comes from (each byte
-// of it costs at least one), so the writing never overtakes the reading and needs no room of
-// its own.
+// Reads a document in place: the text of each line is written over the document's own bytes
+// from the start, and goes to the lines when the line ends. Text never takes more bytes than
+// the part of the document it comes from (each byte of it costs at least one), so the writing
+// never overtakes the reading and needs no room of its own.
 class RtfReader {
 public:
-    RtfReader(char* document, std::size_t size)
-        : in_(document, size), begin_(document), end_(document + size), cursor_(document)
+    RtfReader(char* document, std::size_t size, LineStore& out)
+        : in_(document, size), begin_(document), end_(document + size), out_(out), cursor_(document)
     {
-        out_.text = document;
+        // The lines never take more room than the document: each costs it at least as many
+        // bytes as its text and its length take.
+        out_.reserve(0, size);
     }
 
-    std::optional<PackedText> read()
+    // False when the document cannot be read.
+    bool read()
     {
         while (pos_ < in_.size()) {
             if (!state_.skip && fallback_ == 0 && !westernFont()) {
@@ -305,30 +296,30 @@ public:
             const char c = in_[pos_];
             if (c == '{') {
                 if (stack_.size() >= kMaxGroupDepth)
-                    return std::nullopt;
+                    return false;
                 stack_.push_back(state_);
                 fallback_ = 0;
                 ++pos_;
             } else if (c == '}') {
                 if (stack_.empty())
-                    return std::nullopt;
+                    return false;
                 state_ = stack_.back();
                 stack_.pop_back();
                 fontChanged();
                 fallback_ = 0;
                 ++pos_;
                 if (stack_.empty())
-                    return finish(); // whatever follows the document is not part of it
+                    return finish();
             } else if (c == '\\') {
                 if (!controlSequence())
-                    return std::nullopt;
+                    return false;
             } else {
                 if (c != '\r' && c != '\n') // raw line breaks only lay out the source
                     codeByte(static_cast<unsigned char>(c));
                 ++pos_;
             }
         }
-        return std::nullopt; // the document never closed: cut short
+        return false; // the document never closed: cut short
     }
 
 private:
@@ -339,17 +330,55 @@ private:
         int font = -1;          // -1: the document's default font
     };
 
-    std::optional<PackedText> finish()
+    bool finish()
     {
         // The paragraph after the last \par counts only when it holds text: what Save writes
         // ends every line with \par, and a word processor adds no empty line of its own.
         if (cursor_ != lineStart())
             endLine();
-        return std::move(out_);
+        trailingLines();
+        return true;
     }
 
-    const char* lineStart() const { return begin_ + (out_.ends.empty() ? 0 : out_.ends.back()); }
-    void endLine() { out_.ends.push_back(static_cast<std::size_t>(cursor_ - begin_)); }
+    // Lines added by hand after the document's closing brace are kept, read as plain text
+    // reads them: a save would otherwise drop them unseen. Line breaks directly after the brace
+    // and a tail of nothing but blanks and NULs (as some writers leave) give no line.
+    void trailingLines()
+    {
+        const char* p = in_.data() + pos_;
+        const char* const end = in_.data() + in_.size();
+        while (p != end && (*p == '\r' || *p == '\n'))
+            ++p;
+        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || c == '\x1a'; };
+        if (std::all_of(p, end, blank))
+            return;
+        // The text moves down to where the document's text ends, never past where it is read.
+        char* out = cursor_;
+        while (p != end) {
+            const char c = *p++;
+            if (c != '\r' && c != '\n') {
+                *out++ = c;
+                continue;
+            }
+            if (c == '\r' && p != end && *p == '\n')
+                ++p;
+            cursor_ = out;
+            endLine();
+            out = cursor_;
+        }
+        cursor_ = out;
+        if (cursor_ != lineStart())
+            endLine();
+        pos_ = in_.size();
+    }
+
+    // Every line is written from the start of the document, which is read past it by then.
+    const char* lineStart() const { return begin_; }
+    void endLine()
+    {
+        out_.push_back({begin_, static_cast<std::size_t>(cursor_ - begin_)});
+        cursor_ = begin_;
+    }
 
     // A byte of text outside the body's fast path. The check keeps a mistake in the reckoning
     // above from ever writing past the document.
@@ -416,6 +445,7 @@ private:
                 // \par with neither parameter nor space after it, as Save writes it.
                 cursor_ = out;
                 paragraph();
+                out = cursor_;
                 lineBegin = out;
                 p += 4;
             } else {
@@ -671,60 +701,52 @@ private:
     std::map<int, int> fontCharsets_; // font number to character set
     char* const begin_;
     char* const end_;
-    PackedText out_;
+    LineStore& out_;
     char* cursor_; // where the next byte of text goes
 };
 
 } // namespace
 
-namespace {
-
-std::optional<PackedText> readInPlace(char* document, std::size_t size)
+bool readRtf(std::string document, LineStore& lines)
 {
-    if (!looksLikeRtf({document, size}))
-        return std::nullopt;
-    return RtfReader(document, size).read();
+    if (!looksLikeRtf(document))
+        return false;
+    LineStore read;
+    if (!RtfReader(document.data(), document.size(), read).read())
+        return false;
+    // The room taken for the lines while reading was the document's size: once the document is
+    // gone, the lines keep only what they need.
+    document = std::string();
+    read.shrinkToFit();
+    lines = std::move(read);
+    return true;
 }
-
-// The lines as strings of their own, taken one after the other so that they lie in memory in
-// the order a scan over the list takes them.
-std::vector<std::string> unpack(const PackedText& packed)
-{
-    std::vector<std::string> lines;
-    lines.reserve(packed.count());
-    for (std::size_t i = 0; i < packed.count(); ++i)
-        lines.emplace_back(packed.line(i));
-    return lines;
-}
-
-} // namespace
 
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes)
 {
-    const auto copy = std::make_unique_for_overwrite<char[]>(bytes.size() + 1);
-    std::memcpy(copy.get(), bytes.data(), bytes.size());
-    const auto packed = readInPlace(copy.get(), bytes.size());
-    if (!packed)
+    LineStore lines;
+    if (!readRtf(std::string(bytes), lines))
         return std::nullopt;
-    return unpack(*packed);
+    return lines.toVector();
 }
 
 bool readRtf(std::string document, std::vector<std::string>& lines)
 {
-    const auto packed = readInPlace(document.data(), document.size());
-    if (!packed)
+    LineStore read;
+    if (!readRtf(std::move(document), read))
         return false;
-    lines = unpack(*packed);
+    lines = read.toVector();
     return true;
 }
 
-std::vector<std::string> readPlain(std::string_view bytes)
+void readPlain(std::string_view bytes, LineStore& lines)
 {
+    // The lines are counted first, so that the list takes the room it needs and no more.
     size_t breaks = 0;
     for (const char c : bytes)
         breaks += c == '\n' || c == '\r';
-    std::vector<std::string> lines;
-    lines.reserve(breaks + 1);
+    LineStore read;
+    read.reserve(breaks + 1, bytes.size() - breaks);
 
     size_t start = 0;
     size_t i = 0;
@@ -734,13 +756,20 @@ std::vector<std::string> readPlain(std::string_view bytes)
             ++i;
             continue;
         }
-        lines.emplace_back(bytes.substr(start, i - start));
+        read.push_back(bytes.substr(start, i - start));
         i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
         start = i;
     }
     if (start < bytes.size())
-        lines.emplace_back(bytes.substr(start));
-    return lines;
+        read.push_back(bytes.substr(start));
+    lines = std::move(read);
+}
+
+std::vector<std::string> readPlain(std::string_view bytes)
+{
+    LineStore lines;
+    readPlain(bytes, lines);
+    return lines.toVector();
 }
 
 } // namespace tovrin

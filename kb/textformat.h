@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "kb/linestore.h"
+
 namespace tovrin {
 
 // One paragraph per line, each closed by \par, in Windows-1251 (\ansicpg1251, a font with
@@ -22,17 +24,19 @@ class RtfPieces {
 public:
     static constexpr std::size_t kPieceSize = std::size_t{1} << 18;
 
-    explicit RtfPieces(const std::vector<std::string>& lines) : lines_(lines) {}
+    explicit RtfPieces(const LineStore& lines) : lines_(lines) {}
+    explicit RtfPieces(const std::vector<std::string>& lines) : owned_(std::make_unique<LineStore>(lines)), lines_(*owned_) {}
 
     // The next piece, valid until the next call; empty once the document is complete.
     std::string_view next();
 
 private:
-    const std::vector<std::string>& lines_;
+    std::unique_ptr<LineStore> owned_;
+    const LineStore& lines_;
     bool headerWritten_ = false;
     bool footerWritten_ = false;
-    std::size_t line_ = 0;   // the line being written
-    std::size_t offset_ = 0; // and its next byte
+    LineStore::const_iterator line_; // the line being written
+    std::size_t offset_ = 0;         // and its next byte
     std::unique_ptr<char[]> buffer_;
     std::size_t room_ = 0;    // a piece's size, or less for a small document
     std::size_t given_ = 0;   // the piece given last, at the start of the buffer
@@ -59,15 +63,18 @@ bool looksLikeRtf(std::string_view bytes);
 //
 // Returns nothing when the document cannot be read: it does not begin with "{\rtf", it ends
 // before its outermost group closes (a file cut short is refused rather than read in part),
-// its groups nest deeper than 256, or a \binN runs past its end. Whatever follows the closing
-// brace is ignored. Work and memory grow linearly with the input: numbers saturate, control
+// its groups nest deeper than 256, or a \binN runs past its end. Text after the closing brace
+// (a line appended by hand) is read as plain text, each of its lines one more line; line breaks
+// right after the brace, and a tail of nothing but blanks and NULs, give none. Work and memory grow linearly with the input: numbers saturate, control
 // words longer than 32 letters are ignored, and at most 4096 fonts are remembered.
 std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
 // The same into lines, without a copy of the document: its own bytes are the workspace of the
 // reading. Returns false, and leaves lines as they were, when the document cannot be read.
+bool readRtf(std::string document, LineStore& lines);
 bool readRtf(std::string document, std::vector<std::string>& lines);
 
 // Plain text: CR LF, a lone CR and a lone LF end a line; a final line break adds no line.
 std::vector<std::string> readPlain(std::string_view bytes);
+void readPlain(std::string_view bytes, LineStore& lines);
 
 } // namespace tovrin

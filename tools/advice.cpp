@@ -106,12 +106,12 @@ WordPart wordPartOf(std::string_view key)
 
 // The entry each branch is reached from first: the nearest entry of the depth above it in its
 // run of branches, as the thread scans them.
-std::vector<int> parentsOf(const std::vector<std::string>& lines)
+std::vector<int> parentsOf(const LineList& lines)
 {
-    std::vector<int> parents(lines.size(), 0);
+    std::vector<int> parents(static_cast<std::size_t>(lines.count()), 0);
     std::vector<int> lastAt; // by depth, within the current run
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string& line = lines[i];
+    for (int i = 1; i < lines.count(); ++i) {
+        const std::string_view line = lines.view(i);
         if (!EntryWellFormed(line)) {
             if (line.empty() || line.front() != kDepthMark)
                 lastAt.clear();
@@ -119,32 +119,33 @@ std::vector<int> parentsOf(const std::vector<std::string>& lines)
         }
         const auto depth = static_cast<std::size_t>(EntryDepth(line));
         if (depth == 0)
-            lastAt.assign(1, static_cast<int>(i));
+            lastAt.assign(1, i);
         else if (depth <= lastAt.size() && lastAt[depth - 1] > 0)
-            parents[i] = lastAt[depth - 1];
+            parents[static_cast<std::size_t>(i)] = lastAt[depth - 1];
         if (!lastAt.empty()) {
             if (lastAt.size() <= depth)
                 lastAt.resize(depth + 1, 0);
-            lastAt[depth] = static_cast<int>(i);
+            lastAt[depth] = i;
         }
     }
     return parents;
 }
 
-void fewReplies(const std::vector<std::string>& lines, std::vector<Problem>& out)
+void fewReplies(const LineList& lines, std::vector<Problem>& out)
 {
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (!EntryAnswers(lines[i]))
+    for (int i = 1; i < lines.count(); ++i) {
+        const std::string_view line = lines.view(i);
+        if (!EntryAnswers(line))
             continue;
-        const int n = EntryReplyCount(lines[i]);
+        const int n = EntryReplyCount(line);
         if (n < kFewestReplies)
-            out.push_back({static_cast<int>(i), Finding::FewReplies, 0,
+            out.push_back({i, Finding::FewReplies, 0,
                            "the entry has only " + plural(n, "reply", "replies") + " and soon repeats itself; give it " +
                                std::to_string(kFewestReplies) + " or more"});
     }
 }
 
-void farewellsInPhrases(const std::vector<std::string>& lines, const Corpus* corpus, std::vector<Problem>& out)
+void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector<Problem>& out)
 {
     struct Phrase {
         std::string utf8;
@@ -152,9 +153,9 @@ void farewellsInPhrases(const std::vector<std::string>& lines, const Corpus* cor
     };
     // A case that names a farewell entry as the one to answer wants a farewell too.
     std::set<std::string> farewellHeads;
-    for (std::size_t i = 1; i < lines.size(); ++i)
-        if (EntryDepth(lines[i]) == 0 && EntryAnswers(lines[i]) && EntryHasFarewell(lines[i]))
-            farewellHeads.insert(EntryHead(lines[i]));
+    for (auto it = lines.at(std::min(1, lines.count())); it != lines.end(); ++it)
+        if (EntryDepth(*it) == 0 && EntryAnswers(*it) && EntryHasFarewell(*it))
+            farewellHeads.insert(EntryHead(*it));
     std::vector<Phrase> phrases;
     for (const std::string& p : commonPhrases())
         phrases.push_back({p, 0});
@@ -182,16 +183,17 @@ void farewellsInPhrases(const std::vector<std::string>& lines, const Corpus* cor
     }
 }
 
-void keysInWords(const std::vector<std::string>& lines, const std::vector<std::string>& wordList,
+void keysInWords(const LineList& lines, const std::vector<std::string>& wordList,
                  std::vector<Problem>& out)
 {
     KeySet set;
     std::vector<WordPart> parts;             // by key number
     std::map<int, std::vector<int>> linesOf; // key number -> the entries with that key
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        if (!EntryAnswers(lines[i]))
+    for (int i = 1; i < lines.count(); ++i) {
+        const std::string_view line = lines.view(i);
+        if (!EntryAnswers(line))
             continue;
-        WordPart part = wordPartOf(EntryKey(lines[i]));
+        WordPart part = wordPartOf(EntryKey(line));
         if (part.core.empty())
             continue;
         const int number = set.add(part.core);
@@ -201,7 +203,7 @@ void keysInWords(const std::vector<std::string>& lines, const std::vector<std::s
         WordPart& kept = parts[static_cast<std::size_t>(number)];
         kept.atStart = kept.atStart && part.atStart;
         kept.atEnd = kept.atEnd && part.atEnd;
-        linesOf[number].push_back(static_cast<int>(i));
+        linesOf[number].push_back(i);
     }
     std::vector<int> count(parts.size(), 0);
     std::vector<int> lastWord(parts.size(), -1);
@@ -230,13 +232,13 @@ void keysInWords(const std::vector<std::string>& lines, const std::vector<std::s
             sample += (sample.empty() ? "" : ", ") + wordList[w];
         for (const int line : entries)
             out.push_back({line, Finding::KeyInManyWords, 0,
-                           "the key \"" + EntryKey(lines[static_cast<std::size_t>(line)]) + "\" is found inside " +
+                           "the key \"" + EntryKey(lines.view(line)) + "\" is found inside " +
                                std::to_string(count[n]) +
                                " words of the word list that mean something else, such as " + sample});
     }
 }
 
-void unreachedParents(const std::vector<std::string>& lines, const Corpus& corpus, std::vector<Problem>& out)
+void unreachedParents(const LineList& lines, const Corpus& corpus, std::vector<Problem>& out)
 {
     std::set<int> reached;
     const Replay replay = replayCorpus(lines, corpus);
@@ -245,14 +247,14 @@ void unreachedParents(const std::vector<std::string>& lines, const Corpus& corpu
             reached.insert(r.turn.line);
     const std::vector<int> parents = parentsOf(lines);
     std::set<int> told;
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        const int parent = parents[i];
+    for (int i = 1; i < lines.count(); ++i) {
+        const int parent = parents[static_cast<std::size_t>(i)];
         if (parent == 0 || reached.count(parent) != 0 || !told.insert(parent).second)
             continue;
         const int branches = static_cast<int>(std::count(parents.begin(), parents.end(), parent));
-        out.push_back({static_cast<int>(i), Finding::UnreachedParent, parent,
+        out.push_back({i, Finding::UnreachedParent, parent,
                        "no phrase of the corpus reaches line " + std::to_string(parent) + " \"" +
-                           EntryHead(lines[static_cast<std::size_t>(parent)]) + "\", so " +
+                           EntryHead(lines.view(parent)) + "\", so " +
                            (branches == 1 ? std::string("this branch below it is") : "the " + std::to_string(branches) + " branches below it are") +
                            " never tried"});
     }
@@ -311,14 +313,13 @@ std::vector<std::string> loadWordList(const std::string& path)
 
 std::vector<Problem> adviseAuthors(const LineList& words, const AdviceInput& input)
 {
-    const std::vector<std::string>& lines = words.lines();
     std::vector<Problem> out;
-    fewReplies(lines, out);
-    farewellsInPhrases(lines, input.corpus, out);
+    fewReplies(words, out);
+    farewellsInPhrases(words, input.corpus, out);
     if (input.wordList != nullptr)
-        keysInWords(lines, *input.wordList, out);
+        keysInWords(words, *input.wordList, out);
     if (input.corpus != nullptr)
-        unreachedParents(lines, *input.corpus, out);
+        unreachedParents(words, *input.corpus, out);
     std::stable_sort(out.begin(), out.end(), [](const Problem& a, const Problem& b) { return a.line < b.line; });
     return out;
 }

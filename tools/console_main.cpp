@@ -3,6 +3,9 @@
 // output (with --transcript the phrases too, tagged as in the dialogue log). It works on the
 // Base folder of the current folder and learns exactly as the window does. At the end of the
 // input, or after a farewell, the dialogue is appended to Base\Log.Tovrin.
+//
+// Exit status: 0 when every turn and the log succeeded; otherwise the input is still taken to
+// its end and the status is 1.
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
@@ -10,6 +13,8 @@
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
 #include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
 #include "tools/lineinput.h"
 #include "tovrin/version.h"
 
@@ -19,7 +24,7 @@
 #include <ctime>
 #include <exception>
 #include <filesystem>
-#include <iostream>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -30,6 +35,12 @@ namespace {
 using namespace tovrin;
 
 const char* const kPrompt = "> ";
+// The bytes of a line of standard input that can matter: a byte-order mark, as many characters
+// as the input line takes, of at most four bytes each in UTF-8, and a CR. The rest of a longer
+// line is read and dropped, never held.
+constexpr std::size_t kLineBytes = 3 + static_cast<std::size_t>(kInputLimit) * 4 + 1;
+const char* const kLockWait = "Another copy of the program is saving in Base; waiting for it to finish.";
+const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
 // Set by the launcher for the programs it starts in the working folder.
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
 
@@ -41,12 +52,16 @@ const char* const kUsage =
     "Base/ of the current folder; started where there is none, the console goes to the\n"
     "working folder ~/.local/share/tovrin (made from the installed data the first time).\n"
     "The dialogue is appended to Base/Log.Tovrin at the end of the input (Ctrl+D at a\n"
-    "terminal) or after a farewell.\n"
+    "terminal) or after a farewell. A turn that fails (a file that cannot be read or\n"
+    "written, or no memory left) is reported on standard error and the next line is taken.\n"
     "\n"
     "  --transcript  print the phrases too: every line begins with USER: or CPU: as in the\n"
     "                dialogue log\n"
     "  --help        show this help and end\n"
-    "  --version     show the version and end\n";
+    "  --version     show the version and end\n"
+    "\n"
+    "Exit status: 0 when every turn and the dialogue log succeeded, 1 otherwise (2 for an\n"
+    "unknown option).\n";
 
 void writeLine(std::FILE* stream, const std::string& utf8)
 {
@@ -63,11 +78,13 @@ public:
     void appendTranscript(const std::string& line, LineStyle style) override
     {
         PlainHost::appendTranscript(line, style);
+        // A control character stored before intake replaced them never reaches the terminal.
+        const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
         const bool user = style == LineStyle::User;
         if (tagged_)
-            writeLine(stdout, cp1251::toUtf8((user ? UserTag : CpuTag) + line));
+            writeLine(stdout, (user ? UserTag : CpuTag) + shown);
         else if (!user)
-            writeLine(stdout, cp1251::toUtf8(line));
+            writeLine(stdout, shown);
     }
     void type(std::string text) { input = std::move(text); }
     bool farewellSaid() const { return farewell; }
@@ -134,13 +151,17 @@ int main(int argc, char** argv)
         return 2;
     }
     goToWorkingFolder(argv);
+    setLockWaitNotice([] { writeLine(stderr, kLockWait); });
+    // What saves killed on the way left under Base\ goes before the first turn needs the room.
+    removeAbandonedSaves(files::Words);
 
     std::setlocale(LC_ALL, "");
     ConsoleHost host(transcript);
     SilentCues cues;
     ClockDice dice;
     Engine engine(host, cues, dice);
-    LineInput input(kPrompt);
+    LineInput input(kPrompt, kLineBytes);
+    bool everyTurnSucceeded = true;
 
     try {
         std::string line;
@@ -152,6 +173,11 @@ int main(int argc, char** argv)
                 engine.SpeakClick();
             } catch (const FileError& e) {
                 writeLine(stderr, e.utf8());
+                everyTurnSucceeded = false;
+            } catch (const std::bad_alloc&) {
+                // Only this turn fails: the session goes on with the next phrase.
+                writeLine(stderr, kOutOfMemory);
+                everyTurnSucceeded = false;
             }
             // A farewell reply closes the program, as it closes the window.
             if (host.farewellSaid())
@@ -167,5 +193,5 @@ int main(int argc, char** argv)
         writeLine(stderr, std::string("tovrin-console: ") + e.what());
         return 1;
     }
-    return 0;
+    return everyTurnSucceeded ? 0 : 1;
 }

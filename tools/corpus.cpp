@@ -55,10 +55,10 @@ Share& shareNamed(std::vector<Share>& shares, const std::string& name)
     return shares.back();
 }
 
-bool hasHead(const std::vector<std::string>& words, const std::string& head)
+bool hasHead(const LineList& words, const std::string& head)
 {
-    for (std::size_t i = 1; i < words.size(); ++i)
-        if (EntryHeadView(words[i]) == head && EntryWellFormed(words[i]))
+    for (auto it = words.at(std::min(1, words.count())); it != words.end(); ++it)
+        if (EntryHeadView(*it) == head && EntryWellFormed(*it))
             return true;
     return false;
 }
@@ -152,21 +152,21 @@ const char* stepName(Step step)
 
 std::string takePhrase(std::string_view utf8) { return NormalisePhrase(cp1251::fromUtf8(utf8)); }
 
-int entryWithReply(const std::vector<std::string>& words, std::string_view reply)
+int entryWithReply(const LineList& words, std::string_view reply)
 {
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& line = words[i];
-        if (line.find(reply) == std::string::npos || !EntryAnswers(line))
+    for (int i = 1; i < words.count(); ++i) {
+        const std::string_view line = words.view(i);
+        if (line.find(reply) == std::string_view::npos || !EntryAnswers(line))
             continue;
         const int n = EntryReplyCount(line);
         for (int r = 1; r <= n; ++r)
             if (EntryReply(line, r) == reply)
-                return static_cast<int>(i);
+                return i;
     }
     return 0;
 }
 
-Turn playTurn(const std::vector<std::string>& words, const std::string& phrase, int threadLine)
+Turn playTurn(const LineList& words, const std::string& phrase, int threadLine)
 {
     // The order of the turn: repetition (never, on a fresh turn), profanity, the human-topic
     // mark, the long-phrase strategy, the lookup.
@@ -179,7 +179,7 @@ Turn playTurn(const std::vector<std::string>& words, const std::string& phrase, 
     }
     t.humanTopic = ContainsAny(upper, Filter_nr());
     const int threadDepth =
-        threadLine > 0 ? EntryDepth(words[static_cast<std::size_t>(threadLine)]) + 1 : 0;
+        threadLine > 0 ? EntryDepth(words.view(threadLine)) + 1 : 0;
     const LookupFind find = FindAnswer(words, upper, threadLine, threadDepth);
     t.lookupStep = stepOf(find.pass);
     t.line = find.line;
@@ -188,7 +188,7 @@ Turn playTurn(const std::vector<std::string>& words, const std::string& phrase, 
     return t;
 }
 
-Replay replayCorpus(const std::vector<std::string>& words, const Corpus& corpus)
+Replay replayCorpus(const LineList& words, const Corpus& corpus)
 {
     Replay replay;
     for (const CorpusCase& c : corpus.cases) {
@@ -217,7 +217,7 @@ Replay replayCorpus(const std::vector<std::string>& words, const Corpus& corpus)
                 why += looked ? "no farewell entry answers" : std::string("decided by ") + stepName(t.step);
             break;
         case CorpusCase::Expect::Keys: {
-            const std::string head = t.line > 0 ? EntryHead(words[static_cast<std::size_t>(t.line)]) : std::string();
+            const std::string head = t.line > 0 ? EntryHead(words.view(t.line)) : std::string();
             r.passed = looked && t.line > 0 && std::find(c.keys.begin(), c.keys.end(), head) != c.keys.end();
             if (r.passed)
                 break;

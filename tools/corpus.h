@@ -2,6 +2,8 @@
 // The authors' replay of the knowledge file: a corpus of phrases, each with what must happen to
 // it, is put through the program's own filters, strategy and lookup, one fresh turn per phrase,
 // and every phrase is told what the program would do with it. Nothing is learnt or saved.
+#include "kb/linelist.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,11 +63,11 @@ struct Turn {
 std::string takePhrase(std::string_view utf8);
 
 // The first entry (from line 1) one of whose replies is exactly reply; 0 when none.
-int entryWithReply(const std::vector<std::string>& words, std::string_view reply);
+int entryWithReply(const LineList& words, std::string_view reply);
 
 // What a fresh turn (no repetition, nothing learnt) does with the phrase taken by takePhrase,
 // with the thread of the entry at threadLine (0: no thread).
-Turn playTurn(const std::vector<std::string>& words, const std::string& phrase, int threadLine);
+Turn playTurn(const LineList& words, const std::string& phrase, int threadLine);
 
 // ---- the replay
 
@@ -91,6 +93,6 @@ struct Replay {
     std::vector<Share> topics;       // "part / topic", in order of first appearance
     int unintendedFarewells = 0;
 };
-Replay replayCorpus(const std::vector<std::string>& words, const Corpus& corpus);
+Replay replayCorpus(const LineList& words, const Corpus& corpus);
 
 } // namespace tovrin::kbtool

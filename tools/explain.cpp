@@ -106,7 +106,7 @@ const char* whyText(Neighbour::Why why)
     return "";
 }
 
-Explanation explain(const std::vector<std::string>& words, const std::string& phrase, const std::string& after)
+Explanation explain(const LineList& words, const std::string& phrase, const std::string& after)
 {
     using Why = Neighbour::Why;
     Explanation e;
@@ -132,10 +132,10 @@ Explanation explain(const std::vector<std::string>& words, const std::string& ph
 
     // The thread's branches that were tried before the answer.
     if (e.threadLine > 0) {
-        const int depth = EntryDepth(words[static_cast<std::size_t>(e.threadLine)]) + 1;
-        for (std::size_t i = static_cast<std::size_t>(e.threadLine) + 1; i < words.size(); ++i) {
-            const std::string& line = words[i];
-            if (step == Step::Branch && static_cast<int>(i) == answer)
+        const int depth = EntryDepth(words.view(e.threadLine)) + 1;
+        for (int i = e.threadLine + 1; i < words.count(); ++i) {
+            const std::string_view line = words.view(i);
+            if (step == Step::Branch && i == answer)
                 break;
             // As the scan goes: past lines that break the grammar, up to the next main phrase.
             const bool wellFormed = EntryWellFormed(line);
@@ -145,38 +145,38 @@ Explanation explain(const std::vector<std::string>& words, const std::string& ph
                 continue;
             const std::string key = EntryKey(line);
             if ((!wellFormed || !EntryHasReplies(line)) && ContainsKey(upper, key) != 0)
-                e.almost.push_back({static_cast<int>(i), Why::CannotAnswer, {}});
+                e.almost.push_back({i, Why::CannotAnswer, {}});
             else if (wellFormed)
-                add(e.almost, static_cast<int>(i), nearly(upper, key));
+                add(e.almost, i, nearly(upper, key));
         }
     }
 
     // The main phrases, in file order.
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& line = words[i];
-        if (line.empty() || line.front() == kDepthMark || static_cast<int>(i) == answer)
+    for (int i = 1; i < words.count(); ++i) {
+        const std::string_view line = words.view(i);
+        if (line.empty() || line.front() == kDepthMark || i == answer)
             continue;
         const std::string_view head = EntryHeadView(line);
         const bool whole = ContainsKey(upper, head) != 0;
         const bool byWords = !whole && ContainsWords(upper, head);
-        const bool before = answer == 0 || step == Step::Branch || static_cast<int>(i) < answer;
+        const bool before = answer == 0 || step == Step::Branch || i < answer;
         if (whole || byWords) {
             if (!EntryAnswers(line)) {
                 if (before)
-                    e.almost.push_back({static_cast<int>(i), Why::CannotAnswer, {}});
+                    e.almost.push_back({i, Why::CannotAnswer, {}});
             } else if (step == Step::Profanity) {
-                e.lost.push_back({static_cast<int>(i), Why::Filtered, {}});
+                e.lost.push_back({i, Why::Filtered, {}});
             } else if (step == Step::Branch) {
-                e.lost.push_back({static_cast<int>(i), Why::Thread, {}});
+                e.lost.push_back({i, Why::Thread, {}});
             } else if (step == Step::Contiguous && byWords) {
-                e.lost.push_back({static_cast<int>(i), Why::WordsLater, {}});
+                e.lost.push_back({i, Why::WordsLater, {}});
             } else if (answer != 0 && !before) {
-                e.lost.push_back({static_cast<int>(i), Why::Later, {}});
+                e.lost.push_back({i, Why::Later, {}});
             }
             continue;
         }
         if (before)
-            add(e.almost, static_cast<int>(i), nearly(upper, head));
+            add(e.almost, i, nearly(upper, head));
     }
     return e;
 }

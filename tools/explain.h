@@ -39,6 +39,6 @@ struct Explanation {
 };
 
 // phrase as typed (UTF-8); after: the program's reply just before (UTF-8), empty for none.
-Explanation explain(const std::vector<std::string>& words, const std::string& phrase, const std::string& after);
+Explanation explain(const LineList& words, const std::string& phrase, const std::string& after);
 
 } // namespace tovrin::kbtool

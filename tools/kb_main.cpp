@@ -12,6 +12,7 @@
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 #include "tovrin/version.h"
+#include "kb/textformat.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -26,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -45,7 +47,8 @@ const char* const Usage =
     "  check [FILE]    finds the lines of the knowledge file that the program cannot use\n"
     "  stats           shows the counts of the main window\n"
     "  export [FILE]   writes a line-list file to standard output as UTF-8 text\n"
-    "  import [FILE]   replaces a line-list file by UTF-8 text from standard input\n"
+    "  import [--allow-empty] [--force] [FILE]\n"
+    "                  replaces a line-list file by UTF-8 text from standard input\n"
     "\n"
     "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
     "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
@@ -61,8 +64,11 @@ const char* const CheckHelp =
     "  warnings: keys with lower-case letters (never matched), heads that an earlier entry\n"
     "            already has (that entry is always found first), keys that hold the key of\n"
     "            an earlier main phrase (the earlier entry answers first wherever both are\n"
-    "            found), and branches that stand below no entry of the depth above them.\n"
-    "Line 0 is the header line and is never checked.\n"    "\n"
+    "            found), branches that stand below no entry of the depth above them, and\n"
+    "            control characters (the program no longer takes them in; an import\n"
+    "            refuses them), the header line's too.\n"
+    "Line 0 is the header line and is otherwise never checked.\n"
+    "\n"
     "Advice for authors, also as warnings: entries with fewer than 3 replies; farewell\n"
     "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
     "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
@@ -88,10 +94,11 @@ const char* const ExportHelp =
     "Usage: tovrin-kb export [FILE] > TEXT\n"
     "\n"
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
-    "standard output as UTF-8 text, one line per line.\n";
+    "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
+    ".NAME.exported) which version of it was given out, for the import of the edited text.\n";
 
 const char* const ImportHelp =
-    "Usage: tovrin-kb import [FILE] < TEXT\n"
+    "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
     "\n"
     "Replaces the line-list FILE (Base\\Words.Dat when left out) by the UTF-8 text read from\n"
     "standard input, one line per line (LF or CR LF), and saves it in the program's own form.\n"
@@ -99,8 +106,14 @@ const char* const ImportHelp =
     "control character or text that is not UTF-8, or, for the knowledge file, when a line\n"
     "from line 1 on breaks the entry grammar (line 0 is the header and is free): each such\n"
     "line is named on standard error.\n"
-    "The file is replaced whole, so that a program that reads it at the same moment sees\n"
-    "either the old or the new content.\n";
+    "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
+    "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
+    "knowledge file only its header line) unless --allow-empty is given.\n"
+    "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
+    "has learnt since (or the file was never exported), the import is refused, so that what\n"
+    "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
+    "The file is replaced whole, under the lock the program takes for its own changes, so\n"
+    "that a program that reads it at the same moment sees either the old or the new content.\n";
 
 const char* const TestHelp =
     "Usage: tovrin-kb test [--min-tuning PCT] [--min-held-back PCT] CORPUS\n"
@@ -200,7 +213,8 @@ int check(const std::vector<std::string>& given)
     LineList words;
     words.load(file);
     auto problems = kbtool::checkKnowledge(words);
-
+    const auto controls = kbtool::checkControlCharacters(words);
+    problems.insert(problems.end(), controls.begin(), controls.end());
     kbtool::Corpus corpus;
     std::vector<std::string> wordList;
     kbtool::AdviceInput advice;
@@ -253,6 +267,13 @@ int stats(const std::vector<std::string>& args)
     return ExitOk;
 }
 
+// Notes beside file which version of it the user has now as text.
+void noteVersion(const std::string& file, const LineList& list)
+{
+    FileLock lock(file);
+    saveWholeFile(kbtool::exportNotePath(file), kbtool::versionOf(list));
+}
+
 int exportFile(const std::vector<std::string>& args)
 {
     std::string file;
@@ -266,20 +287,70 @@ int exportFile(const std::vector<std::string>& args)
         std::cerr << "tovrin-kb export: could not write to standard output.\n";
         return ExitFailed;
     }
+    try {
+        noteVersion(file, list);
+    } catch (const FileError&) {
+        std::cerr << "tovrin-kb export: could not note beside " << shown(file)
+                  << " which version was exported; importing the text will need --force.\n";
+    }
     return ExitOk;
+}
+
+// The whole of standard input. A read error is no end of input: it fails, with its cause.
+bool readInput(std::string& text, std::string& error)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = std::strerror(errno);
+            return false;
+        }
+        if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+            error = "the text is larger than any line-list file may be";
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+int refuseImport(const std::string& file, const std::string& why)
+{
+    std::cerr << "tovrin-kb import: " << why << "\n"
+              << "tovrin-kb import: " << shown(file) << " was left as it was.\n";
+    return ExitFailed;
 }
 
 int importFile(const std::vector<std::string>& args)
 {
-    std::string file;
-    if (!fileOperand("import", args, file))
-        return ExitUsage;
-    const std::string text{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (std::cin.bad()) {
-        std::cerr << "tovrin-kb import: could not read standard input.\n";
-        return ExitFailed;
+    bool allowEmpty = false;
+    bool force = false;
+    std::vector<std::string> operands;
+    for (const auto& a : args) {
+        if (a == "--allow-empty")
+            allowEmpty = true;
+        else if (a == "--force")
+            force = true;
+        else
+            operands.push_back(a);
     }
-    const auto result = kbtool::prepareImport(text, kbtool::namesKnowledgeFile(file));
+    std::string file;
+    if (!fileOperand("import", operands, file))
+        return ExitUsage;
+    std::string text;
+    std::string readError;
+    if (!readInput(text, readError))
+        return refuseImport(file, "could not read standard input: " + readError + ".");
+    const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+    if (looksLikeRtf(body))
+        return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
+                                  "'tovrin-kb export' writes.");
+    const bool entries = kbtool::namesKnowledgeFile(file);
+    const auto result = kbtool::prepareImport(text, entries);
     if (!result.refusals.empty()) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
@@ -288,11 +359,37 @@ int importFile(const std::vector<std::string>& args)
                   << " refused).\n";
         return ExitFailed;
     }
+    const size_t needed = entries ? 2 : 1;
+    if (result.lines.size() < needed && !allowEmpty)
+        return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
+                                                      : "the text holds no line") +
+                                      " (an empty or missing input?); give --allow-empty to store it so.");
     LineList list(result.lines);
     {
-        // A copy of the program that changes the file at this moment waits for the import.
+        // A copy of the program that changes the file at this moment waits for the import, and
+        // one that changed it since the export is found out here.
         FileLock lock(file);
+        if (!force && currentStamp(file)) {
+            LineList now;
+            now.load(file);
+            std::string noted;
+            try {
+                noted = readWholeFile(kbtool::exportNotePath(file));
+            } catch (const FileError&) {
+            }
+            if (noted.empty())
+                return refuseImport(file, shown(file) + " was not exported here before, so the import cannot tell "
+                                          "what it would replace; export it, edit that text and import it, or give --force.");
+            if (noted != kbtool::versionOf(now))
+                return refuseImport(file, shown(file) + " has changed since it was exported (the program may have "
+                                          "learnt meanwhile), and the import would lose that; export it again and redo "
+                                          "the edits, or give --force.");
+        }
         list.save(file);
+        try {
+            noteVersion(file, list); // the text just imported is the version its author has
+        } catch (const FileError&) {
+        }
     }
     std::cerr << "tovrin-kb import: wrote " << list.count() << (list.count() == 1 ? " line" : " lines") << " to "
               << shown(file) << ".\n";
@@ -367,7 +464,7 @@ int test(const std::vector<std::string>& args)
     const kbtool::Corpus corpus = kbtool::parseCorpus(text);
     LineList words;
     words.load(files::Words);
-    const kbtool::Replay replay = kbtool::replayCorpus(words.lines(), corpus);
+    const kbtool::Replay replay = kbtool::replayCorpus(words, corpus);
 
     bool failed = false;
     for (const auto& f : corpus.faults) {
@@ -472,7 +569,7 @@ int explain(const std::vector<std::string>& args)
     }
     LineList words;
     words.load(files::Words);
-    const kbtool::Explanation e = kbtool::explain(words.lines(), phrase, after);
+    const kbtool::Explanation e = kbtool::explain(words, phrase, after);
     const kbtool::Turn& t = e.turn;
 
     std::cout << "Phrase:   \"" << shown(t.phrase) << "\", as the turn takes it\n";
@@ -512,11 +609,37 @@ int explain(const std::vector<std::string>& args)
     return ExitOk;
 }
 
+// Why a file cannot be opened, in the user's terms; the hint about the working folder only when
+// the folder is what is missing.
+std::string whyCannotOpen(const std::string& file)
+{
+    if (namesForeignDrive(file))
+        return "the path names a drive or a network share, which this system does not have.";
+    const std::string path = resolvePath(file);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return "it is a folder, not a file.";
+        if (!S_ISREG(st.st_mode))
+            return "it is not a regular file.";
+        return "there is no permission to read it.";
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    if (slash != std::string::npos && ::stat(folder.c_str(), &st) != 0)
+        return "there is no folder " + folder + " here. Run it in the program's working folder, the one "
+               "that holds Base, or name that folder with -C.";
+    return "there is no such file.";
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
+    setLockWaitNotice([] {
+        std::cerr << "tovrin-kb: another copy of the program is saving in Base; waiting for it to finish.\n";
+    });
     // -C FOLDER before the command or among its arguments.
     for (std::size_t i = 0; i + 1 < args.size(); ++i) {
         if (args[i] != "-C")
@@ -568,9 +691,11 @@ int main(int argc, char** argv)
         try {
             return c.run(args);
         } catch (const FileError& e) {
-            std::cerr << "tovrin-kb " << c.name << ": " << e.utf8() << ".\n";
-            if (std::string(e.what()).rfind("Cannot open file", 0) == 0)
-                std::cerr << "Run it in the program's working folder, the one that holds Base, or name that folder with -C.\n";
+            std::cerr << "tovrin-kb " << c.name << ": " << shown(e.what()) << ".\n";
+            const std::string message = e.what();
+            const std::string_view cannotOpen = "Cannot open file ";
+            if (message.starts_with(cannotOpen))
+                std::cerr << "tovrin-kb " << c.name << ": " << whyCannotOpen(message.substr(cannotOpen.size())) << '\n';
             return ExitFailed;
         } catch (const std::exception& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";

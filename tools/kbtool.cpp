@@ -9,6 +9,7 @@
 #include "tools/keyset.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <unordered_map>
 #include <optional>
@@ -170,6 +171,9 @@ std::string describe(const Problem& p, const LineList& words)
         return "the key \"" + EntryKey(words.get(p.line)) + "\" holds the key \"" +
                EntryKey(words.get(p.relatedLine)) + "\" of line " + related +
                ", which answers first wherever both are found";
+    case Finding::ControlCharacter:
+        return "character " + p.detail + " is a control character, which the program no longer takes in " +
+               "and an import refuses";
     case Finding::FewReplies:
     case Finding::FarewellInPhrase:
     case Finding::KeyInManyWords:
@@ -200,7 +204,7 @@ Stats collectStats()
 std::string exportText(const LineList& list)
 {
     std::string out;
-    for (const std::string& line : list.lines()) {
+    for (const std::string_view line : list) {
         out += cp1251::toUtf8(line);
         out += '\n';
     }
@@ -291,7 +295,7 @@ ImportResult prepareImport(std::string_view utf8, bool entries)
             }
             const std::string_view sequence = rest.substr(0, length);
             const unsigned char first = static_cast<unsigned char>(sequence.front());
-            if (length == 1 && (first < 0x20 || first == 0x7F) && first != '\t') {
+            if (length == 1 && cp1251::isControl(static_cast<char>(first))) {
                 refusal = "character " + std::to_string(column) + " is a control character (" +
                           hexCode(sequence) + ")";
                 break;
@@ -329,6 +333,49 @@ bool namesKnowledgeFile(const std::string& path)
     const size_t slash = path.find_last_of("\\/");
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     return cp1251::upper(name) == "WORDS.DAT";
+}
+
+std::vector<Problem> checkControlCharacters(const LineList& list)
+{
+    std::vector<Problem> problems;
+    int i = 0;
+    for (auto it = list.begin(); it != list.end(); ++it, ++i) {
+        const std::string_view line = *it;
+        const auto at = std::find_if(line.begin(), line.end(), [](char c) { return cp1251::isControl(c); });
+        if (at != line.end())
+            problems.push_back({i, Finding::ControlCharacter, 0,
+                                std::to_string(at - line.begin() + 1) + " (" + hexCode(std::string_view(&*at, 1)) + ")"});
+    }
+    return problems;
+}
+
+std::string versionOf(const LineList& list)
+{
+    // FNV-1a over the lines and their ends: any change of a line, of their number or of their
+    // order gives another version.
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    const auto mix = [&hash](unsigned char byte) {
+        hash ^= byte;
+        hash *= 0x100000001b3ULL;
+    };
+    for (const std::string_view line : list) {
+        for (const char c : line)
+            mix(static_cast<unsigned char>(c));
+        mix('\n');
+    }
+    static const char digits[] = "0123456789abcdef";
+    std::string out = std::to_string(list.count()) + ":";
+    for (int shift = 60; shift >= 0; shift -= 4)
+        out += digits[(hash >> shift) & 0xF];
+    return out;
+}
+
+std::string exportNotePath(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    return folder + "." + name + ".exported";
 }
 
 } // namespace tovrin::kbtool

@@ -22,6 +22,7 @@ enum class Finding {
     DuplicateHead,   // an earlier entry with the same head always wins
     Shadowed,        // an earlier main phrase's key is found wherever this key is
     OrphanBranch,    // no entry of the depth above stands above it in its run
+    ControlCharacter, // a byte the program no longer takes in, which an import refuses
     // The authors' advice (tools/advice.h); each of these carries its sentence in detail.
     FewReplies,      // the entry repeats itself soon
     FarewellInPhrase, // a farewell entry answers an ordinary phrase
@@ -40,6 +41,10 @@ Severity severityOf(Finding kind);
 
 // Every problem of a loaded knowledge file, in line order. Line 0 is never looked at.
 std::vector<Problem> checkKnowledge(const LineList& words);
+
+// Every line, the header included, that holds a control character (the tab apart): the first
+// one of the line is named, by its column (detail) and code.
+std::vector<Problem> checkControlCharacters(const LineList& list);
 
 // A problem as one English sentence, without the line number. Texts quoted from the file stay
 // in Windows-1251.
@@ -77,6 +82,12 @@ ImportResult prepareImport(std::string_view utf8, bool entries);
 
 // True when a program path names the knowledge file (whatever its folder or case).
 bool namesKnowledgeFile(const std::string& path);
+
+// The version of a list as export shows it: a digest of its lines.
+std::string versionOf(const LineList& list);
+// Where export notes which version of a file it gave out, so that import can tell whether the
+// file changed since: a hidden file beside it.
+std::string exportNotePath(const std::string& path);
 
 } // namespace kbtool
 } // namespace tovrin

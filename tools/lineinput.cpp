@@ -12,8 +12,10 @@
 
 namespace tovrin {
 
-LineInput::LineInput(std::string prompt) : prompt_(std::move(prompt))
+LineInput::LineInput(std::string prompt, std::size_t maxBytes) : prompt_(std::move(prompt)), maxBytes_(maxBytes)
 {
+    // Standard input is read either by the editor or through std::cin's buffer, never both.
+    std::ios::sync_with_stdio(false);
     interactive_ = ::isatty(STDIN_FILENO) != 0;
     // The editor draws on the terminal it reads from; with the output going elsewhere the
     // prompt is written as a plain line start.
@@ -45,13 +47,28 @@ bool LineInput::read(std::string& line)
         std::fputs(prompt_.c_str(), stdout);
         std::fflush(stdout);
     }
-    if (std::getline(std::cin, line))
+    if (readPlain(line))
         return true;
     if (interactive_) {
         std::fputc('\n', stdout);
         std::fflush(stdout);
     }
     return false;
+}
+
+bool LineInput::readPlain(std::string& line)
+{
+    line.clear();
+    std::streambuf* const in = std::cin.rdbuf();
+    bool any = false;
+    for (int c = in->sbumpc(); c != std::char_traits<char>::eof(); c = in->sbumpc()) {
+        any = true;
+        if (c == '\n')
+            return true;
+        if (line.size() < maxBytes_)
+            line.push_back(static_cast<char>(c));
+    }
+    return any;
 }
 
 } // namespace tovrin

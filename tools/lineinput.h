@@ -1,6 +1,8 @@
 #pragma once
 // The lines the terminal version reads: from a terminal with a prompt, line editing and the
-// history of the session (libedit); from a pipe or a file as they come.
+// history of the session (libedit); from a pipe or a file as they come, holding only the
+// beginning of a line that matters.
+#include <cstddef>
 #include <string>
 
 namespace tovrin {
@@ -8,7 +10,9 @@ namespace tovrin {
 class LineInput {
 public:
     // Reads standard input; shows prompt before each line when standard input is a terminal.
-    explicit LineInput(std::string prompt);
+    // Of a line from a pipe or a file only the first maxBytes bytes are kept; the rest is
+    // read and dropped, so that no line, however long, is held whole.
+    LineInput(std::string prompt, std::size_t maxBytes);
     LineInput(const LineInput&) = delete;
     LineInput& operator=(const LineInput&) = delete;
 
@@ -20,7 +24,11 @@ public:
     bool interactive() const { return interactive_; }
 
 private:
+    // The next line of standard input through std::cin's buffer, cut to maxBytes_.
+    bool readPlain(std::string& line);
+
     std::string prompt_;
+    std::size_t maxBytes_;
     bool interactive_ = false;
     bool editing_ = false;
 };

@@ -58,7 +58,7 @@ TEST_F(Replay, SaysWhatARealTurnDoes)
         {{"Привет"}, "что такое счастье?", Step::Fallback, 0, false},
         {{"как же ты?"}, "как дела", Step::Branch, 8, false},
     };
-    const std::vector<std::string> lines = words();
+    const LineList lines(words());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.phrase);
         Engine fresh{host, cues, dice}; // a new dialogue: no thread, nothing to repeat
@@ -82,7 +82,7 @@ TEST_F(Replay, SaysWhatARealTurnDoes)
         EXPECT_EQ(t.farewell, c.farewell);
         // The turn itself: the same entry's first reply, the same farewell.
         if (c.line > 0) {
-            EXPECT_EQ(cp(reply()), EntryReply(lines[static_cast<std::size_t>(c.line)], 1));
+            EXPECT_EQ(cp(reply()), EntryReply(lines.view(c.line), 1));
         }
         EXPECT_EQ(host.farewell, c.farewell);
     }
@@ -149,7 +149,7 @@ TEST(CorpusReplay, JudgesEachCase)
         {"привет ааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааааа\tПРИВЕТ",
          false, false, Step::LongPhrase},
     };
-    const std::vector<std::string> lines = words();
+    const LineList lines(words());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         const kbtool::Corpus corpus = kbtool::parseCorpus(std::string("[part tuning]\n") + c.line + "\n");
@@ -207,7 +207,7 @@ TEST(CorpusProgram, FailsBelowAThresholdAndOnAnyUnintendedFarewell)
 TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
 {
     using Why = kbtool::Neighbour::Why;
-    const std::vector<std::string> lines = {
+    const LineList lines(std::vector<std::string>{
         "h",
         cp("ПОКА.^Пока!;@"),           // 1
         cp("ДЕЛА КАК^Так.;"),          // 2
@@ -219,7 +219,7 @@ TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
         cp("_НОРМАЛЬНО^Ну и славно.;"), // 8
         cp("ДЕЛА^Дела.;"),             // 9
         cp("КАК ТЫ ДЕЛА^Так.;"),       // 10
-    };
+    });
     using N = std::vector<std::pair<int, Why>>;
     const auto pairs = [](const std::vector<kbtool::Neighbour>& list) {
         N out;

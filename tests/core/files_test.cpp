@@ -5,6 +5,7 @@
 #include "support/testsupport.h"
 
 #include <algorithm>
+#include <csignal>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,20 @@ int inUnprivilegedChild(const std::function<int()>& f)
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Whether another process could take the lock of folder right now.
+bool otherProcessCanLock(const fs::path& folder)
+{
+    const std::string lockFile = (folder / ".tovrin.lock").string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int fd = ::open(lockFile.c_str(), O_RDWR);
+        ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 } // namespace
@@ -310,6 +325,118 @@ TEST(Saving, PermissionsAndLinksAreKept)
     EXPECT_EQ(dir.readLines("Real\\Txt.Dat"), std::vector<std::string>{"through the link"});
 }
 
+// A Base folder received from someone else may hold links out of the working folder, and a
+// file marked read-only is meant for the superuser too: neither is ever written.
+TEST(Saving, NoSaveLeavesTheWorkingFolderOrReplacesAReadOnlyFile)
+{
+    ScratchDir dir;
+    char elsewhereName[] = "/tmp/tovrin-elsewhere-XXXXXX";
+    ASSERT_NE(::mkdtemp(elsewhereName), nullptr);
+    const fs::path elsewhere = elsewhereName;
+    std::ofstream(elsewhere / "victim") << "keep me\r\n";
+    fs::create_directories(dir.path() / "Base");
+    fs::create_directories(dir.path() / "Inside");
+    fs::create_symlink(elsewhere / "victim", dir.path() / "Base/Words.Dat");
+    fs::create_symlink(elsewhere, dir.path() / "Away");
+    fs::create_symlink("../Away/victim", dir.path() / "Inside/Relative.Dat");
+    fs::create_symlink(elsewhere / "missing", dir.path() / "Base/Dangling.Dat");
+    dir.write("Base/ReadOnly.Dat", "old\r\n");
+    fs::permissions(dir.path() / "Base/ReadOnly.Dat", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    for (const char* path : {"Base\\Words.Dat", "Away\\victim", "Away\\New.Dat", "Inside\\Relative.Dat",
+                             "Base\\Dangling.Dat", "Base\\ReadOnly.Dat"}) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(errorOf([&] { LineList({"new"}).save(path); }), std::string("Cannot create file ") + path);
+    }
+    EXPECT_EQ(bytesOf(elsewhere / "victim"), "keep me\r\n");
+    EXPECT_EQ(bytesOf(dir.path() / "Base/ReadOnly.Dat"), "old\r\n");
+    std::set<std::string> left;
+    for (const auto& e : fs::directory_iterator(elsewhere))
+        left.insert(e.path().filename().string());
+    EXPECT_EQ(left, std::set<std::string>{"victim"});
+    EXPECT_EQ(namesIn(dir.path() / "Base"), (std::set<std::string>{"Dangling.Dat", "ReadOnly.Dat", "Words.Dat"}));
+
+    // A path that names another place itself is the user's choice, as the exchange file's is.
+    LineList({"chosen"}).save((elsewhere / "Chosen.Dat").string());
+    EXPECT_EQ(bytesOf(elsewhere / "Chosen.Dat").rfind("{\\rtf", 0), 0u);
+    fs::remove_all(elsewhere);
+}
+
+// Whatever is saved loads again: one limit for both ways, and a save past it keeps the old file.
+TEST(Saving, OneSizeLimitForSavingAndLoading)
+{
+    ScratchDir dir;
+    dir.write("Base/Words.Dat", "old\r\n");
+    const size_t limit = 4096;
+    tovrin::setFileSizeLimit(limit);
+    struct Case {
+        size_t letters; // Cyrillic letters in one line: four bytes each in the document
+        bool fits;
+    };
+    for (const Case c : {Case{10, true}, Case{950, true}, Case{1010, false}, Case{4000, false}}) {
+        SCOPED_TRACE(c.letters);
+        const LineList list({std::string(c.letters, '\xC0')});
+        const std::string before = bytesOf(dir.path() / "Base/Words.Dat");
+        const std::string error = errorOf([&] { list.save("Base\\Words.Dat"); });
+        EXPECT_EQ(error, c.fits ? "" : "Failed to Save Stream");
+        if (c.fits) {
+            LineList back;
+            EXPECT_EQ(errorOf([&] { back.load("Base\\Words.Dat"); }), "");
+            EXPECT_TRUE(back.lines() == list.lines());
+        } else {
+            EXPECT_EQ(bytesOf(dir.path() / "Base/Words.Dat"), before);
+        }
+        EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
+    }
+    dir.write("Base/Big.Dat", std::string(limit + 1, 'x'));
+    EXPECT_EQ(errorOf([] { LineList().load("Base\\Big.Dat"); }), "Failed to Load Stream");
+    tovrin::setFileSizeLimit(0);
+    EXPECT_EQ(errorOf([] { LineList().load("Base\\Big.Dat"); }), "");
+}
+
+// Under the Base lock nobody else is saving in the folder: what killed saves left there goes,
+// however young, before the next save, and at start-up while no other copy holds the lock.
+TEST(Saving, UnderTheLockEveryAbandonedTemporaryGoes)
+{
+    ScratchDir dir;
+    const fs::path base = dir.path() / "Base";
+    const std::set<std::string> temporaries = {".~W1.Dat.aB3dE9", ".~Words.Dat.Zz0011", ".~Log.Tovrin.x1Y2z3"};
+    const auto leave = [&] {
+        for (const auto& name : temporaries)
+            std::ofstream(base / name) << "half a file";
+        std::ofstream(base / "Keep.Dat") << "not a temporary";
+    };
+    fs::create_directories(base);
+
+    leave();
+    {
+        FileLock lock("Base\\Words.Dat");
+        LineList({"a"}).save("Base\\W2.Dat");
+    }
+    EXPECT_EQ(namesIn(base), (std::set<std::string>{".tovrin.lock", "Keep.Dat", "W2.Dat"}));
+
+    leave();
+    {
+        // Another copy is saving: its temporaries are left alone.
+        const int fd = ::open((base / ".tovrin.lock").c_str(), O_RDWR);
+        const pid_t holder = ::fork();
+        if (holder == 0) {
+            ::flock(fd, LOCK_EX);
+            ::pause();
+            ::_exit(0);
+        }
+        ::close(fd);
+        for (int i = 0; i < 500 && otherProcessCanLock(base); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        tovrin::removeAbandonedSaves("Base\\Words.Dat");
+        ::kill(holder, SIGKILL);
+        ::waitpid(holder, nullptr, 0);
+        EXPECT_EQ(namesIn(base).size(), temporaries.size() + 3);
+    }
+    tovrin::removeAbandonedSaves("Base\\Words.Dat");
+    EXPECT_EQ(namesIn(base), (std::set<std::string>{".tovrin.lock", "Keep.Dat", "W2.Dat"}));
+}
+
 TEST(Saving, APollingReaderNeverSeesHalfAFile)
 {
     ScratchDir dir;
@@ -340,24 +467,6 @@ TEST(Saving, APollingReaderNeverSeesHalfAFile)
 }
 
 // ---- the lock
-
-namespace {
-
-// Whether another process could take the lock of folder right now.
-bool otherProcessCanLock(const fs::path& folder)
-{
-    const std::string lockFile = (folder / ".tovrin.lock").string();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int fd = ::open(lockFile.c_str(), O_RDWR);
-        ::_exit(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : 1);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-} // namespace
 
 TEST(Lock, ExcludesOtherProcessesUntilReleased)
 {

@@ -2,6 +2,7 @@
 // sweep of the input line for the knowledge file's marks.
 #include "engine/normalise.h"
 #include "engine_fixture.h"
+#include "kb/cp1251.h"
 
 namespace tovrin::test {
 namespace {
@@ -100,6 +101,37 @@ TEST_F(Intake, CpuCpuTakesTheFirstLineOfTheExchangeFile)
     EXPECT_EQ(dir.readLines("Txt.Dat"), (std::vector<std::string>{"Отклик на фразу."}));
     EXPECT_EQ(utf(engine.state().LoadtxtCpuCpu.get(0)), "Отклик на фразу.");
     EXPECT_EQ(engine.state().LoadtxtCpuCpu.count(), 1);
+}
+
+// Control characters never reach the transcript, the log or the files a phrase is learnt into,
+// whether typed, pasted or read from the exchange file; a tab, which every file form carries,
+// stays.
+TEST_F(Intake, ControlCharactersAreTakenInAsSpaces)
+{
+    struct Case {
+        std::string phrase; // UTF-8, as it arrives
+        bool exchange;
+        const char* taken;
+    };
+    const Case cases[] = {
+        {std::string("начало\x01конец", sizeof "начало\x01конец" - 1), false, "Начало конец."},
+        {"\x1b[2Jочисти экран", false, " [2Jочисти экран."},
+        {std::string("ноль\0байт", sizeof "ноль\0байт" - 1), false, "Ноль байт."},
+        {"строка\r\nещё\x7f", true, "Строка  ещё ."},
+        {"с\tтабуляцией", true, "С\tтабуляцией."},
+    };
+    host.exchange = "Txt.Dat";
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.taken);
+        host.cpuCpu = c.exchange;
+        engine.preset().LoadtxtCpuCpu = LineList({cp(c.phrase)});
+        engine.preset().LastReply = cp("Да?");
+        say(c.phrase, knowledge());
+        EXPECT_EQ(utf(host.transcript[host.transcript.size() - 2].text), c.taken);
+        EXPECT_EQ(utf(engine.state().Log.get(engine.state().Log.count() - 2)), std::string("USER:     ") + c.taken);
+        EXPECT_EQ(lastLineOf("Base\\W1.Dat"), c.taken);
+        EXPECT_EQ(cp(lastLineOf("Base\\Words.Dat")), cp1251::upper(cp(c.taken)) + "^");
+    }
 }
 
 TEST_F(Intake, CpuCpuWithAnEmptyFirstLineDoesNothing)

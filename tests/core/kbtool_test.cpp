@@ -1,6 +1,7 @@
 // The knowledge-base tool: the check of a knowledge file, the counts, and the passage to and
 // from UTF-8 text, both as functions and through the tovrin-kb program itself.
 #include "kb/fileerror.h"
+#include "kb/files.h"
 #include "tools/kbtool.h"
 #include "kb/linelist.h"
 #include "support/childprocess.h"
@@ -324,4 +325,157 @@ TEST_F(KbProgram, ARefusedImportWritesNothing)
     EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
     for (const auto& e : std::filesystem::directory_iterator(dir.path() / "Base"))
         EXPECT_TRUE(e.path().filename() == "Words.Dat" || e.path().filename() == ".tovrin.lock") << e.path();
+}
+
+namespace {
+
+// Runs tovrin-kb with its standard input taken from fd (-1: closed), standard error into a file.
+RunResult runWithInput(const std::vector<std::string>& args, int fd)
+{
+    const std::string errors = "kb-errors.txt";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(err, STDERR_FILENO);
+        if (fd >= 0)
+            ::dup2(fd, STDIN_FILENO);
+        else
+            ::close(STDIN_FILENO);
+        std::vector<char*> argv{const_cast<char*>(Kb.c_str())};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(Kb.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    RunResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = fileBytes(errors);
+    std::filesystem::remove(errors);
+    return r;
+}
+
+} // namespace
+
+// An input that is empty, unreadable or not text never replaces the file.
+TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+    ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
+    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"nothing at all", {"import"}, "", "the text holds no entry after its header line"},
+        {"the header alone", {"import"}, "h\n", "the text holds no entry after its header line"},
+        {"a phrase list with no line", {"import", "Base\\W1.Dat"}, "\xEF\xBB\xBF", "the text holds no line"},
+        {"an RTF document", {"import"}, "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n", "the text is an RTF document"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = runProgram(Kb, c.args, c.input);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("was left as it was."), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("wrote"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Base" / "W1.Dat"));
+
+    const int folder = ::open(".", O_RDONLY | O_DIRECTORY);
+    for (const int fd : {folder, -1}) {
+        SCOPED_TRACE(fd < 0 ? "closed" : "a folder");
+        const auto r = runWithInput({"import"}, fd);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("could not read standard input: "), std::string::npos) << r.err;
+    }
+    ::close(folder);
+    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+
+    // Said explicitly, an empty file is what the user wants.
+    const auto r = runProgram(Kb, {"import", "--allow-empty"}, "");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(dir.readLines("Base\\Words.Dat").empty());
+}
+
+// What the program learnt between the export and the import is never dropped unasked.
+TEST_F(KbProgram, AnImportRefusesAFileThatChangedSinceItsExport)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+    const std::string edited = "h\nПРИВЕТ^Привет!;Здорово!;\n";
+
+    auto r = runProgram(Kb, {"import"}, edited);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("was not exported here before"), std::string::npos) << r.err;
+
+    ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
+    {
+        // The program learns while the text is being edited.
+        FileLock lock("Base\\Words.Dat");
+        LineList({cp("h"), cp("ПРИВЕТ^Привет!;"), cp("ЧТО НОВОГО?^")}).save("Base\\Words.Dat");
+    }
+    r = runProgram(Kb, {"import"}, edited);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("has changed since it was exported"), std::string::npos) << r.err;
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^"}));
+
+    // Exported again, the edit goes in; and a second edit of the same text too.
+    r = runProgram(Kb, {"export"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(runProgram(Kb, {"import"}, r.out + "ПОКА^Пока.;\n").exitCode, 0);
+    EXPECT_EQ(runProgram(Kb, {"import"}, r.out + "ПОКА^Пока!;\n").exitCode, 0);
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat").back(), "ПОКА^Пока!;");
+
+    r = runProgram(Kb, {"import", "--force", "Base\\Words.Dat"}, edited);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;Здорово!;"}));
+}
+
+// A file that cannot be opened is explained by its real cause.
+TEST_F(KbProgram, CannotOpenNamesTheCause)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h"});
+    std::filesystem::create_directories(dir.path() / "Base" / "Folder.Dat");
+    const std::string hint = "Run it in the program's working folder";
+    struct Case {
+        std::string file;
+        const char* cause;
+        bool hinted;
+    };
+    const Case cases[] = {
+        {"Base\\Missing.Dat", "there is no such file.", false},
+        {"Base\\Folder.Dat", "it is a folder, not a file.", false},
+        {"Elsewhere\\Words.Dat", "there is no folder Elsewhere here.", true},
+        {"D:\\Txt.Dat", "names a drive or a network share", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto r = runProgram(Kb, {"export", c.file});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("Cannot open file " + c.file + "."), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.cause), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(hint) != std::string::npos, c.hinted) << r.err;
+    }
+}
+
+TEST_F(KbProgram, CheckReportsControlCharacters)
+{
+    ScratchDir dir;
+    // Three replies each and no word list, so that no advice for authors joins the findings.
+    dir.write("Base\\Words.Dat", cp("h\x01\r\nПРИВЕТ^При\x1b[2Jвет;Здравствуй;Хай;\r\nДА^Да\t.;Ага.;Угу.;\r\n"));
+    const auto r = runProgram(Kb, {"check", "--no-words"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Base\\Words.Dat:0: warning: character 2 (01) is a control character"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Base\\Words.Dat:1: warning: character 11 (1B) is a control character"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("2 entries, 0 errors, 2 warnings."), std::string::npos) << r.out;
 }

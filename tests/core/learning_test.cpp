@@ -237,9 +237,11 @@ TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
         list.save(words);
     };
     const auto renamedEntry = [](LineList& list) {
-        for (auto& line : list.lines())
+        std::vector<std::string> lines = list.lines();
+        for (auto& line : lines)
             if (line == cp("КАК ТЕБЯ ЗОВУТ?^Не скажу.;"))
                 line = cp("КАК ТЕБЯ ЗОВУТ?^Не скажи.;");
+        list = LineList(lines);
     };
     struct Case {
         const char* name;

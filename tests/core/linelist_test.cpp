@@ -4,9 +4,50 @@
 #include "kb/textformat.h"
 #include "support/testsupport.h"
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <new>
+#include <random>
+
+#include <malloc.h>
+
+// Every allocation of this program is counted, so that the memory a loaded list takes, and the
+// most a load takes on its way, can be measured.
+namespace {
+std::atomic<long long> gLiveBytes{0};
+std::atomic<long long> gPeakBytes{0};
+
+void* counted(std::size_t size)
+{
+    void* p = std::malloc(size == 0 ? 1 : size);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    const long long live = gLiveBytes += static_cast<long long>(malloc_usable_size(p));
+    long long peak = gPeakBytes.load();
+    while (live > peak && !gPeakBytes.compare_exchange_weak(peak, live)) {
+    }
+    return p;
+}
+
+void uncounted(void* p)
+{
+    if (p != nullptr) {
+        gLiveBytes -= static_cast<long long>(malloc_usable_size(p));
+        std::free(p);
+    }
+}
+} // namespace
+
+void* operator new(std::size_t size) { return counted(size); }
+void* operator new[](std::size_t size) { return counted(size); }
+void operator delete(void* p) noexcept { uncounted(p); }
+void operator delete[](void* p) noexcept { uncounted(p); }
+void operator delete(void* p, std::size_t) noexcept { uncounted(p); }
+void operator delete[](void* p, std::size_t) noexcept { uncounted(p); }
 
 using tovrin::FileError;
 using tovrin::LineList;
@@ -92,6 +133,20 @@ TEST(LineList, PlainFileBecomesRtfAndLoadsBackTheSame)
     EXPECT_TRUE(tovrin::looksLikeRtf(tovrin::readWholeFile("Base\\Words.Dat")));
 }
 
+// A line appended by hand to a file the program saved as RTF is read, and the next save keeps it.
+TEST(LineList, ALineAppendedToASavedFileIsKept)
+{
+    ScratchDir dir;
+    LineList({cp("Заголовок"), cp("ПРИВЕТ^Привет!;")}).save("Base\\Words.Dat");
+    std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app) << cp("КЛЮЧ^Ответ;\r\n");
+    LineList words;
+    words.load("Base\\Words.Dat");
+    words.add(cp("НОВОЕ^"));
+    words.save("Base\\Words.Dat");
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
+              (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "КЛЮЧ^Ответ;", "НОВОЕ^"}));
+}
+
 TEST(LineList, EmptyListsAndEmptyLinesSurviveASave)
 {
     for (const Lines& lines : {Lines{}, Lines{""}, Lines{"", ""}, Lines{"a", "", ""}, Lines{"", "b"}}) {
@@ -138,6 +193,85 @@ TEST(LineList, FailuresNameThePathAsTheProgramNamedIt)
         EXPECT_EQ(errorOf(c.operation), c.message);
         EXPECT_EQ(list.lines(), Lines{"kept"}) << "a failed load changed the list";
     }
+}
+
+// Whatever the shape of a file, its loaded list takes less than twice its size, and the load on
+// its way no more than that and the file's own bytes.
+TEST(LineList, TheMemoryOfALoadedListFollowsTheFileSize)
+{
+    ScratchDir dir;
+    const std::size_t bytes = 1u << 20;
+    struct Case {
+        const char* name;
+        std::string content;
+    };
+    std::string russian;
+    while (russian.size() < bytes)
+        russian += cp("ПРИВЕТ^Здравствуй, как поживаешь?;\r\n");
+    std::string paragraphs = "{\\rtf1 ";
+    while (paragraphs.size() < bytes)
+        paragraphs += "\\par\r\n";
+    paragraphs += "}";
+    const Case cases[] = {
+        {"empty lines with CR LF", [&] {
+             std::string crlf;
+             while (crlf.size() < bytes)
+                 crlf += "\r\n";
+             return crlf;
+         }()},
+        {"empty lines with CR", std::string(bytes, '\r')},
+        {"empty lines with LF", std::string(bytes, '\n')},
+        {"one long line", std::string(bytes, 'x')},
+        {"entries", russian},
+        {"empty paragraphs of RTF", paragraphs},
+        {"entries saved as RTF", tovrin::writeRtf(tovrin::readPlain(russian))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.write("Base\\Words.Dat", c.content);
+        const double size = static_cast<double>(c.content.size());
+        LineList list;
+        const long long before = gLiveBytes;
+        gPeakBytes = before;
+        list.load("Base\\Words.Dat");
+        EXPECT_LT(static_cast<double>(gLiveBytes - before), 2 * size) << "kept";
+        EXPECT_LT(static_cast<double>(gPeakBytes - before), 2.6 * size) << "on the way";
+        EXPECT_GT(list.count(), 0);
+    }
+}
+
+// The packed lines behave as a plain vector of lines would, through every kind of change,
+// with lines short and long (their length takes one to three bytes) and every block's edges.
+TEST(LineStore, BehavesAsAVectorOfLines)
+{
+    std::mt19937 random(7);
+    const std::size_t lengths[] = {0, 1, 127, 128, 300, 16383, 16384, 20000};
+    tovrin::LineStore store;
+    Lines model;
+    for (int step = 0; step < 2000; ++step) {
+        const auto action = random() % 10;
+        if (action < 6 || model.empty()) {
+            const std::size_t length = lengths[random() % std::size(lengths)] + random() % 3;
+            std::string line(length, static_cast<char>('a' + step % 26));
+            store.push_back(line);
+            model.push_back(line);
+        } else if (action < 9) {
+            const std::size_t at = random() % model.size();
+            store.erase(at);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(at));
+        } else if (random() % 40 == 0) {
+            store.clear();
+            model.clear();
+        }
+        ASSERT_EQ(store.size(), model.size()) << step;
+        if (step % 50 == 0 || model.size() < 40) {
+            ASSERT_EQ(store.toVector(), model) << step;
+            for (std::size_t i = 0; i < model.size(); ++i)
+                ASSERT_EQ(store[i], model[i]) << step << " line " << i;
+            ASSERT_TRUE(store.at(model.size()) == store.end());
+        }
+    }
+    EXPECT_EQ(tovrin::LineStore(model), store);
 }
 
 TEST(LineList, KnowledgeFileOfAHundredThousandEntries)

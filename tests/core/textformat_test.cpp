@@ -279,7 +279,11 @@ TEST(RtfReader, DocumentsFromOtherWriters)
         {"ANSI font in a Windows-1251 document",
          "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0\\'e0\\par}", Lines{"\xE0"}},
         {"no code page named", "{\\rtf1\\ansi \\'e0\\par}", Lines{"\xE0"}},
-        {"text after the document is ignored", rtf("a\\par") + "\r\n\0garbage}", Lines{"a"}},
+        {"line breaks after the document give no line", rtf("a\\par") + "\r\n", Lines{"a"}},
+        {"a line appended by hand", rtf("a\\par") + "\r\n" + cp("КЛЮЧ^Ответ;") + "\r\n", Lines{"a", cp("КЛЮЧ^Ответ;")}},
+        {"appended right after the brace", rtf("a\\par") + "B^b;", Lines{"a", "B^b;"}},
+        {"appended lines as plain text has them", rtf("a") + "\n\nB^b;\nC^c;\r\n\r\nD^d;\r", Lines{"a", "B^b;", "C^c;", "", "D^d;"}},
+        {"blanks and NULs after the document", rtf("a\\par") + std::string("\r\n\0\0 \t\x1a\r\n", 9), Lines{"a"}},
         {"table cells and rows", rtf("a\\cell b\\cell\\row c\\par"), Lines{"a\tb\t", "c"}},
         {"skipped group text with \\par", rtf("{\\footnote note\\par}x\\par"), Lines{"x"}},
     };
@@ -331,13 +335,13 @@ TEST(RtfReader, HostileDocumentsAreRefusedOrReadCheaply)
         {"huge number", rtf("\\fs99999999999999999999999999999 x\\par"), Lines{"x"}},
         {"huge negative number", rtf("\\li-99999999999999999999999 x\\par"), Lines{"x"}},
         {"huge Unicode", rtf("\\u99999999999999999999?x\\par"), Lines{"?x"}},
-        {"huge fallback count", rtf("\\uc99999999999\\u1040 abc}d\\par"), Lines{cp("А")}},
+        {"huge fallback count", rtf("\\uc99999999999\\u1040 abc}d\\par"), Lines{cp("А"), "d\\par}"}},
         {"huge binary count", rtf("\\bin99999999999999999 x"), std::nullopt},
         {"binary count past the end", rtf("\\bin10 x"), std::nullopt},
         {"negative binary count", rtf("a\\bin-5 b\\par"), Lines{"ab"}},
         {"endless control word", rtf(std::string(100'000, 'a').insert(0, "\\") + " x\\par"), Lines{"x"}},
         {"endless digits", rtf("\\fs" + std::string(100'000, '9') + " x\\par"), Lines{"x"}},
-        {"closing brace first", "{\\rtf1}}}}", Lines{}},
+        {"closing brace first", "{\\rtf1}}}}", Lines{"}}}"}},
         {"NUL bytes", rtf(std::string("a\0b\\par", 7)), Lines{std::string("a\0b", 3)}},
         {"many fonts", [] {
              std::string d = "{\\rtf1\\ansicpg1252{\\fonttbl";
