@@ -66,14 +66,11 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
 # another; the sets themselves go "don't know", "no", "yes" below a question, since "да нет"
 # is a no and "да не знаю" is a shrug.
 KEY_SETS = {
-    "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | ЗАТРУДНЯЮСЬ | "
-          "НЕ ПОМНЮ | КТО ЗНАЕТ",
-    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ | НЕА | НЕ-А | НИКОГДА | "
-           "ОТСТАНЬ | ПОТОМ | НЕ-НЕ | ОБОЙДУСЬ",
-    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | ЗАГАДАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | "
-          "ДА ДА | ДА-ДА | ДАА | АГА | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ОКИ | "
-          "ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ | ЕСТЕСТВЕННО | РАЗУМЕЕТСЯ | ЕЩЁ БЫ | ЖГИ | "
-          "ХОРОШО | ИНТЕРЕСНО | ПОЖАЛУЙ | ВСЕГДА | ЛЮБЛЮ | КРУТО | ГО.",
+    "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА | УГУ | "
+          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ | "
+          "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
     # Shorter sets for the branches of entries with many keys, each of which carries its own
     # copy of them.
     "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ | НЕА | ПОТОМ | НИКОГДА",
@@ -217,7 +214,16 @@ def key_alternatives(e, faults):
             keys.append(part)
     out = []
     for k in keys:
-        for variant in (k, k.replace("Ё", "Е")):
+        variants = [k, k.replace("Ё", "Е")]
+        # The scan never backtracks: in «мне не страшно» the "НЕ " of «мне» starts a match
+        # that breaks on the "Н" of «не», and that "Н" is not tried again, so the key
+        # "НЕ СТРАШН" is not found. A key "НЕ X" of a state (X ends like «страшно»,
+        # «страшн…», «нравится» or is «очень») gets the key "МНЕ НЕ X" in front of it.
+        words = k.split(" ")
+        if words[0] == "НЕ" and len(words) > 1 and (
+                words[1][-1] in "ОН" or words[1].endswith("СЯ") or words[1] == "ОЧЕНЬ"):
+            variants = ["МНЕ " + v for v in variants] + variants
+        for variant in variants:
             # A key that holds an earlier key of the same line adds nothing: the earlier one
             # answers every phrase that holds it.
             if not any(o in variant for o in out):
