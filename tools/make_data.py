@@ -20,6 +20,11 @@ the files go from the specific to the general, and so do the entries inside each
     КЛЮЧ                         a main phrase; "_" or "__" in front makes a branch
     КЛЮЧ @                       the same with the farewell mark: the program closes after it
         Ответ.                   indented lines are the replies of the entry above, in order
+    КЛЮЧ1 | КЛЮЧ2 | $ДА          several keys with the same replies: one entry per key, in this
+                                 order (a main phrase's keys each followed by its own copy of
+                                 the branches below, a branch's keys sharing one copy);
+                                 a $NAME stands for the key set of that name (KEY_SETS below),
+                                 and a key with Ё is followed by its twin written with Е
 
 Sources of the phrase lists (tools/data-src/<File>.txt): one phrase per line; "#" lines and
 blank lines are ignored. ReadMe.txt is taken line for line, blank lines included.
@@ -47,6 +52,30 @@ EMPTY_FILES = ["Collection.Dat", "Log.Tovrin"]
 
 MIN_MAIN = 300
 MIN_BRANCHES = 40
+MIN_MAIN_REPLIES = 3
+MAX_REPLIES = 4
+
+# Keys shorter than the usual minimum that cannot match inside a longer common word.
+SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ", "МЕМ", "ЛОЛ", "УГУ", "АГА", "НЕА",
+              "ОГО", "МДА", "ШОК", "ХАЙ", "ГУГЛ", "ВАУ", "ХММ", "ЭХ.", "ЭХ!", "ОЙ.", "ОЙ!", "ХЕХ",
+              "ЫЫЫ", "АУ.", "АУ!", "ЧЁ?", "ЧЕ?", "ЧО?", "КАК?", "ДА.", "ДА!", "ДА,", "ДА)", "ДА?",
+              "ОК.", "ОК!", "ОК,", "ОК)", "HI.", "HI!", "HI,", "ЧАО", "НЕТ", "ДАА", "ЖЕСТЬ", "ДОТ", "BYE", "GPT", "ЗУБ", "МУЖ", "МАМ", "ПАП", "СЫН", "ЗИМ", "МЯУ", "ГТА", "GTA", "УВЫ", "МДЯ", "ХМ.", "ХМ,", "ХМ!", "ЭММ", "НУУ", "ЭЭЭ", "THX", "WOW", "ЧП.", "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D"}
+
+# Named key sets for the ways people say "don't know", "no" and "yes"; a branch line names
+# them as $НЗ, $НЕТ and $ДА. Inside one set the order matters only where one key holds
+# another; the sets themselves go "don't know", "no", "yes" below a question, since "да нет"
+# is a no and "да не знаю" is a shrug.
+KEY_SETS = {
+    "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА | УГУ | "
+          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ | "
+          "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
+    # Shorter sets for the branches of entries with many keys, each of which carries its own
+    # copy of them.
+    "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ | НЕА | ПОТОМ | НИКОГДА",
+    "АГА": "ДАВАЙ | РАССКАЖИ | ДА. | ДА, | ДА! | ДА) | АГА | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОКЕЙ | ЛАДНО | МОЖНО",
+}
 MARKERS = "^;@"
 
 # The stems the program answers with a retort instead of a reply (kept in step with the
@@ -73,6 +102,11 @@ COMMON = set("""
 У С О ОБ ПО ЗА ИЗ ОТ ДО ДЛЯ ПРО КАК ЧТО КТО ГДЕ ТАК ТО ЭТО ВОТ ЖЕ ЛИ БЫ УЖЕ ЕЩЕ ЕЩЁ ВСЕ ВСЁ
 ТОЖЕ ЕСТЬ БЫЛ БЫЛО БУДЕТ МОЙ МОЯ МОЁ МОЕ ТВОЙ ТВОЯ ТВОЁ ТВОЕ ТВОИ МОИ ЧЕМ ЧЁМ ЧЕГО КОГО
 """.split())
+
+# Keys of common words only whose words, found apart, still ask the same thing.
+SAFE_COMMON = {"ТВОЁ ИМЯ", "ТВОЕ ИМЯ", "ИМЯ У ТЕБЯ", "КТО ТЫ", "ТЫ КТО", "ЧАТ ГПТ", "ТЫ ТУТ",
+               "ТЫ ГДЕ", "ТЫ ТУП", "ПРИ ЧЁМ ТУТ", "ПРИ ЧЕМ ТУТ", "Я ТАК РАД", "Я ТАК РАДА",
+               "НЕТ СИЛ", "МОЙ КОТ", "ТИК ТОК", "КАК ТЫ ТАМ", "КАК САМ"}
 
 END_PUNCT = ".!?…»)"
 
@@ -164,7 +198,71 @@ def read_words(paths, faults):
     if header is None:
         faults.add("words", "no !header line")
         header = ""
-    return header, entries
+    return header, expand(entries, faults)
+
+
+def key_alternatives(e, faults):
+    """The keys of a source line "КЛЮЧ1 | КЛЮЧ2 | $ДА", in order, each Ё key followed by its twin."""
+    keys = []
+    for part in e.key.split(" | "):
+        if part.startswith("$"):
+            if part[1:] not in KEY_SETS:
+                faults.add(e.lineno, f"no key set {part}")
+                continue
+            keys.extend(KEY_SETS[part[1:]].split(" | "))
+        else:
+            keys.append(part)
+    out = []
+    for k in keys:
+        variants = [k, k.replace("Ё", "Е")]
+        # The scan never backtracks: in «мне не страшно» the "НЕ " of «мне» starts a match
+        # that breaks on the "Н" of «не», and that "Н" is not tried again, so the key
+        # "НЕ СТРАШН" is not found. A key "НЕ X" of a state (X ends like «страшно»,
+        # «страшн…», «нравится» or is «очень») gets the key "МНЕ НЕ X" in front of it.
+        words = k.split(" ")
+        if words[0] == "НЕ" and len(words) > 1 and (
+                words[1][-1] in "ОН" or words[1].endswith("СЯ") or words[1] == "ОЧЕНЬ"):
+            variants = ["МНЕ " + v for v in variants] + variants
+        for variant in variants:
+            # A key that holds an earlier key of the same line adds nothing: the earlier one
+            # answers every phrase that holds it.
+            if not any(o in variant for o in out):
+                out.append(variant)
+    return out
+
+
+def expand(entries, faults):
+    """One entry per key of each source line, each with its own copy of the branches below it."""
+    def subtree(i):
+        # The source entries of the branches of entry i: everything deeper up to the next
+        # entry at its depth or above.
+        j = i + 1
+        while j < len(entries) and entries[j].depth > entries[i].depth:
+            j += 1
+        return j
+
+    def emit(i, j, shift, out):
+        # Emit source entries i..j-1 (siblings at one depth and their subtrees).
+        k = i
+        while k < j:
+            e = entries[k]
+            end = subtree(k)
+            for key in key_alternatives(e, faults):
+                copy = Entry(e.lineno, e.depth, key, e.farewell)
+                copy.replies = list(e.replies)
+                out.append(copy)
+                # A main phrase's branches end at the next main phrase, so each key of a main
+                # line gets its own copy of them. The branches of a branch are all the deeper
+                # entries up to the next main phrase, those below its later siblings included
+                # (Part 1.2), so the keys of a branch line share one copy, placed after the last.
+                if e.depth == 0:
+                    emit(k + 1, end, shift, out)
+            if e.depth > 0:
+                emit(k + 1, end, shift, out)
+            k = end
+    out = []
+    emit(0, len(entries), 0, out)
+    return out
 
 
 def check_key(e, faults):
@@ -185,15 +283,15 @@ def check_key(e, faults):
     if profanity_in(k):
         faults.add(where, f"holds the rude stem {profanity_in(k)}: the filter answers first")
     if e.depth == 0:
-        if len(k) < 4:
+        if len(k) < 4 and k not in SHORT_KEYS and any(c.isalpha() for c in k):
             faults.add(where, "a main key shorter than four characters matches inside too many words")
         words = k.split(" ")
-        if len(words) > 1 and not any(
+        if len(words) > 1 and k not in SAFE_COMMON and not any(
                 (len(w.strip(",.!?-")) >= 4 and w.strip(",.!?") not in COMMON) or w[-1] in ".!?,"
                 for w in words):
             faults.add(where, "every word of the key is a common one: the word-by-word pass "
                               "would answer nearly any phrase with it")
-    elif len(k) < 3:
+    elif len(k) < 3 and k not in SHORT_KEYS:
         faults.add(where, "a branch key shorter than three characters")
 
 
@@ -201,6 +299,10 @@ def check_replies(e, faults):
     where = f"{e.lineno} [{e.key}]"
     if not e.replies:
         faults.add(where, "no replies")
+    if e.depth == 0 and len(e.replies) < MIN_MAIN_REPLIES:
+        faults.add(where, f"a main phrase with {len(e.replies)} replies, at least {MIN_MAIN_REPLIES} wanted")
+    if len(e.replies) > MAX_REPLIES:
+        faults.add(where, f"{len(e.replies)} replies, at most {MAX_REPLIES}")
     seen = set()
     for r in e.replies:
         check_phrase(where, r, faults)
