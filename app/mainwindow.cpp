@@ -353,7 +353,7 @@ void TForm1::createStatusBar()
     }
     setStatusPanelText(SB1Panels[2], form1::CpuUserPanel);
 
-    // The design's client area lies below the menu bar.
+    // The client area lies below the menu bar.
     setFixedSize(form1::Client.width(), menuBar()->sizeHint().height() + form1::Client.height());
 }
 

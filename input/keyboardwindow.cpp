@@ -179,7 +179,7 @@ void TForm4::createKeys()
 
 void TForm4::createTimers()
 {
-    // Runs from the start, as the design has it; it only matters while the window is shown.
+    // Runs from the start; it only matters while the window is shown.
     T1 = new QTimer(this);
     T1->setObjectName(QStringLiteral("T1"));
     T1->setInterval(design::TimerInterval);

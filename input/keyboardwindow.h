@@ -40,7 +40,7 @@ public:
 
     // A key by its component name ("SB29", "Sd8"); nullptr when there is none.
     QToolButton* key(const QString& name) const;
-    // Every key in the order of the design: signs, letters, then the four others.
+    // Every key in the order they stand: signs, letters, then the four others.
     const QList<QToolButton*>& keys() const { return keys_; }
 
     // Caps Lock of this keyboard (not the physical one): 0 lower case, 1 upper case.

@@ -253,8 +253,8 @@ def expand(entries, faults):
                 out.append(copy)
                 # A main phrase's branches end at the next main phrase, so each key of a main
                 # line gets its own copy of them. The branches of a branch are all the deeper
-                # entries up to the next main phrase, those below its later siblings included
-                # (Part 1.2), so the keys of a branch line share one copy, placed after the last.
+                # entries up to the next main phrase, those below its later siblings included,
+                # so the keys of a branch line share one copy, placed after the last.
                 if e.depth == 0:
                     emit(k + 1, end, shift, out)
             if e.depth > 0:

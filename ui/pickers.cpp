@@ -163,7 +163,7 @@ void FontPickerDialog::sizeChanged(int size)
 
 void FontPickerDialog::showPreset(const FontChoice& preset)
 {
-    // A face that this system lacks (the design's own default, for one) still shows and stays
+    // A face that this system lacks (the program's own default, for one) still shows and stays
     // the choice unless the user picks another.
     faceEdit->setText(preset.face);
     faceTyped(preset.face);

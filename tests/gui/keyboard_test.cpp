@@ -73,7 +73,7 @@ struct KeyRow {
     QString captions; // one character per key, in order
 };
 
-// The keys of the design, left to right.
+// The keys as they stand, left to right.
 QList<KeyRow> designRows()
 {
     return {

@@ -62,7 +62,7 @@ private slots:
         QCOMPARE(f->minimumSize(), f->maximumSize()); // the user cannot resize it
         const int menu = f->menuBar()->sizeHint().height();
         QCOMPARE(f->size(), QSize(587, menu + 361));
-        // The design's client area lies below the menu bar: the panels, then the status bar.
+        // The client area lies below the menu bar: the panels, then the status bar.
         f->show();
         QCOMPARE(f->centralWidget()->geometry(), QRect(0, menu, 587, 342));
         QCOMPARE(f->statusBar()->geometry(), QRect(0, menu + 342, 587, 19));
