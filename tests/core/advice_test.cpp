@@ -14,14 +14,6 @@ using kbtool::Finding;
 
 namespace {
 
-LineList utf8List(const std::vector<std::string>& lines)
-{
-    LineList list;
-    for (const auto& l : lines)
-        list.add(cp(l));
-    return list;
-}
-
 const std::string three = "^Раз.;Два.;Три.;";
 
 // The findings of one kind, as (line, related line).

@@ -19,14 +19,6 @@ using kbtool::Finding;
 
 namespace {
 
-LineList utf8List(const std::vector<std::string>& lines)
-{
-    LineList list;
-    for (const auto& l : lines)
-        list.add(cp(l));
-    return list;
-}
-
 struct Expected {
     int line;
     Finding kind;

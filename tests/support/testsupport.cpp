@@ -114,4 +114,12 @@ std::string errorOf(const std::function<void()>& f)
 std::string cp(const std::string& utf8) { return cp1251::fromUtf8(utf8); }
 std::string utf(const std::string& cp1251) { return cp1251::toUtf8(cp1251); }
 
+LineList utf8List(const std::vector<std::string>& utf8Lines)
+{
+    LineList list;
+    for (const auto& l : utf8Lines)
+        list.add(cp(l));
+    return list;
+}
+
 } // namespace tovrin::test

@@ -2,6 +2,7 @@
 // Test doubles shared by the test programs: a scratch working folder, scripted dice, a
 // recording cue player and a recording host.
 #include "engine/host.h"
+#include "kb/linelist.h"
 
 #include <deque>
 #include <filesystem>
@@ -87,6 +88,8 @@ std::string errorOf(const std::function<void()>& f);
 
 // UTF-8 <-> Windows-1251 shorthands for readable tests.
 std::string cp(const std::string& utf8);
+// A line list of the given lines (UTF-8), in Windows-1251.
+LineList utf8List(const std::vector<std::string>& utf8Lines);
 std::string utf(const std::string& cp1251);
 
 } // namespace tovrin::test
