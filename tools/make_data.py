@@ -77,14 +77,14 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
 # is a no and "да не знаю" is a shrug.
 KEY_SETS = {
     "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
-    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
-    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА | УГУ | "
-          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ | "
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА~ | УГУ | "
+          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ~,А | "
           "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
     # Shorter sets for the branches of entries with many keys, each of which carries its own
     # copy of them.
-    "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ | НЕА | ПОТОМ | НИКОГДА",
-    "АГА": "ДАВАЙ | РАССКАЖИ | ДА. | ДА, | ДА! | ДА) | АГА | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОКЕЙ | ЛАДНО | МОЖНО",
+    "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ. | НЕТ, | НЕА | ПОТОМ | НИКОГДА",
+    "АГА": "ДАВАЙ | РАССКАЖИ | ДА. | ДА, | ДА! | ДА) | АГА~ | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОКЕЙ | ЛАДНО | МОЖНО",
 }
 MARKERS = "^;@"
 
@@ -214,6 +214,8 @@ def read_words(paths, faults):
 def word_keys(part):
     """The keys of a "STEM~ENDINGS" alternative: " STEM" for a word after the first, and each
     named form ending a word for the first word of a phrase."""
+    if "~" not in part:
+        return [part]
     if part.startswith("~"):
         return [" " + part[1:]]
     stem, _, endings = part.partition("~")
@@ -229,11 +231,9 @@ def key_alternatives(e, faults):
             if part[1:] not in KEY_SETS:
                 faults.add(e.lineno, f"no key set {part}")
                 continue
-            keys.extend(KEY_SETS[part[1:]].split(" | "))
-        elif "~" in part:
-            keys.extend(word_keys(part))
+            keys.extend(k for p in KEY_SETS[part[1:]].split(" | ") for k in word_keys(p))
         else:
-            keys.append(part)
+            keys.extend(word_keys(part))
     out = []
     for k in keys:
         variants = [k, k.replace("Ё", "Е")]
@@ -295,7 +295,7 @@ def check_key(e, faults):
         return
     if k != upper(k):
         faults.add(where, "the key is not in upper case, so it would never be found")
-    if any(c in k for c in MARKERS + "_"):
+    if any(c in k for c in MARKERS + "_~"):
         faults.add(where, "a marker character inside the key")
     # A leading space is the start of a word (the word-by-word pass keeps it with the word
     # after it). The program drops an entry whose key ends in a space.
