@@ -186,9 +186,11 @@ void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector
 void keysInWords(const LineList& lines, const std::vector<std::string>& wordList,
                  std::vector<Problem>& out)
 {
+    // Keys with the same word inside are found by one scan; the marks around each decide which
+    // of the words holding it that key answers, so " КОТ" and "КОТ." are each judged by their own.
     KeySet set;
-    std::vector<WordPart> parts;             // by key number
-    std::map<int, std::vector<int>> linesOf; // key number -> the entries with that key
+    std::vector<std::vector<WordPart>> forms; // by key number: the marked forms of that word
+    std::map<std::pair<int, int>, std::vector<int>> linesOf; // (key number, form) -> its entries
     for (int i = 1; i < lines.count(); ++i) {
         const std::string_view line = lines.view(i);
         if (!EntryAnswers(line))
@@ -197,43 +199,51 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
         if (part.core.empty())
             continue;
         const int number = set.add(part.core);
-        if (number == static_cast<int>(parts.size()))
-            parts.push_back(part);
-        // The same word with other marks around it asks differently: the loosest one counts.
-        WordPart& kept = parts[static_cast<std::size_t>(number)];
-        kept.atStart = kept.atStart && part.atStart;
-        kept.atEnd = kept.atEnd && part.atEnd;
-        linesOf[number].push_back(i);
+        if (number == static_cast<int>(forms.size()))
+            forms.emplace_back();
+        auto& known = forms[static_cast<std::size_t>(number)];
+        const auto same = std::find_if(known.begin(), known.end(), [&](const WordPart& f) {
+            return f.atStart == part.atStart && f.atEnd == part.atEnd;
+        });
+        const int form = static_cast<int>(same - known.begin());
+        if (same == known.end())
+            known.push_back(part);
+        linesOf[{number, form}].push_back(i);
     }
-    std::vector<int> count(parts.size(), 0);
-    std::vector<int> lastWord(parts.size(), -1);
-    std::vector<std::vector<std::size_t>> examples(parts.size());
+    std::map<std::pair<int, int>, int> count;
+    std::map<std::pair<int, int>, int> lastWord;
+    std::map<std::pair<int, int>, std::vector<std::size_t>> examples;
     for (std::size_t w = 0; w < wordList.size(); ++w) {
         const std::string& word = wordList[w];
         set.find(word, [&](int k, std::size_t end) {
-            const auto n = static_cast<std::size_t>(k);
-            const WordPart& part = parts[n];
-            if (lastWord[n] == static_cast<int>(w) || word.size() == part.core.size())
-                return;
-            if ((part.atStart && end != part.core.size()) || (part.atEnd && end != word.size()))
-                return;
-            lastWord[n] = static_cast<int>(w);
-            ++count[n];
-            if (examples[n].size() < 4)
-                examples[n].push_back(w);
+            const auto& known = forms[static_cast<std::size_t>(k)];
+            for (std::size_t f = 0; f < known.size(); ++f) {
+                const WordPart& part = known[f];
+                const std::pair<int, int> id{k, static_cast<int>(f)};
+                if (word.size() == part.core.size())
+                    return;
+                if ((part.atStart && end != part.core.size()) || (part.atEnd && end != word.size()))
+                    continue;
+                auto last = lastWord.find(id);
+                if (last != lastWord.end() && last->second == static_cast<int>(w))
+                    continue;
+                lastWord[id] = static_cast<int>(w);
+                ++count[id];
+                if (examples[id].size() < 4)
+                    examples[id].push_back(w);
+            }
         });
     }
-    for (const auto& [number, entries] : linesOf) {
-        const auto n = static_cast<std::size_t>(number);
-        if (count[n] < kManyWords)
+    for (const auto& [id, entries] : linesOf) {
+        if (count[id] < kManyWords)
             continue;
         std::string sample;
-        for (const std::size_t w : examples[n])
+        for (const std::size_t w : examples[id])
             sample += (sample.empty() ? "" : ", ") + wordList[w];
         for (const int line : entries)
             out.push_back({line, Finding::KeyInManyWords, 0,
                            "the key \"" + EntryKey(lines.view(line)) + "\" is found inside " +
-                               std::to_string(count[n]) +
+                               std::to_string(count[id]) +
                                " words of the word list that mean something else, such as " + sample});
     }
 }

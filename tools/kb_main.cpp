@@ -130,7 +130,8 @@ const char* const TestHelp =
     "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
     "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
     "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
-    "(anything but a farewell).\n"
+    "(anything but a farewell). Where no entry has the head as written, one whose head is\n"
+    "the same word with a leading space or final punctuation (\" ПЛАЧ\", \"ЛОЛ.\") stands for it.\n"
     "\n"
     "Exit status: 1 when a part's share is below its --min-... percentage, when any\n"
     "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";

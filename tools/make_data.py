@@ -25,6 +25,16 @@ the files go from the specific to the general, and so do the entries inside each
                                  the branches below, a branch's keys sharing one copy);
                                  a $NAME stands for the key set of that name (KEY_SETS below),
                                  and a key with Ё is followed by its twin written with Е
+    БРАТ~ | РАБОТ~А,У            a whole word instead of a bare stem, which would also answer
+                                 «выбрать» or «заработок»: "~" makes the key " БРАТ" (a word
+                                 that begins so, anywhere after the first word) and, for a word
+                                 that is the first of a phrase or the whole of it, "БРАТ." and
+                                 "БРАТ," (the program never takes a key that ends in a space);
+                                 endings after the "~" name the forms to take there instead of
+                                 the stem itself ("РАБОТА.", "РАБОТА,", "РАБОТУ.", "РАБОТУ,"; a
+                                 leading empty ending keeps the stem among them: "БРАТ~,А");
+                                 "~РОК" is " РОК" alone, for a word whose ending forms other
+                                 words end in too («урок», «игрок»)
 
 Sources of the phrase lists (tools/data-src/<File>.txt): one phrase per line; "#" lines and
 blank lines are ignored. ReadMe.txt is taken line for line, blank lines included.
@@ -56,10 +66,11 @@ MIN_MAIN_REPLIES = 3
 MAX_REPLIES = 4
 
 # Keys shorter than the usual minimum that cannot match inside a longer common word.
-SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ", "МЕМ", "ЛОЛ", "УГУ", "АГА", "НЕА",
-              "ОГО", "МДА", "ШОК", "ХАЙ", "ГУГЛ", "ВАУ", "ХММ", "ЭХ.", "ЭХ!", "ОЙ.", "ОЙ!", "ХЕХ",
-              "ЫЫЫ", "АУ.", "АУ!", "ЧЁ?", "ЧЕ?", "ЧО?", "КАК?", "ДА.", "ДА!", "ДА,", "ДА)", "ДА?",
-              "ОК.", "ОК!", "ОК,", "ОК)", "HI.", "HI!", "HI,", "ЧАО", "НЕТ", "ДАА", "ЖЕСТЬ", "ДОТ", "BYE", "GPT", "ЗУБ", "МУЖ", "МАМ", "ПАП", "СЫН", "ЗИМ", "МЯУ", "ГТА", "GTA", "УВЫ", "МДЯ", "ХМ.", "ХМ,", "ХМ!", "ЭММ", "НУУ", "ЭЭЭ", "THX", "WOW", "ЧП.", "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D"}
+SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ", "УГУ", "НЕА", "МДА", "ВАУ", "ХММ",
+              "ЭХ.", "ЭХ!", "АУ.", "АУ!", "ЧЁ?", "ЧЕ?", "ЧО?", "ДА.", "ДА!", "ДА)", "ОК.", "ОК!",
+              "ОК,", "ОК)", "HI.", "HI!", "HI,", "ЧАО", "ДАА", "BYE", "МАМ", "СЫН", "МЯУ", "ГТА",
+              "GTA", "УВЫ", "МДЯ", "ХМ.", "ХМ,", "ХМ!", "ЭММ", "НУУ", "ЭЭЭ", "THX", "WOW", "ЧП.",
+              "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D"}
 
 # Named key sets for the ways people say "don't know", "no" and "yes"; a branch line names
 # them as $НЗ, $НЕТ and $ДА. Inside one set the order matters only where one key holds
@@ -67,14 +78,14 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
 # is a no and "да не знаю" is a shrug.
 KEY_SETS = {
     "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
-    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
-    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА | УГУ | "
-          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ | "
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА~ | УГУ | "
+          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ~,А | "
           "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
     # Shorter sets for the branches of entries with many keys, each of which carries its own
     # copy of them.
-    "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ | НЕА | ПОТОМ | НИКОГДА",
-    "АГА": "ДАВАЙ | РАССКАЖИ | ДА. | ДА, | ДА! | ДА) | АГА | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОКЕЙ | ЛАДНО | МОЖНО",
+    "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ. | НЕТ, | НЕА | ПОТОМ | НИКОГДА",
+    "АГА": "ДАВАЙ | РАССКАЖИ | ДА. | ДА, | ДА! | ДА) | АГА~ | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОКЕЙ | ЛАДНО | МОЖНО",
 }
 MARKERS = "^;@"
 
@@ -201,6 +212,18 @@ def read_words(paths, faults):
     return header, expand(entries, faults)
 
 
+def word_keys(part):
+    """The keys of a "STEM~ENDINGS" alternative: " STEM" for a word after the first, and each
+    named form ending a word for the first word of a phrase."""
+    if "~" not in part:
+        return [part]
+    if part.startswith("~"):
+        return [" " + part[1:]]
+    stem, _, endings = part.partition("~")
+    forms = [stem + e for e in endings.split(",")] if endings else [stem]
+    return [" " + stem] + [f + end for f in forms for end in (".", ",")]
+
+
 def key_alternatives(e, faults):
     """The keys of a source line "КЛЮЧ1 | КЛЮЧ2 | $ДА", in order, each Ё key followed by its twin."""
     keys = []
@@ -209,9 +232,9 @@ def key_alternatives(e, faults):
             if part[1:] not in KEY_SETS:
                 faults.add(e.lineno, f"no key set {part}")
                 continue
-            keys.extend(KEY_SETS[part[1:]].split(" | "))
+            keys.extend(k for p in KEY_SETS[part[1:]].split(" | ") for k in word_keys(p))
         else:
-            keys.append(part)
+            keys.extend(word_keys(part))
     out = []
     for k in keys:
         variants = [k, k.replace("Ё", "Е")]
@@ -273,10 +296,11 @@ def check_key(e, faults):
         return
     if k != upper(k):
         faults.add(where, "the key is not in upper case, so it would never be found")
-    if any(c in k for c in MARKERS + "_"):
+    if any(c in k for c in MARKERS + "_~"):
         faults.add(where, "a marker character inside the key")
-    # A leading space would leave the word-by-word pass an empty first word to look for.
-    if k != k.strip() or "  " in k:
+    # A leading space is the start of a word (the word-by-word pass keeps it with the word
+    # after it). The program drops an entry whose key ends in a space.
+    if k != k.rstrip() or k.strip() != k.lstrip(" ") or "  " in k or not k.strip():
         faults.add(where, "spaces around the key or two spaces between its words")
     if not encodable(k):
         faults.add(where, "a character that Windows-1251 cannot hold")
@@ -285,7 +309,7 @@ def check_key(e, faults):
     if e.depth == 0:
         if len(k) < 4 and k not in SHORT_KEYS and any(c.isalpha() for c in k):
             faults.add(where, "a main key shorter than four characters matches inside too many words")
-        words = k.split(" ")
+        words = k.strip().split(" ")
         if len(words) > 1 and k not in SAFE_COMMON and not any(
                 (len(w.strip(",.!?-")) >= 4 and w.strip(",.!?") not in COMMON) or w[-1] in ".!?,"
                 for w in words):

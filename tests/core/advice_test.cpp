@@ -105,6 +105,22 @@ TEST(Advice, NamesKeysThatManyWordsHold)
     }
 }
 
+TEST(Advice, JudgesEachKeyByItsOwnMarks)
+{
+    // " КОТ" begins only КОТЛЕТА and "КОТ!" ends only СКОТ: together they still do not answer
+    // the fifty words that hold КОТ somewhere inside.
+    std::vector<std::string> words;
+    for (int i = 0; i < 49; ++i)
+        words.push_back(cp("СКОТ") + std::string(static_cast<std::size_t>(i), cp("А")[0]));
+    words.push_back(cp("КОТЛЕТА"));
+    kbtool::AdviceInput input;
+    input.wordList = &words;
+    EXPECT_TRUE(of(Finding::KeyInManyWords,
+                   kbtool::adviseAuthors(utf8List({"h", " КОТ" + three, "КОТ!" + three}), input)).empty());
+    EXPECT_EQ(of(Finding::KeyInManyWords,
+                 kbtool::adviseAuthors(utf8List({"h", " КОТ" + three, "КОТ" + three}), input)).size(), 1u);
+}
+
 TEST(Advice, NamesThreadsNoCorpusPhraseEnters)
 {
     const LineList words = utf8List({"h", "ПРИВЕТ" + three, "_КАК ДЕЛА" + three, "__ХОРОШО" + three, "_А ТЫ" + three,

@@ -118,7 +118,8 @@ std::string entryFault(std::string_view text, Entry& entry)
         return "an empty key";
     if (entry.key.find(';') != std::string::npos || entry.key.find('@') != std::string::npos)
         return "a marker inside the key";
-    if (entry.key.front() == ' ' || entry.key.back() == ' ' || entry.key.find("  ") != std::string::npos)
+    // A leading space makes the key begin a word; the program drops a key that ends in one.
+    if (entry.key.back() == ' ' || entry.key.find("  ") != std::string::npos || entry.key == " ")
         return "stray spaces in the key";
     if (cp1251::upper(entry.key) != entry.key)
         return "the key is not in upper case";
@@ -233,7 +234,8 @@ TEST(DataGrammar, RejectsMalformedEntries)
         {"__^Привет!;", "an empty key"},
         {"Привет^Привет!;", "the key is not in upper case"},
         {"ПРИВЕТ ^Привет!;", "stray spaces in the key"},
-        {" ДА^Да.;", "stray spaces in the key"},
+        {" ДА^Да.;", ""},
+        {"  ДА^Да.;", "stray spaces in the key"},
         {"КАК  ДЕЛА^Хорошо.;", "stray spaces in the key"},
         {"ПРИ;ВЕТ^Привет!;", "a marker inside the key"},
         {"ПРИВЕТ^", "no replies"},
@@ -396,7 +398,7 @@ TEST(DeliveredKnowledge, CommonPhrasesGetTheRightEntry)
         {"До встречи!", "ДО ВСТРЕЧИ!", true},
         {"Спокойной ночи.", "СПОКОЙНОЙ НОЧИ", true},
         {"Мне пора идти.", "МНЕ ПОРА ИДТИ", true},
-        {"Давно пора.", "ПОРА", false},
+        {"Давно пора.", "ПОРА.", false},
         {"Пока не знаю.", "ПОКА НЕ", false},
         {"Никак пока.", "НИКАК ПОКА", false},
         {"Не знаю пока.", "НЕ ЗНАЮ ПОКА", false},
@@ -408,7 +410,7 @@ TEST(DeliveredKnowledge, CommonPhrasesGetTheRightEntry)
         {"Товрин, ты робот?", "ТЫ РОБОТ", false},
         {"Какая сегодня погода?", "ПОГОД", false},
         {"Где мой паспорт?", "ПАСПОРТ", false},
-        {"Я люблю спорт.", "СПОРТ", false},
+        {"Я люблю спорт.", " СПОРТ", false},
         {"Мы победили!", "ПОБЕД", false},
         {"Я уже пообедал.", "ПООБЕДА", false},
         {"Умеешь считать?", "СЧИТАТЬ", false},
@@ -416,7 +418,7 @@ TEST(DeliveredKnowledge, CommonPhrasesGetTheRightEntry)
         {"Сегодня прохладно.", "ПРОХЛАД", false},
         {"Ладно.", "ЛАДНО", false},
         {"Я копаюсь в огороде.", "ОГОРОД", false},
-        {"Мой город очень красивый.", "ГОРОД", false},
+        {"Мой город очень красивый.", " ГОРОД", false},
         {"Расскажи анекдот.", "АНЕКДОТ", false},
         {"Ты любишь музыку?", "ЛЮБИШЬ МУЗЫК", false},
         {"Мне интересно.", "МНЕ ИНТЕРЕСНО", false},
@@ -447,12 +449,12 @@ TEST(DeliveredKnowledge, ThreadsCarryTheConversation)
         {{"Как дела?", "КАК ДЕЛА"}, {"Плохо.", "_ПЛОХО"}, {"Поссорился с другом.", "__ПОССОРИЛ"}},
         {{"Как дела?", "КАК ДЕЛА"}, {"Не очень.", "_НЕ ОЧЕНЬ"}, {"Устал.", "__УСТАЛ"}},
         {{"Как дела?", "КАК ДЕЛА"}, {"Мне очень хорошо!", "_МНЕ ОЧЕНЬ"}},
-        {{"Работаю.", "РАБОТ"}, {"Мне очень не нравится.", "_НЕ НРАВИТСЯ"}},
+        {{"Работаю.", "РАБОТАЮ."}, {"Мне очень не нравится.", "_НЕ НРАВИТСЯ"}},
         {{"Как дела?", "КАК ДЕЛА"}, {"Пока!", "ПОКА!"}},
         {{"Мне скучно.", "СКУЧНО"}, {"Давай!", "_ДАВАЙ"}, {"Огурец!", "__ОГУР"},
-         {"Давай.", "___ДАВАЙ"}, {"Лук.", "____ЛУК"}},
+         {"Давай.", "___ДАВАЙ"}, {"Лук.", "____ЛУК."}},
         {{"Привет.", "ПРИВЕТ"}, {"Неплохое.", "_НЕПЛОХ"}, {"Какая погода?", "ПОГОД"},
-         {"Дождь.", "_ДОЖД"}, {"Нет.", "__НЕТ"}},
+         {"Дождь.", "_ДОЖД"}, {"Нет.", "__НЕТ."}},
         {{"Как тебя зовут?", "КАК ТЕБЯ ЗОВУТ"}, {"Меня зовут Аня.", "_ЗОВУТ"},
          {"Я учусь в школе.", "__УЧУСЬ"}},
         {{"Ты любишь музыку?", "ЛЮБИШЬ МУЗЫК"}, {"Классику.", "_КЛАССИК"}, {"Моцарта.", "__МОЦАРТ"}},
