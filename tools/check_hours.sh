@@ -5,8 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/deps.sh
-TOVRIN_PACKAGES+=(faketime)
-tovrin_install_deps
+tovrin_install_deps faketime
 
 cmake -S . -B build-test -G Ninja \
   -DCMAKE_BUILD_TYPE=Debug -DTOVRIN_WERROR=ON -DTOVRIN_SANITIZE=ON >/dev/null
@@ -21,6 +20,7 @@ export FAKETIME_DONT_FAKE_MONOTONIC=1
 # File times are left as they are: a test that ages a file does so from the faked clock.
 export NO_FAKE_STAT=1
 
+fakelib="/usr/lib/$(gcc -dumpmachine)/faketime/libfaketime.so.1"
 logs="$(mktemp -d)"
 today="$(date +%F)"
 failed=0
@@ -40,7 +40,7 @@ run() {
 }
 
 for hour in 00:30:00 09:59:00 12:00:00 23:59:58; do
-  run "at $hour" FAKETIME="@$today $hour" LD_PRELOAD=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+  run "at $hour" FAKETIME="@$today $hour" LD_PRELOAD="$fakelib"
 done
 run "LANG=C" LANG=C LC_ALL=C
 run "TZ=Asia/Vladivostok" TZ=Asia/Vladivostok

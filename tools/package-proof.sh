@@ -17,8 +17,7 @@ fail() { echo "package-proof: $*" >&2; exit 1; }
 
 step "Tools"
 source tools/deps.sh
-TOVRIN_PACKAGES+=(dpkg-dev fakeroot file debootstrap lintian appstream desktop-file-utils groff man-db)
-tovrin_install_deps
+tovrin_install_deps dpkg-dev fakeroot file debootstrap lintian appstream desktop-file-utils groff man-db
 
 step "Release build with Debian's hardening flags, and the package"
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
