@@ -53,7 +53,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void startsNormal();
     void fullScreenStretchesThePanelsToTheMaximisedWindow();
     void returnPutsEverythingBackButTheTranscriptsHeight();
     void secondRoundGoesTheSameWay();
@@ -64,13 +63,6 @@ private:
     std::unique_ptr<Fixture> f;
 };
 
-void FullScreenTest::startsNormal()
-{
-    const TForm1& form = f->form;
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("&Full Screen"));
-    QVERIFY(!form.ui().N40->isChecked());
-    QCOMPARE(form.ui().RE1->geometry(), QRect(3, 5, 581, 304));
-}
 
 void FullScreenTest::checkStretched(const Places& start)
 {
