@@ -1,5 +1,8 @@
 #include "engine/normalise.h"
 
+#include "engine/host.h"
+#include "kb/cp1251.h"
+
 namespace tovrin {
 
 namespace {
@@ -39,6 +42,14 @@ std::string NormalisePhrase(std::string phrase)
     CapitaliseFirst(phrase);
     EndPhrase(phrase);
     return phrase;
+}
+
+std::string TypedLine(std::string_view utf8)
+{
+    std::string text = cp1251::fromUtf8(utf8); // one byte per character from here on
+    if (text.size() > static_cast<std::size_t>(kInputLimit))
+        text.resize(static_cast<std::size_t>(kInputLimit));
+    return text;
 }
 
 } // namespace tovrin

@@ -163,7 +163,7 @@ void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector
         for (const CorpusCase& c : corpus->cases)
             if (c.expect != CorpusCase::Expect::Farewell &&
                 std::none_of(c.keys.begin(), c.keys.end(), [&](const std::string& k) { return farewellHeads.count(k) != 0; }))
-                phrases.push_back({c.phrase, c.after.empty() ? 0 : entryWithReply(lines, c.after)});
+                phrases.push_back({c.phrase, pickThread(lines, c.after, c.said).line});
 
     std::map<int, std::vector<std::string>> hits; // farewell entry -> the phrases it answers
     for (const Phrase& p : phrases) {

@@ -101,7 +101,7 @@ TEST(CorpusReading, TakesHeadersCasesAndFaults)
                                                       "[part held-back]\n"
                                                       "да, загадывай\t_ДА\tХочешь, загадаю?\n" // 10
                                                       "без ожидания\n"                   // 11
-                                                      "a\tb\tc\td\n"                     // 12
+                                                      "a\tb\tc\td\te\n"                  // 12
                                                       "[topic]\n"                        // 13
                                                       "я пока ем\tlearn\n");             // 14
     std::vector<int> faultLines;
@@ -249,7 +249,8 @@ TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.phrase);
-        const kbtool::Explanation e = kbtool::explain(lines, c.phrase, c.after);
+        const int thread = kbtool::pickThread(lines, cp(c.after), "").line;
+        const kbtool::Explanation e = kbtool::explain(lines, c.phrase, thread);
         EXPECT_EQ(e.turn.line, c.answer);
         EXPECT_EQ(pairs(e.almost), c.almost);
         EXPECT_EQ(pairs(e.lost), c.lost);
