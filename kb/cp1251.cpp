@@ -181,6 +181,24 @@ std::string upper(std::string_view text)
     return out;
 }
 
+bool isLetterOrDigit(char c)
+{
+    // Every letter of the code page has a case: it is a small letter or the capital of one.
+    static const std::array<bool, 256> letters = [] {
+        std::array<bool, 256> t{};
+        const auto& up = upperTable();
+        for (unsigned b = 0; b < 256; ++b)
+            if (up[b] != b) {
+                t[b] = true;
+                t[up[b]] = true;
+            }
+        for (unsigned b = '0'; b <= '9'; ++b)
+            t[b] = true;
+        return t;
+    }();
+    return letters[static_cast<unsigned char>(c)];
+}
+
 bool isControl(char c)
 {
     const auto b = static_cast<unsigned char>(c);

@@ -23,6 +23,9 @@ std::string fromUtf8(std::string_view utf8);
 char upper(char c);
 std::string upper(std::string_view text);
 
+// A letter (Latin, or Cyrillic of the code page, either case) or a digit 0..9.
+bool isLetterOrDigit(char c);
+
 // The control characters: 0x00..0x1F and 0x7F, the tab excepted (every file form carries it).
 bool isControl(char c);
 // The text with every control character replaced by a space.
