@@ -46,10 +46,7 @@ std::string NormalisePhrase(std::string phrase)
 
 std::string TypedLine(std::string_view utf8)
 {
-    std::string text = cp1251::fromUtf8(utf8); // one byte per character from here on
-    if (text.size() > static_cast<std::size_t>(kInputLimit))
-        text.resize(static_cast<std::size_t>(kInputLimit));
-    return text;
+    return cp1251::fromTyped(utf8, static_cast<std::size_t>(kInputLimit));
 }
 
 } // namespace tovrin

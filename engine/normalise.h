@@ -16,8 +16,8 @@ void EndPhrase(std::string& phrase);
 // Both, in that order. An empty phrase stays empty.
 std::string NormalisePhrase(std::string phrase);
 
-// A line of UTF-8 text as the input line would hold it: in Windows-1251 as typed text is taken
-// (see cp1251::fromTyped), cut to the input line's kInputLimit characters.
+// A line of UTF-8 text as the input line would hold it and take it in: its first kInputLimit
+// characters, in Windows-1251 as cp1251::fromTyped gives typed text.
 std::string TypedLine(std::string_view utf8);
 
 } // namespace tovrin
