@@ -12,10 +12,10 @@ namespace tovrin::kbtool {
 
 namespace {
 
-std::vector<std::string_view> wordsOf(std::string_view key)
+} // namespace
+
+std::vector<std::string_view> keyWords(std::string_view key)
 {
-    // As the word-by-word match cuts a key: a space right after a separating one begins the
-    // next word.
     std::vector<std::string_view> words;
     std::size_t begin = 0;
     while (begin < key.size()) {
@@ -27,6 +27,8 @@ std::vector<std::string_view> wordsOf(std::string_view key)
     }
     return words;
 }
+
+namespace {
 
 std::string joined(const std::vector<std::string_view>& words)
 {
@@ -60,7 +62,7 @@ std::optional<Neighbour> nearly(const UpperPhrase& phrase, std::string_view key)
     const std::string upper = cp1251::upper(key);
     if (upper != key && fits(phrase, upper))
         return Neighbour{0, Why::LowerCase, {}};
-    const std::vector<std::string_view> words = wordsOf(key);
+    const std::vector<std::string_view> words = keyWords(key);
     if (words.size() >= 2) {
         bool all = true;
         for (std::string_view w : words)

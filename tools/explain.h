@@ -29,6 +29,10 @@ struct Neighbour {
 };
 const char* whyText(Neighbour::Why why); // English
 
+// The words of a key as the word-by-word pass cuts it: a space right after a separating one
+// begins the next word (so that word must begin a word of the phrase).
+std::vector<std::string_view> keyWords(std::string_view key);
+
 struct Explanation {
     Turn turn;
     int threadLine = 0;          // the entry whose reply came before; 0 when none

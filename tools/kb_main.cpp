@@ -72,11 +72,16 @@ const char* const CheckHelp =
     "            refuses them), the header line's too.\n"
     "Line 0 is the header line and is otherwise never checked.\n"
     "\n"
-    "Advice for authors, also as warnings: entries with fewer than 3 replies; farewell\n"
-    "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
-    "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
-    "words of a word list; and, with a corpus, entries with branches that no phrase of\n"
-    "the corpus reaches.\n"
+    "Advice for authors, also as warnings: entries with fewer than 3 replies; entries\n"
+    "whose replies are all the same; farewell entries that answer ordinary phrases (a\n"
+    "built-in list of phrases such as \"я пока ем\", and the phrases of the corpus that\n"
+    "expect no farewell); keys found inside 50 or more words of a word list, and keys of\n"
+    "several words (found word by word too) one of whose words is; keys that hold a word\n"
+    "of the profanity list, which answers first; and, with a corpus, entries with branches\n"
+    "that no phrase of the corpus reaches.\n"
+    "An error too: a farewell key found in a line the program says (a reply of an entry\n"
+    "that is no farewell, or a line of the phrase lists beside the file): in two-copy mode\n"
+    "that line is the other copy's phrase, and the two end their conversation.\n"
     "  --corpus CORPUS  the corpus of tovrin-kb test\n"
     "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
     "                   serves; its .aff file tells its encoding); by default\n"
@@ -251,6 +256,20 @@ int check(const std::vector<std::string>& given)
         wordList = kbtool::loadWordList(wordsPath);
         advice.wordList = &wordList;
     }
+    // The phrase lists beside the knowledge file, those that are there.
+    std::vector<kbtool::NamedList> lists;
+    const std::size_t slash = file.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    for (const std::string* list : files::OutgoingLists) {
+        const std::string name = folder + list->substr(list->find_last_of('\\') + 1);
+        try {
+            kbtool::NamedList named{name, {}};
+            named.lines.load(name);
+            lists.push_back(std::move(named));
+        } catch (const FileError&) {
+        }
+    }
+    advice.phraseLists = &lists;
     const auto advised = kbtool::adviseAuthors(words, advice);
     problems.insert(problems.end(), advised.begin(), advised.end());
     std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
