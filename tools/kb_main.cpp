@@ -135,7 +135,13 @@ const char* const TestHelp =
     "\n"
     "The corpus is UTF-8 text: \"[part tuning]\" or \"[part held-back]\" and\n"
     "\"[topic NAME]\" headers, \"#\" comment lines, and one case a line:\n"
-    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
+    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE[<TAB>ENTRY THAT SAID IT]]\n"
+    "PHRASE is taken as the input line takes it (255 characters, control characters as\n"
+    "spaces, a smile as \")\"); in it \"\\t\" stands for a TAB and \"\\\\\" for a backslash.\n"
+    "The thread is that of the entry that said REPLY BEFORE. Where entries with different\n"
+    "branches have that reply, the case fails naming them until ENTRY THAT SAID IT names\n"
+    "the one, by its line in Words.Dat or by its head; given without a reply, a line\n"
+    "number alone opens that entry's thread.\n"
     "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
     "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
     "(anything but a farewell). Where no entry has the head as written, one whose head is\n"
@@ -518,6 +524,8 @@ int test(const std::vector<std::string>& args)
                   << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
         if (!c.after.empty())
             std::cout << " after \"" << shown(c.after) << "\"";
+        if (!c.said.empty())
+            std::cout << " said by " << shown(c.said);
         std::cout << "\n    expected: ";
         switch (c.expect) {
         case kbtool::CorpusCase::Expect::Farewell: std::cout << "a farewell entry"; break;
