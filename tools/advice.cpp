@@ -135,7 +135,8 @@ std::vector<int> parentsOf(const LineList& lines)
     return parents;
 }
 
-void fewReplies(const LineList& lines, std::vector<Problem>& out)
+// Entries that soon repeat themselves: with few replies, or with replies that are all one.
+void repeatingReplies(const LineList& lines, std::vector<Problem>& out)
 {
     for (int i = 1; i < lines.count(); ++i) {
         const std::string_view line = lines.view(i);
@@ -146,6 +147,16 @@ void fewReplies(const LineList& lines, std::vector<Problem>& out)
             out.push_back({i, Finding::FewReplies, 0,
                            "the entry has only " + plural(n, "reply", "replies") + " and soon repeats itself; give it " +
                                std::to_string(kFewestReplies) + " or more"});
+        if (n < 2)
+            continue;
+        const std::string first = EntryReply(line, 1);
+        bool same = true;
+        for (int r = 2; r <= n && same; ++r)
+            same = EntryReply(line, r) == first;
+        if (same)
+            out.push_back({i, Finding::SameReplies, 0,
+                           "all " + std::to_string(n) + " replies of the entry are \"" + first +
+                               "\": it says the same whatever is drawn"});
     }
 }
 
@@ -352,26 +363,6 @@ void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lis
     }
 }
 
-void sameReplies(const LineList& lines, std::vector<Problem>& out)
-{
-    for (int i = 1; i < lines.count(); ++i) {
-        const std::string_view line = lines.view(i);
-        if (!EntryAnswers(line))
-            continue;
-        const int n = EntryReplyCount(line);
-        if (n < 2)
-            continue;
-        const std::string first = EntryReply(line, 1);
-        bool same = true;
-        for (int r = 2; r <= n && same; ++r)
-            same = EntryReply(line, r) == first;
-        if (same)
-            out.push_back({i, Finding::SameReplies, 0,
-                           "all " + std::to_string(n) + " replies of the entry are \"" + first +
-                               "\": it says the same whatever is drawn"});
-    }
-}
-
 void filteredKeys(const LineList& lines, std::vector<Problem>& out)
 {
     for (int i = 1; i < lines.count(); ++i) {
@@ -466,12 +457,11 @@ std::vector<std::string> loadWordList(const std::string& path)
 std::vector<Problem> adviseAuthors(const LineList& words, const AdviceInput& input)
 {
     std::vector<Problem> out;
-    fewReplies(words, out);
+    repeatingReplies(words, out);
     farewellsInPhrases(words, input.corpus, out);
     if (input.wordList != nullptr)
         keysInWords(words, *input.wordList, out);
     farewellsInReplies(words, input.phraseLists, out);
-    sameReplies(words, out);
     filteredKeys(words, out);
     if (input.corpus != nullptr)
         unreachedParents(words, *input.corpus, out);
