@@ -408,3 +408,26 @@ TEST(ExplainBatch, GivesOneRowOfFieldsAPhrase)
     }
     EXPECT_NE(rows[1].find("lines 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\""), std::string::npos) << rows[1];
 }
+
+TEST(CorpusProgram, ExplainRefusesAnAmbiguousReplyAndTakesTheLineThatSaidIt)
+{
+    const std::string kb = std::string(TOVRIN_BINARY_DIR) + "/tovrin-kb";
+    if (!std::filesystem::exists(kb))
+        GTEST_SKIP() << "tovrin-kb is not built";
+    ScratchDir dir;
+    dir.writeLines("kb/Base/Words.Dat", kSharedReplies);
+    dir.writeLines("kb/Base/X.Dat", {"Не груби."});
+    auto r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "плохо"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("lines 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\". Name the one"), std::string::npos) << r.err;
+
+    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "--after-line", "3", "плохо"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Answer:   line 4 \"_ПЛОХО\" by the branch scan of the thread"), std::string::npos) << r.out;
+
+    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--batch", "-"}, "плохо\tКак дела?\tЗДРАВСТВУЙ\nну пока\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "phrase\tafter\tanswer\treplies\tfarewell\tnote");
+    EXPECT_NE(r.out.find("\nплохо\tКак дела?\t_ПЛОХО\tЖаль.\tno\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nну пока\t\tПОКА\tДо встречи!\tyes\t"), std::string::npos) << r.out;
+}
