@@ -262,11 +262,12 @@ int check(const std::vector<std::string>& given)
         wordList = kbtool::loadWordList(wordsPath);
         advice.wordList = &wordList;
     }
-    // The phrase lists beside the knowledge file, those that are there.
+    // The phrase lists beside the knowledge file that a turn's reply is drawn from (in two-copy
+    // mode the other copy's phrases), those that are there.
     std::vector<kbtool::NamedList> lists;
     const std::size_t slash = file.find_last_of("\\/");
     const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-    for (const std::string* list : files::OutgoingLists) {
+    for (const std::string* list : {&files::BigString, &files::Povtor, &files::W1, &files::W2, &files::X}) {
         const std::string name = folder + list->substr(list->find_last_of('\\') + 1);
         try {
             kbtool::NamedList named{name, {}};
