@@ -349,7 +349,8 @@ void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lis
         const UpperPhrase phrase(NormalisePhrase(s.text));
         for (const int f : farewells) {
             const std::string_view head = EntryHeadView(lines.view(f));
-            if (ContainsKey(phrase, head) != 0 || ContainsWords(phrase, head))
+            // Both kinds of match begin with the head's first character.
+            if (phrase.holds(head.front()) && (ContainsKey(phrase, head) != 0 || ContainsWords(phrase, head)))
                 hits[f].push_back(&s);
         }
     }
