@@ -343,15 +343,23 @@ void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lis
             farewells.push_back(i);
     if (farewells.empty())
         return;
+    // A key can fit only a line that holds each of its characters: most lines are passed over
+    // on that alone.
+    std::vector<std::string> marks(farewells.size());
+    for (std::size_t k = 0; k < farewells.size(); ++k)
+        for (const char c : EntryHeadView(lines.view(farewells[k])))
+            if (c != ' ' && marks[k].find(c) == std::string::npos)
+                marks[k] += c;
     std::map<int, std::vector<const Said*>> hits;
     const std::vector<Said> said = linesSaid(lines, lists);
     for (const Said& s : said) {
         const UpperPhrase phrase(NormalisePhrase(s.text));
-        for (const int f : farewells) {
-            const std::string_view head = EntryHeadView(lines.view(f));
-            // Both kinds of match begin with the head's first character.
-            if (phrase.holds(head.front()) && (ContainsKey(phrase, head) != 0 || ContainsWords(phrase, head)))
-                hits[f].push_back(&s);
+        for (std::size_t k = 0; k < farewells.size(); ++k) {
+            if (!std::all_of(marks[k].begin(), marks[k].end(), [&](char c) { return phrase.holds(c); }))
+                continue;
+            const std::string_view head = EntryHeadView(lines.view(farewells[k]));
+            if (ContainsKey(phrase, head) != 0 || ContainsWords(phrase, head))
+                hits[farewells[k]].push_back(&s);
         }
     }
     for (const auto& [line, list] : hits) {
@@ -373,7 +381,7 @@ void filteredKeys(const LineList& lines, std::vector<Problem>& out)
         const std::string key = EntryKey(line);
         const UpperPhrase upper(key);
         for (const std::string& word : Cenzura())
-            if (ContainsKey(upper, word) != 0) {
+            if (upper.holds(word.front()) && ContainsKey(upper, word) != 0) {
                 out.push_back({i, Finding::FilteredKey, 0,
                                "the key \"" + key + "\" holds \"" + word +
                                    "\" of the profanity list, which answers every phrase that holds the key first"});
