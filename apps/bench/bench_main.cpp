@@ -7,9 +7,13 @@
 // system's count of the turn's own). Peak memory is measured in a fresh process. The check of
 // the knowledge file that authors run (tovrin-kb check) is timed on the same file.
 //
-//   tovrin-bench              the table, then "worst ratio: X" (learning turn / I/O floor) and
-//                             the check's time at the largest size against its limit (exit 1
-//                             when over it)
+//   tovrin-bench              the table, then the worst ratios against their limits (exit 1
+//                             when one is over)
+//   tovrin-bench --base NAME FOLDER
+//                             writes FOLDER/Base with a knowledge file of the table
+//                             (1000-rtf, 100000-plain, delivered-rtf, ...) or the delivered
+//                             entries ten times over (delivered-x10-rtf), for runs of the
+//                             programs themselves
 #include "engine/engine.h"
 #include "engine/plainhost.h"
 #include "engine/host.h"
@@ -413,10 +417,17 @@ Script writeBase(const Dataset& data, std::vector<std::string>& plainLines)
     Generator gen(static_cast<unsigned>(data.entries + (data.plain ? 7 : 0)));
     Script script;
     LineList words;
-    if (data.entries == 0) {
+    if (data.entries <= 0) {
         for (const auto& file : fs::directory_iterator(kDelivered))
             fs::copy_file(file.path(), fs::path("Base") / file.path().filename(), fs::copy_options::overwrite_existing);
         words.load(files::Words);
+        // -n: the delivered entries n times over.
+        const LineList delivered = words;
+        for (int copy = 1; copy < -data.entries; ++copy)
+            for (int i = 1; i < delivered.count(); ++i)
+                words.add(delivered.view(i));
+        if (data.entries < -1 && data.plain)
+            putBytes("Base/Words.Dat", words.text());
         // The phrases people say; the previous reply names the first entry that answers.
         script.answered = "Как дела?";
         script.fallback = "Зюзюка бубенчит вприпрыжку.";
@@ -600,10 +611,35 @@ void printResult(const Result& r)
 
 } // namespace
 
+// Writes the Base folder of a knowledge file the bench measures (or of the delivered entries ten
+// times over) into folder, for runs of the programs themselves.
+int writeBaseOnly(const std::string& name, const fs::path& folder)
+{
+    std::vector<Dataset> known;
+    for (const int entries : {1000, 10000, 100000})
+        for (const bool plain : {false, true})
+            known.push_back({std::to_string(entries) + (plain ? "-plain" : "-rtf"), entries, plain, 0});
+    known.push_back({"delivered-plain", 0, true, 0});
+    known.push_back({"delivered-rtf", 0, false, 0});
+    known.push_back({"delivered-x10-rtf", -10, false, 0});
+    for (const Dataset& data : known)
+        if (data.name == name) {
+            fs::create_directories(folder);
+            fs::current_path(folder);
+            std::vector<std::string> lines;
+            writeBase(data, lines);
+            return 0;
+        }
+    std::fprintf(stderr, "tovrin-bench: no knowledge file named %s\n", name.c_str());
+    return 2;
+}
+
 int main(int argc, char** argv)
 {
     if (argc == 3 && std::string(argv[1]) == "--memory")
         return measureMemory(argv[2]);
+    if (argc == 4 && std::string(argv[1]) == "--base")
+        return writeBaseOnly(argv[2], argv[3]);
     bench::startWindows(argc, argv);
 
     const fs::path start = fs::current_path();
