@@ -1,11 +1,16 @@
-// tovrin-bench: how a dialogue turn scales with the knowledge file. For knowledge files of
-// 1,000, 10,000 and 100,000 entries, saved as the program saves them, it measures the median
-// of repeated runs of: loading and saving Words.Dat; a turn answered by an entry near the end
-// of the file; a fallback turn whose learning moves an entry (the slowest turn); and the I/O
-// floor of that turn: the same bytes read and written with plain system calls, with the same
-// number of reads, writes, flushes and renames (the reads and writes are checked against the
-// system's count of the turn's own). Peak memory is measured in a fresh process. The check of
-// the knowledge file that authors run (tovrin-kb check) is timed on the same file.
+// tovrin-bench: how a dialogue turn scales with the knowledge file, in the programs people run.
+// For knowledge files of 1,000, 10,000 and 100,000 entries, saved as the program saves them
+// (RTF) and as plain text, and for the delivered knowledge as delivered and after its first
+// save, it measures the median of repeated runs of a turn answered by an entry near the end of
+// the file and of a fallback turn whose learning moves an entry (the slowest turn), each
+// through the core's engine alone, through the terminal version's own session and through the
+// main window's SpeakClick (offscreen, in a build with the windows), with the minor page faults
+// of each turn; and the I/O floor of the learning turn: the same bytes read and written with
+// plain system calls, with the same number of reads, writes, flushes and renames (the reads and
+// writes are checked against the system's count of the turn's own). Every turn is given as a
+// ratio to the core's and to the floor. Loading and saving Words.Dat are timed alone, peak
+// memory is measured in a fresh process, and the check of the knowledge file that authors run
+// (tovrin-kb check) is timed on the same file after the turns.
 //
 //   tovrin-bench              the table, then the worst ratios against their limits (exit 1
 //                             when one is over)
