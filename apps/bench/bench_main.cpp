@@ -581,6 +581,7 @@ std::vector<std::unique_ptr<bench::Front>> allFronts()
 } // namespace
 // A build without the windows measures no window.
 void bench::startWindows(int&, char**) {}
+void bench::stopWindows() {}
 std::unique_ptr<bench::Front> bench::makeWindowFront() { return nullptr; }
 namespace {
 #endif
@@ -716,6 +717,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "tovrin-bench: %s\n", e.what());
         status = 1;
     }
+    std::fflush(stdout);
+    bench::stopWindows();
     fs::current_path(start);
     std::error_code ec;
     fs::remove_all(root, ec);

@@ -27,8 +27,9 @@ public:
 };
 
 // The window's turn, or nothing in a build without the windows. startWindows() is called
-// once, before any window is made.
+// once, before any window is made, and stopWindows() once every window is gone.
 void startWindows(int& argc, char** argv);
+void stopWindows();
 std::unique_ptr<Front> makeWindowFront();
 
 } // namespace tovrin::bench

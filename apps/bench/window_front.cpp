@@ -58,6 +58,8 @@ void startWindows(int& argc, char** argv)
     gApplication = std::make_unique<QApplication>(argc, argv);
 }
 
+void stopWindows() { gApplication.reset(); }
+
 std::unique_ptr<Front> makeWindowFront() { return std::make_unique<WindowFront>(); }
 
 } // namespace tovrin::bench
