@@ -45,16 +45,22 @@ std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vecto
     std::vector<Problem> out;
     out.reserve(problems.size());
     std::size_t next = 0;
+    std::vector<int> held; // the earlier keys that the key holds somewhere, as runs of characters
     for (std::size_t j = 0; j < answering.size(); ++j) {
         const UpperPhrase phrase(answering[j].key);
-        int first = -1;
-        keys.find(phrase.text(), [&](int k, std::size_t) {
-            const auto earlier = static_cast<std::size_t>(k);
-            if (earlier < j && (first < 0 || k < first) && ContainsKey(phrase, answering[earlier].key) != 0)
-                first = k;
+        held.clear();
+        keys.findEach(phrase.text(), [&](int k) {
+            if (static_cast<std::size_t>(k) < j)
+                held.push_back(k);
         });
-        if (first < 0)
+        // The earliest of them that the lookup's scan finds is the one that answers first.
+        std::sort(held.begin(), held.end());
+        const auto shadow = std::find_if(held.begin(), held.end(), [&](int k) {
+            return ContainsKey(phrase, answering[static_cast<std::size_t>(k)].key) != 0;
+        });
+        if (shadow == held.end())
             continue;
+        const int first = *shadow;
         for (; next < shadowAt[j]; ++next)
             out.push_back(std::move(problems[next]));
         out.push_back({answering[j].line, Finding::Shadowed, answering[static_cast<std::size_t>(first)].line, {}});

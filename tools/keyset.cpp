@@ -92,23 +92,49 @@ void KeySet::prepare() const
     prepared_ = true;
 }
 
+int KeySet::step(int node, unsigned char c) const
+{
+    for (;;) {
+        const int next = child(node, c);
+        if (next >= 0)
+            return next;
+        if (node == 0)
+            return 0;
+        node = nodes_[static_cast<std::size_t>(node)].fail;
+    }
+}
+
+void KeySet::findEach(std::string_view text, const std::function<void(int)>& found) const
+{
+    if (!prepared_)
+        prepare();
+    if (seenIn_.size() != nodes_.size() || ++search_ == 0) {
+        seenIn_.assign(nodes_.size(), 0);
+        search_ = 1;
+    }
+    int node = 0;
+    for (const char ch : text) {
+        node = step(node, static_cast<unsigned char>(ch));
+        // A key already reported in this search had the keys its fail chain holds reported
+        // with it: the walk stops there.
+        for (int out = nodes_[static_cast<std::size_t>(node)].output; out > 0;) {
+            if (seenIn_[static_cast<std::size_t>(out)] == search_)
+                break;
+            seenIn_[static_cast<std::size_t>(out)] = search_;
+            const Node& o = nodes_[static_cast<std::size_t>(out)];
+            found(o.key);
+            out = nodes_[static_cast<std::size_t>(o.fail)].output;
+        }
+    }
+}
+
 void KeySet::find(std::string_view text, const std::function<void(int, std::size_t)>& found) const
 {
     if (!prepared_)
         prepare();
     int node = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        for (;;) {
-            const int next = child(node, c);
-            if (next >= 0) {
-                node = next;
-                break;
-            }
-            if (node == 0)
-                break;
-            node = nodes_[static_cast<std::size_t>(node)].fail;
-        }
+        node = step(node, static_cast<unsigned char>(text[i]));
         for (int out = nodes_[static_cast<std::size_t>(node)].output; out > 0;) {
             const Node& o = nodes_[static_cast<std::size_t>(out)];
             found(o.key, i + 1);

@@ -16,6 +16,11 @@ public:
     // Calls found(key number, position after the key's last character) for every occurrence
     // of every key, in the order the occurrences end in the text.
     void find(std::string_view text, const std::function<void(int, std::size_t)>& found) const;
+    // Calls found(key number) once for every key that occurs in the text, however often it
+    // occurs there: the work is the text's length and the number of keys found, never the
+    // number of their occurrences (the keys «А», «АА», «ААА»... occur quadratically often in
+    // the longest of them).
+    void findEach(std::string_view text, const std::function<void(int)>& found) const;
 
 private:
     struct Node {
@@ -31,6 +36,8 @@ private:
     int addedChild(int node, unsigned char c) const;
     int child(int node, unsigned char c) const;
     void prepare() const;
+    // The node the search reaches after character c from node.
+    int step(int node, unsigned char c) const;
 
     struct Edge {
         unsigned char c;
@@ -41,6 +48,9 @@ private:
     mutable std::vector<int> edgesBegin_; // node n's edges are edgesBegin_[n] .. edgesBegin_[n + 1]
     std::vector<int> rootChild_ = std::vector<int>(256, -1); // by character; -1 for none
     mutable bool prepared_ = false;
+    // For findEach: the search that last reported the key ending at a node.
+    mutable std::vector<unsigned> seenIn_;
+    mutable unsigned search_ = 0;
     int keys_ = 0;
 };
 
