@@ -78,8 +78,9 @@ public:
     void appendTranscript(const std::string& line, LineStyle style) override
     {
         PlainHost::appendTranscript(line, style);
-        // A control character stored before intake replaced them never reaches the terminal.
-        const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
+        // A control character stored before intake replaced them never reaches the terminal
+        // as such: it is shown as an escape.
+        const std::string shown = cp1251::toUtf8(cp1251::visibleControls(line));
         const bool user = style == LineStyle::User;
         if (tagged_)
             writeLine(stdout, (user ? UserTag : CpuTag) + shown);

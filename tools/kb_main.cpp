@@ -146,8 +146,9 @@ const char* const ExplainHelp =
     "just before: the branches of the entry that has that reply are tried first.\n"
     "Nothing is learnt or saved.\n";
 
-// Texts of the files are Windows-1251; the terminal speaks UTF-8.
-std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
+// Texts of the files are Windows-1251; the terminal speaks UTF-8 and is given no control
+// character of a file to act on.
+std::string shown(const std::string& text) { return cp1251::toUtf8(cp1251::visibleControls(text)); }
 
 bool readFile(const std::string& command, const std::string& path, std::string& text);
 
@@ -477,7 +478,7 @@ int test(const std::vector<std::string>& args)
             continue;
         const kbtool::CorpusCase& c = *r.c;
         std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
-                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+                  << cp1251::visibleControls(c.part + (c.topic.empty() ? "" : " / " + c.topic)) << "] \"" << cp1251::visibleControls(c.phrase) << "\"";
         if (!c.after.empty())
             std::cout << " after \"" << shown(c.after) << "\"";
         std::cout << "\n    expected: ";

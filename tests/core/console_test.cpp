@@ -2,6 +2,7 @@
 // phrases too), line editing at a terminal, the dialogue log at the end; and two copies
 // learning into one Base\ at once without losing each other's lessons.
 #include "engine_fixture.h"
+#include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "support/childprocess.h"
 #include "tovrin/version.h"
@@ -142,6 +143,36 @@ TEST(Programs, AnswerHelpAndVersionAndRefuseAnUnknownOption)
         EXPECT_EQ(r.exitCode, c.status) << c.program << " " << c.args.back() << r.err;
         EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.program << " " << c.args.back();
         EXPECT_EQ(r.err.empty(), c.status == 0) << c.program << " " << c.args.back() << r.err;
+    }
+}
+
+// A hostile file's escape sequences never reach the terminal as such: every program shows a
+// control character of a file as an escape, in a reply, in a malformed line and in a header.
+TEST(Programs, ShowAFilesControlCharactersAsEscapes)
+{
+    ScratchDir dir(true);
+    dir.write("Base\\Words.Dat", cp("h\x1b]0;title\x07\r\nПРИВЕТ^При\x1b[2Jвет;\r\n"
+                                   "ПЛОХ\x7fАЯ\x01СТРОКА\r\n"));
+    const std::string bin = std::string(TOVRIN_BINARY_DIR) + "/";
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        std::string input;
+        std::vector<std::string> shown; // in standard output
+    } cases[] = {
+        {"tovrin-kb", {"check", "--no-words"}, "", {"ПЛОХ\\x7FАЯ\\x01СТРОКА"}},
+        {"tovrin-kb", {"explain", "привет"}, "", {"При\\x1B[2Jвет"}},
+        {"tovrin-kb", {"export", "Base\\Missing\x1b[2J.Dat"}, "", {}},
+        {"tovrin-console", {}, "привет\n", {"При\\x1B[2Jвет"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + (c.args.empty() ? std::string() : " " + c.args.front()));
+        const RunResult r = runProgram(bin + c.program, c.args, c.input);
+        for (const std::string& text : c.shown)
+            EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
+        for (const std::string* stream : {&r.out, &r.err})
+            EXPECT_TRUE(std::none_of(stream->begin(), stream->end(), [](char ch) { return ch != '\n' && cp1251::isControl(ch); }))
+                << *stream;
     }
 }
 
