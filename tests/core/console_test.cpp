@@ -371,19 +371,31 @@ std::size_t occurrences(const std::string& text, const std::string& part)
     return n;
 }
 
-TEST_F(Console, ATerminalGetsAPromptAndLeavesWithControlD)
+TEST_F(Console, ATerminalGetsAPromptAndLeavesWithControlDOrControlC)
 {
-    Terminal t(nullptr);
-    ASSERT_TRUE(t.started());
-    ASSERT_TRUE(t.waitFor("> ")) << t.screen;
-    t.type("привет\r");
-    ASSERT_TRUE(t.waitFor("Привет!\r\n> ")) << t.screen;
-    t.type("\x04");
-    EXPECT_EQ(t.end(), 0) << t.screen;
-    EXPECT_EQ(occurrences(t.screen, "Привет."), 0u) << "the phrase was echoed: " << t.screen;
-    const auto log = file("Base\\Log.Tovrin");
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), std::string(53, '='));
+    // Ctrl+C ends the session as Ctrl+D does, the dialogue log written; a half-typed line
+    // is dropped, never said.
+    const struct {
+        const char* name;
+        const char* keys;
+    } ways[] = {{"Ctrl+D", "\x04"}, {"Ctrl+C", "\x03"}, {"Ctrl+C on a half-typed line", "пока\x03"}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        dir.writeLines("Base\\Log.Tovrin", {});
+        Terminal t(nullptr);
+        ASSERT_TRUE(t.started());
+        ASSERT_TRUE(t.waitFor("> ")) << t.screen;
+        t.type("привет\r");
+        ASSERT_TRUE(t.waitFor("Привет!\r\n> ")) << t.screen;
+        t.type(way.keys);
+        EXPECT_EQ(t.end(), 0) << t.screen;
+        EXPECT_EQ(occurrences(t.screen, "Привет."), 0u) << "the phrase was echoed: " << t.screen;
+        const auto log = file("Base\\Log.Tovrin");
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(log[log.size() - 3], "USER:     Привет.");
+        EXPECT_EQ(log[log.size() - 2], "CPU:     Привет!");
+        EXPECT_EQ(log.back(), std::string(53, '='));
+    }
 }
 
 TEST_F(Console, ATerminalEditsTheLineAndRecallsTheSessionsPhrases)
