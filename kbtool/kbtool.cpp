@@ -5,6 +5,8 @@
 #include "kb/files.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
+#include "kb/fileerror.h"
+#include "kb/textformat.h"
 #include "engine/match.h"
 #include "kbtool/keyset.h"
 
@@ -253,6 +255,9 @@ size_t utf8Sequence(std::string_view text)
     return length;
 }
 
+constexpr char kUnassignedByte = '\x98';
+constexpr std::string_view kUnassignedExported = "\xEF\xBF\xBD"; // U+FFFD
+
 std::string hexCode(std::string_view sequence)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -306,7 +311,10 @@ ImportResult prepareImport(std::string_view utf8, bool entries)
                           hexCode(sequence) + ")";
                 break;
             }
-            const std::string single = cp1251::fromUtf8(sequence);
+            // The one byte that Windows-1251 leaves unassigned is exported as the replacement
+            // character, and comes back as that byte.
+            const std::string single = sequence == kUnassignedExported ? std::string(1, kUnassignedByte)
+                                                                       : cp1251::fromUtf8(sequence);
             if (single.size() != 1 || cp1251::toUtf8(single) != sequence) {
                 refusal = "character " + std::to_string(column) + " \"" + std::string(sequence) +
                           "\" has no Windows-1251 form";
@@ -332,6 +340,26 @@ ImportResult prepareImport(std::string_view utf8, bool entries)
     if (!result.refusals.empty())
         result.lines.clear();
     return result;
+}
+
+bool exportLooksLikeRtf(const std::string& path)
+{
+    LineList list;
+    try {
+        list.load(path);
+    } catch (const FileError&) {
+        return false;
+    }
+    // Whatever may stand before "{\rtf" in a document (blank lines, say), the export's lines
+    // up to the first that holds more than that decide.
+    std::string beginning;
+    for (auto line = list.begin(); line != list.end(); ++line) {
+        beginning += cp1251::toUtf8(*line);
+        beginning += '\n';
+        if (std::any_of(line->begin(), line->end(), [](char c) { return c != ' ' && c != '\t'; }))
+            break;
+    }
+    return looksLikeRtf(beginning);
 }
 
 bool namesKnowledgeFile(const std::string& path)

@@ -80,6 +80,11 @@ struct ImportResult {
 // other than TAB; with entries, every line from 1 on must also be a well-formed entry.
 ImportResult prepareImport(std::string_view utf8, bool entries);
 
+// True when the export of the line-list file at path begins as an RTF document does (a
+// phrase list may hold any line, "{\rtf1" too): a text that begins so is then its text all the
+// same, not an RTF document given by mistake. False when the file cannot be loaded.
+bool exportLooksLikeRtf(const std::string& path);
+
 // True when a program path names the knowledge file (whatever its folder or case).
 bool namesKnowledgeFile(const std::string& path);
 

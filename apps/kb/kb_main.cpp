@@ -95,7 +95,9 @@ const char* const ExportHelp =
     "\n"
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
     "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
-    ".NAME.exported) which version of it was given out, for the import of the edited text.\n";
+    ".NAME.exported) which version of it was given out, for the import of the edited text.\n"
+    "The one byte Windows-1251 leaves unassigned (98) is written as U+FFFD, which import\n"
+    "reads back as that byte.\n";
 
 const char* const ImportHelp =
     "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
@@ -107,8 +109,9 @@ const char* const ImportHelp =
     "from line 1 on breaks the entry grammar (line 0 is the header and is free): each such\n"
     "line is named on standard error.\n"
     "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
-    "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
-    "knowledge file only its header line) unless --allow-empty is given.\n"
+    "document rather than UTF-8 text (unless the file's own text begins so too), or when it\n"
+    "holds no entry (no line at all, or for the knowledge file only its header line) unless\n"
+    "--allow-empty is given.\n"
     "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
     "has learnt since (or the file was never exported), the import is refused, so that what\n"
     "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
@@ -348,7 +351,7 @@ int importFile(const std::vector<std::string>& args)
     if (!readInput(text, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
     const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
-    if (looksLikeRtf(body))
+    if (looksLikeRtf(body) && !kbtool::exportLooksLikeRtf(file))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
     const bool entries = kbtool::namesKnowledgeFile(file);

@@ -304,6 +304,41 @@ TEST_F(KbProgram, ExportAndImportGoBothWaysThroughUtf8)
     EXPECT_EQ(dir.readLines("Base\\W1.Dat"), (std::vector<std::string>{"Просто фраза", "ещё одна;"}));
 }
 
+// Whatever a stored list holds, its export imports back to the very same lines: a first line
+// that begins as an RTF document does, and the one byte Windows-1251 leaves unassigned.
+TEST_F(KbProgram, EveryExportImportsBackToTheSameLines)
+{
+    const struct {
+        const char* name;
+        std::string file;
+        std::vector<std::string> lines; // Windows-1251
+    } cases[] = {
+        {"a phrase list beginning as RTF", "Base\\W1.Dat", {"{\\rtf1 " + cp("фраза"), cp("Вторая фраза.")}},
+        {"a header beginning as RTF", "Base\\Words.Dat", {"{\\rtf1\\ansi}", cp("ПРИВЕТ^Привет!;")}},
+        {"the unassigned byte", "Base\\W2.Dat", {cp("Фраза \x98 с ним."), "\x98"}},
+        {"the unassigned byte in a reply", "Base\\Words.Dat", {"h", cp("ПРИВЕТ^При\x98вет!;")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        LineList(c.lines).save(c.file);
+        const auto exported = runProgram(Kb, {"export", c.file});
+        ASSERT_EQ(exported.exitCode, 0) << exported.err;
+        const auto imported = runProgram(Kb, {"import", c.file}, exported.out);
+        EXPECT_EQ(imported.exitCode, 0) << imported.err;
+        LineList back;
+        back.load(c.file);
+        EXPECT_EQ(back.lines(), c.lines);
+    }
+    // An RTF document is still refused where the list's own text does not begin so.
+    ScratchDir dir;
+    LineList({cp("Фраза.")}).save("Base\\W1.Dat");
+    ASSERT_EQ(runProgram(Kb, {"export", "Base\\W1.Dat"}).exitCode, 0);
+    const auto r = runProgram(Kb, {"import", "Base\\W1.Dat"}, fileBytes(dir.path() / "Base" / "W1.Dat"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("the text is an RTF document"), std::string::npos) << r.err;
+}
+
 TEST_F(KbProgram, ARefusedImportWritesNothing)
 {
     ScratchDir dir;
