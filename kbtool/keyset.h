@@ -13,6 +13,9 @@ public:
     // Returns the key's number: distinct keys are numbered from 0 in the order they are first
     // added, and a key added again keeps its number. An empty key is never found (-1).
     int add(std::string_view key);
+    // Room for keys of keyBytes characters in all, so that the set grows in one step: a node
+    // per character at the most, and the room a shared beginning leaves over is never touched.
+    void reserve(std::size_t keyBytes) { nodes_.reserve(keyBytes + 1); }
     // Calls found(key number, position after the key's last character) for every occurrence
     // of every key, in the order the occurrences end in the text.
     void find(std::string_view text, const std::function<void(int, std::size_t)>& found) const;
@@ -31,24 +34,18 @@ private:
         int key = -1;    // the key that ends here
         unsigned char c = 0;
     };
-    // While keys are added, a node's children are a list through nextSibling; the search
-    // reads them laid out together, and the root's by character.
-    int addedChild(int node, unsigned char c) const;
+    // A node's children are a list through nextSibling, the root's also a table by character:
+    // a node for every character of the keys, and nothing more per character, however many
+    // keys there are.
     int child(int node, unsigned char c) const;
     void prepare() const;
     // The node the search reaches after character c from node.
     int step(int node, unsigned char c) const;
 
-    struct Edge {
-        unsigned char c;
-        int to;
-    };
     mutable std::vector<Node> nodes_{Node{}};
-    mutable std::vector<Edge> edges_;
-    mutable std::vector<int> edgesBegin_; // node n's edges are edgesBegin_[n] .. edgesBegin_[n + 1]
     std::vector<int> rootChild_ = std::vector<int>(256, -1); // by character; -1 for none
     mutable bool prepared_ = false;
-    // For findEach: the search that last reported the key ending at a node.
+    // For findEach: the search that last reported each key.
     mutable std::vector<unsigned> seenIn_;
     mutable unsigned search_ = 0;
     int keys_ = 0;

@@ -302,9 +302,11 @@ int exportFile(const std::vector<std::string>& args)
 }
 
 // The whole of standard input. A read error is no end of input: it fails, with its cause.
-bool readInput(std::string& text, std::string& error)
+// It goes to the reader piece by piece, so that it is never held whole.
+bool readInput(kbtool::ImportReader& reader, std::string& error)
 {
     char buffer[1 << 16];
+    std::size_t total = 0;
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n == 0)
@@ -315,11 +317,12 @@ bool readInput(std::string& text, std::string& error)
             error = std::strerror(errno);
             return false;
         }
-        if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+        total += static_cast<size_t>(n);
+        if (total > kMaxFileSize) {
             error = "the text is larger than any line-list file may be";
             return false;
         }
-        text.append(buffer, static_cast<size_t>(n));
+        reader.add(std::string_view(buffer, static_cast<size_t>(n)));
     }
 }
 
@@ -346,30 +349,31 @@ int importFile(const std::vector<std::string>& args)
     std::string file;
     if (!fileOperand("import", operands, file))
         return ExitUsage;
-    std::string text;
+    const bool entries = kbtool::namesKnowledgeFile(file);
+    kbtool::ImportReader reader(entries);
     std::string readError;
-    if (!readInput(text, readError))
+    if (!readInput(reader, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
-    const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
-    if (looksLikeRtf(body) && !kbtool::exportLooksLikeRtf(file))
+    const auto result = reader.finish();
+    if (looksLikeRtf(result.beginning) && !kbtool::exportLooksLikeRtf(file))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
-    const bool entries = kbtool::namesKnowledgeFile(file);
-    const auto result = kbtool::prepareImport(text, entries);
-    if (!result.refusals.empty()) {
+    if (result.refused > 0) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
+        if (result.refused > static_cast<int>(result.refusals.size()))
+            std::cerr << "tovrin-kb import: and " << result.refused - static_cast<int>(result.refusals.size())
+                      << " more lines.\n";
         std::cerr << "tovrin-kb import: " << shown(file) << " was left as it was ("
-                  << result.refusals.size() << (result.refusals.size() == 1 ? " line" : " lines")
-                  << " refused).\n";
+                  << result.refused << (result.refused == 1 ? " line" : " lines") << " refused).\n";
         return ExitFailed;
     }
-    const size_t needed = entries ? 2 : 1;
-    if (result.lines.size() < needed && !allowEmpty)
+    const int needed = entries ? 2 : 1;
+    if (result.lines.count() < needed && !allowEmpty)
         return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
                                                       : "the text holds no line") +
                                       " (an empty or missing input?); give --allow-empty to store it so.");
-    LineList list(result.lines);
+    const LineList& list = result.lines;
     {
         // A copy of the program that changes the file at this moment waits for the import, and
         // one that changed it since the export is found out here.
