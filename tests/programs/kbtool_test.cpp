@@ -343,71 +343,6 @@ TEST_F(KbProgram, EveryExportImportsBackToTheSameLines)
     EXPECT_NE(r.err.find("the text is an RTF document"), std::string::npos) << r.err;
 }
 
-// The peak memory of tovrin-kb (kilobytes) run with standard input from a file; -1 when it
-// did not end well.
-long peakKilobytesOf(const std::vector<std::string>& args, const std::string& input)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        const int in = ::open(input.c_str(), O_RDONLY);
-        const int null = ::open("/dev/null", O_WRONLY);
-        if (in < 0 || null < 0)
-            ::_exit(127);
-        ::dup2(in, STDIN_FILENO);
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-        std::vector<char*> argv = {const_cast<char*>(Kb.c_str())};
-        for (const auto& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(Kb.c_str(), argv.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return -1;
-    return usage.ru_maxrss;
-}
-
-// However its input is shaped, tovrin-kb holds no more than a few times what it reads: the
-// import converts the text line by line into the packed form of a loaded list, and the check
-// keeps views into the list it checks.
-TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
-{
-    ScratchDir dir;
-    dir.writeLines("Base\\W1.Dat", {"Фраза."});
-    {
-        std::ofstream blank(dir.path() / "blank.txt", std::ios::binary);
-        blank << std::string(16u << 20, '\n');
-        std::ofstream words(dir.path() / "Base" / "Words.Dat", std::ios::binary);
-        const std::string key = cp("ПРОСТО ОЧЕНЬ ДЛИННЫЙ КЛЮЧ ");
-        const std::string replies = cp("?^Да;Нет;Может быть;\r\n");
-        std::string text = "h\r\n";
-        for (int n = 0; n < 500000; ++n)
-            text += key + std::to_string(n) + replies;
-        words << text;
-    }
-    const struct {
-        const char* name;
-        std::vector<std::string> args;
-        std::string input;
-        std::filesystem::path measure; // the bound is a multiple of this file's size
-        long times;
-    } cases[] = {
-        {"an import of 16 MiB of blank lines", {"import", "--force", "Base\\W1.Dat"}, "blank.txt", "blank.txt", 10},
-        {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 5},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const long bytes = static_cast<long>(std::filesystem::file_size(dir.path() / c.measure));
-        const long peak = peakKilobytesOf(c.args, c.input);
-        ASSERT_GT(peak, 0);
-        EXPECT_LT(peak * 1024, c.times * bytes) << "peak " << peak / 1024 << " MiB for " << bytes / 1024 / 1024 << " MiB";
-        std::cout << "[ " << c.name << " ] peak " << peak / 1024 << " MiB\n";
-    }
-}
-
 TEST_F(KbProgram, ARefusedImportWritesNothing)
 {
     ScratchDir dir;
@@ -425,8 +360,9 @@ TEST_F(KbProgram, ARefusedImportWritesNothing)
 
 namespace {
 
-// Runs tovrin-kb with its standard input taken from fd (-1: closed), standard error into a file.
-RunResult runWithInput(const std::vector<std::string>& args, int fd)
+// Runs tovrin-kb with its standard input taken from fd (-1: closed), standard error into a file;
+// with peakKilobytes, also its peak memory.
+RunResult runWithInput(const std::vector<std::string>& args, int fd, long* peakKilobytes = nullptr)
 {
     const std::string errors = "kb-errors.txt";
     const pid_t pid = ::fork();
@@ -449,7 +385,10 @@ RunResult runWithInput(const std::vector<std::string>& args, int fd)
         ::_exit(127);
     }
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    if (peakKilobytes != nullptr)
+        *peakKilobytes = usage.ru_maxrss;
     RunResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     r.err = fileBytes(errors);
@@ -578,4 +517,45 @@ TEST_F(KbProgram, CheckReportsControlCharacters)
     EXPECT_NE(r.out.find("Base\\Words.Dat:1: warning: character 11 (1B) is a control character"), std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("2 entries, 0 errors, 2 warnings."), std::string::npos) << r.out;
+}
+
+// However its input is shaped, tovrin-kb holds no more than a few times what it reads: the
+// import converts the text line by line into the packed form of a loaded list, and the check
+// keeps views into the list it checks.
+TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\W1.Dat", {"Фраза."});
+    {
+        std::ofstream blank(dir.path() / "blank.txt", std::ios::binary);
+        blank << std::string(16u << 20, '\n');
+        std::ofstream words(dir.path() / "Base" / "Words.Dat", std::ios::binary);
+        const std::string key = cp("ПРОСТО ОЧЕНЬ ДЛИННЫЙ КЛЮЧ ");
+        const std::string replies = cp("?^Да;Нет;Может быть;\r\n");
+        std::string text = "h\r\n";
+        for (int n = 0; n < 500000; ++n)
+            text += key + std::to_string(n) + replies;
+        words << text;
+    }
+    const struct {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        std::filesystem::path measure; // the bound is a multiple of this file's size
+        long times;
+    } cases[] = {
+        {"an import of 16 MiB of blank lines", {"import", "--force", "Base\\W1.Dat"}, "blank.txt", "blank.txt", 10},
+        {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const long bytes = static_cast<long>(std::filesystem::file_size(dir.path() / c.measure));
+        const int input = ::open(c.input.c_str(), O_RDONLY);
+        long peak = 0;
+        const RunResult r = runWithInput(c.args, input, &peak);
+        ::close(input);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_LT(peak * 1024, c.times * bytes) << "peak " << peak / 1024 << " MiB for " << bytes / 1024 / 1024 << " MiB";
+        std::cout << "[ " << c.name << " ] peak " << peak / 1024 << " MiB\n";
+    }
 }
