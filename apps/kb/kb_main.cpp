@@ -704,7 +704,8 @@ int main(int argc, char** argv)
             const std::string message = e.what();
             const std::string_view cannotOpen = "Cannot open file ";
             if (message.starts_with(cannotOpen))
-                std::cerr << "tovrin-kb " << c.name << ": " << whyCannotOpen(message.substr(cannotOpen.size())) << '\n';
+                std::cerr << "tovrin-kb " << c.name << ": "
+                          << cp1251::visibleControls(whyCannotOpen(message.substr(cannotOpen.size()))) << '\n';
             return ExitFailed;
         } catch (const std::exception& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";

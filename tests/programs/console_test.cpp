@@ -163,6 +163,7 @@ TEST(Programs, ShowAFilesControlCharactersAsEscapes)
         {"tovrin-kb", {"check", "--no-words"}, "", {"ПЛОХ\\x7FАЯ\\x01СТРОКА"}},
         {"tovrin-kb", {"explain", "привет"}, "", {"При\\x1B[2Jвет"}},
         {"tovrin-kb", {"export", "Base\\Missing\x1b[2J.Dat"}, "", {}},
+        {"tovrin-kb", {"export", "Elsewhere\x1b[2J\\W1.Dat"}, "", {}},
         {"tovrin-console", {}, "привет\n", {"При\\x1B[2Jвет"}},
     };
     for (const auto& c : cases) {
