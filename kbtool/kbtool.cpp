@@ -39,10 +39,23 @@ struct Answering {
 std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vector<Answering>& answering)
 {
     KeySet keys; // the heads are distinct, so each key's number is its place in answering
-    std::size_t keyBytes = 0;
-    for (const Answering& e : answering)
-        keyBytes += e.key.size();
-    keys.reserve(keyBytes);
+    {
+        // In byte order, each key shares with the one before it all the beginning it shares
+        // with any.
+        std::vector<std::string_view> sorted;
+        sorted.reserve(answering.size());
+        for (const Answering& e : answering)
+            sorted.push_back(e.key);
+        std::sort(sorted.begin(), sorted.end());
+        std::size_t characters = 0;
+        std::string_view previous;
+        for (const std::string_view key : sorted) {
+            const auto differ = std::mismatch(key.begin(), key.end(), previous.begin(), previous.end());
+            characters += static_cast<std::size_t>(key.end() - differ.first);
+            previous = key;
+        }
+        keys.reserve(characters);
+    }
     for (const Answering& e : answering)
         keys.add(e.key);
     std::vector<Problem> out;

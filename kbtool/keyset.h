@@ -13,9 +13,9 @@ public:
     // Returns the key's number: distinct keys are numbered from 0 in the order they are first
     // added, and a key added again keeps its number. An empty key is never found (-1).
     int add(std::string_view key);
-    // Room for keys of keyBytes characters in all, so that the set grows in one step: a node
-    // per character at the most, and the room a shared beginning leaves over is never touched.
-    void reserve(std::size_t keyBytes) { nodes_.reserve(keyBytes + 1); }
+    // Room for keys that hold this many characters once the beginnings they share are counted
+    // once (a node each), so that a large set takes no more room than it needs.
+    void reserve(std::size_t characters) { nodes_.reserve(characters + 1); }
     // Calls found(key number, position after the key's last character) for every occurrence
     // of every key, in the order the occurrences end in the text.
     void find(std::string_view text, const std::function<void(int, std::size_t)>& found) const;
