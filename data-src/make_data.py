@@ -84,7 +84,7 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
 # is a no and "да не знаю" is a shrug.
 KEY_SETS = {
     "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
-    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕ РАЗБИРАЮСЬ | НИ ЗА КОГО | НЕ ИНТЕРЕСУЮСЬ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
     "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА~ | УГУ | "
           "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ~,А | "
           "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
@@ -660,7 +660,7 @@ def build(faults, report):
         faults.add("words", f"{len(branches)} branches, at least {MIN_BRANCHES} wanted")
     if not deep:
         faults.add("words", "no branch of depth 2")
-    for farewell in ("ПОКА.", "ПОКА!", "ДО СВИДАНИЯ.", "ПРОЩАЙ", "ДО ВСТРЕЧИ."):
+    for farewell in ("ПОКА.", "ПОКА!", "ДО СВИДАНИЯ.", "ПРОЩАЙ.", "ДО ВСТРЕЧИ."):
         if not any(e.key == farewell and e.farewell for e in mains):
             faults.add("words", f"no farewell entry «{farewell}»")
     outputs[os.path.join(BASE, "Words.Dat")] = cp1251_crlf([header] + [e.render() for e in entries])
