@@ -213,17 +213,6 @@ def contains_words(phrase, key):
     return True
 
 
-def main_answer(mains, text):
-    """The main phrase that answers text on a turn without a thread, or None."""
-    phrase = normalise(text)
-    for e in mains:
-        if contains_key(phrase, e.key) >= 0:
-            return e
-    for e in mains:
-        if " " in e.key and contains_words(phrase, e.key):
-            return e
-    return None
-
 
 # ---- the knowledge file
 
@@ -467,22 +456,27 @@ def candidates(entries, i):
 
 def check_farewells(entries, lists, faults):
     """Nothing the program says may close a second copy that reads it from the exchange file:
-    no reply of an entry without the farewell mark, and no line of a phrase list, is answered by
-    a farewell. And a farewell of several words has a catch for one of its words among the
+    no reply of an entry without the farewell mark, and no line of a phrase list, holds a
+    farewell key. And a farewell of several words has a catch for one of its words among the
     other main phrases, so that the word-by-word pass, which runs only when no key is found
     whole, never closes the program on those words standing apart in an ordinary sentence."""
     mains = [e for e in entries if e.depth == 0]
     said = [(f"{e.lineno} [{e.key}]", r) for e in entries if not e.farewell for r in e.replies]
     said += [(name, line) for name, lines in lists.items() for line in lines]
     seen = set()
+    farewells = [e for e in mains if e.farewell]
     for where, text in said:
         if text in seen:
             continue
         seen.add(text)
-        answer = main_answer(mains, text)
-        if answer is not None and answer.farewell:
-            faults.add(where, f"«{text}» would close a second copy: «{answer.key}» "
-                              f"({answer.lineno}) answers it")
+        # Held whole or word by word, even where an earlier entry would answer first: the
+        # order of the file may change, the text of a reply stays.
+        phrase = normalise(text)
+        held = next((e for e in farewells if contains_key(phrase, e.key) >= 0
+                     or (" " in e.key and contains_words(phrase, e.key))), None)
+        if held is not None:
+            faults.add(where, f"«{text}» holds the farewell «{held.key}» ({held.lineno}): "
+                              f"it would close a second copy")
     others = [e.key for e in mains if not e.farewell]
     for e in mains:
         words = e.key.split(" ")
