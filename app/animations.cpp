@@ -4,7 +4,11 @@
 #include "app/shrinkpath.h"
 #include "input/keyboardwindow.h"
 
+#include "ui/window.h"
+
 #include <QAction>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -19,6 +23,8 @@ constexpr int JumpsLeast = 125;
 constexpr int JumpsValues = 126;
 constexpr int JumpCorner = 95;
 constexpr int JumpValues = 11;
+// How many ticks the start-up shake waits at most for the window manager's frame.
+constexpr int FrameWaitTicks = 1000 / kClockTickMs;
 
 // The shrink-and-close: per step, 3 pixels left, 2 up, 10 narrower, 8 lower; the close cue
 // from the 10th step, the exit at the 80th.
@@ -45,8 +51,23 @@ void shrinkOneStep(QWidget& window, ShrinkPath& path)
 
 } // namespace
 
+// Whether a move of the window places its frame, as every jump of the shake must. An X11
+// window manager frames a window a moment after it first shows; until then Qt has no frame
+// to place, and a move would put the client area where the frame should go.
+bool TForm1::frameKnown() const
+{
+    if (!isVisible() || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return true;
+    const QWindow* window = windowHandle();
+    return !window || window->frameMargins().top() > 0;
+}
+
 void TForm1::T7Timer()
 {
+    // The start-up shake waits for the frame, a second at most (a window manager that draws
+    // none never tells one).
+    if (!frameKnown() && ++frameWaits_ < design::FrameWaitTicks)
+        return;
     // The whole shake happens inside this tick: no other handler runs between the jumps.
     setBusy(true);
     Dice& dice = *services().dice;

@@ -208,6 +208,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -225,12 +226,17 @@ private:
     Outcome attempt(const std::function<void()>& handler, bool show = true);
     Outcome report(const QString& message);
 
+    bool frameKnown() const;
+    int frameWaits_ = 0;
+
     // Places the window in the centre of the desktop at its first showing.
     void centreAtFirstShowing();
     void appendLine(const QString& line, LineStyle style);
     void setStatusText(int panel, const QString& text);
 
     bool centred_ = false;
+    // The secondary window that is open, which keeps the keyboard while it is.
+    QWidget* secondary_ = nullptr;
     // Where the shrink-and-close has put the window (app/animations.cpp).
     ShrinkPath shrinkPath_;
     // The exchange-file poll shows a failure once and again only after a success.

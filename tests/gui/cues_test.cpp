@@ -21,6 +21,25 @@ std::string wave()
     return riff;
 }
 
+// A RIFF/WAVE file of PCM samples.
+std::string waveOf(int channels, int rate, int bits, const std::string& data)
+{
+    const auto le = [](std::uint32_t v, int size) {
+        std::string out;
+        for (int i = 0; i < size; ++i)
+            out += char((v >> (8 * i)) & 0xff);
+        return out;
+    };
+    const auto blockAlign = static_cast<std::uint32_t>(channels * bits / 8);
+    std::string fmt = le(1, 2) + le(static_cast<std::uint32_t>(channels), 2) + le(static_cast<std::uint32_t>(rate), 4) +
+                      le(static_cast<std::uint32_t>(rate) * blockAlign, 4) + le(blockAlign, 2) +
+                      le(static_cast<std::uint32_t>(bits), 2);
+    // A chunk the reader must step over, of odd length (padded).
+    std::string body = "WAVE" + std::string("LIST") + le(3, 4) + "abc" + std::string(1, '\0') + "fmt " +
+                       le(16, 4) + fmt + "data" + le(static_cast<std::uint32_t>(data.size()), 4) + data;
+    return "RIFF" + le(static_cast<std::uint32_t>(body.size()), 4) + body;
+}
+
 void writeAllCues(const ScratchDir& dir)
 {
     for (Cue c : {Cue::MP1, Cue::MP2, Cue::MP3, Cue::MP4, Cue::MP5, Cue::MP6})
@@ -66,11 +85,82 @@ private slots:
             dir.write("Sound\\Close.wav", content.toStdString());
         QString thrown;
         try {
-            checkWaveFile("Sound\\Close.wav");
+            readWaveFile("Sound\\Close.wav");
         } catch (const FileError& e) {
             thrown = QString::fromStdString(e.what());
         }
         QCOMPARE(thrown, error);
+    }
+
+    // The samples of a file, as one channel at the cues' rate, whatever its own format.
+    void waveSamples_data()
+    {
+        QTest::addColumn<int>("channels");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QList<int>>("samples");
+        const auto le16 = [](std::initializer_list<int> values) {
+            QByteArray out;
+            for (int v : values) {
+                out.append(char(v & 0xff));
+                out.append(char((v >> 8) & 0xff));
+            }
+            return out;
+        };
+        QTest::newRow("mono 16 bit") << 1 << kCueRate << 16 << le16({0, 1000, -1000, 32767}) << QList<int>{0, 1000, -1000, 32767};
+        QTest::newRow("stereo averaged") << 2 << kCueRate << 16 << le16({100, 300, -200, -400}) << QList<int>{200, -300};
+        QTest::newRow("8 bit, unsigned") << 1 << kCueRate << 8 << QByteArray("\x80\xff\x00", 3) << QList<int>{0, 127 * 256, -128 * 256};
+        QTest::newRow("half the rate, interpolated") << 1 << kCueRate / 2 << 16 << le16({0, 1000}) << QList<int>{0, 500, 1000, 1000};
+        QTest::newRow("an odd byte left over") << 1 << kCueRate << 16 << QByteArray("\x10\x00\x20", 3) << QList<int>{16};
+    }
+
+    void waveSamples()
+    {
+        QFETCH(int, channels);
+        QFETCH(int, rate);
+        QFETCH(int, bits);
+        QFETCH(QByteArray, data);
+        QFETCH(QList<int>, samples);
+        ScratchDir dir;
+        dir.write("Sound\\Close.wav", waveOf(channels, rate, bits, data.toStdString()));
+        const std::vector<std::int16_t> read = readWaveFile("Sound\\Close.wav");
+        QCOMPARE(QList<int>(read.begin(), read.end()), samples);
+    }
+
+    // A cue asked for while it sounds goes on where it is; one asked for after its end starts
+    // again from its beginning; cues that sound together add up, within the sample's range.
+    void mixer()
+    {
+        CueMixer mixer;
+        mixer.setSamples(Cue::MP1, {1, 2, 3, 4});
+        mixer.setSamples(Cue::MP6, {30000, 30000});
+        std::int16_t out[8] = {};
+        QCOMPARE(mixer.mix(out, 8), 0); // nothing asked for: nothing to give
+        QVERIFY(!mixer.sounding());
+
+        mixer.request(Cue::MP1);
+        QCOMPARE(mixer.mix(out, 2), 2);
+        QCOMPARE((std::vector<int>(out, out + 2)), (std::vector<int>{1, 2}));
+        mixer.request(Cue::MP1); // still sounding: goes on
+        mixer.request(Cue::MP6);
+        QCOMPARE(mixer.mix(out, 8), 2);
+        QCOMPARE((std::vector<int>(out, out + 2)), (std::vector<int>{30003, 30004}));
+        QVERIFY(!mixer.sounding());
+
+        mixer.request(Cue::MP6); // ended: from the top, and twice as loud only up to the limit
+        mixer.request(Cue::MP1);
+        mixer.setSamples(Cue::MP5, {10000});
+        mixer.request(Cue::MP5);
+        QCOMPARE(mixer.mix(out, 3), 3);
+        QCOMPARE((std::vector<int>(out, out + 3)), (std::vector<int>{32767, 30002, 3}));
+        QCOMPARE(mixer.mix(out, 8), 1);
+        QCOMPARE(out[0], std::int16_t(4));
+        QVERIFY(!mixer.sounding());
+
+        mixer.setSamples(Cue::MP2, {});
+        mixer.request(Cue::MP2); // a file without samples sounds for no time at all
+        QVERIFY(!mixer.sounding());
     }
 
     // Without its cues the program does not start; the message names the file.

@@ -4,6 +4,7 @@
 #include "ui/transcript.h"
 #include "input/keyboardwindow.h"
 #include "gui/formfixture.h"
+#include "ui/window.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -157,7 +158,7 @@ void KeyboardTest::windowHasTheDesignedFrame()
     QCOMPARE(w.kb.N1->title(), u"&Система"_s);
     QCOMPARE(w.kb.N2->text(), u"С&крыть виртуальную клавиатуру"_s);
     QCOMPARE(w.kb.MainMenu1->actions(), QList<QAction*>{w.kb.N1->menuAction()});
-    QCOMPARE(w.kb.T1->interval(), 1);
+    QCOMPARE(w.kb.T1->interval(), kClockTickMs);
 }
 
 void KeyboardTest::everyKeyHasItsNameCaptionSizeAndPlace()
@@ -419,7 +420,7 @@ void KeyboardTest::openingAndHidingFollowTheSecondaryWindowRule()
     QVERIFY(!w.kb.T1->isActive());
     QVERIFY(w.form.isEnabled());
     QVERIFY(mainT1->isActive());
-    QCOMPARE(mainT1->interval(), 1);
+    QCOMPARE(mainT1->interval(), kClockTickMs);
 
     // And once more: the second opening is like the first.
     w.form.N22Click();

@@ -1,6 +1,7 @@
 // The main window as it is built: controls, menu, status bar, timers; the control-state
 // tick, the input line, ENTER, the secondary-window rule and the error guard.
 #include "gui/formfixture.h"
+#include "ui/window.h"
 
 #include "input/keyboardwindow.h"
 #include "kb/fileerror.h"
@@ -219,9 +220,12 @@ private slots:
         QTest::addColumn<int>("index");
         QTest::addColumn<int>("interval");
         QTest::addColumn<bool>("running");
+        // The timers of 1 ms tick at the clock's pace.
+        constexpr int tick = kClockTickMs;
+        static_assert(tick >= 15 && tick <= 16);
         const struct { int interval; bool running; } design[10] = {
-            {1, true}, {1000, true}, {1, true}, {1, false}, {1, true},
-            {1, false}, {1, true}, {1000, true}, {1000, false}, {1, false},
+            {tick, true}, {1000, true}, {tick, true}, {tick, false}, {tick, true},
+            {tick, false}, {tick, true}, {1000, true}, {1000, false}, {tick, false},
         };
         for (int i = 0; i < 10; ++i)
             QTest::newRow(qPrintable(QStringLiteral("T%1").arg(i + 1))) << i << design[i].interval << design[i].running;

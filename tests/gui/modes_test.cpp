@@ -1,5 +1,6 @@
 // The two conversation modes, the editor window and the exchange-file poll (T6).
 #include "gui/formfixture.h"
+#include "ui/window.h"
 
 #include "kb/linelist.h"
 
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QImage>
 #include <QTest>
 
 using namespace tovrin;
@@ -99,6 +101,20 @@ private slots:
         QCOMPARE(e->RB1->geometry(), QRect(16, 16, 177, 17));
         QCOMPARE(e->RB1->text(), QStringLiteral("По нажатию клавиши [ENTER]"));
         QVERIFY(e->RB1->isChecked());
+        // Every control of a group lies inside its frame, below the frame's top line as it
+        // is drawn: the first row that is not background, seen half way between the caption's
+        // end and the group's right edge.
+        for (QGroupBox* box : {e->GroupBox1, e->GroupBox2}) {
+            const QImage drawn = box->grab().toImage();
+            const int x = drawn.width() - 20;
+            const QRgb background = drawn.pixel(x, drawn.height() / 2);
+            int line = 0;
+            while (line < drawn.height() && drawn.pixel(x, line) == background)
+                ++line;
+            QVERIFY(line < drawn.height() / 2);
+            for (const QWidget* control : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(line + 2 <= control->y(), qPrintable(QStringLiteral("%1: line %2, control at %3").arg(box->title()).arg(line).arg(control->y())));
+        }
         QCOMPARE(e->RB2->geometry(), QRect(16, 37, 129, 17));
         QCOMPARE(e->RB2->text(), QStringLiteral("По таймеру  каждые:"));
         QCOMPARE(e->SpinEdit1->geometry(), QRect(145, 34, 44, 22));
@@ -335,7 +351,7 @@ private slots:
         FormFixture f;
         configure(f, QStringLiteral("Txt.Dat"), true, 2000);
         f->Cpu31Click();
-        QCOMPARE(f->ui().T[5]->interval(), 1); // the first tick comes at once
+        QCOMPARE(f->ui().T[5]->interval(), kClockTickMs); // the first tick comes at once
         f->ui().Talk->setEnabled(true);
         f->T6Timer();
         QCOMPARE(f->ui().T[5]->interval(), 2000);
