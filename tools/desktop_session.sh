@@ -35,6 +35,45 @@ desktop_start() {
     { echo "openbox did not start:" >&2; cat "$desktop_log" >&2; return 1; }
 }
 
+# A sound server of the desktop's own, whose only output is a null sink at the cues' rate
+# (22050 Hz, one channel, 16 bits), so that what the program plays passes through unchanged
+# and can be recorded from the sink's monitor. The programs started afterwards use it.
+sound_start() {
+  sound_dir=$(mktemp -d)
+  desktop_dirs+=("$sound_dir")
+  export XDG_RUNTIME_DIR="$sound_dir" PULSE_RUNTIME_PATH="$sound_dir/pulse"
+  # The server's own format is the cues' too, so that nothing is converted on the way.
+  mkdir -p "$sound_dir/.config/pulse"
+  printf '%s\n' "default-sample-format = s16le" "default-sample-rate = 22050" "alternate-sample-rate = 22050" \
+    "default-sample-channels = 1" "avoid-resampling = yes" >"$sound_dir/.config/pulse/daemon.conf"
+  HOME="$sound_dir" pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no \
+    --load="module-null-sink sink_name=cues rate=22050 channels=1 format=s16le norewinds=1" \
+    --load=module-native-protocol-unix >"$sound_dir/server.txt" 2>&1 &
+  desktop_pids+=($!)
+  wait_until 30 pactl info || { echo "the sound server did not start:" >&2; cat "$sound_dir/server.txt" >&2; return 1; }
+  pactl set-default-sink cues
+  # A null sink with nothing to play renders nothing, and its recording would leave out the
+  # silences between the cues: a stream of silence keeps it running.
+  pacat --playback --raw --format=s16le --rate=22050 --channels=1 --latency-msec=20 </dev/zero &
+  desktop_pids+=($!)
+}
+
+# Records what the null sink plays into file $1 (raw samples at the cues' rate) until
+# sound_record_stop.
+sound_record_start() {
+  parec -d cues.monitor --format=s16le --rate=22050 --channels=1 --raw --latency-msec=10 >"$1" &
+  sound_record_pid=$!
+  desktop_pids+=("$sound_record_pid")
+  # The recorder's first samples come a while after it has started.
+  wait_until 10 sh -c "[ \$(stat -c %s '$1') -gt 2205 ]"
+}
+
+sound_record_stop() {
+  # Interrupted, the recorder writes out what it holds before it ends.
+  kill -INT "$sound_record_pid" 2>/dev/null || true
+  wait "$sound_record_pid" 2>/dev/null || true
+}
+
 desktop_stop() {
   local i
   for ((i = ${#desktop_pids[@]} - 1; i >= 0; i--)); do

@@ -3,14 +3,10 @@
 #include "kb/fileerror.h"
 #include "kb/files.h"
 
-#include <QAudioDevice>
-#include <QAudioFormat>
-#include <QAudioSink>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QIODevice>
-#include <QMediaDevices>
-#include <QTimer>
+#include <QThread>
+#include <pulse/pulseaudio.h>
+#include <unistd.h>
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -19,9 +15,9 @@ namespace tovrin {
 
 namespace {
 
-const std::array<std::string, CueMixer::Count>& cueFiles()
+const std::array<std::string, kCueCount>& cueFiles()
 {
-    static const std::array<std::string, CueMixer::Count> names = {
+    static const std::array<std::string, kCueCount> names = {
         "Sound\\KeyBoard.wav", // MP1
         "Sound\\Button3.wav",  // MP2
         "Sound\\Button2.wav",  // MP3
@@ -59,77 +55,160 @@ std::vector<std::int16_t> toCueRate(const std::vector<int>& mono, int rate)
     return out;
 }
 
-// The window's players, mixed into one output that the sound system pulls from. The output
-// runs only while a cue sounds: with nothing to play the mixer gives nothing, the output goes
-// idle, and the next request starts it again.
-class WaveCues : public CuePlayer, private QIODevice {
+// The six players, kept by the sound server itself: each cue's samples are uploaded once into
+// the server's sample cache, and a request asks the server to play the cached sample. The
+// server plays it whole on its own side, whatever the program does meanwhile (a shake holds
+// the event loop for its whole length; the exit may come while the close cue sounds), and
+// nothing of the program's own has to keep feeding it.
+class ServerCues : public CuePlayer {
 public:
-    explicit WaveCues(std::array<std::vector<std::int16_t>, CueMixer::Count> samples)
+    ServerCues() = default;
+    ServerCues(const ServerCues&) = delete;
+    ServerCues& operator=(const ServerCues&) = delete;
+
+    // Connects to the desktop's sound server and uploads the cues; false when there is no
+    // server to play them.
+    bool open(const std::array<std::vector<std::int16_t>, kCueCount>& samples)
     {
-        for (int i = 0; i < CueMixer::Count; ++i)
-            mixer_.setSamples(static_cast<Cue>(i), std::move(samples[static_cast<std::size_t>(i)]));
-        QAudioFormat format;
-        format.setSampleRate(kCueRate);
-        format.setChannelCount(1);
-        format.setSampleFormat(QAudioFormat::Int16);
-        const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-        if (device.isNull() || !device.isFormatSupported(format))
-            return;
-        sink_ = std::make_unique<QAudioSink>(device, format);
-        // A short buffer, so that a cue sounds as soon as it is asked for.
-        sink_->setBufferSize(kCueRate * 2 / 20);
-        open(QIODevice::ReadOnly);
+        loop_ = pa_threaded_mainloop_new();
+        if (!loop_)
+            return false;
+        context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tovrin");
+        if (!context_)
+            return false;
+        pa_context_set_state_callback(context_, [](pa_context*, void* loop) {
+            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+        }, loop_);
+        if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
+            pa_threaded_mainloop_start(loop_) < 0)
+            return false;
+        Lock lock(loop_);
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(context_);
+            if (state == PA_CONTEXT_READY)
+                break;
+            if (!PA_CONTEXT_IS_GOOD(state))
+                return false;
+            pa_threaded_mainloop_wait(loop_);
+        }
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            names_[i] = "tovrin-" + std::to_string(::getpid()) + "-MP" + std::to_string(i + 1);
+            gate_.setLength(static_cast<Cue>(i), static_cast<int>(samples[i].size() * 1000 / kCueRate));
+            if (!samples[i].empty() && !upload(names_[i], samples[i]))
+                return false;
+        }
+        return true;
     }
 
-    ~WaveCues() override
+    ~ServerCues() override
     {
-        if (sink_)
-            sink_->stop();
+        if (loop_ && context_) {
+            {
+                Lock lock(loop_);
+                for (const std::string& name : names_)
+                    if (!name.empty())
+                        if (pa_operation* done = pa_context_remove_sample(context_, name.c_str(), nullptr, nullptr))
+                            pa_operation_unref(done);
+                pa_context_disconnect(context_);
+            }
+            pa_threaded_mainloop_stop(loop_);
+        }
+        if (context_)
+            pa_context_unref(context_);
+        if (loop_)
+            pa_threaded_mainloop_free(loop_);
     }
 
     void play(Cue cue) override
     {
-        if (!sink_)
+        const auto index = static_cast<std::size_t>(cue);
+        if (names_[index].empty() || !gate_.start(cue, clock_.elapsed()))
             return;
-        mixer_.request(cue);
-        // A sound system that refuses to play is not the user's concern: the request is
-        // simply not heard.
-        if (sink_->state() != QAudio::ActiveState)
-            sink_->start(this);
+        // A request that the server refuses is not the user's concern: it is simply not heard.
+        Lock lock(loop_);
+        if (pa_operation* done = pa_context_play_sample(context_, names_[index].c_str(), nullptr, PA_VOLUME_NORM, nullptr, nullptr))
+            pa_operation_unref(done);
     }
 
     void finish() override
     {
-        if (!sink_ || sink_->state() != QAudio::ActiveState)
-            return;
-        // The cues that sound are let end, and what the output still holds played out; never
-        // longer than the longest cue could need.
-        QElapsedTimer waited;
-        waited.start();
-        QEventLoop loop;
-        QTimer poll;
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (waited.elapsed() > kFinishLimitMs || sink_->state() != QAudio::ActiveState)
-                loop.quit();
-        });
-        poll.start(10);
-        loop.exec();
+        // The server plays a cue to its end on its own; the program goes once the requests it
+        // made have reached the server and the cues that sound have ended.
+        {
+            Lock lock(loop_);
+            drain();
+        }
+        const std::int64_t until = gate_.endOfAll(clock_.elapsed());
+        while (clock_.elapsed() < until)
+            QThread::msleep(10);
     }
 
 private:
-    static constexpr int kFinishLimitMs = 2000;
+    // The loop's lock, held while the program talks to the server.
+    class Lock {
+    public:
+        explicit Lock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+        ~Lock() { pa_threaded_mainloop_unlock(loop_); }
+        Lock(const Lock&) = delete;
+        Lock& operator=(const Lock&) = delete;
 
-    qint64 readData(char* data, qint64 maxSize) override
+    private:
+        pa_threaded_mainloop* loop_;
+    };
+
+    // Uploads one cue into the server's cache; called with the lock held.
+    bool upload(const std::string& name, const std::vector<std::int16_t>& samples)
     {
-        const int frames = static_cast<int>(maxSize / 2);
-        return 2 * static_cast<qint64>(mixer_.mix(reinterpret_cast<std::int16_t*>(data), frames));
+        const pa_sample_spec spec{PA_SAMPLE_S16LE, kCueRate, 1};
+        pa_stream* stream = pa_stream_new(context_, name.c_str(), &spec, nullptr);
+        if (!stream)
+            return false;
+        pa_stream_set_state_callback(stream, [](pa_stream*, void* loop) {
+            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+        }, loop_);
+        const std::size_t bytes = samples.size() * sizeof(std::int16_t);
+        bool done = pa_stream_connect_upload(stream, bytes) == 0 && waitFor(stream, PA_STREAM_READY) &&
+                    pa_stream_write(stream, samples.data(), bytes, nullptr, 0, PA_SEEK_RELATIVE) == 0 &&
+                    pa_stream_finish_upload(stream) == 0 && waitFor(stream, PA_STREAM_TERMINATED);
+        pa_stream_set_state_callback(stream, nullptr, nullptr);
+        pa_stream_unref(stream);
+        return done;
     }
-    qint64 writeData(const char*, qint64) override { return -1; }
-    bool isSequential() const override { return true; }
-    qint64 bytesAvailable() const override { return mixer_.sounding() ? 2 * kCueRate : 0; }
 
-    CueMixer mixer_;
-    std::unique_ptr<QAudioSink> sink_;
+    bool waitFor(pa_stream* stream, pa_stream_state_t wanted)
+    {
+        for (;;) {
+            const pa_stream_state_t state = pa_stream_get_state(stream);
+            if (state == wanted)
+                return true;
+            if (state == PA_STREAM_FAILED || (state == PA_STREAM_TERMINATED && wanted != PA_STREAM_TERMINATED))
+                return false;
+            pa_threaded_mainloop_wait(loop_);
+        }
+    }
+
+    // Waits until the server has taken every request so far; called with the lock held.
+    void drain()
+    {
+        pa_operation* done = pa_context_drain(context_, [](pa_context*, void* loop) {
+            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+        }, loop_);
+        if (!done)
+            return; // nothing was waiting
+        while (pa_operation_get_state(done) == PA_OPERATION_RUNNING)
+            pa_threaded_mainloop_wait(loop_);
+        pa_operation_unref(done);
+    }
+
+    pa_threaded_mainloop* loop_ = nullptr;
+    pa_context* context_ = nullptr;
+    std::array<std::string, kCueCount> names_;
+    CueGate gate_;
+    QElapsedTimer clock_ = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
 };
 
 } // namespace
@@ -186,52 +265,38 @@ std::vector<std::int16_t> readWaveFile(const std::string& programPath)
     throw malformed;
 }
 
-void CueMixer::setSamples(Cue cue, std::vector<std::int16_t> samples)
+void CueGate::setLength(Cue cue, int ms)
 {
-    voices_[static_cast<std::size_t>(cue)] = Voice{std::move(samples), -1};
+    lengths_[static_cast<std::size_t>(cue)] = ms;
 }
 
-void CueMixer::request(Cue cue)
+bool CueGate::start(Cue cue, std::int64_t nowMs)
 {
-    Voice& voice = voices_[static_cast<std::size_t>(cue)];
-    if (voice.position < 0 && !voice.samples.empty())
-        voice.position = 0;
+    const auto i = static_cast<std::size_t>(cue);
+    if (lengths_[i] <= 0 || (startedAt_[i] >= 0 && nowMs < startedAt_[i] + lengths_[i]))
+        return false;
+    startedAt_[i] = nowMs;
+    return true;
 }
 
-bool CueMixer::sounding() const
+std::int64_t CueGate::endOfAll(std::int64_t nowMs) const
 {
-    return std::any_of(voices_.begin(), voices_.end(), [](const Voice& v) { return v.position >= 0; });
-}
-
-int CueMixer::mix(std::int16_t* out, int frames)
-{
-    int written = 0;
-    std::vector<int> sum(static_cast<std::size_t>(std::max(frames, 0)), 0);
-    for (Voice& voice : voices_) {
-        if (voice.position < 0)
-            continue;
-        const int left = static_cast<int>(voice.samples.size()) - voice.position;
-        const int n = std::min(left, frames);
-        for (int i = 0; i < n; ++i)
-            sum[static_cast<std::size_t>(i)] += voice.samples[static_cast<std::size_t>(voice.position + i)];
-        written = std::max(written, n);
-        voice.position += n;
-        if (voice.position >= static_cast<int>(voice.samples.size()))
-            voice.position = -1;
-    }
-    for (int i = 0; i < written; ++i)
-        out[i] = static_cast<std::int16_t>(std::clamp(sum[static_cast<std::size_t>(i)], -32768, 32767));
-    return written;
+    std::int64_t end = nowMs;
+    for (std::size_t i = 0; i < lengths_.size(); ++i)
+        if (startedAt_[i] >= 0)
+            end = std::max(end, startedAt_[i] + lengths_[i]);
+    return end;
 }
 
 std::unique_ptr<CuePlayer> openSoundCues()
 {
-    std::array<std::vector<std::int16_t>, CueMixer::Count> samples;
-    for (int i = 0; i < CueMixer::Count; ++i)
-        samples[static_cast<std::size_t>(i)] = readWaveFile(cueFiles()[static_cast<std::size_t>(i)]);
-    if (QMediaDevices::audioOutputs().isEmpty())
+    std::array<std::vector<std::int16_t>, kCueCount> samples;
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = readWaveFile(cueFiles()[i]);
+    auto cues = std::make_unique<ServerCues>();
+    if (!cues->open(samples))
         return std::make_unique<SilentCues>();
-    return std::make_unique<WaveCues>(std::move(samples));
+    return cues;
 }
 
 } // namespace tovrin

@@ -13,6 +13,8 @@ namespace tovrin {
 // The file a cue plays, as the program names it ("Sound\KeyBoard.wav").
 const std::string& cueFile(Cue cue);
 
+constexpr std::size_t kCueCount = 6;
+
 // Every cue is played at this rate, one channel, 16 bits.
 constexpr int kCueRate = 22050;
 
@@ -21,32 +23,26 @@ constexpr int kCueRate = 22050;
 // Throws FileError naming the file when it cannot be read or is not such a sound.
 std::vector<std::int16_t> readWaveFile(const std::string& programPath);
 
-// The six players mixed into one sound: each cue plays its samples from a position of its own.
-// A cue requested while it sounds goes on where it is; one requested after its end starts from
-// its beginning.
-class CueMixer {
+// Which requests start a cue: one asked for while it still sounds goes on where it is (the
+// request starts nothing); one asked for after its end starts again from its beginning.
+// Times are milliseconds of one clock.
+class CueGate {
 public:
-    static constexpr int Count = 6;
-
-    void setSamples(Cue cue, std::vector<std::int16_t> samples);
-    void request(Cue cue);
-    // Whether any cue has samples left to give.
-    bool sounding() const;
-    // Mixes up to frames samples of every sounding cue into out and moves them on; returns how
-    // many were written, 0 once every cue has ended.
-    int mix(std::int16_t* out, int frames);
+    CueGate() { startedAt_.fill(-1); }
+    void setLength(Cue cue, int ms);
+    // Whether the request at nowMs starts the cue; if so, it sounds from then on.
+    bool start(Cue cue, std::int64_t nowMs);
+    // When the last of the cues that sound at nowMs ends (nowMs when none does).
+    std::int64_t endOfAll(std::int64_t nowMs) const;
 
 private:
-    struct Voice {
-        std::vector<std::int16_t> samples;
-        int position = -1; // -1: not sounding
-    };
-    std::array<Voice, Count> voices_;
+    std::array<int, kCueCount> lengths_{};
+    std::array<std::int64_t, kCueCount> startedAt_{};
 };
 
 // Opens the six players. A missing, unreadable or malformed file throws FileError naming it:
-// the program does not start without its cues. A machine without any audio output gets
-// players that stay silent, so that the program still runs there.
+// the program does not start without its cues. A machine without a sound server gets players
+// that stay silent, so that the program still runs there.
 std::unique_ptr<CuePlayer> openSoundCues();
 
 } // namespace tovrin

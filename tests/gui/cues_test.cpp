@@ -129,38 +129,33 @@ private slots:
     }
 
     // A cue asked for while it sounds goes on where it is; one asked for after its end starts
-    // again from its beginning; cues that sound together add up, within the sample's range.
-    void mixer()
+    // again from its beginning; each cue keeps its own time.
+    void gate()
     {
-        CueMixer mixer;
-        mixer.setSamples(Cue::MP1, {1, 2, 3, 4});
-        mixer.setSamples(Cue::MP6, {30000, 30000});
-        std::int16_t out[8] = {};
-        QCOMPARE(mixer.mix(out, 8), 0); // nothing asked for: nothing to give
-        QVERIFY(!mixer.sounding());
-
-        mixer.request(Cue::MP1);
-        QCOMPARE(mixer.mix(out, 2), 2);
-        QCOMPARE((std::vector<int>(out, out + 2)), (std::vector<int>{1, 2}));
-        mixer.request(Cue::MP1); // still sounding: goes on
-        mixer.request(Cue::MP6);
-        QCOMPARE(mixer.mix(out, 8), 2);
-        QCOMPARE((std::vector<int>(out, out + 2)), (std::vector<int>{30003, 30004}));
-        QVERIFY(!mixer.sounding());
-
-        mixer.request(Cue::MP6); // ended: from the top, and twice as loud only up to the limit
-        mixer.request(Cue::MP1);
-        mixer.setSamples(Cue::MP5, {10000});
-        mixer.request(Cue::MP5);
-        QCOMPARE(mixer.mix(out, 3), 3);
-        QCOMPARE((std::vector<int>(out, out + 3)), (std::vector<int>{32767, 30002, 3}));
-        QCOMPARE(mixer.mix(out, 8), 1);
-        QCOMPARE(out[0], std::int16_t(4));
-        QVERIFY(!mixer.sounding());
-
-        mixer.setSamples(Cue::MP2, {});
-        mixer.request(Cue::MP2); // a file without samples sounds for no time at all
-        QVERIFY(!mixer.sounding());
+        CueGate gate;
+        gate.setLength(Cue::MP1, 45);
+        gate.setLength(Cue::MP6, 420);
+        struct Request {
+            Cue cue;
+            std::int64_t at;
+            bool starts;
+        };
+        const Request requests[] = {
+            {Cue::MP1, 0, true},
+            {Cue::MP1, 20, false},  // typing fast: one sound
+            {Cue::MP6, 30, true},   // another cue sounds at the same time
+            {Cue::MP1, 44, false},
+            {Cue::MP1, 45, true},   // ended: from the top
+            {Cue::MP6, 100, false}, // the exit animation asks on every step
+            {Cue::MP6, 449, false},
+            {Cue::MP6, 450, true},
+            {Cue::MP6, 5000, true},
+            {Cue::MP2, 0, false},   // a cue without sound never sounds
+        };
+        for (const Request& r : requests)
+            QVERIFY2(gate.start(r.cue, r.at) == r.starts, qPrintable(QStringLiteral("MP%1 at %2").arg(int(r.cue) + 1).arg(r.at)));
+        QCOMPARE(gate.endOfAll(5100), std::int64_t(5420));
+        QCOMPARE(gate.endOfAll(6000), std::int64_t(6000));
     }
 
     // Without its cues the program does not start; the message names the file.
