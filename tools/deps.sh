@@ -5,7 +5,7 @@ TOVRIN_PACKAGES=(
   cmake ninja-build g++ libgtest-dev libedit-dev
   qt6-base-dev qt6-qpa-plugins libpulse-dev
   libgl-dev libglx-dev libopengl-dev libegl-dev
-  hunspell-ru
+  hunspell-ru python3
   libxcb1-dev qt6-translations-l10n fonts-urw-base35
   xvfb openbox xdotool x11-utils
   pulseaudio pulseaudio-utils
