@@ -182,3 +182,54 @@ above() {
   b=$(grep -nx "$2" <<<"$order" | cut -d: -f1)
   [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]
 }
+
+# ---- what the checks share
+
+passed=0
+failed=0
+fail() {
+  echo "FAIL $*"
+  failed=$((failed + 1))
+}
+pass() {
+  echo "ok   $*"
+  passed=$((passed + 1))
+}
+
+alive() { kill -0 "$tovrin_pid" 2>/dev/null; }
+# The window manager's close command, as a person gives it: a click on the window's title bar,
+# then Alt+F4.
+wm_close() {
+  local x y
+  read -r x y < <(client_place "$1")
+  xdotool mousemove $((x + 40)) $((y - 10)) click 1 key alt+F4
+}
+hidden() { ! shown "$1"; }
+# The program's error message box, titled with the program's name alone.
+message_box() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$tovrin_pid" . 2>/dev/null); do
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "Товрин" ] && return 0
+  done
+  return 1
+}
+
+# Writes a phrase, in the program's code page, where the exchange file is looked for.
+write_exchange() {
+  printf '%s\r\n' "$2" | iconv -f utf-8 -t cp1251 >"$1"
+}
+
+# Opens the editor, types path $1 into its path field (selecting what was there), picks the
+# timer reading when $2 is "timer", and leaves with Enter ("Хорошо").
+edit_exchange_path() {
+  menu_choose 1 8 # "Редактор"
+  local editor ex ey
+  editor=$(window_of "Редактор" 20) || { fail "the editor does not open"; return 1; }
+  read -r ex ey < <(client_place "$editor")
+  xdotool mousemove $((ex + 100)) $((ey + 42)) click 1 key ctrl+a
+  xdotool type --delay 40 "$1"
+  message_box && fail "a message box took the keyboard from the editor"
+  [ "${2:-}" = timer ] && xdotool mousemove $((ex + 34)) $((ey + 117)) click 1 # "По таймеру  каждые:"
+  xdotool key Return
+  wait_until 20 hidden "Редактор" || { fail "the editor does not close on Enter"; return 1; }
+}
