@@ -4,8 +4,6 @@
 #include "app/shrinkpath.h"
 #include "input/keyboardwindow.h"
 
-#include "ui/window.h"
-
 #include <QAction>
 #include <QGuiApplication>
 #include <QWindow>
@@ -23,8 +21,8 @@ constexpr int JumpsLeast = 125;
 constexpr int JumpsValues = 126;
 constexpr int JumpCorner = 95;
 constexpr int JumpValues = 11;
-// How many ticks the start-up shake waits at most for the window manager's frame.
-constexpr int FrameWaitTicks = 1000 / kClockTickMs;
+// How long the start-up shake waits at most for the window manager's frame.
+constexpr int FrameWaitMs = 1000;
 
 // The shrink-and-close: per step, 3 pixels left, 2 up, 10 narrower, 8 lower; the close cue
 // from the 10th step, the exit at the 80th.
@@ -66,8 +64,12 @@ void TForm1::T7Timer()
 {
     // The start-up shake waits for the frame, a second at most (a window manager that draws
     // none never tells one).
-    if (!frameKnown() && ++frameWaits_ < design::FrameWaitTicks)
-        return;
+    if (!frameKnown()) {
+        if (!frameWait_.isValid())
+            frameWait_.start();
+        if (frameWait_.elapsed() < design::FrameWaitMs)
+            return;
+    }
     // The whole shake happens inside this tick: no other handler runs between the jumps.
     setBusy(true);
     Dice& dice = *services().dice;

@@ -16,6 +16,7 @@
 #include "engine/host.h"
 #include "ui/secondary.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -217,7 +218,7 @@ private:
     Outcome report(const QString& message);
 
     bool frameKnown() const;
-    int frameWaits_ = 0;
+    QElapsedTimer frameWait_;
 
     // Places the window in the centre of the desktop at its first showing.
     void centreAtFirstShowing();

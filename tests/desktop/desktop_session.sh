@@ -92,12 +92,15 @@ tovrin_start() {
   tovrin_dir=$(mktemp -d)
   desktop_dirs+=("$tovrin_dir")
   cp -R "$here/data/." "$tovrin_dir/"
-  (cd "$tovrin_dir" && QT_QPA_PLATFORM=xcb QT_AUDIO_BACKEND=none ASAN_OPTIONS=detect_leaks=0 \
+  (cd "$tovrin_dir" && QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \
     exec "$binary" >"$tovrin_dir/out.txt" 2>&1) &
   tovrin_pid=$!
   desktop_pids+=("$tovrin_pid")
   main_window=$(window_of "Товрин — " 30) || { echo "the main window did not show" >&2; return 1; }
-  # The start-up shake is over once the window stays where it is.
+  # The start-up shake waits for the window manager's frame, and is over once the window stays
+  # where it is.
+  wait_until 30 sh -c "xprop -id $main_window _NET_FRAME_EXTENTS | grep -q ="
+  sleep 0.1
   wait_until 30 settled_place "$main_window" || { echo "the main window does not settle" >&2; return 1; }
 }
 

@@ -268,7 +268,7 @@ else
   expect "the farewell's E/R (Button2)" Button2 1 1 "${after[@]}"
   expect "the farewell sent (Button3)" Button3 1 1 "${after[@]}"
   expect "the farewell said (CpuSound)" CpuSound 1 2 "${after[@]}"
-  expect "the shrink's close cue, to the end (Close)" Close 2 4 "${after[@]}"
+  expect "the shrink's close cue, to the end (Close)" Close 2 8 "${after[@]}"
 fi
 
 echo "desktop: $passed passed, $failed failed"
