@@ -109,6 +109,8 @@ tovrin_start() {
 visible_titled() {
   local id
   for id in $(xdotool search --onlyvisible --pid "$tovrin_pid" . 2>/dev/null); do
+    # The search may also give other programs' windows: each is asked for its own process.
+    [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$tovrin_pid" ] || continue
     case "$(xdotool getwindowname "$id" 2>/dev/null)" in
       "$1"*) echo "$id"; return 0 ;;
     esac
@@ -212,6 +214,7 @@ hidden() { ! shown "$1"; }
 message_box() {
   local id
   for id in $(xdotool search --onlyvisible --pid "$tovrin_pid" . 2>/dev/null); do
+    [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$tovrin_pid" ] || continue
     [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "Товрин" ] && return 0
   done
   return 1

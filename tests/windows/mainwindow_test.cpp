@@ -210,7 +210,7 @@ private slots:
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
         QLineEdit* input = f->ui().Input;
-        QTest::keyClicks(input, QStringLiteral("привет"));
+        QTest::keyClicks(input, QStringLiteral("hello"));
         input->clear(); // as the end of a turn clears it
         QTest::keyClicks(input, QStringLiteral("ab"));
         QTest::keyClick(input, Qt::Key_Backspace);
