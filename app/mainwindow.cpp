@@ -212,13 +212,12 @@ void TForm1::createControls()
     setWindowTitle(form1::Title);
     setWindowFlags(Qt::Tool);
     setFont(QFont(look::FontFace, look::FontSize));
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, look::Silver);
+    paintWindowFace(this);
     // A disabled caption is drawn in dark grey, so that it stays readable on silver.
-    silver.setColor(QPalette::Disabled, QPalette::ButtonText, look::DisabledText);
-    silver.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
-    setPalette(silver);
-    setAutoFillBackground(true);
+    QPalette captions = palette();
+    captions.setColor(QPalette::Disabled, QPalette::ButtonText, look::DisabledText);
+    captions.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
+    setPalette(captions);
 
     auto* client = new QWidget(this);
     setCentralWidget(client);

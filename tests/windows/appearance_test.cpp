@@ -36,12 +36,7 @@ const QColor Green(0, 128, 0);
 const QColor Blue(0, 0, 255);
 const FontChoice Initial{QStringLiteral("MS Sans Serif"), 8, false, false};
 
-struct Fixture {
-    ScratchDir dir;
-    FormFixture window;
-    TForm1& form = *window;
-    ScriptedPickers& pickers = window.pickers;
-    RecordingReporter& reporter = window.reporter;
+struct Fixture : ScratchForm {
 
     Fixture()
     {

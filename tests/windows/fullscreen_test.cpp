@@ -18,12 +18,7 @@ using namespace tovrin::test;
 
 namespace {
 
-struct Fixture {
-    ScratchDir dir;
-    FormFixture window;
-    TForm1& form = *window;
-    ScriptedPickers& pickers = window.pickers;
-    RecordingReporter& reporter = window.reporter;
+struct Fixture : ScratchForm {
 
     // The timers are stopped (no shake): only the window system moves the window here.
     Fixture() { form.show(); }
