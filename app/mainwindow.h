@@ -217,8 +217,11 @@ private:
     Outcome attempt(const std::function<void()>& handler, bool show = true);
     Outcome report(const QString& message);
 
+    // Whether the window manager frames the window (X11), and whether Qt knows that frame.
+    bool managedFrame() const;
     bool frameKnown() const;
     QElapsedTimer frameWait_;
+    int frameKnownTicks_ = 0;
 
     // Places the window in the centre of the desktop at its first showing.
     void centreAtFirstShowing();
