@@ -104,7 +104,9 @@ const char* const ExportHelp =
     "\n"
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
     "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
-    ".NAME.exported) which version of it was given out, for the import of the edited text.\n";
+    ".NAME.exported) which version of it was given out, for the import of the edited text.\n"
+    "The one byte Windows-1251 leaves unassigned (98) is written as U+FFFD, which import\n"
+    "reads back as that byte.\n";
 
 const char* const ImportHelp =
     "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
@@ -116,8 +118,9 @@ const char* const ImportHelp =
     "from line 1 on breaks the entry grammar (line 0 is the header and is free): each such\n"
     "line is named on standard error.\n"
     "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
-    "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
-    "knowledge file only its header line) unless --allow-empty is given.\n"
+    "document rather than UTF-8 text (unless the file's own text begins so too), or when it\n"
+    "holds no entry (no line at all, or for the knowledge file only its header line) unless\n"
+    "--allow-empty is given.\n"
     "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
     "has learnt since (or the file was never exported), the import is refused, so that what\n"
     "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
@@ -177,8 +180,9 @@ const char* const ExplainHelp =
     "                     before cannot be placed), all its replies separated by \" | \",\n"
     "                     farewell (yes or no), and a note on how it was found.\n";
 
-// Texts of the files are Windows-1251; the terminal speaks UTF-8.
-std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
+// Texts of the files are Windows-1251; the terminal speaks UTF-8 and is given no control
+// character of a file to act on.
+std::string shown(const std::string& text) { return cp1251::toUtf8(cp1251::visibleControls(text)); }
 
 bool readFile(const std::string& command, const std::string& path, std::string& text);
 
@@ -344,9 +348,11 @@ int exportFile(const std::vector<std::string>& args)
 }
 
 // The whole of standard input. A read error is no end of input: it fails, with its cause.
-bool readInput(std::string& text, std::string& error)
+// It goes to the reader piece by piece, so that it is never held whole.
+bool readInput(kbtool::ImportReader& reader, std::string& error)
 {
     char buffer[1 << 16];
+    std::size_t total = 0;
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n == 0)
@@ -357,11 +363,12 @@ bool readInput(std::string& text, std::string& error)
             error = std::strerror(errno);
             return false;
         }
-        if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+        total += static_cast<size_t>(n);
+        if (total > kMaxFileSize) {
             error = "the text is larger than any line-list file may be";
             return false;
         }
-        text.append(buffer, static_cast<size_t>(n));
+        reader.add(std::string_view(buffer, static_cast<size_t>(n)));
     }
 }
 
@@ -388,30 +395,31 @@ int importFile(const std::vector<std::string>& args)
     std::string file;
     if (!fileOperand("import", operands, file))
         return ExitUsage;
-    std::string text;
+    const bool entries = kbtool::namesKnowledgeFile(file);
+    kbtool::ImportReader reader(entries);
     std::string readError;
-    if (!readInput(text, readError))
+    if (!readInput(reader, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
-    const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
-    if (looksLikeRtf(body))
+    const auto result = reader.finish();
+    if (looksLikeRtf(result.beginning) && !kbtool::exportLooksLikeRtf(file))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
-    const bool entries = kbtool::namesKnowledgeFile(file);
-    const auto result = kbtool::prepareImport(text, entries);
-    if (!result.refusals.empty()) {
+    if (result.refused > 0) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
+        if (result.refused > static_cast<int>(result.refusals.size()))
+            std::cerr << "tovrin-kb import: and " << result.refused - static_cast<int>(result.refusals.size())
+                      << " more lines.\n";
         std::cerr << "tovrin-kb import: " << shown(file) << " was left as it was ("
-                  << result.refusals.size() << (result.refusals.size() == 1 ? " line" : " lines")
-                  << " refused).\n";
+                  << result.refused << (result.refused == 1 ? " line" : " lines") << " refused).\n";
         return ExitFailed;
     }
-    const size_t needed = entries ? 2 : 1;
-    if (result.lines.size() < needed && !allowEmpty)
+    const int needed = entries ? 2 : 1;
+    if (result.lines.count() < needed && !allowEmpty)
         return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
                                                       : "the text holds no line") +
                                       " (an empty or missing input?); give --allow-empty to store it so.");
-    LineList list(result.lines);
+    const LineList& list = result.lines;
     {
         // A copy of the program that changes the file at this moment waits for the import, and
         // one that changed it since the export is found out here.
@@ -523,7 +531,7 @@ int test(const std::vector<std::string>& args)
             continue;
         const kbtool::CorpusCase& c = *r.c;
         std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
-                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+                  << cp1251::visibleControls(c.part + (c.topic.empty() ? "" : " / " + c.topic)) << "] \"" << cp1251::visibleControls(c.phrase) << "\"";
         if (!c.after.empty())
             std::cout << " after \"" << shown(c.after) << "\"";
         if (!c.said.empty())
@@ -620,9 +628,9 @@ int explainBatch(const std::string& path)
 {
     std::string text;
     if (path == "-") {
-        std::string error;
-        if (!readInput(text, error)) {
-            std::cerr << "tovrin-kb explain: could not read standard input: " << error << ".\n";
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            std::cerr << "tovrin-kb explain: could not read standard input.\n";
             return ExitFailed;
         }
     } else if (!readFile("explain", fromStart(path), text)) {
@@ -815,7 +823,8 @@ int main(int argc, char** argv)
             const std::string message = e.what();
             const std::string_view cannotOpen = "Cannot open file ";
             if (message.starts_with(cannotOpen))
-                std::cerr << "tovrin-kb " << c.name << ": " << whyCannotOpen(message.substr(cannotOpen.size())) << '\n';
+                std::cerr << "tovrin-kb " << c.name << ": "
+                          << cp1251::visibleControls(whyCannotOpen(message.substr(cannotOpen.size()))) << '\n';
             return ExitFailed;
         } catch (const std::exception& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";
