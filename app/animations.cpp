@@ -5,6 +5,8 @@
 #include "input/keyboardwindow.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QWindow>
 #include <QLineEdit>
 #include <QMenu>
 
@@ -19,6 +21,9 @@ constexpr int JumpsLeast = 125;
 constexpr int JumpsValues = 126;
 constexpr int JumpCorner = 95;
 constexpr int JumpValues = 11;
+// How long the start-up shake waits at most for the window manager's frame.
+constexpr int FrameWaitMs = 1000;
+constexpr int FrameSettleTicks = 4;
 
 // The shrink-and-close: per step, 3 pixels left, 2 up, 10 narrower, 8 lower; the close cue
 // from the 10th step, the exit at the 80th.
@@ -45,8 +50,31 @@ void shrinkOneStep(QWidget& window, ShrinkPath& path)
 
 } // namespace
 
+// Whether a move of the window places its frame, as every jump of the shake must. An X11
+// window manager frames a window a moment after it first shows; until then Qt has no frame
+// to place, and a move would put the client area where the frame should go.
+bool TForm1::managedFrame() const
+{
+    return isVisible() && windowHandle() && QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
+bool TForm1::frameKnown() const
+{
+    return windowHandle()->frameMargins().top() > 0;
+}
+
 void TForm1::T7Timer()
 {
+    // The start-up shake waits for the frame, a second at most (a window manager that draws
+    // none never tells one); a frame just told may still be on its way into place, so it is
+    // trusted once it has stayed known for a few ticks.
+    if (managedFrame()) {
+        if (!frameWait_.isValid())
+            frameWait_.start();
+        frameKnownTicks_ = frameKnown() ? frameKnownTicks_ + 1 : 0;
+        if (frameKnownTicks_ < design::FrameSettleTicks && frameWait_.elapsed() < design::FrameWaitMs)
+            return;
+    }
     // The whole shake happens inside this tick: no other handler runs between the jumps.
     setBusy(true);
     Dice& dice = *services().dice;

@@ -8,6 +8,8 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -77,6 +79,13 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
     Bevel1->setGeometry(design::Bevel1);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
+    // The group frames as the window design draws them: the caption sits on the frame's top
+    // line, and the controls from y = 16 on lie inside the frame. The desktop's own style draws
+    // the frame below the caption instead, through the first radio button.
+    QStyle* captionOnFrame = QStyleFactory::create(QStringLiteral("Windows"));
+    if (captionOnFrame)
+        captionOnFrame->setParent(this);
+
     GroupBox1 = new QGroupBox(design::GroupBox1Caption, this);
     GroupBox1->setGeometry(design::GroupBox1);
     Edit1 = new QLineEdit(QString::fromStdString(files::DefaultExchange), GroupBox1);
@@ -87,6 +96,10 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
 
     GroupBox2 = new QGroupBox(design::GroupBox2Caption, this);
     GroupBox2->setGeometry(design::GroupBox2);
+    if (captionOnFrame) {
+        GroupBox1->setStyle(captionOnFrame);
+        GroupBox2->setStyle(captionOnFrame);
+    }
     RB1 = new QRadioButton(design::RB1Caption, GroupBox2);
     RB1->setGeometry(design::RB1);
     RB1->setChecked(true);

@@ -375,7 +375,7 @@ void TForm1::createTimers()
     for (int i = 0; i < 10; ++i) {
         T[i] = new QTimer(this);
         T[i]->setObjectName(QStringLiteral("T%1").arg(i + 1));
-        T[i]->setInterval(design::Timers[i].interval);
+        T[i]->setInterval(pacedInterval(design::Timers[i].interval));
         connect(T[i], &QTimer::timeout, this, design::Timers[i].tick);
     }
 }
@@ -402,6 +402,24 @@ void TForm1::centreAtFirstShowing()
                                         desktop->availableGeometry()));
 }
 
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // A click on the disabled main window makes the window manager give it the keyboard,
+    // where nothing takes a key: the keyboard goes back to the window that is open over it
+    // (or to a message shown meanwhile), as it would to a modal one.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !isEnabled()) {
+        QWidget* open = QApplication::activeModalWidget();
+        if (!open && secondary_ && secondary_->isVisible())
+            open = secondary_;
+        if (open)
+            QTimer::singleShot(0, open, [open] {
+                open->raise();
+                open->activateWindow();
+            });
+    }
+}
+
 void TForm1::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
@@ -424,10 +442,13 @@ void TForm1::openSecondary(QWidget* window)
     window->setEnabled(true);
     window->raise();
     window->activateWindow();
+    secondary_ = window;
 }
 
 void TForm1::closeSecondary(QWidget* window)
 {
+    if (secondary_ == window)
+        secondary_ = nullptr;
     timer(Timer::T1)->start();
     setEnabled(true);
     window->hide();
@@ -500,12 +521,20 @@ void TForm1::keyPressEvent(QKeyEvent* event)
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     // The input line would keep Ctrl+Z (its own undo) for itself; in this window the keys of
-    // the menu's shortcuts belong to the menu.
-    if (watched == Input && event->type() == QEvent::ShortcutOverride) {
-        const auto* key = static_cast<QKeyEvent*>(event);
+    // the menu's shortcuts belong to the menu. While an entry is disabled its key does
+    // nothing at all: it does not reach the line either, whose own undo would bring the phrase
+    // last sent back (and its redo likewise).
+    if (watched == Input && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+        auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
-        if ((N15 && pressed == N15->shortcut()) || (N36 && pressed == N36->shortcut())) {
+        const bool menuKey = (N15 && pressed == N15->shortcut()) || (N36 && pressed == N36->shortcut());
+        if (event->type() == QEvent::ShortcutOverride && menuKey) {
             event->ignore();
+            return true;
+        }
+        if (event->type() == QEvent::KeyPress &&
+            (menuKey || key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo))) {
+            event->accept();
             return true;
         }
     }

@@ -16,6 +16,7 @@
 #include "engine/host.h"
 #include "ui/secondary.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 #include <functional>
@@ -198,6 +199,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -215,12 +217,20 @@ private:
     Outcome attempt(const std::function<void()>& handler, bool show = true);
     Outcome report(const QString& message);
 
+    // Whether the window manager frames the window (X11), and whether Qt knows that frame.
+    bool managedFrame() const;
+    bool frameKnown() const;
+    QElapsedTimer frameWait_;
+    int frameKnownTicks_ = 0;
+
     // Places the window in the centre of the desktop at its first showing.
     void centreAtFirstShowing();
     void appendLine(const QString& line, LineStyle style);
     void setStatusText(int panel, const QString& text);
 
     bool centred_ = false;
+    // The secondary window that is open, which keeps the keyboard while it is.
+    QWidget* secondary_ = nullptr;
     // Where the shrink-and-close has put the window (app/animations.cpp).
     ShrinkPath shrinkPath_;
     // The exchange-file poll shows a failure once and again only after a success.

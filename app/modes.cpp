@@ -4,6 +4,7 @@
 #include "app/editorwindow.h"
 #include "app/mainwindowdesign.h"
 #include "ui/transcript.h"
+#include "ui/window.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -56,7 +57,7 @@ void TForm1::T6Timer()
         [this] {
             engine().LoadExchange();
             if (Form2->readsByTimer()) {
-                const int period = Form2->periodValue();
+                const int period = pacedInterval(Form2->periodValue());
                 if (timer(Timer::T6)->interval() != period)
                     timer(Timer::T6)->setInterval(period);
                 Talk->setEnabled(false);

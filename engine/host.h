@@ -20,6 +20,8 @@ public:
     virtual ~CuePlayer() = default;
     // Starts the cue and returns at once; a cue still sounding goes on, an ended one restarts.
     virtual void play(Cue cue) = 0;
+    // At the end of the program: lets the cues that still sound end before it goes.
+    virtual void finish() {}
 };
 
 // Random(n) from a generator that is reseeded from the clock.

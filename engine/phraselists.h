@@ -11,7 +11,7 @@ class LineList;
 // an empty phrase. Throws FileError when the list cannot be loaded.
 std::string DrawPhrase(LineList& work, const std::string& path, Dice& dice);
 
-// The delayed remark after a reply: a line of what work holds now (normally Base\AI.dat),
+// The delayed remark after a reply: a line of work, which holds Base\AI.dat,
 // 1 + Random(Count - 1), never line 0. With fewer than two lines the remark is empty and
 // nothing is drawn.
 std::string DrawRemark(const LineList& work, Dice& dice);

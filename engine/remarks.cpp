@@ -68,16 +68,19 @@ void Engine::DelayTick()
     if (s_.DelayCounter < kDelayDue)
         return;
 
+    // The remark is always a line of Base\AI.dat, read afresh: RE2 may hold another file by
+    // now (an idle remark's list, or the knowledge file a failed exit left there), whose raw
+    // lines are not for speaking. A list that cannot be read ends this remark; the next reply
+    // may arm another.
+    s_.DelayCounter = 0;
+    host_.setDelayedRemarkArmed(false);
+    s_.RE2.load(files::AI);
     host_.setBusy(true);
-    // The list is whatever RE2 holds now, normally Base\AI.dat as the end of the turn
-    // loaded it.
     const std::string remark = DrawRemark(s_.RE2, dice_);
     cues_.play(Cue::MP5);
     host_.appendTranscript(remark, LineStyle::Program);
     s_.Log.add(CpuTag + remark);
     host_.setBusy(false);
-    s_.DelayCounter = 0;
-    host_.setDelayedRemarkArmed(false);
 }
 
 } // namespace tovrin

@@ -29,7 +29,7 @@ const char* const LettersCaption = "Буквы:";
 const char* const CapsOff = "Caps Lock [не нажат]";
 const char* const CapsOn = "Caps Lock [нажат]";
 constexpr QSize ClientSize(353, 145);
-constexpr int TimerInterval = 1; // as often as the event loop allows
+constexpr int TimerInterval = 1; // paced at the clock tick
 
 struct KeyDesign {
     const char* name;
@@ -179,7 +179,7 @@ void TForm4::createTimers()
     // Runs from the start; it only matters while the window is shown.
     T1 = new QTimer(this);
     T1->setObjectName(QStringLiteral("T1"));
-    T1->setInterval(design::TimerInterval);
+    T1->setInterval(pacedInterval(design::TimerInterval));
     connect(T1, &QTimer::timeout, this, &TForm4::T1Timer);
     T1->start();
 }

@@ -54,11 +54,12 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded by Qt at run time: the window system's platform plugin, the sound back end's
-# GStreamer plugins, Qt's own texts in Russian for its dialogs and context menus, and the faces
-# that stand in for the window's font (a narrow one keeps the status texts within their panels).
+# Loaded by Qt at run time: the window system's platform plugin, Qt's own texts in Russian for
+# its dialogs and context menus, and the faces that stand in for the window's font (a narrow one
+# keeps the status texts within their panels). The sound server's client library comes with
+# the shared libraries the program is linked with.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, gstreamer1.0-plugins-base, gstreamer1.0-plugins-good, qt6-translations-l10n, fonts-urw-base35")
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-urw-base35")
 # The first line is the synopsis; CPack indents the rest as the control file wants.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "talking computer that learns from every conversation

@@ -3,12 +3,12 @@
 # Sourced by run.sh and test.sh.
 TOVRIN_PACKAGES=(
   cmake ninja-build g++ libgtest-dev libedit-dev
-  qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6multimedia6
+  qt6-base-dev qt6-qpa-plugins libpulse-dev
   libgl-dev libglx-dev libopengl-dev libegl-dev
-  gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   hunspell-ru python3
   libxcb1-dev qt6-translations-l10n fonts-urw-base35
   xvfb openbox xdotool x11-utils
+  pulseaudio pulseaudio-utils
 )
 # Only the screenshots need these.
 TOVRIN_SCREENSHOT_PACKAGES=(imagemagick)

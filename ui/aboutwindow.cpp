@@ -125,9 +125,10 @@ void TForm3::createControls()
     Button1->setGeometry(design::HistoryButton);
     Button2 = new QPushButton(design::Close, TabControl1);
     Button2->setGeometry(design::CloseButton);
+    // Enter presses the button that has the focus, as Space does.
     for (QPushButton* button : {Button1, Button2}) {
         button->setCursor(Qt::PointingHandCursor);
-        button->setAutoDefault(false);
+        button->setAutoDefault(true);
     }
     connect(Button1, &QPushButton::clicked, this, [this] {
         if (host_) {
@@ -190,6 +191,11 @@ void TForm3::setOuterHeight(int height)
     applyOuterHeight();
 }
 
+void TForm3::reject()
+{
+    Button2Click();
+}
+
 int TForm3::frameHeight()
 {
     if (const QWindow* window = windowHandle(); window && isVisible()) {
@@ -203,6 +209,10 @@ int TForm3::frameHeight()
 void TForm3::applyOuterHeight()
 {
     const QSize client(design::ClientWidth, std::max(1, outerHeight_ - frameHeight()));
+    // The lower pane is cut off while folded: it takes no focus then, as it shows nothing.
+    const bool lowerShows = outerHeight_ > FoldedHeight;
+    if (TabControl2 && TabControl2->isVisibleTo(this) != lowerShows)
+        TabControl2->setVisible(lowerShows);
     if (size() != client || minimumSize() != client || maximumSize() != client)
         setFixedSize(client);
 }

@@ -44,9 +44,9 @@ public slots:
     void Button1Click();
     void Button2Click();
 
-    // Escape would hide the window behind the back of "Закрыть", leaving the main window
-    // disabled: the window closes by its own button only.
-    void reject() override {}
+    // Escape acts as "Закрыть": the window closes through its own button, which gives the main
+    // window back.
+    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;

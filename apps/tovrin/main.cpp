@@ -63,5 +63,8 @@ int main(int argc, char** argv)
         return 1;
     }
     form1->show();
-    return app.exec();
+    const int status = app.exec();
+    // The close cue of the farewell, for one, is heard to its end.
+    form1->services().cues->finish();
+    return status;
 }

@@ -35,6 +35,45 @@ desktop_start() {
     { echo "openbox did not start:" >&2; cat "$desktop_log" >&2; return 1; }
 }
 
+# A sound server of the desktop's own, whose only output is a null sink at the cues' rate
+# (22050 Hz, one channel, 16 bits), so that what the program plays passes through unchanged
+# and can be recorded from the sink's monitor. The programs started afterwards use it.
+sound_start() {
+  sound_dir=$(mktemp -d)
+  desktop_dirs+=("$sound_dir")
+  export XDG_RUNTIME_DIR="$sound_dir" PULSE_RUNTIME_PATH="$sound_dir/pulse"
+  # The server's own format is the cues' too, so that nothing is converted on the way.
+  mkdir -p "$sound_dir/.config/pulse"
+  printf '%s\n' "default-sample-format = s16le" "default-sample-rate = 22050" "alternate-sample-rate = 22050" \
+    "default-sample-channels = 1" "avoid-resampling = yes" >"$sound_dir/.config/pulse/daemon.conf"
+  HOME="$sound_dir" pulseaudio --daemonize=no --exit-idle-time=-1 -n --use-pid-file=no \
+    --load="module-null-sink sink_name=cues rate=22050 channels=1 format=s16le norewinds=1" \
+    --load=module-native-protocol-unix >"$sound_dir/server.txt" 2>&1 &
+  desktop_pids+=($!)
+  wait_until 30 pactl info || { echo "the sound server did not start:" >&2; cat "$sound_dir/server.txt" >&2; return 1; }
+  pactl set-default-sink cues
+  # A null sink with nothing to play renders nothing, and its recording would leave out the
+  # silences between the cues: a stream of silence keeps it running.
+  pacat --playback --raw --format=s16le --rate=22050 --channels=1 --latency-msec=20 </dev/zero &
+  desktop_pids+=($!)
+}
+
+# Records what the null sink plays into file $1 (raw samples at the cues' rate) until
+# sound_record_stop.
+sound_record_start() {
+  parec -d cues.monitor --format=s16le --rate=22050 --channels=1 --raw --latency-msec=10 >"$1" &
+  sound_record_pid=$!
+  desktop_pids+=("$sound_record_pid")
+  # The recorder's first samples come a while after it has started.
+  wait_until 10 sh -c "[ \$(stat -c %s '$1') -gt 2205 ]"
+}
+
+sound_record_stop() {
+  # Interrupted, the recorder writes out what it holds before it ends.
+  kill -INT "$sound_record_pid" 2>/dev/null || true
+  wait "$sound_record_pid" 2>/dev/null || true
+}
+
 desktop_stop() {
   local i
   for ((i = ${#desktop_pids[@]} - 1; i >= 0; i--)); do
@@ -53,12 +92,15 @@ tovrin_start() {
   tovrin_dir=$(mktemp -d)
   desktop_dirs+=("$tovrin_dir")
   cp -R "$here/data/." "$tovrin_dir/"
-  (cd "$tovrin_dir" && QT_QPA_PLATFORM=xcb QT_AUDIO_BACKEND=none ASAN_OPTIONS=detect_leaks=0 \
+  (cd "$tovrin_dir" && QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 \
     exec "$binary" >"$tovrin_dir/out.txt" 2>&1) &
   tovrin_pid=$!
   desktop_pids+=("$tovrin_pid")
   main_window=$(window_of "Товрин — " 30) || { echo "the main window did not show" >&2; return 1; }
-  # The start-up shake is over once the window stays where it is.
+  # The start-up shake waits for the window manager's frame, and is over once the window stays
+  # where it is.
+  wait_until 30 sh -c "xprop -id $main_window _NET_FRAME_EXTENTS | grep -q ="
+  sleep 0.1
   wait_until 30 settled_place "$main_window" || { echo "the main window does not settle" >&2; return 1; }
 }
 
@@ -67,6 +109,8 @@ tovrin_start() {
 visible_titled() {
   local id
   for id in $(xdotool search --onlyvisible --pid "$tovrin_pid" . 2>/dev/null); do
+    # The search may also give other programs' windows: each is asked for its own process.
+    [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$tovrin_pid" ] || continue
     case "$(xdotool getwindowname "$id" 2>/dev/null)" in
       "$1"*) echo "$id"; return 0 ;;
     esac
@@ -142,4 +186,56 @@ above() {
   a=$(grep -nx "$1" <<<"$order" | cut -d: -f1)
   b=$(grep -nx "$2" <<<"$order" | cut -d: -f1)
   [ -n "$a" ] && [ -n "$b" ] && [ "$a" -gt "$b" ]
+}
+
+# ---- what the checks share
+
+passed=0
+failed=0
+fail() {
+  echo "FAIL $*"
+  failed=$((failed + 1))
+}
+pass() {
+  echo "ok   $*"
+  passed=$((passed + 1))
+}
+
+alive() { kill -0 "$tovrin_pid" 2>/dev/null; }
+# The window manager's close command, as a person gives it: a click on the window's title bar,
+# then Alt+F4.
+wm_close() {
+  local x y
+  read -r x y < <(client_place "$1")
+  xdotool mousemove $((x + 40)) $((y - 10)) click 1 key alt+F4
+}
+hidden() { ! shown "$1"; }
+# The program's error message box, titled with the program's name alone.
+message_box() {
+  local id
+  for id in $(xdotool search --onlyvisible --pid "$tovrin_pid" . 2>/dev/null); do
+    [ "$(xdotool getwindowpid "$id" 2>/dev/null)" = "$tovrin_pid" ] || continue
+    [ "$(xdotool getwindowname "$id" 2>/dev/null)" = "Товрин" ] && return 0
+  done
+  return 1
+}
+
+# Writes a phrase, in the program's code page, where the exchange file is looked for.
+write_exchange() {
+  printf '%s\r\n' "$2" | iconv -f utf-8 -t cp1251 >"$1"
+}
+
+# Opens the editor, types path $1 into its path field (selecting what was there), picks the
+# timer reading when $2 is "timer", and leaves with Enter ("Хорошо").
+edit_exchange_path() {
+  menu_choose 1 8 # "Редактор"
+  local editor ex ey
+  editor=$(window_of "Редактор" 20) || { fail "the editor does not open"; return 1; }
+  read -r ex ey < <(client_place "$editor")
+  xdotool mousemove $((ex + 100)) $((ey + 42)) click 1 key ctrl+a
+  xdotool type --delay 40 "$1"
+  message_box && fail "a message box took the keyboard from the editor"
+  [ "${2:-}" = timer ] && xdotool mousemove $((ex + 34)) $((ey + 117)) click 1 # "По таймеру  каждые:"
+  xdotool key Return
+  wait_until 20 hidden "Редактор" || { fail "the editor does not close on Enter"; return 1; }
 }

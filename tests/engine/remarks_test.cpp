@@ -173,7 +173,7 @@ TEST_F(RemarksTest, MissingPauseDatFailsEveryDueTickAndTheCountKeepsGrowing)
 TEST_F(RemarksTest, OtherRemarksLeaveTheSilenceCountAlone)
 {
     dir.writeLines("Base\\Begin.dat", {"Здравствуйте."});
-    engine.preset().RE2 = LineList({"0", "1"});
+    dir.writeLines("Base\\AI.dat", {"0", "1"});
     engine.preset().IdleTicks = 42;
 
     dice.push(0); // greet
@@ -255,7 +255,7 @@ TEST_F(RemarksTest, EmptyBeginDatGivesAnEmptyGreeting)
 
 TEST_F(RemarksTest, DelayedRemarkComesOnTheSecondTickAndStopsT9)
 {
-    engine.preset().RE2 = LineList({cp("нулевая"), cp("первая"), cp("вторая")});
+    dir.writeLines("Base\\AI.dat", {"нулевая", "первая", "вторая"});
     host.delayArmed = true;
     const std::string before = engine.preset().CpuPhrase = cp("ответ");
 
@@ -294,7 +294,7 @@ TEST_F(RemarksTest, DelayedRemarkNeverSaysLineZero)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.size());
-        engine.preset().RE2 = LineList(c.lines);
+        dir.writeLines("Base\\AI.dat", c.lines);
         engine.preset().DelayCounter = 500;
         dice.push(c.draw);
         engine.DelayTick();
@@ -305,7 +305,7 @@ TEST_F(RemarksTest, DelayedRemarkNeverSaysLineZero)
 
 TEST_F(RemarksTest, HalfwayCounterSurvivesAStopAndSpeaksOnTheFirstTickOfTheNextRun)
 {
-    engine.preset().RE2 = LineList({"0", "1"});
+    dir.writeLines("Base\\AI.dat", {"0", "1"});
     host.delayArmed = true;
     engine.DelayTick();
     // A turn ends without arming the remark: T9 stops, the counter stays.
@@ -325,20 +325,38 @@ TEST_F(RemarksTest, HalfwayCounterSurvivesAStopAndSpeaksOnTheFirstTickOfTheNextR
     EXPECT_EQ(host.transcript.size(), 1u);
 }
 
-TEST_F(RemarksTest, DelayedRemarkSpeaksFromWhateverTheWorkingListHoldsThen)
+TEST_F(RemarksTest, DelayedRemarkIsALineOfAIdatWhateverTheWorkingListHolds)
 {
-    // The turn left Base\AI.dat in RE2, then an idle remark loaded Base\Pause.Dat over it.
+    dir.writeLines("Base\\AI.dat", {"ИИ ноль", "ИИ один"});
     dir.writeLines("Base\\Pause.Dat", {"Пауза ноль.", "Пауза один."});
-    engine.preset().RE2 = LineList({cp("ИИ ноль"), cp("ИИ один")});
-    engine.DelayTick();
-    engine.preset().IdleTicks = 89;
-    dice.push(30);
-    dice.push(0);
-    engine.IdleTick();
+    struct Case {
+        const char* name;
+        std::vector<std::string> working; // what RE2 holds when T9 speaks
+    };
+    const std::vector<Case> cases = {
+        {"an idle remark loaded its list", {"Пауза ноль.", "Пауза один."}},
+        {"a failed exit left the knowledge file", {"// заголовок", "__НЕ ХОЧУ^Хорошо.;@"}},
+        {"nothing", {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        engine.preset().RE2 = utf8List(c.working);
+        engine.preset().DelayCounter = 500;
+        dice.push(0);
+        engine.DelayTick();
+        EXPECT_EQ(utf(host.transcript.back().text), "ИИ один");
+        EXPECT_EQ(lastLog(), "CPU:     ИИ один");
+    }
+}
 
-    dice.push(0);
-    engine.DelayTick();
-    EXPECT_EQ(utf(host.transcript.back().text), "Пауза один.");
+TEST_F(RemarksTest, DelayedRemarkWithoutItsListFailsOnceAndIsDisarmed)
+{
+    host.delayArmed = true;
+    engine.preset().DelayCounter = 500;
+    EXPECT_EQ(errorOf([&] { engine.DelayTick(); }), "Cannot open file Base\\AI.dat");
+    EXPECT_TRUE(host.transcript.empty());
+    EXPECT_FALSE(host.delayArmed);
+    EXPECT_EQ(engine.state().DelayCounter, 0);
 }
 
 // ---- the silence and the turns

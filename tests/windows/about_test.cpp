@@ -4,7 +4,9 @@
 #include "support/formfixture.h"
 #include "ui/aboutwindow.h"
 
+#include <QApplication>
 #include <QLabel>
+#include <QSet>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -68,7 +70,8 @@ private slots:
     void reopensFoldedWithTheLastText();
     void eachPressReadsTheHistoryAfresh();
     void missingHistoryIsReportedAndNothingMoves();
-    void escapeDoesNotCloseIt();
+    void keysOfTheWindow_data();
+    void keysOfTheWindow();
     void centredOnTheDesktopOnlyTheFirstTime();
 
 private:
@@ -195,13 +198,67 @@ void AboutTest::missingHistoryIsReportedAndNothingMoves()
     QCOMPARE(f->about.Memo1->toPlainText(), History1);
 }
 
-void AboutTest::escapeDoesNotCloseIt()
+// The keyboard alone works the window: Tab goes between the two buttons only while the
+// history is folded (and on into the memo while it shows), Enter and Space press the button
+// that has the focus, Escape acts as "Закрыть". The window manager's close does nothing.
+void AboutTest::keysOfTheWindow_data()
 {
+    QTest::addColumn<bool>("unfolded");
+    QTest::addColumn<int>("tabStops");
+    QTest::newRow("folded") << false << 2;
+    QTest::newRow("unfolded") << true << 3;
+}
+
+void AboutTest::keysOfTheWindow()
+{
+    QFETCH(bool, unfolded);
+    QFETCH(int, tabStops);
+    f->writeHistory(History1);
     f->open();
-    QTest::keyClick(&f->about, Qt::Key_Escape);
-    f->about.close();
-    QVERIFY(f->about.isVisible());
-    QVERIFY(!f->form.isEnabled());
+    TForm3& about = f->about;
+    about.activateWindow();
+    QTRY_VERIFY(about.isActiveWindow());
+    if (unfolded) {
+        about.Button1->setFocus();
+        QTest::keyClick(about.Button1, Qt::Key_Return);
+        QCOMPARE(about.outerHeight(), TForm3::UnfoldedHeight);
+        QCOMPARE(about.Memo1->toPlainText(), History1);
+    }
+
+    QSet<QWidget*> stops;
+    about.Button2->setFocus();
+    for (int i = 0; i < 6; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget* focused = QApplication::focusWidget();
+        QVERIFY(focused && focused->isVisible());
+        stops.insert(focused);
+    }
+    QStringList names;
+    for (QWidget* w : stops)
+        names << QString::fromLatin1(w->metaObject()->className()) + w->objectName();
+    QVERIFY2(stops.size() == tabStops, qPrintable(names.join(QLatin1Char(' '))));
+    QCOMPARE(stops.contains(about.Memo1), unfolded);
+
+    // Enter and Space on "История" fold or unfold.
+    about.Button1->setFocus();
+    QTest::keyClick(about.Button1, Qt::Key_Enter);
+    QCOMPARE(about.outerHeight(), unfolded ? TForm3::FoldedHeight : TForm3::UnfoldedHeight);
+    QTest::keyClick(about.Button1, Qt::Key_Space);
+    QCOMPARE(about.outerHeight(), unfolded ? TForm3::UnfoldedHeight : TForm3::FoldedHeight);
+
+    about.close();
+    QVERIFY(about.isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QVERIFY(about.isHidden());
+    QVERIFY(f->form.isEnabled());
+    QVERIFY(f->form.timer(Timer::T1)->isActive());
+
+    // Enter on "Закрыть" closes it as well.
+    f->open();
+    about.Button2->setFocus();
+    QTest::keyClick(about.Button2, Qt::Key_Return);
+    QVERIFY(about.isHidden());
+    QVERIFY(f->form.isEnabled());
 }
 
 void AboutTest::centredOnTheDesktopOnlyTheFirstTime()

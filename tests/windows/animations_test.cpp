@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
+#include <QElapsedTimer>
 #include <QTest>
 
 #include <algorithm>
@@ -60,6 +61,7 @@ private slots:
     void shakeLocksInputAndMenusOnlyWhileItRuns();
     void newDialogueShakesThenGreets();
     void shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth();
+    void shrinkOnItsOwnTimerLastsOverASecond();
     void shrinkStopsWhereItIsAndTheNextFarewellCountsOn();
     void shrinkStopsAtTheSmallestSizeButKeepsDrifting();
     void shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable();
@@ -209,6 +211,22 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
     QCOMPARE(log[log.size() - 3], QStringLiteral("USER:     Пока."));
     QCOMPARE(log[log.size() - 2], QStringLiteral("CPU:     До свидания."));
     QCOMPARE(log.back(), QString(53, u'='));
+}
+
+// Left to its own timer, the shrink-and-close paces its 80 steps at the clock's tick: the
+// farewell stays on screen for over a second before the exit (a slower machine only makes it
+// longer).
+void AnimationsTest::shrinkOnItsOwnTimerLastsOverASecond()
+{
+    Window& w = open(true);
+    TForm1& form = w.form();
+    QElapsedTimer clock;
+    clock.start();
+    form.setFarewell(true);
+    QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 20000);
+    QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(form.ui().Tag, 80);
+    QCOMPARE(w.played(Cue::MP6), 71);
 }
 
 void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()

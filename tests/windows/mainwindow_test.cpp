@@ -2,6 +2,7 @@
 // tick, the input line, ENTER, the secondary-window rule and the error guard.
 #include "support/formfixture.h"
 #include "tovrin/version.h"
+#include "ui/window.h"
 
 #include "input/keyboardwindow.h"
 #include "kb/fileerror.h"
@@ -189,6 +190,37 @@ private slots:
         f->engine().preset().Log.add("CPU:     x");
         QTest::keyClick(f->ui().Input, Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f->engine().state().Log.count(), 1);
+    }
+
+    // With the transcript empty Ctrl+Z does nothing at all: the input line's own undo does not
+    // bring back what the line held before the turn cleared it (nor its redo); other keys still
+    // reach the line.
+    void ctrlZWithAnEmptyTranscriptLeavesTheLineAlone_data()
+    {
+        QTest::addColumn<QKeyCombination>("key");
+        QTest::newRow("Ctrl+Z") << QKeyCombination(Qt::ControlModifier, Qt::Key_Z);
+        QTest::newRow("Ctrl+Shift+Z") << QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+        QTest::newRow("Ctrl+Y") << QKeyCombination(Qt::ControlModifier, Qt::Key_Y);
+    }
+
+    void ctrlZWithAnEmptyTranscriptLeavesTheLineAlone()
+    {
+        QFETCH(QKeyCombination, key);
+        FormFixture f;
+        f->show();
+        QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
+        QLineEdit* input = f->ui().Input;
+        QTest::keyClicks(input, QStringLiteral("hello"));
+        input->clear(); // as the end of a turn clears it
+        QTest::keyClicks(input, QStringLiteral("ab"));
+        QTest::keyClick(input, Qt::Key_Backspace);
+        QTest::keyClick(input, Qt::Key_Backspace);
+        f->T1Timer();
+        QVERIFY(!f->ui().N15->isEnabled());
+        QTest::keyClick(input, key.key(), key.keyboardModifiers());
+        QCOMPARE(input->text(), QString());
+        QTest::keyClick(input, Qt::Key_Z);
+        QCOMPARE(input->text(), QStringLiteral("z"));
     }
 
     // Phrases are taken in Windows-1251: what has no form there becomes "?".

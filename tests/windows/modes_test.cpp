@@ -1,5 +1,6 @@
 // The two conversation modes, the editor window and the exchange-file poll (T6).
 #include "support/formfixture.h"
+#include "ui/window.h"
 
 #include "kb/linelist.h"
 
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QImage>
 #include <QTest>
 
 using namespace tovrin;
@@ -35,6 +37,27 @@ class ModesTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every control of the editor's groups lies inside its frame, below the frame's top line as
+    // it is drawn: the first row that is not background, seen between the caption's end and the
+    // group's right edge.
+    void groupControlsLieInsideTheirFrames()
+    {
+        FormFixture f;
+        TForm2* e = f->ui().Form2;
+        for (QGroupBox* box : {e->GroupBox1, e->GroupBox2}) {
+            const QImage drawn = box->grab().toImage();
+            const int x = drawn.width() - 20;
+            const QRgb background = drawn.pixel(x, drawn.height() / 2);
+            int line = 0;
+            while (line < drawn.height() && drawn.pixel(x, line) == background)
+                ++line;
+            QVERIFY(line < drawn.height() / 2);
+            for (const QWidget* control : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+                QVERIFY2(line + 2 <= control->y(),
+                         qPrintable(QStringLiteral("%1: line %2, control at %3").arg(box->title()).arg(line).arg(control->y())));
+        }
+    }
+
     void init()
     {
         scratch_ = std::make_unique<ScratchDir>();
@@ -304,7 +327,7 @@ private slots:
         FormFixture f;
         configure(f, QStringLiteral("Txt.Dat"), true, 2000);
         f->Cpu31Click();
-        QCOMPARE(f->ui().T[5]->interval(), 1); // the first tick comes at once
+        QCOMPARE(f->ui().T[5]->interval(), kClockTickMs); // the first tick comes at once
         f->ui().Talk->setEnabled(true);
         f->T6Timer();
         QCOMPARE(f->ui().T[5]->interval(), 2000);

@@ -77,7 +77,7 @@ void RemarksWindowTest::remarksTakeTheirOwnStyles()
 void RemarksWindowTest::delayedRemarkStopsItsTimer()
 {
     TForm1& form = f->form();
-    form.engine().preset().RE2 = LineList({cp1251::fromUtf8("нулевая"), cp1251::fromUtf8("первая")});
+    f->dir.writeLines("Base\\AI.dat", {"нулевая", "первая"});
     form.setTimerEnabled(Timer::T9, true);
     form.T9Timer();
     QCOMPARE(form.ui().RE1->count(), 0);
