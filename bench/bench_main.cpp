@@ -330,7 +330,7 @@ Row measure(int entries, int runs, const std::string& self, const fs::path& root
     fs::current_path(folder);
 
     Generator gen(static_cast<unsigned>(entries));
-    const LineList words = knowledgeBase(entries, gen);
+    LineList words = knowledgeBase(entries, gen);
     words.save(files::Words);
     phraseList(std::max(10, entries / 10), gen).save(files::W1);
     phraseList(std::max(10, entries / 10), gen).save(files::W2);

@@ -4,6 +4,9 @@
 #include "kb/files.h"
 #include "kb/textformat.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tovrin {
 
 void LineList::load(const std::string& path)
@@ -12,22 +15,139 @@ void LineList::load(const std::string& path)
     load(path, stamp);
 }
 
-void LineList::load(const std::string& path, FileStamp& stamp)
+namespace {
+
+// A digest of bytes, taken eight at a time: cheap beside the reading of them. The bytes may
+// come in pieces of any size.
+class Digest {
+public:
+    void add(std::string_view bytes)
+    {
+        size_ += bytes.size();
+        while (!bytes.empty()) {
+            const size_t take = std::min(bytes.size(), sizeof word_ - filled_);
+            std::memcpy(reinterpret_cast<char*>(&word_) + filled_, bytes.data(), take);
+            filled_ += take;
+            bytes.remove_prefix(take);
+            if (filled_ == sizeof word_) {
+                mix(word_);
+                word_ = 0;
+                filled_ = 0;
+            }
+        }
+    }
+    std::uint64_t value() const
+    {
+        Digest last = *this;
+        last.mix(last.word_ ^ (static_cast<std::uint64_t>(last.filled_) << 56) ^ last.size_);
+        return last.hash_;
+    }
+
+private:
+    void mix(std::uint64_t word)
+    {
+        hash_ ^= word;
+        hash_ *= 0xFF51AFD7ED558CCDULL;
+        hash_ ^= hash_ >> 32;
+    }
+    std::uint64_t hash_ = 0x9E3779B97F4A7C15ULL;
+    std::uint64_t word_ = 0;
+    size_t filled_ = 0;
+    std::uint64_t size_ = 0;
+};
+
+std::uint64_t digestOf(std::string_view bytes)
 {
-    std::string bytes = readWholeFile(path, &stamp);
+    Digest digest;
+    digest.add(bytes);
+    return digest.value();
+}
+
+// Text added after these bytes starts a line of its own: after a line break, or after the
+// closing brace of an RTF document, whose trailing text is read as lines.
+bool endsAtLine(std::string_view bytes, bool rtf)
+{
+    return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r' || (rtf && bytes.back() == '}');
+}
+
+void readLines(std::string bytes, LineStore& lines)
+{
     if (looksLikeRtf(bytes)) {
-        if (!readRtf(std::move(bytes), lines_))
+        if (!readRtf(std::move(bytes), lines))
             throw FileError::failedToLoad();
     } else {
-        readPlain(bytes, lines_);
+        readPlain(bytes, lines);
     }
 }
 
-void LineList::save(const std::string& path) const
+} // namespace
+
+void LineList::load(const std::string& path, FileStamp& stamp)
 {
-    // Piece by piece: the document of a large knowledge file is never built whole.
+    std::string bytes = readWholeFile(path, &stamp);
+    Origin origin{path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, looksLikeRtf(bytes))};
+    readLines(std::move(bytes), lines_);
+    origin.lines = lines_.size();
+    origin_ = std::move(origin);
+}
+
+std::optional<LineStore> LineList::addedSince(Origin& origin) const
+{
+    FileStamp stamp;
+    std::string bytes = readWholeFile(origin.path, &stamp);
+    if (!origin.endsAtLine || bytes.size() < origin.size ||
+        digestOf(std::string_view(bytes).substr(0, origin.size)) != origin.digest)
+        return std::nullopt;
+    Origin now{origin.path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, looksLikeRtf(bytes))};
+    LineStore lines;
+    readLines(std::move(bytes), lines);
+    if (lines.size() < origin.lines)
+        return std::nullopt;
+    LineStore added;
+    for (auto it = lines.at(origin.lines); it != lines.end(); ++it)
+        added.push_back(*it);
+    now.lines = lines.size();
+    origin = std::move(now);
+    return added;
+}
+
+void LineList::save(const std::string& path)
+{
+    // Only a list that holds a version of this file is merged with it; any other is new
+    // content for it, and stays so.
+    if (!origin_ || origin_->path != path) {
+        origin_.reset();
+        RtfPieces document(lines_);
+        saveWholeFile(path, [&document] { return document.next(); });
+        return;
+    }
+    {
+        const auto now = currentStamp(path);
+        if (now && *now != origin_->stamp) {
+            // The origin becomes the file as it is now, so that a save that fails after this
+            // does not take the same lines twice when it is made again.
+            Origin origin = *origin_;
+            const auto added = addedSince(origin);
+            if (!added)
+                throw FileError::failedToSave();
+            for (const std::string_view line : *added)
+                lines_.push_back(line);
+            origin_ = std::move(origin);
+        }
+    }
+    // Piece by piece: the document of a large knowledge file is never built whole. What is
+    // written is the file's new version, which the list now holds.
     RtfPieces document(lines_);
-    saveWholeFile(path, [&document] { return document.next(); });
+    Origin saved{path, {}, 0, 0, lines_.size(), true};
+    Digest digest;
+    saveWholeFile(path, [&] {
+        const std::string_view piece = document.next();
+        digest.add(piece);
+        saved.size += piece.size();
+        return piece;
+    }, &saved.stamp);
+    saved.digest = digest.value();
+    origin_ = std::move(saved);
 }
 
 std::string_view LineList::view(int i) const

@@ -375,7 +375,7 @@ TEST(Saving, OneSizeLimitForSavingAndLoading)
     };
     for (const Case c : {Case{10, true}, Case{950, true}, Case{1010, false}, Case{4000, false}}) {
         SCOPED_TRACE(c.letters);
-        const LineList list({std::string(c.letters, '\xC0')});
+        LineList list({std::string(c.letters, '\xC0')});
         const std::string before = bytesOf(dir.path() / "Base/Words.Dat");
         const std::string error = errorOf([&] { list.save("Base\\Words.Dat"); });
         EXPECT_EQ(error, c.fits ? "" : "Failed to Save Stream");
@@ -440,8 +440,8 @@ TEST(Saving, UnderTheLockEveryAbandonedTemporaryGoes)
 TEST(Saving, APollingReaderNeverSeesHalfAFile)
 {
     ScratchDir dir;
-    const LineList a(std::vector<std::string>(3000, cp("первая версия строки")));
-    const LineList b(std::vector<std::string>(2000, "second version of the line"));
+    LineList a(std::vector<std::string>(3000, cp("первая версия строки")));
+    LineList b(std::vector<std::string>(2000, "second version of the line"));
     a.save("Base\\Txt.Dat");
     const pid_t writer = ::fork();
     if (writer == 0) {

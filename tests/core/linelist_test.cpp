@@ -282,7 +282,7 @@ TEST(LineList, KnowledgeFileOfAHundredThousandEntries)
     lines.push_back("100000");
     for (int i = 0; i < 100'000; ++i)
         lines.push_back(cp("_КЛЮЧ НОМЕР " + std::to_string(i) + "^Ответ на этот ключ, довольно длинный;Второй ответ;"));
-    const LineList big(lines);
+    LineList big(lines);
     big.save("Base\\Words.Dat");
     EXPECT_GT(std::filesystem::file_size(dir.path() / "Base/Words.Dat"), 10'000'000u);
     LineList back;
