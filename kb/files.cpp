@@ -272,6 +272,7 @@ std::optional<std::string> folderOf(int fd, const std::string& folderPath)
 // open folder, so a folder or a link swapped for another after the look leads nowhere else.
 struct Place {
     Descriptor folder;
+    std::string real; // the folder's real path
     std::string name;
     bool exists = false;
     struct stat st {}; // of the file, when it exists
@@ -301,6 +302,7 @@ std::optional<Place> findPlace(const std::string& path)
         const auto real = folderOf(place.folder.fd, folderPath);
         if (!real || (confined && !within(*real, working)))
             return std::nullopt;
+        place.real = *real;
         place.name = name;
         if (::fstatat(place.folder.fd, name.c_str(), &place.st, AT_SYMLINK_NOFOLLOW) != 0) {
             if (errno != ENOENT || links > 0)
@@ -378,6 +380,28 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
     }
     data.resize(got);
     return data;
+}
+
+std::optional<std::string> savedAt(const std::string& programPath)
+{
+    const std::string target = resolvePath(programPath);
+    if (target.empty())
+        return std::nullopt;
+    const auto place = findPlace(target);
+    if (!place)
+        return std::nullopt;
+    return joinPath(place->real, place->name);
+}
+
+std::optional<std::string> realFolder(const std::string& programPath)
+{
+    const std::string folderPath = resolvePath(programPath);
+    if (folderPath.empty())
+        return std::nullopt;
+    const Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+    if (folder.fd < 0)
+        return std::nullopt;
+    return folderOf(folder.fd, folderPath);
 }
 
 namespace {

@@ -50,6 +50,12 @@ struct FileStamp {
 // the stamp the file had when it was opened, before a byte was read.
 std::string readWholeFile(const std::string& programPath, FileStamp* stamp = nullptr);
 
+// The real path of the file that a save of a program path would replace or make (its links
+// followed); nothing when the save would be refused for its place.
+std::optional<std::string> savedAt(const std::string& programPath);
+// The real path of the folder a program path names; nothing when there is none.
+std::optional<std::string> realFolder(const std::string& programPath);
+
 // The stamp of the regular file a program path names now; nothing when there is none.
 std::optional<FileStamp> currentStamp(const std::string& programPath);
 

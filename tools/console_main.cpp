@@ -4,8 +4,8 @@
 // Base folder of the current folder and learns exactly as the window does. At the end of the
 // input, or after a farewell, the dialogue is appended to Base\Log.Tovrin.
 //
-// Exit status: 0 when every turn and the log succeeded; otherwise the input is still taken to
-// its end and the status is 1.
+// Exit status: 0 when every turn (its lines written to standard output included) and the log
+// succeeded; otherwise the input is still taken to its end and the status is 1.
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
@@ -60,14 +60,17 @@ const char* const kUsage =
     "  --help        show this help and end\n"
     "  --version     show the version and end\n"
     "\n"
-    "Exit status: 0 when every turn and the dialogue log succeeded, 1 otherwise (2 for an\n"
-    "unknown option).\n";
+    "Exit status: 0 when every turn (its reply written to standard output) and the dialogue\n"
+    "log succeeded, 1 otherwise (2 for an unknown option).\n";
 
-void writeLine(std::FILE* stream, const std::string& utf8)
+const char* const kOutputFailed = "tovrin-console: a reply could not be written to standard output.";
+
+// False when the line could not be written whole (the output closed, or its disk full).
+bool writeLine(std::FILE* stream, const std::string& utf8)
 {
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
+                         std::fputc('\n', stream) != EOF;
+    return std::fflush(stream) == 0 && written;
 }
 
 class ConsoleHost : public PlainHost {
@@ -81,16 +84,22 @@ public:
         // A control character stored before intake replaced them never reaches the terminal.
         const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
         const bool user = style == LineStyle::User;
+        bool written = true;
         if (tagged_)
-            writeLine(stdout, (user ? UserTag : CpuTag) + shown);
+            written = writeLine(stdout, (user ? UserTag : CpuTag) + shown);
         else if (!user)
-            writeLine(stdout, shown);
+            written = writeLine(stdout, shown);
+        if (!written)
+            outputFailed_ = true;
     }
     void type(std::string text) { input = std::move(text); }
     bool farewellSaid() const { return farewell; }
+    // True once a line could not be written; the turns go on, the status tells.
+    bool outputFailed() const { return outputFailed_; }
 
 private:
     bool tagged_;
+    bool outputFailed_ = false;
 };
 
 // A line of standard input as the input line would hold it.
@@ -169,6 +178,7 @@ int main(int argc, char** argv)
             if (!input.read(line))
                 break;
             host.type(phraseOf(line, first));
+            const bool failedBefore = host.outputFailed();
             try {
                 engine.SpeakClick();
             } catch (const FileError& e) {
@@ -177,6 +187,10 @@ int main(int argc, char** argv)
             } catch (const std::bad_alloc&) {
                 // Only this turn fails: the session goes on with the next phrase.
                 writeLine(stderr, kOutOfMemory);
+                everyTurnSucceeded = false;
+            }
+            if (host.outputFailed() && !failedBefore) {
+                writeLine(stderr, kOutputFailed);
                 everyTurnSucceeded = false;
             }
             // A farewell reply closes the program, as it closes the window.
@@ -193,5 +207,5 @@ int main(int argc, char** argv)
         writeLine(stderr, std::string("tovrin-console: ") + e.what());
         return 1;
     }
-    return everyTurnSucceeded ? 0 : 1;
+    return everyTurnSucceeded && !host.outputFailed() ? 0 : 1;
 }

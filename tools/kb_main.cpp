@@ -23,6 +23,7 @@
 #include <iomanip>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -94,8 +95,9 @@ const char* const ExportHelp =
     "Usage: tovrin-kb export [FILE] > TEXT\n"
     "\n"
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
-    "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
-    ".NAME.exported) which version of it was given out, for the import of the edited text.\n";
+    "standard output as UTF-8 text, one line per line, after a first line that names the\n"
+    "version of the file given out (\"# tovrin-kb export, version ...\"): keep it in the\n"
+    "edited text, the import compares it with the file.\n";
 
 const char* const ImportHelp =
     "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
@@ -108,10 +110,12 @@ const char* const ImportHelp =
     "line is named on standard error.\n"
     "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
     "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
-    "knowledge file only its header line) unless --allow-empty is given.\n"
-    "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
-    "has learnt since (or the file was never exported), the import is refused, so that what\n"
-    "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
+    "knowledge file only its header line, for a phrase list only empty lines) unless\n"
+    "--allow-empty is given.\n"
+    "The file must still be the version the text was exported from, as its first line names\n"
+    "it: when the program has learnt since, or another text was imported meanwhile (or the\n"
+    "text names no version), the import is refused, so that nothing is lost; export again\n"
+    "and redo the edits, or give --force.\n"
     "The file is replaced whole, under the lock the program takes for its own changes, so\n"
     "that a program that reads it at the same moment sees either the old or the new content.\n";
 
@@ -268,13 +272,6 @@ int stats(const std::vector<std::string>& args)
     return ExitOk;
 }
 
-// Notes beside file which version of it the user has now as text.
-void noteVersion(const std::string& file, const LineList& list)
-{
-    FileLock lock(file);
-    saveWholeFile(kbtool::exportNotePath(file), kbtool::versionOf(list));
-}
-
 int exportFile(const std::vector<std::string>& args)
 {
     std::string file;
@@ -287,12 +284,6 @@ int exportFile(const std::vector<std::string>& args)
     if (!std::cout) {
         std::cerr << "tovrin-kb export: could not write to standard output.\n";
         return ExitFailed;
-    }
-    try {
-        noteVersion(file, list);
-    } catch (const FileError&) {
-        std::cerr << "tovrin-kb export: could not note beside " << shown(file)
-                  << " which version was exported; importing the text will need --force.\n";
     }
     return ExitOk;
 }
@@ -346,12 +337,16 @@ int importFile(const std::vector<std::string>& args)
     std::string readError;
     if (!readInput(text, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
-    const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+    // The version the text was exported from, taken off it.
+    std::string_view body = text;
+    const std::optional<std::string> exportedVersion = kbtool::takeVersionLine(body);
+    if (body.starts_with("\xEF\xBB\xBF"))
+        body.remove_prefix(3);
     if (looksLikeRtf(body))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
     const bool entries = kbtool::namesKnowledgeFile(file);
-    const auto result = kbtool::prepareImport(text, entries);
+    const auto result = kbtool::prepareImport(body, entries);
     if (!result.refusals.empty()) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
@@ -360,10 +355,12 @@ int importFile(const std::vector<std::string>& args)
                   << " refused).\n";
         return ExitFailed;
     }
-    const size_t needed = entries ? 2 : 1;
-    if (result.lines.size() < needed && !allowEmpty)
+    // Empty lines are no phrases: a phrase list of nothing else is as empty as one of no line.
+    const bool empty = entries ? result.lines.size() < 2 : kbtool::holdsNoPhrase(result.lines);
+    if (empty && !allowEmpty)
         return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
-                                                      : "the text holds no line") +
+                                                      : result.lines.empty() ? "the text holds no line"
+                                                                             : "the text holds no phrase, only empty lines") +
                                       " (an empty or missing input?); give --allow-empty to store it so.");
     LineList list(result.lines);
     {
@@ -373,24 +370,24 @@ int importFile(const std::vector<std::string>& args)
         if (!force && currentStamp(file)) {
             LineList now;
             now.load(file);
-            std::string noted;
-            try {
-                noted = readWholeFile(kbtool::exportNotePath(file));
-            } catch (const FileError&) {
+            const std::string version = kbtool::versionOf(now);
+            // The text replaces only the version it was made from: what was learnt since, or
+            // imported from another text, would be lost. A text that holds what the file holds
+            // loses nothing.
+            if (version != kbtool::versionOf(list)) {
+                if (!exportedVersion)
+                    return refuseImport(file, "the text does not say which version of " + shown(file) +
+                                                  " it was exported from (its first line, which 'tovrin-kb export' "
+                                                  "writes, is missing), so the import cannot tell what it would "
+                                                  "replace; export it, edit that text and import it, or give --force.");
+                if (*exportedVersion != version)
+                    return refuseImport(file, shown(file) + " has changed since the export this text came from (the "
+                                              "program may have learnt meanwhile, or another text was imported), and "
+                                              "the import would lose that; export it again and redo the edits, or "
+                                              "give --force.");
             }
-            if (noted.empty())
-                return refuseImport(file, shown(file) + " was not exported here before, so the import cannot tell "
-                                          "what it would replace; export it, edit that text and import it, or give --force.");
-            if (noted != kbtool::versionOf(now))
-                return refuseImport(file, shown(file) + " has changed since it was exported (the program may have "
-                                          "learnt meanwhile), and the import would lose that; export it again and redo "
-                                          "the edits, or give --force.");
         }
         list.save(file);
-        try {
-            noteVersion(file, list); // the text just imported is the version its author has
-        } catch (const FileError&) {
-        }
     }
     std::cerr << "tovrin-kb import: wrote " << list.count() << (list.count() == 1 ? " line" : " lines") << " to "
               << shown(file) << ".\n";
