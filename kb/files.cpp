@@ -216,7 +216,6 @@ bool within(const std::string& path, const std::string& folder)
     return path == folder || (path.starts_with(folder) && (folder.ends_with('/') || path[folder.size()] == '/'));
 }
 
-
 // A descriptor closed when it goes.
 class Descriptor {
 public:

@@ -176,6 +176,7 @@ private slots:
     {
         QFETCH(QString, path);
         QFETCH(bool, accept);
+        scratch_->write("Sound\\Close.wav", "RIFF");
         FormFixture f;
         const auto words = scratch_->readLines("Base\\Words.Dat");
         f->N38Click();
