@@ -615,6 +615,9 @@ std::string whyCannotOpen(const std::string& file)
         return "the path names a drive or a network share, which this system does not have.";
     const std::string path = resolvePath(file);
     struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !savedAt(file))
+        return "it is a symbolic link that leads out of the working folder (or nowhere), which the "
+               "programs never follow.";
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return "it is a folder, not a file.";
