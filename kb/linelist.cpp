@@ -17,41 +17,56 @@ void LineList::load(const std::string& path)
 
 namespace {
 
-// A digest of bytes, taken eight at a time: cheap beside the reading of them. The bytes may
-// come in pieces of any size.
+// A digest of bytes, taken 32 at a time in four lanes: cheap beside the reading of them. The
+// bytes may come in pieces of any size.
 class Digest {
 public:
     void add(std::string_view bytes)
     {
         size_ += bytes.size();
-        while (!bytes.empty()) {
-            const size_t take = std::min(bytes.size(), sizeof word_ - filled_);
-            std::memcpy(reinterpret_cast<char*>(&word_) + filled_, bytes.data(), take);
+        if (filled_ != 0) {
+            const size_t take = std::min(bytes.size(), sizeof block_ - filled_);
+            std::memcpy(block_ + filled_, bytes.data(), take);
             filled_ += take;
             bytes.remove_prefix(take);
-            if (filled_ == sizeof word_) {
-                mix(word_);
-                word_ = 0;
-                filled_ = 0;
-            }
+            if (filled_ < sizeof block_)
+                return;
+            mixBlock(block_);
+            filled_ = 0;
         }
+        while (bytes.size() >= sizeof block_) {
+            mixBlock(bytes.data());
+            bytes.remove_prefix(sizeof block_);
+        }
+        std::memcpy(block_, bytes.data(), bytes.size());
+        filled_ = bytes.size();
     }
     std::uint64_t value() const
     {
         Digest last = *this;
-        last.mix(last.word_ ^ (static_cast<std::uint64_t>(last.filled_) << 56) ^ last.size_);
-        return last.hash_;
+        std::memset(last.block_ + last.filled_, 0, sizeof block_ - last.filled_);
+        last.mixBlock(last.block_);
+        std::uint64_t hash = size_;
+        for (const std::uint64_t lane : last.lanes_) {
+            hash ^= lane;
+            hash *= kPrime;
+            hash ^= hash >> 29;
+        }
+        return hash;
     }
 
 private:
-    void mix(std::uint64_t word)
+    static constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ULL;
+    void mixBlock(const char* block)
     {
-        hash_ ^= word;
-        hash_ *= 0xFF51AFD7ED558CCDULL;
-        hash_ ^= hash_ >> 32;
+        for (int lane = 0; lane < 4; ++lane) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, block + lane * 8, 8);
+            lanes_[lane] = (lanes_[lane] ^ word) * kPrime;
+        }
     }
-    std::uint64_t hash_ = 0x9E3779B97F4A7C15ULL;
-    std::uint64_t word_ = 0;
+    std::uint64_t lanes_[4] = {1, 2, 3, 4};
+    char block_[32] = {};
     size_t filled_ = 0;
     std::uint64_t size_ = 0;
 };
