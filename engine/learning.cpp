@@ -70,6 +70,10 @@ void Engine::learn(WordsRead& read)
 {
     if (s_.HumanTopic)
         return;
+    // A phrase of marks alone (".", "?", ")))") says nothing to answer by: learnt as a key it
+    // would catch every later phrase that ends so, and as a fallback it would answer anything.
+    if (std::none_of(s_.UserPhrase.begin(), s_.UserPhrase.end(), cp1251::isLetterOrDigit))
+        return;
 
     // The fallback list is still loaded; a phrase it already holds is not added again.
     const bool known = s_.RE2.count() > 1 && std::find(s_.RE2.at(1), s_.RE2.end(), s_.UserPhrase) != s_.RE2.end();

@@ -68,7 +68,7 @@ std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vecto
 
 Severity severityOf(Finding kind)
 {
-    return kind == Finding::Malformed ? Severity::Error : Severity::Warning;
+    return kind == Finding::Malformed || kind == Finding::FarewellInReply ? Severity::Error : Severity::Warning;
 }
 
 std::vector<Problem> checkKnowledge(const LineList& words)
@@ -177,7 +177,11 @@ std::string describe(const Problem& p, const LineList& words)
     case Finding::FewReplies:
     case Finding::FarewellInPhrase:
     case Finding::KeyInManyWords:
-    case Finding::UnreachedParent: return p.detail;
+    case Finding::UnreachedParent:
+    case Finding::KeyWordInWords:
+    case Finding::FarewellInReply:
+    case Finding::SameReplies:
+    case Finding::FilteredKey: return p.detail;
     case Finding::OrphanBranch: {
         const int depth = EntryDepth(words.get(p.line));
         return "the branch of depth " + std::to_string(depth) + " stands below no entry of depth " +

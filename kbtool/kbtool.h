@@ -29,6 +29,10 @@ enum class Finding {
     FarewellInPhrase, // a farewell entry answers an ordinary phrase
     KeyInManyWords,  // the key is found inside many words that mean something else
     UnreachedParent, // no phrase of the corpus reaches the entry its branches stand below
+    KeyWordInWords,  // a word of a key of several words is found inside many other words
+    FarewellInReply, // a farewell key is found in a line the program says (Error)
+    SameReplies,     // every reply of the entry is the same line
+    FilteredKey,     // the profanity filter answers every phrase that holds the key
 };
 
 struct Problem {

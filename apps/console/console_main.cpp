@@ -9,6 +9,7 @@
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
+#include "engine/normalise.h"
 #include "engine/plainhost.h"
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
@@ -109,10 +110,7 @@ std::string phraseOf(std::string utf8, bool first)
         utf8.pop_back();
     if (first && utf8.rfind("\xEF\xBB\xBF", 0) == 0)
         utf8.erase(0, 3);
-    std::string text = cp1251::fromUtf8(utf8); // one byte per character from here on
-    if (text.size() > static_cast<std::size_t>(kInputLimit))
-        text.resize(static_cast<std::size_t>(kInputLimit));
-    return text;
+    return TypedLine(utf8);
 }
 
 // Started where there is no Base (a fresh home, say), the console goes through the launcher

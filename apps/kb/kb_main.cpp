@@ -50,6 +50,9 @@ const char* const Usage =
     "  export [FILE]   writes a line-list file to standard output as UTF-8 text\n"
     "  import [--allow-empty] [--force] [FILE]\n"
     "                  replaces a line-list file by UTF-8 text from standard input\n"
+    "  test CORPUS     replays a corpus of phrases, each with the entry that must answer it\n"
+    "  explain PHRASE  tells which entry answers a phrase and why, or, with --batch FILE,\n"
+    "                  answers a file of phrases as TAB-separated lines\n"
     "\n"
     "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
     "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
@@ -70,11 +73,17 @@ const char* const CheckHelp =
     "            refuses them), the header line's too.\n"
     "Line 0 is the header line and is otherwise never checked.\n"
     "\n"
-    "Advice for authors, also as warnings: entries with fewer than 3 replies; farewell\n"
-    "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
-    "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
-    "words of a word list; and, with a corpus, entries with branches that no phrase of\n"
-    "the corpus reaches.\n"
+    "Advice for authors, also as warnings: entries with fewer than 3 replies; entries\n"
+    "whose replies are all the same; farewell entries that answer ordinary phrases (a\n"
+    "built-in list of phrases such as \"я пока ем\", and the phrases of the corpus that\n"
+    "expect no farewell); keys found inside 50 or more words of a word list, and keys of\n"
+    "several words (the main lookup finds them word by word too) with a word of three\n"
+    "letters or more that stands after other letters in 50 or more words of it; keys that\n"
+    "hold a word of the profanity list, which answers first; and, with a corpus, entries\n"
+    "with branches that no phrase of the corpus reaches.\n"
+    "An error too: a farewell key found in a line the program says (a reply of an entry\n"
+    "that is no farewell, or a line of the phrase lists beside the file): in two-copy mode\n"
+    "that line is the other copy's phrase, and the two end their conversation.\n"
     "  --corpus CORPUS  the corpus of tovrin-kb test\n"
     "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
     "                   serves; its .aff file tells its encoding); by default\n"
@@ -131,7 +140,13 @@ const char* const TestHelp =
     "\n"
     "The corpus is UTF-8 text: \"[part tuning]\" or \"[part held-back]\" and\n"
     "\"[topic NAME]\" headers, \"#\" comment lines, and one case a line:\n"
-    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
+    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE[<TAB>ENTRY THAT SAID IT]]\n"
+    "PHRASE is taken as the input line takes it (255 characters, control characters as\n"
+    "spaces, a smile as \")\"); in it \"\\t\" stands for a TAB and \"\\\\\" for a backslash.\n"
+    "The thread is that of the entry that said REPLY BEFORE. Where entries with different\n"
+    "branches have that reply, the case fails naming them until ENTRY THAT SAID IT names\n"
+    "the one, by its line in Words.Dat or by its head; given without a reply, a line\n"
+    "number alone opens that entry's thread.\n"
     "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
     "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
     "(anything but a farewell). Where no entry has the head as written, one whose head is\n"
@@ -141,14 +156,30 @@ const char* const TestHelp =
     "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";
 
 const char* const ExplainHelp =
-    "Usage: tovrin-kb explain [--after REPLY] PHRASE\n"
+    "Usage: tovrin-kb explain [--after REPLY] [--after-line LINE] [--all-replies] PHRASE\n"
+    "       tovrin-kb explain --batch FILE\n"
     "\n"
     "Tells what the program would do with PHRASE on a fresh turn, as tovrin-kb test\n"
-    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line\n"
-    "and the pass that found it, the entries before it that nearly fitted and why not, and\n"
-    "the entries that fit too but lose to it. With --after, REPLY is what the program said\n"
-    "just before: the branches of the entry that has that reply are tried first.\n"
-    "Nothing is learnt or saved.\n";
+    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line,\n"
+    "the pass that found it and all its replies, the entries before it that nearly fitted\n"
+    "and why not, and the entries that fit too but lose to it. PHRASE is taken as the input\n"
+    "line takes it: cut to 255 characters, control characters as spaces.\n"
+    "Nothing is learnt or saved.\n"
+    "  --after REPLY      what the program said just before: the branches of the entry that\n"
+    "                     said it are tried first. When entries with different branches have\n"
+    "                     that reply, it is refused, naming them: give --after-line too.\n"
+    "  --after-line LINE  the line of Words.Dat that answered the turn before (the reply, when\n"
+    "                     given as well, must be one of its replies)\n"
+    "  --all-replies      every reply of the answering entry (they are always shown)\n"
+    "  --batch FILE       many phrases in one go (FILE \"-\": standard input), one a line:\n"
+    "                       PHRASE[<TAB>REPLY BEFORE[<TAB>LINE OR HEAD OF THE ENTRY THAT SAID IT]]\n"
+    "                     (in PHRASE \"\\t\" is a TAB and \"\\\\\" a backslash; empty lines and\n"
+    "                     lines beginning with \"#\" are passed over). Writes a header line and\n"
+    "                     one line per phrase of TAB-separated fields: phrase, reply before,\n"
+    "                     answer (the head of the answering entry, \"fallback W1\",\n"
+    "                     \"fallback W2\", \"profanity filter\", or \"no thread\" when the reply\n"
+    "                     before cannot be placed), all its replies separated by \" | \",\n"
+    "                     farewell (yes or no), and a note on how it was found.\n";
 
 // Texts of the files are Windows-1251; the terminal speaks UTF-8.
 std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
@@ -236,6 +267,21 @@ int check(const std::vector<std::string>& given)
         wordList = kbtool::loadWordList(wordsPath);
         advice.wordList = &wordList;
     }
+    // The phrase lists beside the knowledge file that a turn's reply is drawn from (in two-copy
+    // mode the other copy's phrases), those that are there.
+    std::vector<kbtool::NamedList> lists;
+    const std::size_t slash = file.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    for (const std::string* list : {&files::BigString, &files::Povtor, &files::W1, &files::W2, &files::X}) {
+        const std::string name = folder + list->substr(list->find_last_of('\\') + 1);
+        try {
+            kbtool::NamedList named{name, {}};
+            named.lines.load(name);
+            lists.push_back(std::move(named));
+        } catch (const FileError&) {
+        }
+    }
+    advice.phraseLists = &lists;
     const auto advised = kbtool::adviseAuthors(words, advice);
     problems.insert(problems.end(), advised.begin(), advised.end());
     std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
@@ -477,6 +523,8 @@ int test(const std::vector<std::string>& args)
                   << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
         if (!c.after.empty())
             std::cout << " after \"" << shown(c.after) << "\"";
+        if (!c.said.empty())
+            std::cout << " said by " << shown(c.said);
         std::cout << "\n    expected: ";
         switch (c.expect) {
         case kbtool::CorpusCase::Expect::Farewell: std::cout << "a farewell entry"; break;
@@ -543,23 +591,89 @@ void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& lis
         std::cout << "  and " << list.size() - kShown << " more\n";
 }
 
+// The thread of the reply before, as the command line gives it; false (with the reason on
+// standard error) when it cannot be placed.
+bool threadOf(const LineList& words, const std::string& after, const std::string& said, int& line)
+{
+    line = 0;
+    if (after.empty() && said.empty())
+        return true;
+    const kbtool::ThreadPick pick = kbtool::pickThread(words, cp1251::fromUtf8(after), cp1251::fromUtf8(said));
+    if (!pick.fault.empty()) {
+        std::cerr << "tovrin-kb explain: " << shown(pick.fault) << ".\n";
+        return false;
+    }
+    if (pick.ambiguous) {
+        std::cerr << "tovrin-kb explain: entries with different branches have the reply \"" << after << "\": "
+                  << shown(kbtool::carriersText(words, pick.carriers))
+                  << ". Name the one that said it with --after-line.\n";
+        return false;
+    }
+    line = pick.line;
+    return true;
+}
+
+int explainBatch(const std::string& path)
+{
+    std::string text;
+    if (path == "-") {
+        std::string error;
+        if (!readInput(text, error)) {
+            std::cerr << "tovrin-kb explain: could not read standard input: " << error << ".\n";
+            return ExitFailed;
+        }
+    } else if (!readFile("explain", fromStart(path), text)) {
+        return ExitFailed;
+    }
+    LineList words;
+    words.load(files::Words);
+    LineList insults;
+    insults.load(files::X);
+    std::cout << kbtool::kBatchHeader << '\n';
+    for (const kbtool::BatchPhrase& p : kbtool::parseBatch(text))
+        std::cout << kbtool::batchRow(words, insults, p) << '\n';
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tovrin-kb explain: could not write to standard output.\n";
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
 int explain(const std::vector<std::string>& args)
 {
     std::string after;
+    std::string said;
+    std::string batch;
     std::string phrase;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--after") {
+        const std::string& a = args[i];
+        if (a == "--after" || a == "--after-line" || a == "--batch") {
             if (i + 1 == args.size()) {
-                std::cerr << "tovrin-kb explain: --after needs the reply.\n";
+                std::cerr << "tovrin-kb explain: " << a
+                          << (a == "--after" ? " needs the reply.\n" : a == "--batch" ? " needs a file.\n" : " needs a line number.\n");
                 return ExitUsage;
             }
-            after = args[++i];
-        } else if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] == '-') {
-            std::cerr << "tovrin-kb explain: unknown option " << args[i] << ".\n";
+            (a == "--after" ? after : a == "--batch" ? batch : said) = args[++i];
+        } else if (a == "--all-replies") {
+            // every reply of the answering entry is shown anyway
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            std::cerr << "tovrin-kb explain: unknown option " << a << ".\n";
             return ExitUsage;
         } else {
-            phrase += (phrase.empty() ? "" : " ") + args[i];
+            phrase += (phrase.empty() ? "" : " ") + a;
         }
+    }
+    if (!batch.empty()) {
+        if (!phrase.empty() || !after.empty() || !said.empty()) {
+            std::cerr << "tovrin-kb explain: --batch takes the phrases and replies from its file alone.\n";
+            return ExitUsage;
+        }
+        return explainBatch(batch);
+    }
+    if (!said.empty() && (said.find_first_not_of("0123456789") != std::string::npos)) {
+        std::cerr << "tovrin-kb explain: --after-line takes a line number of Words.Dat.\n";
+        return ExitUsage;
     }
     if (phrase.empty()) {
         std::cerr << "tovrin-kb explain: give the phrase.\n";
@@ -567,17 +681,22 @@ int explain(const std::vector<std::string>& args)
     }
     LineList words;
     words.load(files::Words);
-    const kbtool::Explanation e = kbtool::explain(words, phrase, after);
+    int threadLine = 0;
+    if (!threadOf(words, after, said, threadLine))
+        return ExitFailed;
+    const kbtool::Explanation e = kbtool::explain(words, phrase, threadLine);
     const kbtool::Turn& t = e.turn;
 
     std::cout << "Phrase:   \"" << shown(t.phrase) << "\", as the turn takes it\n";
-    if (!after.empty()) {
-        std::cout << "After:    \"" << after << "\": ";
-        if (e.unknownAfter)
+    if (!after.empty() || !said.empty()) {
+        std::cout << "After:    ";
+        if (!after.empty())
+            std::cout << '"' << after << "\": ";
+        if (threadLine == 0)
             std::cout << "no entry has this reply, so there is no thread\n";
         else
-            std::cout << "a reply of line " << e.threadLine << " \"" << shown(EntryHead(words.get(e.threadLine)))
-                      << "\", whose branches are tried first\n";
+            std::cout << (after.empty() ? "said by" : "a reply of") << " line " << threadLine << " \""
+                      << shown(EntryHead(words.get(threadLine))) << "\", whose branches are tried first\n";
     }
     if (!e.profanity.empty())
         std::cout << "Filter:   the profanity list holds \"" << shown(e.profanity) << "\": a reply from "

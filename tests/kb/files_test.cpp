@@ -3,7 +3,7 @@
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 #include "kb/textformat.h"
-#include "support/testsupport.h"
+#include "support/kbsupport.h"
 
 #include <algorithm>
 #include <csignal>
