@@ -60,10 +60,10 @@ void Engine::loadWordsAgain(WordsRead& read)
     // in place, gave it another time), so an unchanged stamp means the lookup's lines are
     // what a load would read now.
     if (read.stamp && currentStamp(files::Words) == read.stamp)
-        s_.RE2 = std::move(read.lines);
+        s_.RE2.swap(read.lines);
     else
         s_.RE2.load(files::Words);
-    read = {};
+    read.forget();
 }
 
 void Engine::learn(WordsRead& read)

@@ -95,13 +95,40 @@ void readLines(std::string bytes, LineStore& lines)
     }
 }
 
+// What a load reads into: the file's bytes, then its lines. Kept by the thread, empty between
+// loads, so that loading the same files turn after turn takes the same room again.
+struct LoadRoom {
+    ReadRoom bytes;
+    LineStore lines;
+};
+thread_local LoadRoom tLoadRoom;
+
 } // namespace
 
 void LineList::load(const std::string& path, FileStamp& stamp)
 {
-    std::string bytes = readWholeFile(path, &stamp);
-    Origin origin{path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, looksLikeRtf(bytes))};
-    readLines(std::move(bytes), lines_);
+    LoadRoom& room = tLoadRoom;
+    struct Forget {
+        LoadRoom& room;
+        ~Forget()
+        {
+            room.bytes.clear();
+            room.lines.clear();
+        }
+    } forget{room};
+    readWholeFile(path, room.bytes, &stamp);
+    // The version read, taken before the reading of an RTF document works in its bytes.
+    const std::string_view bytes = room.bytes.bytes();
+    const bool rtf = looksLikeRtf(bytes);
+    Origin origin{path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, rtf)};
+    if (rtf) {
+        if (!readRtfInPlace(room.bytes.data(), room.bytes.size(), room.lines))
+            throw FileError::failedToLoad();
+    } else {
+        readPlain(bytes, room.lines);
+    }
+    // The old lines' room is the next load's.
+    lines_.swap(room.lines);
     origin.lines = lines_.size();
     origin_ = std::move(origin);
 }

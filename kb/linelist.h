@@ -18,6 +18,9 @@ public:
 
     // Replaces the content by the file's: RTF if the file begins as an RTF document, else plain
     // text. Lines are never cut, however long. On failure the content stays as it was.
+    // The file's bytes and its lines are read into room that the thread keeps from one load to
+    // the next (the lines' room changes places with the list's own), so that loading a file
+    // again takes no new memory: only room is kept, never a line or a byte of what was read.
     // Throws FileError "Cannot open file <path>" or "Failed to Load Stream" (an RTF document
     // that cannot be read, or a read error).
     void load(const std::string& path);
@@ -41,10 +44,17 @@ public:
     void add(std::string_view line) { lines_.push_back(line); }
     // Removes line i; an index outside the list does nothing.
     void remove(int i);
+    // Removes all lines (their room is kept): the list is new content for any file now.
     void clear()
     {
         lines_.clear();
         origin_.reset();
+    }
+    // Changes content (and room, and the version of the file held) with other.
+    void swap(LineList& other) noexcept
+    {
+        lines_.swap(other.lines_);
+        origin_.swap(other.origin_);
     }
     // Lines joined by CR LF, with a final CR LF.
     std::string text() const;

@@ -6,6 +6,7 @@
 //
 // Exit status: 0 when every turn (its lines written to standard output included) and the log
 // succeeded; otherwise the input is still taken to its end and the status is 1.
+#include "apps/console/consolesession.h"
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
@@ -41,7 +42,6 @@ const char* const kPrompt = "> ";
 // line is read and dropped, never held.
 constexpr std::size_t kLineBytes = 3 + static_cast<std::size_t>(kInputLimit) * 4 + 1;
 const char* const kLockWait = "Another copy of the program is saving in Base; waiting for it to finish.";
-const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
 // Set by the launcher for the programs it starts in the working folder.
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
 
@@ -63,55 +63,6 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 when every turn (its reply written to standard output) and the dialogue\n"
     "log succeeded, 1 otherwise (2 for an unknown option).\n";
-
-const char* const kOutputFailed = "tovrin-console: a reply could not be written to standard output.";
-
-// False when the line could not be written whole (the output closed, or its disk full).
-bool writeLine(std::FILE* stream, const std::string& utf8)
-{
-    const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
-                         std::fputc('\n', stream) != EOF;
-    return std::fflush(stream) == 0 && written;
-}
-
-class ConsoleHost : public PlainHost {
-public:
-    // Without the transcript only the program's lines are printed, as they are.
-    explicit ConsoleHost(bool tagged) : tagged_(tagged) {}
-
-    void appendTranscript(const std::string& line, LineStyle style) override
-    {
-        PlainHost::appendTranscript(line, style);
-        // A control character stored before intake replaced them never reaches the terminal.
-        const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
-        const bool user = style == LineStyle::User;
-        bool written = true;
-        if (tagged_)
-            written = writeLine(stdout, (user ? UserTag : CpuTag) + shown);
-        else if (!user)
-            written = writeLine(stdout, shown);
-        if (!written)
-            outputFailed_ = true;
-    }
-    void type(std::string text) { input = std::move(text); }
-    bool farewellSaid() const { return farewell; }
-    // True once a line could not be written; the turns go on, the status tells.
-    bool outputFailed() const { return outputFailed_; }
-
-private:
-    bool tagged_;
-    bool outputFailed_ = false;
-};
-
-// A line of standard input as the input line would hold it.
-std::string phraseOf(std::string utf8, bool first)
-{
-    if (!utf8.empty() && utf8.back() == '\r')
-        utf8.pop_back();
-    if (first && utf8.rfind("\xEF\xBB\xBF", 0) == 0)
-        utf8.erase(0, 3);
-    return TypedLine(utf8);
-}
 
 // Started where there is no Base (a fresh home, say), the console goes through the launcher
 // installed beside it, which makes the user's working folder the first time and starts the
@@ -163,41 +114,17 @@ int main(int argc, char** argv)
     removeAbandonedSaves(files::Words);
 
     std::setlocale(LC_ALL, "");
-    ConsoleHost host(transcript);
-    SilentCues cues;
     ClockDice dice;
-    Engine engine(host, cues, dice);
+    ConsoleSession session(transcript, dice, stdout, stderr);
     LineInput input(kPrompt, kLineBytes);
-    bool everyTurnSucceeded = true;
 
     try {
         std::string line;
-        for (bool first = true;; first = false) {
-            if (!input.read(line))
-                break;
-            host.type(phraseOf(line, first));
-            const bool failedBefore = host.outputFailed();
-            try {
-                engine.SpeakClick();
-            } catch (const FileError& e) {
-                writeLine(stderr, e.utf8());
-                everyTurnSucceeded = false;
-            } catch (const std::bad_alloc&) {
-                // Only this turn fails: the session goes on with the next phrase.
-                writeLine(stderr, kOutOfMemory);
-                everyTurnSucceeded = false;
-            }
-            if (host.outputFailed() && !failedBefore) {
-                writeLine(stderr, kOutputFailed);
-                everyTurnSucceeded = false;
-            }
-            // A farewell reply closes the program, as it closes the window.
-            if (host.farewellSaid())
-                break;
+        while (input.read(line) && session.take(std::move(line))) {
         }
 
         const LogStamp stamp = MakeLogStamp(std::time(nullptr));
-        engine.WriteDialogueLog(stamp.date, stamp.time);
+        session.engine().WriteDialogueLog(stamp.date, stamp.time);
     } catch (const FileError& e) {
         writeLine(stderr, "The dialogue log was not written: " + e.utf8());
         return 1;
@@ -205,5 +132,5 @@ int main(int argc, char** argv)
         writeLine(stderr, std::string("tovrin-console: ") + e.what());
         return 1;
     }
-    return everyTurnSucceeded && !host.outputFailed() ? 0 : 1;
+    return session.everyTurnSucceeded() ? 0 : 1;
 }
