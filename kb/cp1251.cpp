@@ -319,4 +319,22 @@ std::string withoutControls(std::string text)
     return text;
 }
 
+std::string visibleControls(std::string_view text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (!isControl(c)) {
+            out += c;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(c);
+        out += "\\x";
+        out += digits[b >> 4];
+        out += digits[b & 0xF];
+    }
+    return out;
+}
+
 } // namespace tovrin::cp1251

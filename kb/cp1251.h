@@ -39,5 +39,9 @@ bool isLetterOrDigit(char c);
 bool isControl(char c);
 // The text with every control character replaced by a space.
 std::string withoutControls(std::string text);
+// The text with every control character written out as a visible escape, ESC as "\x1B": how a
+// file's text is put on a terminal, which would act on the character instead of showing it.
+// UTF-8 text may be given too: its control characters are the same single bytes.
+std::string visibleControls(std::string_view text);
 
 } // namespace tovrin::cp1251

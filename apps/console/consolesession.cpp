@@ -39,7 +39,7 @@ void ConsoleHost::appendTranscript(const std::string& line, LineStyle style)
 {
     PlainHost::appendTranscript(line, style);
     // A control character stored before intake replaced them never reaches the terminal.
-    const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
+    const std::string shown = cp1251::toUtf8(cp1251::visibleControls(line));
     const bool user = style == LineStyle::User;
     bool written = true;
     if (tagged_)

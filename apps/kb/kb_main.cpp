@@ -106,7 +106,9 @@ const char* const ExportHelp =
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
     "standard output as UTF-8 text, one line per line, after a first line that names the\n"
     "version of the file given out (\"# tovrin-kb export, version ...\"): keep it in the\n"
-    "edited text, the import compares it with the file.\n";
+    "edited text, the import compares it with the file.\n"
+    "The one byte Windows-1251 leaves unassigned (98) is written as U+FFFD, which import\n"
+    "reads back as that byte.\n";
 
 const char* const ImportHelp =
     "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
@@ -118,9 +120,9 @@ const char* const ImportHelp =
     "from line 1 on breaks the entry grammar (line 0 is the header and is free): each such\n"
     "line is named on standard error.\n"
     "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
-    "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
-    "knowledge file only its header line, for a phrase list only empty lines) unless\n"
-    "--allow-empty is given.\n"
+    "document rather than UTF-8 text (unless the file's own text begins so too), or when it\n"
+    "holds no entry (no line at all, or for the knowledge file only its header line, for a\n"
+    "phrase list only empty lines) unless --allow-empty is given.\n"
     "The file must still be the version the text was exported from, as its first line names\n"
     "it: when the program has learnt since, or another text was imported meanwhile (or the\n"
     "text names no version), the import is refused, so that nothing is lost; export again\n"
@@ -181,8 +183,9 @@ const char* const ExplainHelp =
     "                     before cannot be placed), all its replies separated by \" | \",\n"
     "                     farewell (yes or no), and a note on how it was found.\n";
 
-// Texts of the files are Windows-1251; the terminal speaks UTF-8.
-std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
+// Texts of the files are Windows-1251; the terminal speaks UTF-8 and is given no control
+// character of a file to act on.
+std::string shown(const std::string& text) { return cp1251::toUtf8(cp1251::visibleControls(text)); }
 
 bool readFile(const std::string& command, const std::string& path, std::string& text);
 
@@ -334,10 +337,51 @@ int exportFile(const std::vector<std::string>& args)
     return ExitOk;
 }
 
+// The text on its way to the reader, its first line taken off when it names the version the
+// text was exported from.
+class VersionedInput {
+public:
+    explicit VersionedInput(kbtool::ImportReader& reader) : reader_(reader) {}
+    void add(std::string_view piece)
+    {
+        if (decided_) {
+            reader_.add(piece);
+            return;
+        }
+        head_ += piece;
+        if (head_.find('\n') != std::string::npos || head_.size() > kLongestHead)
+            decide();
+    }
+    // The version the text names, once all of it was given; nothing when it names none.
+    const std::optional<std::string>& finish()
+    {
+        if (!decided_)
+            decide();
+        return version_;
+    }
+
+private:
+    static constexpr std::size_t kLongestHead = 4096; // a version line is far shorter
+    void decide()
+    {
+        std::string_view rest = head_;
+        version_ = kbtool::takeVersionLine(rest);
+        reader_.add(rest);
+        head_ = std::string();
+        decided_ = true;
+    }
+    kbtool::ImportReader& reader_;
+    std::string head_;
+    bool decided_ = false;
+    std::optional<std::string> version_;
+};
+
 // The whole of standard input. A read error is no end of input: it fails, with its cause.
-bool readInput(std::string& text, std::string& error)
+// It goes to the reader piece by piece, so that it is never held whole.
+bool readInput(VersionedInput& reader, std::string& error)
 {
     char buffer[1 << 16];
+    std::size_t total = 0;
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n == 0)
@@ -348,11 +392,12 @@ bool readInput(std::string& text, std::string& error)
             error = std::strerror(errno);
             return false;
         }
-        if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+        total += static_cast<size_t>(n);
+        if (total > kMaxFileSize) {
             error = "the text is larger than any line-list file may be";
             return false;
         }
-        text.append(buffer, static_cast<size_t>(n));
+        reader.add(std::string_view(buffer, static_cast<size_t>(n)));
     }
 }
 
@@ -379,36 +424,35 @@ int importFile(const std::vector<std::string>& args)
     std::string file;
     if (!fileOperand("import", operands, file))
         return ExitUsage;
-    std::string text;
+    const bool entries = kbtool::namesKnowledgeFile(file);
+    kbtool::ImportReader reader(entries);
+    VersionedInput input(reader);
     std::string readError;
-    if (!readInput(text, readError))
+    if (!readInput(input, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
-    // The version the text was exported from, taken off it.
-    std::string_view body = text;
-    const std::optional<std::string> exportedVersion = kbtool::takeVersionLine(body);
-    if (body.starts_with("\xEF\xBB\xBF"))
-        body.remove_prefix(3);
-    if (looksLikeRtf(body))
+    const std::optional<std::string> exportedVersion = input.finish();
+    auto result = reader.finish();
+    if (looksLikeRtf(result.beginning) && !kbtool::exportLooksLikeRtf(file))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
-    const bool entries = kbtool::namesKnowledgeFile(file);
-    const auto result = kbtool::prepareImport(body, entries);
-    if (!result.refusals.empty()) {
+    if (result.refused > 0) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
+        if (result.refused > static_cast<int>(result.refusals.size()))
+            std::cerr << "tovrin-kb import: and " << result.refused - static_cast<int>(result.refusals.size())
+                      << " more lines.\n";
         std::cerr << "tovrin-kb import: " << shown(file) << " was left as it was ("
-                  << result.refusals.size() << (result.refusals.size() == 1 ? " line" : " lines")
-                  << " refused).\n";
+                  << result.refused << (result.refused == 1 ? " line" : " lines") << " refused).\n";
         return ExitFailed;
     }
     // Empty lines are no phrases: a phrase list of nothing else is as empty as one of no line.
-    const bool empty = entries ? result.lines.size() < 2 : kbtool::holdsNoPhrase(result.lines);
+    const bool empty = entries ? result.lines.count() < 2 : kbtool::holdsNoPhrase(result.lines);
     if (empty && !allowEmpty)
         return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
-                                                      : result.lines.empty() ? "the text holds no line"
+                                                      : result.lines.count() == 0 ? "the text holds no line"
                                                                              : "the text holds no phrase, only empty lines") +
                                       " (an empty or missing input?); give --allow-empty to store it so.");
-    LineList list(result.lines);
+    LineList& list = result.lines;
     {
         // A copy of the program that changes the file at this moment waits for the import, and
         // one that changed it since the export is found out here.
@@ -520,7 +564,7 @@ int test(const std::vector<std::string>& args)
             continue;
         const kbtool::CorpusCase& c = *r.c;
         std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
-                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+                  << cp1251::visibleControls(c.part + (c.topic.empty() ? "" : " / " + c.topic)) << "] \"" << cp1251::visibleControls(c.phrase) << "\"";
         if (!c.after.empty())
             std::cout << " after \"" << shown(c.after) << "\"";
         if (!c.said.empty())
@@ -617,9 +661,9 @@ int explainBatch(const std::string& path)
 {
     std::string text;
     if (path == "-") {
-        std::string error;
-        if (!readInput(text, error)) {
-            std::cerr << "tovrin-kb explain: could not read standard input: " << error << ".\n";
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            std::cerr << "tovrin-kb explain: could not read standard input.\n";
             return ExitFailed;
         }
     } else if (!readFile("explain", fromStart(path), text)) {
@@ -815,7 +859,8 @@ int main(int argc, char** argv)
             const std::string message = e.what();
             const std::string_view cannotOpen = "Cannot open file ";
             if (message.starts_with(cannotOpen))
-                std::cerr << "tovrin-kb " << c.name << ": " << whyCannotOpen(message.substr(cannotOpen.size())) << '\n';
+                std::cerr << "tovrin-kb " << c.name << ": "
+                          << cp1251::visibleControls(whyCannotOpen(message.substr(cannotOpen.size()))) << '\n';
             return ExitFailed;
         } catch (const std::exception& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";
