@@ -856,11 +856,8 @@ int main(int argc, char** argv)
             return c.run(args);
         } catch (const FileError& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << shown(e.what()) << ".\n";
-            const std::string message = e.what();
-            const std::string_view cannotOpen = "Cannot open file ";
-            if (message.starts_with(cannotOpen))
-                std::cerr << "tovrin-kb " << c.name << ": "
-                          << cp1251::visibleControls(whyCannotOpen(message.substr(cannotOpen.size()))) << '\n';
+            if (e.kind() == FileError::Kind::CannotOpen)
+                std::cerr << "tovrin-kb " << c.name << ": " << cp1251::visibleControls(whyCannotOpen(e.path())) << '\n';
             return ExitFailed;
         } catch (const std::exception& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";
