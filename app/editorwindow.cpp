@@ -45,6 +45,9 @@ constexpr QRect Button1(77, 152, 75, 25);
 const QString Button1Caption = QStringLiteral("Хорошо");
 constexpr QRect Button2(154, 152, 75, 25);
 const QString Button2Caption = QStringLiteral("Отмена");
+const QString ProgramFileRefused = QStringLiteral(
+    "Файл «%1» принадлежит самой программе (папки Base\\ и Sound\\): ответ, записанный в файл обмена, "
+    "заменил бы его целиком. Укажите для обмена другой файл.");
 } // namespace design
 
 // The period field: an emptied field, once it is left, reads as the smallest period rather
@@ -163,8 +166,20 @@ int TForm2::periodValue() const
     return std::clamp(value, design::PeriodMin, design::PeriodMax);
 }
 
+bool TForm2::refusesPath()
+{
+    if (!files::namesProgramFile(toCp1251(Edit1->text())))
+        return false;
+    host_->showMessage(design::ProgramFileRefused.arg(Edit1->text()), this);
+    Edit1->setFocus();
+    Edit1->selectAll();
+    return true;
+}
+
 void TForm2::Button1Click()
 {
+    if (refusesPath())
+        return;
     // The field holds seconds while the editor is open and milliseconds once accepted.
     const long long milliseconds = static_cast<long long>(periodValue()) * 1000;
     SpinEdit1->setValue(static_cast<int>(std::min<long long>(milliseconds, design::PeriodMax)));
@@ -173,6 +188,9 @@ void TForm2::Button1Click()
 
 void TForm2::Button2Click()
 {
+    // Left with the path it holds, the editor would have the next reply replace the file.
+    if (refusesPath())
+        return;
     host_->closeSecondary(this);
 }
 

@@ -66,6 +66,10 @@ protected:
     void reject() override;
 
 private:
+    // True, after saying so, when the path names one of the program's own files, which the
+    // exchange file may never be.
+    bool refusesPath();
+
     SecondaryHost* host_;
     bool centred_ = false;
     QString lastPath_;

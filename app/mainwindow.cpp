@@ -569,6 +569,11 @@ void TForm1::guarded(const std::function<void()>& handler)
     attempt(handler);
 }
 
+void TForm1::showMessage(const QString& message, QWidget* over)
+{
+    services_.reporter->showError(message, over);
+}
+
 TForm1::Outcome TForm1::attempt(const std::function<void()>& handler, bool show)
 {
     QString message;

@@ -144,6 +144,7 @@ public:
     void openSecondary(QWidget* window);
     void closeSecondary(QWidget* window) override;
     void guarded(const std::function<void()>& handler) override;
+    void showMessage(const QString& message, QWidget* over) override;
     QWidget* mainWindow() override { return this; }
 
     // ---- Host

@@ -11,6 +11,7 @@
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
 #include "kb/entry.h"
+#include "kb/fileerror.h"
 #include "kb/knowledge.h"
 
 namespace tovrin {
@@ -90,9 +91,13 @@ void Engine::emitReply()
         host_.setDelayedRemarkArmed(false);
     }
     if (host_.cpuCpuMode()) {
+        const std::string exchange = host_.exchangePath();
+        // The reply replaces the whole exchange file: never one of the program's own.
+        if (files::namesProgramFile(exchange))
+            throw FileError::cannotCreate(exchange);
         s_.LoadtxtCpuCpu.clear();
         s_.LoadtxtCpuCpu.add(s_.CpuPhrase);
-        s_.LoadtxtCpuCpu.save(host_.exchangePath());
+        s_.LoadtxtCpuCpu.save(exchange);
     }
     s_.LastReply = s_.CpuPhrase;
     host_.clearInput();
@@ -118,7 +123,14 @@ bool Engine::SanitiseTick(const std::string& input)
     return false;
 }
 
-void Engine::LoadExchange() { s_.LoadtxtCpuCpu.load(host_.exchangePath()); }
+void Engine::LoadExchange()
+{
+    // One of the program's own files is no exchange file: its turn would be answered into it.
+    const std::string exchange = host_.exchangePath();
+    if (files::namesProgramFile(exchange))
+        throw FileError::cannotOpen(exchange);
+    s_.LoadtxtCpuCpu.load(exchange);
+}
 
 void Engine::LoadKnowledgeAtStart()
 {

@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -118,46 +119,6 @@ bool writeAll(int fd, std::string_view bytes)
     return true;
 }
 
-// The temporary file of a save, removed unless it was renamed into place.
-class TempFile {
-public:
-    TempFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-    ~TempFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!committed_)
-            ::unlink(path_.c_str());
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-
-    int fd() const { return fd_; }
-    const std::string& path() const { return path_; }
-    bool close()
-    {
-        const int fd = std::exchange(fd_, -1);
-        return ::close(fd) == 0;
-    }
-    void commit() { committed_ = true; }
-
-private:
-    int fd_;
-    std::string path_;
-    bool committed_ = false;
-};
-
-void flushFolder(const std::string& folder)
-{
-    // The rename is already done; a file system that cannot flush a folder has still
-    // replaced the file, so this is best effort.
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 bool namesForeignDrive(std::string_view programPath)
@@ -217,6 +178,150 @@ FileStamp stampOf(const struct stat& st)
     return stamp;
 }
 
+// The path with "." and ".." taken away by their names alone, links not followed.
+std::string lexicallyNormal(const std::string& path)
+{
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i != path.size() && path[i] != '/')
+            continue;
+        const std::string part = path.substr(start, i - start);
+        start = i + 1;
+        if (part.empty() || part == ".")
+            continue;
+        if (part == ".." && !parts.empty() && parts.back() != "..")
+            parts.pop_back();
+        else if (part != ".." || path.front() != '/')
+            parts.push_back(part);
+    }
+    std::string out = path.starts_with('/') ? "/" : "";
+    for (const auto& part : parts)
+        out += (out.empty() || out.back() == '/' ? "" : "/") + part;
+    return out.empty() ? "." : out;
+}
+
+std::optional<std::string> realPath(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (real == nullptr)
+        return std::nullopt;
+    std::string result = real;
+    std::free(real);
+    return result;
+}
+
+bool within(const std::string& path, const std::string& folder)
+{
+    return path == folder || (path.starts_with(folder) && (folder.ends_with('/') || path[folder.size()] == '/'));
+}
+
+// A descriptor closed when it goes.
+class Descriptor {
+public:
+    Descriptor() = default;
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    Descriptor(Descriptor&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+    Descriptor& operator=(Descriptor&& other) noexcept
+    {
+        std::swap(fd, other.fd);
+        return *this;
+    }
+    int fd = -1;
+};
+
+std::string workingFolder()
+{
+    char* cwd = ::getcwd(nullptr, 0); // the kernel's own name of it: no link on the way
+    if (cwd == nullptr)
+        return {};
+    std::string folder = cwd;
+    std::free(cwd);
+    return folder;
+}
+
+// Where an open folder really is now, whatever path led to it (folderPath, the path it was
+// opened by, serves where /proc does not).
+std::optional<std::string> folderOf(int fd, const std::string& folderPath)
+{
+    char link[64];
+    std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    std::string real(4096, '\0');
+    const ssize_t n = ::readlink(link, real.data(), real.size());
+    if (n > 0 && static_cast<size_t>(n) < real.size() && real[0] == '/') {
+        real.resize(static_cast<size_t>(n));
+        return real;
+    }
+    struct stat open {};
+    struct stat named {};
+    const auto candidate = realPath(folderPath);
+    if (candidate && ::fstat(fd, &open) == 0 && ::stat(candidate->c_str(), &named) == 0 &&
+        open.st_dev == named.st_dev && open.st_ino == named.st_ino)
+        return candidate;
+    return std::nullopt;
+}
+
+// The place a file is read from or saved to: its folder, open, and its name there, which was
+// no symbolic link when it was looked at. Everything that follows is done relative to the
+// open folder, so a folder or a link swapped for another after the look leads nowhere else.
+struct Place {
+    Descriptor folder;
+    std::string real; // the folder's real path
+    std::string name;
+    bool exists = false;
+    struct stat st {}; // of the file, when it exists
+};
+
+constexpr int kMaxLinks = 16;
+
+// Follows the links of a file (a link stays a link: the file it leads to is the one read or
+// replaced). Nothing when the folder is missing, when the name cannot be a file's, when a link
+// leads nowhere or round in a loop, or when a path that names a place in the working folder
+// leads out of it through a link on the way: a Base folder received from someone else may
+// hold such links. A path that names another place to begin with is the user's own choice.
+std::optional<Place> findPlace(const std::string& path)
+{
+    const std::string working = workingFolder();
+    const bool confined =
+        !working.empty() && within(lexicallyNormal(path.starts_with('/') ? path : working + "/" + path), working);
+    std::string current = path;
+    for (int links = 0; links <= kMaxLinks; ++links) {
+        const auto [folderPath, name] = splitFolder(current);
+        if (name.empty() || name == "." || name == "..")
+            return std::nullopt;
+        Place place;
+        place.folder = Descriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+        if (place.folder.fd < 0)
+            return std::nullopt;
+        const auto real = folderOf(place.folder.fd, folderPath);
+        if (!real || (confined && !within(*real, working)))
+            return std::nullopt;
+        place.real = *real;
+        place.name = name;
+        if (::fstatat(place.folder.fd, name.c_str(), &place.st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT || links > 0)
+                return std::nullopt; // a link that leads nowhere: no telling where to
+            return place;
+        }
+        if (!S_ISLNK(place.st.st_mode)) {
+            place.exists = true;
+            return place;
+        }
+        std::string target(4096, '\0');
+        const ssize_t n = ::readlinkat(place.folder.fd, name.c_str(), target.data(), target.size());
+        if (n <= 0 || static_cast<size_t>(n) >= target.size())
+            return std::nullopt;
+        target.resize(static_cast<size_t>(n));
+        current = target.starts_with('/') ? target : joinPath(*real, target);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<FileStamp> currentStamp(const std::string& programPath)
@@ -246,15 +351,16 @@ void readWholeFile(const std::string& programPath, ReadRoom& room, FileStamp* st
     const std::string path = resolvePath(programPath);
     if (path.empty())
         throw FileError::cannotOpen(programPath);
-    // Not blocking, so that a named pipe in place of the file is refused rather than waited on.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    // A link out of the working folder is not followed, and the file is opened in the folder
+    // that was checked, never through a link put in its place meanwhile. Not blocking, so
+    // that a named pipe in place of the file is refused rather than waited on.
+    const auto place = findPlace(path);
+    if (!place || !place->exists)
+        throw FileError::cannotOpen(programPath);
+    const int fd = ::openat(place->folder.fd, place->name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         throw FileError::cannotOpen(programPath);
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
-
+    const Descriptor closer(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
         throw FileError::cannotOpen(programPath);
@@ -303,38 +409,74 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
     return std::string(room.bytes());
 }
 
+std::optional<std::string> savedAt(const std::string& programPath)
+{
+    const std::string target = resolvePath(programPath);
+    if (target.empty())
+        return std::nullopt;
+    const auto place = findPlace(target);
+    if (!place)
+        return std::nullopt;
+    return joinPath(place->real, place->name);
+}
+
+std::optional<std::string> realFolder(const std::string& programPath)
+{
+    const std::string folderPath = resolvePath(programPath);
+    if (folderPath.empty())
+        return std::nullopt;
+    const Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+    if (folder.fd < 0)
+        return std::nullopt;
+    return folderOf(folder.fd, folderPath);
+}
+
 namespace {
 
 // A save that was killed between creating its temporary file and the rename leaves that file
-// behind, as large as the file it was to replace. Under the Base lock nobody else is saving in
-// that folder, so every such file there is abandoned; without it, only one old enough that no
-// save can still be writing it.
+// behind, as large as the file it was to replace. A save holds a lock on its temporary while
+// it writes it (the system lets it go when the save ends, killed or not), so a temporary that
+// can be locked is abandoned. Under the Base lock every such file of the folder goes; without
+// it, only those of the saved file's own name old enough that no save can still be writing them.
 constexpr time_t kAbandonedAfterSeconds = 60 * 60;
-constexpr size_t kTempSuffixLength = 6; // the XXXXXX of the temporary's name
+constexpr size_t kTempSuffixLength = 6; // the random end of the temporary's name
 
 std::string tempPrefix(const std::string& name) { return ".~" + name.substr(0, kTempNameStem) + "."; }
 
+bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
 // name is empty for the temporaries of every file of the folder.
-void removeAbandonedTemporaries(const std::string& folder, const std::string& name, bool anyAge)
+void removeAbandonedTemporaries(int folder, const std::string& name, bool anyAge)
 {
     const std::string prefix = name.empty() ? ".~" : tempPrefix(name);
-    DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
-    if (dir == nullptr)
+    const int listed = ::openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0)
         return;
+    DIR* dir = ::fdopendir(listed);
+    if (dir == nullptr) {
+        ::close(listed);
+        return;
+    }
     const time_t now = ::time(nullptr);
     while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view entryName = entry->d_name;
+        const std::string entryName = entry->d_name;
         if (!entryName.starts_with(prefix))
             continue;
         if (name.empty() ? entryName.size() < prefix.size() + 2 + kTempSuffixLength ||
                                entryName[entryName.size() - kTempSuffixLength - 1] != '.'
                          : entryName.size() != prefix.size() + kTempSuffixLength)
             continue;
-        const std::string path = joinPath(folder, std::string(entryName));
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            (anyAge || now - st.st_mtim.tv_sec > kAbandonedAfterSeconds))
-            ::unlink(path.c_str());
+        const Descriptor temp(::openat(folder, entryName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+        struct stat open {};
+        struct stat named {};
+        if (temp.fd < 0 || ::fstat(temp.fd, &open) != 0 || !S_ISREG(open.st_mode) ||
+            (!anyAge && now - open.st_mtim.tv_sec <= kAbandonedAfterSeconds))
+            continue;
+        // Held by a save that is writing it: not abandoned.
+        if (::flock(temp.fd, LOCK_EX | LOCK_NB) != 0)
+            continue;
+        if (::fstatat(folder, entryName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(open, named))
+            ::unlinkat(folder, entryName.c_str(), 0);
     }
     ::closedir(dir);
 }
@@ -351,83 +493,70 @@ struct HeldLock {
 // free: flock() would make a second descriptor of the same thread wait for the first.
 thread_local std::map<LockKey, HeldLock> tHeldLocks;
 
-bool holdsLockOf(const std::string& folder)
+bool holdsLockOf(int folder)
 {
     struct stat st {};
-    if (tHeldLocks.empty() || ::stat(joinPath(folder, std::string(kLockName)).c_str(), &st) != 0)
+    if (tHeldLocks.empty() || ::fstatat(folder, std::string(kLockName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
     return tHeldLocks.contains({static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)});
 }
 
-// The path with "." and ".." taken away by their names alone, links not followed.
-std::string lexicallyNormal(const std::string& path)
-{
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t i = 0; i <= path.size(); ++i) {
-        if (i != path.size() && path[i] != '/')
-            continue;
-        const std::string part = path.substr(start, i - start);
-        start = i + 1;
-        if (part.empty() || part == ".")
-            continue;
-        if (part == ".." && !parts.empty() && parts.back() != "..")
-            parts.pop_back();
-        else if (part != ".." || path.front() != '/')
-            parts.push_back(part);
+// The temporary file of a save, in the folder of the file it replaces, locked while it is
+// written and removed unless it was renamed into place.
+class TempFile {
+public:
+    TempFile(int folder, std::string name, int fd) : folder_(folder), name_(std::move(name)), fd_(fd) {}
+    ~TempFile()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+        if (!committed_)
+            ::unlinkat(folder_, name_.c_str(), 0);
     }
-    std::string out = path.starts_with('/') ? "/" : "";
-    for (const auto& part : parts)
-        out += (out.empty() || out.back() == '/' ? "" : "/") + part;
-    return out.empty() ? "." : out;
-}
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
 
-std::optional<std::string> realPath(const std::string& path)
-{
-    char* real = ::realpath(path.c_str(), nullptr);
-    if (real == nullptr)
-        return std::nullopt;
-    std::string result = real;
-    std::free(real);
-    return result;
-}
-
-bool within(const std::string& path, const std::string& folder)
-{
-    return path == folder || (path.starts_with(folder) && (folder.ends_with('/') || path[folder.size()] == '/'));
-}
-
-// True when a path that names a place in the working folder leads out of it through a symbolic
-// link: of the file itself or of a folder on the way. A path that names another place to begin
-// with is the user's own choice.
-bool leadsOutOfWorkingFolder(const std::string& path)
-{
-    char* cwd = ::getcwd(nullptr, 0);
-    if (cwd == nullptr)
-        return false;
-    const std::string workingFolder = cwd;
-    std::free(cwd);
-    const std::string named = lexicallyNormal(path.starts_with('/') ? path : workingFolder + "/" + path);
-    if (!within(named, workingFolder))
-        return false;
-
-    // Where the save would land: the file a link leads to, or the real folder of a new file.
-    std::string real;
-    if (const auto file = realPath(path)) {
-        real = *file;
-    } else {
-        struct stat st {};
-        if (::lstat(path.c_str(), &st) == 0)
-            return true; // a link that leads nowhere (or round in a loop): no telling where to
-        const auto [folder, name] = splitFolder(path);
-        const auto realFolder = realPath(folder);
-        if (!realFolder)
-            return false; // no folder: the save fails on its own
-        real = *realFolder + "/" + name;
+    // A new temporary for the file name, already locked, or nothing when none can be made.
+    static std::unique_ptr<TempFile> create(int folder, const std::string& name)
+    {
+        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            std::string tempName = tempPrefix(name);
+            for (size_t i = 0; i < kTempSuffixLength; ++i)
+                tempName += kLetters[random() % (sizeof kLetters - 1)];
+            const int fd = ::openat(folder, tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+            if (fd < 0) {
+                if (errno == EEXIST)
+                    continue;
+                return nullptr;
+            }
+            auto temp = std::make_unique<TempFile>(folder, tempName, fd);
+            // Another copy's clean-up may have found it between its creation and the lock, and
+            // removed it: then another one is made.
+            struct stat open {};
+            struct stat named {};
+            while (::flock(fd, LOCK_EX) != 0)
+                if (errno != EINTR)
+                    return nullptr;
+            if (::fstat(fd, &open) == 0 && ::fstatat(folder, tempName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                sameFile(open, named))
+                return temp;
+            temp->committed_ = true; // gone already: nothing of this one to remove
+        }
+        return nullptr;
     }
-    const std::string realWorkingFolder = realPath(workingFolder).value_or(workingFolder);
-    return !within(real, realWorkingFolder);
-}
+
+    int fd() const { return fd_; }
+    const std::string& name() const { return name_; }
+    void commit() { committed_ = true; }
+
+private:
+    int folder_;
+    std::string name_;
+    int fd_;
+    bool committed_ = false;
+};
 
 } // namespace
 
@@ -440,43 +569,48 @@ void saveWholeFile(const std::string& programPath, std::string_view bytes)
 
 void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece)
 {
-    std::string target = resolvePath(programPath);
-    if (target.empty() || leadsOutOfWorkingFolder(target))
+    saveWholeFile(programPath, nextPiece, nullptr);
+}
+
+void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece,
+                   FileStamp* saved)
+{
+    const std::string target = resolvePath(programPath);
+    if (target.empty())
         throw FileError::cannotCreate(programPath);
-
-    // A link stays a link: the file it points to is the one replaced.
-    struct stat linkStat {};
-    if (::lstat(target.c_str(), &linkStat) == 0 && S_ISLNK(linkStat.st_mode))
-        target = realPath(target).value_or(target);
-
-    struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
+    // The place is looked at once; the temporary, the rename and the checks below are all done
+    // in its open folder, and the rename replaces whatever stands at the name then, a link
+    // included, without following it.
+    const auto place = findPlace(target);
+    if (!place)
+        throw FileError::cannotCreate(programPath);
+    const int folder = place->folder.fd;
+    const std::string& name = place->name;
+    const struct stat& old = place->st;
+    const bool replacing = place->exists;
     // A folder, or a file marked read-only, cannot be truncated, so it is not replaced either.
     // A file with no write permission bit at all is read-only for the superuser too.
     if (replacing && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
-                      ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0))
+                      ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0))
         throw FileError::cannotCreate(programPath);
 
-    const auto [folder, name] = splitFolder(target);
     // Under the lock the room that killed saves took is given back first, so that a full disk
     // does not stay full.
     const bool locked = holdsLockOf(folder);
     if (locked)
         removeAbandonedTemporaries(folder, {}, true);
-    std::string pattern = joinPath(folder, tempPrefix(name) + "XXXXXX");
     if (injectedFault(SaveStep::Open))
         throw FileError::cannotCreate(programPath);
-    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-    if (fd < 0)
+    const auto temp = TempFile::create(folder, name);
+    if (!temp)
         throw FileError::cannotCreate(programPath);
-    TempFile temp(fd, pattern);
 
     if (replacing) {
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)!::fchown(temp.fd(), old.st_uid, old.st_gid); // only where allowed
-        ::fchmod(temp.fd(), old.st_mode & 07777);
+            (void)!::fchown(temp->fd(), old.st_uid, old.st_gid); // only where allowed
+        ::fchmod(temp->fd(), old.st_mode & 07777);
     } else {
-        ::fchmod(temp.fd(), newFileMode());
+        ::fchmod(temp->fd(), newFileMode());
     }
 
     if (injectedFault(SaveStep::Write))
@@ -486,17 +620,27 @@ void saveWholeFile(const std::string& programPath, const std::function<std::stri
     size_t written = 0;
     for (std::string_view piece = nextPiece(); !piece.empty(); piece = nextPiece()) {
         written += piece.size();
-        if (written > limit || !writeAll(temp.fd(), piece))
+        if (written > limit || !writeAll(temp->fd(), piece))
             throw FileError::failedToSave();
     }
-    if (injectedFault(SaveStep::Flush) || ::fsync(temp.fd()) != 0)
+    if (injectedFault(SaveStep::Flush) || ::fsync(temp->fd()) != 0)
         throw FileError::failedToSave();
-    if (!temp.close())
+    // A close that fails (a network file system reports late) fails the save; a second
+    // descriptor keeps the temporary locked until it is in place.
+    {
+        const int second = ::dup(temp->fd());
+        if (second < 0 || ::close(second) != 0)
+            throw FileError::failedToSave();
+    }
+    if (injectedFault(SaveStep::Rename) || ::renameat(folder, temp->name().c_str(), folder, name.c_str()) != 0)
         throw FileError::failedToSave();
-    if (injectedFault(SaveStep::Rename) || ::rename(temp.path().c_str(), target.c_str()) != 0)
-        throw FileError::failedToSave();
-    temp.commit();
-    flushFolder(folder);
+    temp->commit();
+    struct stat now {};
+    if (saved != nullptr && ::fstat(temp->fd(), &now) == 0)
+        *saved = stampOf(now);
+    // The rename is already done; a file system that cannot flush a folder has still
+    // replaced the file, so this is best effort.
+    ::fsync(folder);
     if (!locked)
         removeAbandonedTemporaries(folder, name, false);
 }
@@ -528,13 +672,53 @@ void noticeLongWait()
         notice();
 }
 
-int openLockFile(const std::string& folder)
+// The folder of a program path's file, open; none when it is missing or leads out of the
+// working folder (then nothing can be read or saved there either, and the load says so).
+Descriptor openFolderOf(const std::string& target)
 {
-    const std::string lockPath = joinPath(folder, std::string(kLockName));
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0)
-        fd = ::open(lockPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY); // a read-only folder
-    return fd;
+    const std::string folderPath = splitFolder(target).first;
+    Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+    if (folder.fd < 0)
+        return {};
+    const std::string working = workingFolder();
+    const auto real = folderOf(folder.fd, folderPath);
+    const bool confined = !working.empty() &&
+                          within(lexicallyNormal(folderPath.starts_with('/') ? folderPath : working + "/" + folderPath), working);
+    if (!real || (confined && !within(*real, working)))
+        return {};
+    return folder;
+}
+
+// The lock file's name as the program names it, for the message: beside the file it guards.
+std::string lockProgramPath(const std::string& programPath)
+{
+    const size_t slash = programPath.find_last_of("\\/");
+    return (slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1)) + std::string(kLockName);
+}
+
+// What opening the lock file of a folder gave.
+enum class LockFile { Open, Unneeded, Failed };
+
+// Opens the lock file, made when missing. A link in its place is never followed, nor made
+// into a file elsewhere. In a folder where nothing can be written, without a lock file, no lock
+// is needed: no save can be made there, and each one says so.
+LockFile openLockFile(int folder, Descriptor& lock)
+{
+    const char* const name = kLockName.data();
+    constexpr int kFlags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW;
+    lock = Descriptor(::openat(folder, name, O_RDWR | O_CREAT | kFlags, 0666));
+    if (lock.fd < 0) {
+        const int created = errno;
+        if (created != EACCES && created != EROFS && created != EPERM)
+            return LockFile::Failed;
+        lock = Descriptor(::openat(folder, name, O_RDONLY | kFlags)); // a read-only folder
+        if (lock.fd < 0)
+            return errno == ENOENT ? LockFile::Unneeded : LockFile::Failed;
+    }
+    struct stat st {};
+    if (::fstat(lock.fd, &st) != 0 || !S_ISREG(st.st_mode))
+        return LockFile::Failed;
+    return LockFile::Open;
 }
 
 bool tryLock(int fd)
@@ -578,48 +762,47 @@ void removeAbandonedSaves(const std::string& programPath)
     const std::string target = resolvePath(programPath);
     if (target.empty())
         return;
-    const std::string folder = splitFolder(target).first;
-    if (holdsLockOf(folder)) {
-        removeAbandonedTemporaries(folder, {}, true);
+    const Descriptor folder = openFolderOf(target);
+    if (folder.fd < 0)
+        return;
+    if (holdsLockOf(folder.fd)) {
+        removeAbandonedTemporaries(folder.fd, {}, true);
         return;
     }
-    const int fd = openLockFile(folder);
-    if (fd < 0)
-        return;
-    if (tryLock(fd))
-        removeAbandonedTemporaries(folder, {}, true);
-    ::close(fd); // releases the lock
-}
+    Descriptor lock;
+    if (openLockFile(folder.fd, lock) == LockFile::Open && tryLock(lock.fd))
+        removeAbandonedTemporaries(folder.fd, {}, true);
+} // closing the lock file releases the lock
 
 FileLock::FileLock(const std::string& programPath)
 {
     const std::string target = resolvePath(programPath);
     if (target.empty())
         return;
-    const int fd = openLockFile(splitFolder(target).first);
-    if (fd < 0)
+    const Descriptor folder = openFolderOf(target);
+    if (folder.fd < 0)
         return;
+    Descriptor lock;
+    const LockFile opened = openLockFile(folder.fd, lock);
+    if (opened == LockFile::Unneeded)
+        return;
+    // A lock that cannot be taken fails what it was to guard: going on without it would let
+    // copies that share the folder lose each other's changes.
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return;
-    }
+    if (opened == LockFile::Failed || ::fstat(lock.fd, &st) != 0)
+        throw FileError::cannotOpen(lockProgramPath(programPath));
     const LockKey key{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
     if (auto it = tHeldLocks.find(key); it != tHeldLocks.end()) {
-        ::close(fd);
         ++it->second.holders;
     } else {
-        if (!waitForLock(fd)) {
-            ::close(fd);
-            return;
-        }
-        tHeldLocks.emplace(key, HeldLock{fd, 1});
+        if (!waitForLock(lock.fd))
+            throw FileError::cannotOpen(lockProgramPath(programPath));
+        tHeldLocks.emplace(key, HeldLock{std::exchange(lock.fd, -1), 1});
     }
     held_ = true;
     device_ = key.first;
     inode_ = key.second;
 }
-
 FileLock::~FileLock()
 {
     if (!held_)

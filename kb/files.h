@@ -45,7 +45,8 @@ struct FileStamp {
 };
 
 // Reads a whole file in one go. Throws FileError "Cannot open file <programPath>" when it
-// cannot be opened (missing, a folder, no permission) and "Failed to Load Stream" when
+// cannot be opened (missing, a folder, no permission, or a symbolic link that leads from the
+// working folder out of it, as for a save) and "Failed to Load Stream" when
 // reading fails or the file is larger than any line list could be. With stamp, it also gives
 // the stamp the file had when it was opened, before a byte was read.
 std::string readWholeFile(const std::string& programPath, FileStamp* stamp = nullptr);
@@ -75,6 +76,12 @@ private:
 // The same into room. On failure the room holds no bytes.
 void readWholeFile(const std::string& programPath, ReadRoom& room, FileStamp* stamp = nullptr);
 
+// The real path of the file that a save of a program path would replace or make (its links
+// followed); nothing when the save would be refused for its place.
+std::optional<std::string> savedAt(const std::string& programPath);
+// The real path of the folder a program path names; nothing when there is none.
+std::optional<std::string> realFolder(const std::string& programPath);
+
 // The stamp of the regular file a program path names now; nothing when there is none.
 std::optional<FileStamp> currentStamp(const std::string& programPath);
 
@@ -85,16 +92,21 @@ std::optional<FileStamp> currentStamp(const std::string& programPath);
 // Throws FileError "Cannot create file <programPath>" (the folder is missing or not writable,
 // the file is read-only or a folder, or a symbolic link leads from the working folder out of
 // it) or "Failed to Save Stream" (a write fails, or the file would be larger than
-// kMaxFileSize: the old one is kept).
+// kMaxFileSize: the old one is kept). The folder is looked at once and everything after is
+// done in it as it was found: a link or a folder swapped in meanwhile is never followed.
 //
 // A file without any write permission bit is read-only for every user, the superuser too.
-// While this thread holds the Base lock of the folder, every temporary file that a killed save
-// left there is removed before the new one is written; otherwise only those over an hour old
-// are, after the save.
+// The temporary is locked while it is written. While this thread holds the Base lock of the
+// folder, every temporary file that a killed save left there (locked by nobody) is removed
+// before the new one is written; otherwise only those of the same file over an hour old are,
+// after the save.
 void saveWholeFile(const std::string& programPath, std::string_view bytes);
 // The same, with the bytes given piece by piece: each call of nextPiece gives the following
-// piece, an empty one ends them. A large file is then never held whole in memory.
+// piece, an empty one ends them. A large file is then never held whole in memory. With saved,
+// it also gives the stamp of the file just saved.
 void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece);
+void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece,
+                   FileStamp* saved);
 
 // The seam through which tests fail one operation of a save.
 enum class SaveStep { Open, Write, Flush, Rename };
@@ -120,9 +132,14 @@ void setLockWaitNotice(std::function<void()> notice);
 // An advisory lock that makes a load-change-save of a file under Base\ exclusive between
 // copies of the program. It locks "<folder>/.tovrin.lock" in the data file's folder, created
 // when missing and never replaced or deleted. Blocks until the lock is held (after a second,
-// the lock-wait notice is given); released by the destructor. Taking it again on the same thread while held (for any file of that folder)
-// does not block. Without the folder (or a foreign drive) nothing is locked and nothing is
-// thrown: the load that follows reports the missing file.
+// the lock-wait notice is given); released by the destructor. Taking it again on the same
+// thread while held (for any file of that folder) does not block. Without the folder (or a
+// foreign drive, or a folder that leads out of the working folder) nothing is locked and
+// nothing is thrown: the load that follows reports the missing file; nor in a folder where
+// nothing can be written and no lock file is, since no save can be made there.
+// A lock file that cannot be opened (no permission, a symbolic link, not a regular file) or
+// locked throws FileError "Cannot open file <folder>\.tovrin.lock": the change it was to guard
+// is not made.
 class FileLock {
 public:
     explicit FileLock(const std::string& programPath);

@@ -24,6 +24,17 @@ inline const std::string DefaultExchange = "D:\\Txt.Dat";
 
 // The phrase lists whose lines count as outgoing expressions, in the order they are counted.
 inline const std::string* const OutgoingLists[] = {&BigString, &Pause, &Povtor, &W1, &W2, &X};
+// The program's own files under Base\ (besides the hidden files it keeps there).
+inline const std::string* const BaseFiles[] = {&Words, &W1, &W2, &Povtor, &X, &Collection, &BigString,
+                                               &Pause, &Begin, &AI, &LogFile};
+inline const std::string BaseFolder = "Base";
+inline const std::string SoundFolder = "Sound";
+
+// True when a path leads to one of the program's own files, whatever way it is written (case,
+// "..", links): a file of Base\ above or a hidden one there (the lock, a temporary), any file
+// of Sound\, or the history ReadMe.Txt. The exchange file may be none of them: the reply saved
+// into it would replace the file.
+bool namesProgramFile(const std::string& programPath);
 } // namespace files
 
 struct KnowledgeCounts {

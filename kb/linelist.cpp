@@ -4,6 +4,9 @@
 #include "kb/files.h"
 #include "kb/textformat.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace tovrin {
 
 void LineList::load(const std::string& path)
@@ -13,6 +16,84 @@ void LineList::load(const std::string& path)
 }
 
 namespace {
+
+// A digest of bytes, taken 32 at a time in four lanes: cheap beside the reading of them. The
+// bytes may come in pieces of any size.
+class Digest {
+public:
+    void add(std::string_view bytes)
+    {
+        size_ += bytes.size();
+        if (filled_ != 0) {
+            const size_t take = std::min(bytes.size(), sizeof block_ - filled_);
+            std::memcpy(block_ + filled_, bytes.data(), take);
+            filled_ += take;
+            bytes.remove_prefix(take);
+            if (filled_ < sizeof block_)
+                return;
+            mixBlock(block_);
+            filled_ = 0;
+        }
+        while (bytes.size() >= sizeof block_) {
+            mixBlock(bytes.data());
+            bytes.remove_prefix(sizeof block_);
+        }
+        std::memcpy(block_, bytes.data(), bytes.size());
+        filled_ = bytes.size();
+    }
+    std::uint64_t value() const
+    {
+        Digest last = *this;
+        std::memset(last.block_ + last.filled_, 0, sizeof block_ - last.filled_);
+        last.mixBlock(last.block_);
+        std::uint64_t hash = size_;
+        for (const std::uint64_t lane : last.lanes_) {
+            hash ^= lane;
+            hash *= kPrime;
+            hash ^= hash >> 29;
+        }
+        return hash;
+    }
+
+private:
+    static constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ULL;
+    void mixBlock(const char* block)
+    {
+        for (int lane = 0; lane < 4; ++lane) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, block + lane * 8, 8);
+            lanes_[lane] = (lanes_[lane] ^ word) * kPrime;
+        }
+    }
+    std::uint64_t lanes_[4] = {1, 2, 3, 4};
+    char block_[32] = {};
+    size_t filled_ = 0;
+    std::uint64_t size_ = 0;
+};
+
+std::uint64_t digestOf(std::string_view bytes)
+{
+    Digest digest;
+    digest.add(bytes);
+    return digest.value();
+}
+
+// Text added after these bytes starts a line of its own: after a line break, or after the
+// closing brace of an RTF document, whose trailing text is read as lines.
+bool endsAtLine(std::string_view bytes, bool rtf)
+{
+    return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r' || (rtf && bytes.back() == '}');
+}
+
+void readLines(std::string bytes, LineStore& lines)
+{
+    if (looksLikeRtf(bytes)) {
+        if (!readRtf(std::move(bytes), lines))
+            throw FileError::failedToLoad();
+    } else {
+        readPlain(bytes, lines);
+    }
+}
 
 // What a load reads into: the file's bytes, then its lines. Kept by the thread, empty between
 // loads, so that loading the same files turn after turn takes the same room again.
@@ -36,21 +117,79 @@ void LineList::load(const std::string& path, FileStamp& stamp)
         }
     } forget{room};
     readWholeFile(path, room.bytes, &stamp);
-    if (looksLikeRtf(room.bytes.bytes())) {
+    // The version read, taken before the reading of an RTF document works in its bytes.
+    const std::string_view bytes = room.bytes.bytes();
+    const bool rtf = looksLikeRtf(bytes);
+    Origin origin{path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, rtf)};
+    if (rtf) {
         if (!readRtfInPlace(room.bytes.data(), room.bytes.size(), room.lines))
             throw FileError::failedToLoad();
     } else {
-        readPlain(room.bytes.bytes(), room.lines);
+        readPlain(bytes, room.lines);
     }
     // The old lines' room is the next load's.
     lines_.swap(room.lines);
+    origin.lines = lines_.size();
+    origin_ = std::move(origin);
 }
 
-void LineList::save(const std::string& path) const
+std::optional<LineStore> LineList::addedSince(Origin& origin) const
 {
-    // Piece by piece: the document of a large knowledge file is never built whole.
+    FileStamp stamp;
+    std::string bytes = readWholeFile(origin.path, &stamp);
+    if (!origin.endsAtLine || bytes.size() < origin.size ||
+        digestOf(std::string_view(bytes).substr(0, origin.size)) != origin.digest)
+        return std::nullopt;
+    Origin now{origin.path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, looksLikeRtf(bytes))};
+    LineStore lines;
+    readLines(std::move(bytes), lines);
+    if (lines.size() < origin.lines)
+        return std::nullopt;
+    LineStore added;
+    for (auto it = lines.at(origin.lines); it != lines.end(); ++it)
+        added.push_back(*it);
+    now.lines = lines.size();
+    origin = std::move(now);
+    return added;
+}
+
+void LineList::save(const std::string& path)
+{
+    // Only a list that holds a version of this file is merged with it; any other is new
+    // content for it, and stays so.
+    if (!origin_ || origin_->path != path) {
+        origin_.reset();
+        RtfPieces document(lines_);
+        saveWholeFile(path, [&document] { return document.next(); });
+        return;
+    }
+    {
+        const auto now = currentStamp(path);
+        if (now && *now != origin_->stamp) {
+            // The origin becomes the file as it is now, so that a save that fails after this
+            // does not take the same lines twice when it is made again.
+            Origin origin = *origin_;
+            const auto added = addedSince(origin);
+            if (!added)
+                throw FileError::failedToSave();
+            for (const std::string_view line : *added)
+                lines_.push_back(line);
+            origin_ = std::move(origin);
+        }
+    }
+    // Piece by piece: the document of a large knowledge file is never built whole. What is
+    // written is the file's new version, which the list now holds.
     RtfPieces document(lines_);
-    saveWholeFile(path, [&document] { return document.next(); });
+    Origin saved{path, {}, 0, 0, lines_.size(), true};
+    Digest digest;
+    saveWholeFile(path, [&] {
+        const std::string_view piece = document.next();
+        digest.add(piece);
+        saved.size += piece.size();
+        return piece;
+    }, &saved.stamp);
+    saved.digest = digest.value();
+    origin_ = std::move(saved);
 }
 
 std::string_view LineList::view(int i) const

@@ -189,7 +189,17 @@ std::string_view RtfPieces::next()
 
 // ---- reading
 
-bool looksLikeRtf(std::string_view bytes) { return bytes.starts_with("{\\rtf"); }
+size_t rtfStart(std::string_view bytes)
+{
+    // A byte-order mark that an editor adds, and blanks or empty lines before the document,
+    // belong to it: they are no line of text.
+    size_t at = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+        ++at;
+    return bytes.substr(at).starts_with("{\\rtf") ? at : std::string_view::npos;
+}
+
+bool looksLikeRtf(std::string_view bytes) { return rtfStart(bytes) != std::string_view::npos; }
 
 namespace {
 
@@ -738,17 +748,19 @@ private:
 bool readRtfInPlace(char* document, std::size_t size, LineStore& lines)
 {
     lines.clear();
-    if (!looksLikeRtf({document, size}))
+    const size_t start = rtfStart({document, size});
+    if (start == std::string_view::npos)
         return false;
-    return RtfReader(document, size, lines).read();
+    return RtfReader(document + start, size - start, lines).read();
 }
 
 bool readRtf(std::string document, LineStore& lines)
 {
-    if (!looksLikeRtf(document))
+    const size_t start = rtfStart(document);
+    if (start == std::string_view::npos)
         return false;
     LineStore read;
-    if (!RtfReader(document.data(), document.size(), read).read())
+    if (!RtfReader(document.data() + start, document.size() - start, read).read())
         return false;
     // The room taken for the lines while reading was the document's size: once the document is
     // gone, the lines keep only what they need.

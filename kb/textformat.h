@@ -48,8 +48,11 @@ private:
     std::size_t carried_ = 0; // what was written after it
 };
 
-// True when the bytes begin as an RTF document ("{\rtf").
+// True when the bytes begin as an RTF document ("{\rtf"), after a UTF-8 byte-order mark and
+// blanks or line breaks, if any.
 bool looksLikeRtf(std::string_view bytes);
+// Where the document begins in them ("{\rtf"), or npos when they are no RTF document.
+std::size_t rtfStart(std::string_view bytes);
 
 // The paragraphs of an RTF document as Windows-1251 lines. Every \par ends a line, and so do
 // \line (a line break inside a paragraph: a line of the list cannot hold one), \row and a
@@ -66,7 +69,8 @@ bool looksLikeRtf(std::string_view bytes);
 // information, pictures, objects, headers, footers, footnotes, field instructions and list
 // numbers; \binN skips N bytes.
 //
-// Returns nothing when the document cannot be read: it does not begin with "{\rtf", it ends
+// Returns nothing when the document cannot be read: it does not begin with "{\rtf" (after a
+// byte-order mark and blanks, which are skipped), it ends
 // before its outermost group closes (a file cut short is refused rather than read in part),
 // its groups nest deeper than 256, or a \binN runs past its end. Text after the closing brace
 // (a line appended by hand) is read as plain text, each of its lines one more line; line breaks

@@ -247,9 +247,41 @@ Stats collectStats()
     return s;
 }
 
+namespace {
+constexpr std::string_view kVersionLead = "# tovrin-kb export, version ";
+constexpr std::string_view kVersionNote = " (keep this first line: the import compares it with the file)";
+} // namespace
+
+std::string versionLine(const LineList& list)
+{
+    return std::string(kVersionLead) + versionOf(list) + std::string(kVersionNote);
+}
+
+std::optional<std::string> takeVersionLine(std::string_view& utf8)
+{
+    std::string_view text = utf8;
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
+    if (!text.starts_with(kVersionLead))
+        return std::nullopt;
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(kVersionLead.size(), end == std::string_view::npos ? std::string_view::npos : end - kVersionLead.size());
+    const size_t token = line.find_first_of(" \r");
+    std::string version(line.substr(0, token));
+    utf8 = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    return version;
+}
+
+bool holdsNoPhrase(const LineList& lines)
+{
+    return std::all_of(lines.begin(), lines.end(), [](std::string_view line) {
+        return line.find_first_not_of(" \t\xA0") == std::string::npos;
+    });
+}
+
 std::string exportText(const LineList& list)
 {
-    std::string out;
+    std::string out = versionLine(list) + "\n";
     for (const std::string_view line : list) {
         out += cp1251::toUtf8(line);
         out += '\n';
@@ -489,14 +521,6 @@ std::string versionOf(const LineList& list)
     for (int shift = 60; shift >= 0; shift -= 4)
         out += digits[(hash >> shift) & 0xF];
     return out;
-}
-
-std::string exportNotePath(const std::string& path)
-{
-    const size_t slash = path.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    return folder + "." + name + ".exported";
 }
 
 } // namespace tovrin::kbtool

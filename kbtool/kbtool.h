@@ -5,6 +5,7 @@
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,8 +70,20 @@ struct Stats {
 // Loads Base\Words.Dat and the six phrase lists as the program does. Throws FileError.
 Stats collectStats();
 
-// A line-list file as UTF-8 text: one line per line, each ended by "\n".
+// A line-list file as UTF-8 text: one line per line, each ended by "\n", after a first line
+// that names the version of the file the text came from (versionLine).
 std::string exportText(const LineList& list);
+
+// The first line of an exported text: "# tovrin-kb export, version V (...)", V as versionOf
+// gives it. The import compares V with the file, so that a text edited from an older version
+// never replaces what was learnt since.
+std::string versionLine(const LineList& list);
+// The version named by the first line of a text, taken off the text; nothing (and the text as
+// it was) when the text does not begin with a version line (after a byte-order mark, if any).
+std::optional<std::string> takeVersionLine(std::string_view& utf8);
+
+// True when no line of a text holds anything but blanks: no phrase at all.
+bool holdsNoPhrase(const LineList& lines);
 
 struct ImportResult {
     LineList lines; // Windows-1251, ready to be saved
@@ -123,9 +136,6 @@ bool namesKnowledgeFile(const std::string& path);
 
 // The version of a list as export shows it: a digest of its lines.
 std::string versionOf(const LineList& list);
-// Where export notes which version of a file it gave out, so that import can tell whether the
-// file changed since: a hidden file beside it.
-std::string exportNotePath(const std::string& path);
 
 } // namespace kbtool
 } // namespace tovrin

@@ -3,6 +3,7 @@
 // main window that opened it, and nothing more.
 #include <functional>
 
+class QString;
 class QWidget;
 
 namespace tovrin {
@@ -15,6 +16,8 @@ public:
     // Runs a handler with the main window's file-error guard: an error is shown once and the
     // program goes on.
     virtual void guarded(const std::function<void()>& handler) = 0;
+    // Shows a message in the program's plain message box, over the given window.
+    virtual void showMessage(const QString& message, QWidget* over) = 0;
     // The main window itself: its screen, and the window a secondary one stands over.
     virtual QWidget* mainWindow() = 0;
 

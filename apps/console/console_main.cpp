@@ -4,8 +4,8 @@
 // Base folder of the current folder and learns exactly as the window does. At the end of the
 // input, or after a farewell, the dialogue is appended to Base\Log.Tovrin.
 //
-// Exit status: 0 when every turn and the log succeeded; otherwise the input is still taken to
-// its end and the status is 1.
+// Exit status: 0 when every turn (its lines written to standard output included) and the log
+// succeeded; otherwise the input is still taken to its end and the status is 1.
 #include "apps/console/consolesession.h"
 #include "engine/clockdice.h"
 #include "engine/engine.h"
@@ -62,8 +62,8 @@ const char* const kUsage =
     "  --help        show this help and end\n"
     "  --version     show the version and end\n"
     "\n"
-    "Exit status: 0 when every turn and the dialogue log succeeded, 1 otherwise (2 for an\n"
-    "unknown option).\n";
+    "Exit status: 0 when every turn (its reply written to standard output) and the dialogue\n"
+    "log succeeded, 1 otherwise (2 for an unknown option).\n";
 
 // Started where there is no Base (a fresh home, say), the console goes through the launcher
 // installed beside it, which makes the user's working folder the first time and starts the

@@ -14,6 +14,7 @@ namespace tovrin {
 namespace {
 
 const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
+const char* const kOutputFailed = "tovrin-console: a reply could not be written to standard output.";
 
 // A line of standard input as the input line would hold it.
 std::string phraseOf(std::string utf8, bool first)
@@ -27,11 +28,11 @@ std::string phraseOf(std::string utf8, bool first)
 
 } // namespace
 
-void writeLine(std::FILE* stream, const std::string& utf8)
+bool writeLine(std::FILE* stream, const std::string& utf8)
 {
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
+                         std::fputc('\n', stream) != EOF;
+    return std::fflush(stream) == 0 && written;
 }
 
 void ConsoleHost::appendTranscript(const std::string& line, LineStyle style)
@@ -40,10 +41,13 @@ void ConsoleHost::appendTranscript(const std::string& line, LineStyle style)
     // A control character stored before intake replaced them never reaches the terminal.
     const std::string shown = cp1251::toUtf8(cp1251::visibleControls(line));
     const bool user = style == LineStyle::User;
+    bool written = true;
     if (tagged_)
-        writeLine(out_, (user ? UserTag : CpuTag) + shown);
+        written = writeLine(out_, (user ? UserTag : CpuTag) + shown);
     else if (!user)
-        writeLine(out_, shown);
+        written = writeLine(out_, shown);
+    if (!written)
+        outputFailed_ = true;
 }
 
 ConsoleSession::ConsoleSession(bool transcript, Dice& dice, std::FILE* out, std::FILE* errors)
@@ -54,6 +58,7 @@ ConsoleSession::ConsoleSession(bool transcript, Dice& dice, std::FILE* out, std:
 bool ConsoleSession::take(std::string line)
 {
     host_.type(phraseOf(std::move(line), std::exchange(first_, false)));
+    const bool failedBefore = host_.outputFailed();
     try {
         engine_.SpeakClick();
     } catch (const FileError& e) {
@@ -62,6 +67,12 @@ bool ConsoleSession::take(std::string line)
     } catch (const std::bad_alloc&) {
         // Only this turn fails: the session goes on with the next phrase.
         writeLine(errors_, kOutOfMemory);
+        everyTurnSucceeded_ = false;
+    }
+    // Said once; every later turn's lines go the same way.
+    if (host_.outputFailed()) {
+        if (!failedBefore)
+            writeLine(errors_, kOutputFailed);
         everyTurnSucceeded_ = false;
     }
     // A farewell reply closes the program, as it closes the window.

@@ -19,10 +19,13 @@ public:
     void appendTranscript(const std::string& line, LineStyle style) override;
     void type(std::string text) { input = std::move(text); }
     bool farewellSaid() const { return farewell; }
+    // True once a line could not be written (the output closed, or its disk full).
+    bool outputFailed() const { return outputFailed_; }
 
 private:
     bool tagged_;
     std::FILE* out_;
+    bool outputFailed_ = false;
 };
 
 class ConsoleSession {
@@ -31,7 +34,8 @@ public:
     ConsoleSession(bool transcript, Dice& dice, std::FILE* out, std::FILE* errors);
 
     // One line of input (UTF-8, as read, its line break gone) as one turn. A turn that fails
-    // is reported and the session goes on. False once a farewell was said: the session is over.
+    // (a reply that could not be written to the output included) is reported and the session
+    // goes on. False once a farewell was said: the session is over.
     bool take(std::string line);
     bool everyTurnSucceeded() const { return everyTurnSucceeded_; }
     Engine& engine() { return engine_; }
@@ -45,7 +49,7 @@ private:
     bool everyTurnSucceeded_ = true;
 };
 
-// Writes a UTF-8 line and flushes it.
-void writeLine(std::FILE* stream, const std::string& utf8);
+// Writes a UTF-8 line and flushes it; false when it could not be written whole.
+bool writeLine(std::FILE* stream, const std::string& utf8);
 
 } // namespace tovrin

@@ -23,6 +23,7 @@
 #include <iomanip>
 #include <iostream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -103,8 +104,9 @@ const char* const ExportHelp =
     "Usage: tovrin-kb export [FILE] > TEXT\n"
     "\n"
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
-    "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
-    ".NAME.exported) which version of it was given out, for the import of the edited text.\n"
+    "standard output as UTF-8 text, one line per line, after a first line that names the\n"
+    "version of the file given out (\"# tovrin-kb export, version ...\"): keep it in the\n"
+    "edited text, the import compares it with the file.\n"
     "The one byte Windows-1251 leaves unassigned (98) is written as U+FFFD, which import\n"
     "reads back as that byte.\n";
 
@@ -119,11 +121,12 @@ const char* const ImportHelp =
     "line is named on standard error.\n"
     "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
     "document rather than UTF-8 text (unless the file's own text begins so too), or when it\n"
-    "holds no entry (no line at all, or for the knowledge file only its header line) unless\n"
-    "--allow-empty is given.\n"
-    "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
-    "has learnt since (or the file was never exported), the import is refused, so that what\n"
-    "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
+    "holds no entry (no line at all, or for the knowledge file only its header line, for a\n"
+    "phrase list only empty lines) unless --allow-empty is given.\n"
+    "The file must still be the version the text was exported from, as its first line names\n"
+    "it: when the program has learnt since, or another text was imported meanwhile (or the\n"
+    "text names no version), the import is refused, so that nothing is lost; export again\n"
+    "and redo the edits, or give --force.\n"
     "The file is replaced whole, under the lock the program takes for its own changes, so\n"
     "that a program that reads it at the same moment sees either the old or the new content.\n";
 
@@ -318,13 +321,6 @@ int stats(const std::vector<std::string>& args)
     return ExitOk;
 }
 
-// Notes beside file which version of it the user has now as text.
-void noteVersion(const std::string& file, const LineList& list)
-{
-    FileLock lock(file);
-    saveWholeFile(kbtool::exportNotePath(file), kbtool::versionOf(list));
-}
-
 int exportFile(const std::vector<std::string>& args)
 {
     std::string file;
@@ -338,18 +334,51 @@ int exportFile(const std::vector<std::string>& args)
         std::cerr << "tovrin-kb export: could not write to standard output.\n";
         return ExitFailed;
     }
-    try {
-        noteVersion(file, list);
-    } catch (const FileError&) {
-        std::cerr << "tovrin-kb export: could not note beside " << shown(file)
-                  << " which version was exported; importing the text will need --force.\n";
-    }
     return ExitOk;
 }
 
+// The text on its way to the reader, its first line taken off when it names the version the
+// text was exported from.
+class VersionedInput {
+public:
+    explicit VersionedInput(kbtool::ImportReader& reader) : reader_(reader) {}
+    void add(std::string_view piece)
+    {
+        if (decided_) {
+            reader_.add(piece);
+            return;
+        }
+        head_ += piece;
+        if (head_.find('\n') != std::string::npos || head_.size() > kLongestHead)
+            decide();
+    }
+    // The version the text names, once all of it was given; nothing when it names none.
+    const std::optional<std::string>& finish()
+    {
+        if (!decided_)
+            decide();
+        return version_;
+    }
+
+private:
+    static constexpr std::size_t kLongestHead = 4096; // a version line is far shorter
+    void decide()
+    {
+        std::string_view rest = head_;
+        version_ = kbtool::takeVersionLine(rest);
+        reader_.add(rest);
+        head_ = std::string();
+        decided_ = true;
+    }
+    kbtool::ImportReader& reader_;
+    std::string head_;
+    bool decided_ = false;
+    std::optional<std::string> version_;
+};
+
 // The whole of standard input. A read error is no end of input: it fails, with its cause.
 // It goes to the reader piece by piece, so that it is never held whole.
-bool readInput(kbtool::ImportReader& reader, std::string& error)
+bool readInput(VersionedInput& reader, std::string& error)
 {
     char buffer[1 << 16];
     std::size_t total = 0;
@@ -397,10 +426,12 @@ int importFile(const std::vector<std::string>& args)
         return ExitUsage;
     const bool entries = kbtool::namesKnowledgeFile(file);
     kbtool::ImportReader reader(entries);
+    VersionedInput input(reader);
     std::string readError;
-    if (!readInput(reader, readError))
+    if (!readInput(input, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
-    const auto result = reader.finish();
+    const std::optional<std::string> exportedVersion = input.finish();
+    auto result = reader.finish();
     if (looksLikeRtf(result.beginning) && !kbtool::exportLooksLikeRtf(file))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
@@ -414,12 +445,14 @@ int importFile(const std::vector<std::string>& args)
                   << result.refused << (result.refused == 1 ? " line" : " lines") << " refused).\n";
         return ExitFailed;
     }
-    const int needed = entries ? 2 : 1;
-    if (result.lines.count() < needed && !allowEmpty)
+    // Empty lines are no phrases: a phrase list of nothing else is as empty as one of no line.
+    const bool empty = entries ? result.lines.count() < 2 : kbtool::holdsNoPhrase(result.lines);
+    if (empty && !allowEmpty)
         return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
-                                                      : "the text holds no line") +
+                                                      : result.lines.count() == 0 ? "the text holds no line"
+                                                                             : "the text holds no phrase, only empty lines") +
                                       " (an empty or missing input?); give --allow-empty to store it so.");
-    const LineList& list = result.lines;
+    LineList& list = result.lines;
     {
         // A copy of the program that changes the file at this moment waits for the import, and
         // one that changed it since the export is found out here.
@@ -427,24 +460,24 @@ int importFile(const std::vector<std::string>& args)
         if (!force && currentStamp(file)) {
             LineList now;
             now.load(file);
-            std::string noted;
-            try {
-                noted = readWholeFile(kbtool::exportNotePath(file));
-            } catch (const FileError&) {
+            const std::string version = kbtool::versionOf(now);
+            // The text replaces only the version it was made from: what was learnt since, or
+            // imported from another text, would be lost. A text that holds what the file holds
+            // loses nothing.
+            if (version != kbtool::versionOf(list)) {
+                if (!exportedVersion)
+                    return refuseImport(file, "the text does not say which version of " + shown(file) +
+                                                  " it was exported from (its first line, which 'tovrin-kb export' "
+                                                  "writes, is missing), so the import cannot tell what it would "
+                                                  "replace; export it, edit that text and import it, or give --force.");
+                if (*exportedVersion != version)
+                    return refuseImport(file, shown(file) + " has changed since the export this text came from (the "
+                                              "program may have learnt meanwhile, or another text was imported), and "
+                                              "the import would lose that; export it again and redo the edits, or "
+                                              "give --force.");
             }
-            if (noted.empty())
-                return refuseImport(file, shown(file) + " was not exported here before, so the import cannot tell "
-                                          "what it would replace; export it, edit that text and import it, or give --force.");
-            if (noted != kbtool::versionOf(now))
-                return refuseImport(file, shown(file) + " has changed since it was exported (the program may have "
-                                          "learnt meanwhile), and the import would lose that; export it again and redo "
-                                          "the edits, or give --force.");
         }
         list.save(file);
-        try {
-            noteVersion(file, list); // the text just imported is the version its author has
-        } catch (const FileError&) {
-        }
     }
     std::cerr << "tovrin-kb import: wrote " << list.count() << (list.count() == 1 ? " line" : " lines") << " to "
               << shown(file) << ".\n";
@@ -745,6 +778,9 @@ std::string whyCannotOpen(const std::string& file)
         return "the path names a drive or a network share, which this system does not have.";
     const std::string path = resolvePath(file);
     struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode) && !savedAt(file))
+        return "it is a symbolic link that leads out of the working folder (or nowhere), which the "
+               "programs never follow.";
     if (::stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode))
             return "it is a folder, not a file.";

@@ -105,7 +105,7 @@ TEST(FullDisk, ASaveThatDoesNotFitKeepsTheOldFile)
     EXPECT_EQ(names(dir.path() / "Base"), (std::vector<std::string>{"Words.Dat", "filler"}));
 
     // The space the failed save took is free again.
-    const LineList small = bigList(3 * 1024);
+    LineList small = bigList(3 * 1024);
     small.save("Base\\Words.Dat");
     LineList back;
     back.load("Base\\Words.Dat");
@@ -123,7 +123,7 @@ TEST(FullDisk, TheRoomOfAKilledSaveIsGivenBackBeforeTheNextSave)
     dir.writeLines("Base\\Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;"});
     writeFiller(dir.path() / "Base" / ".~Words.Dat.k1LLed", 48 * 1024);
 
-    const LineList grown = bigList(20 * 1024);
+    LineList grown = bigList(20 * 1024);
     {
         FileLock lock("Base\\Words.Dat");
         EXPECT_NO_THROW(grown.save("Base\\Words.Dat"));

@@ -126,5 +126,32 @@ TEST_F(TurnFailure, AnUnwritableExchangeFileStopsTheTurnAfterTheReply)
     EXPECT_EQ(engine.state().LastReply, "");
 }
 
+// The exchange file set to one of the program's own files: the poll reads nothing from it and
+// the reply never replaces it, whatever way the path is written.
+TEST_F(TurnFailure, TheExchangeFileIsNeverOneOfTheProgramsOwn)
+{
+    const std::string absolute = (dir.path() / "Base" / "W1.Dat").string();
+    for (const std::string& path : {std::string("Base\\Words.Dat"), std::string("base\\words.dat"),
+                                    std::string("Base\\..\\Base\\W2.Dat"), absolute}) {
+        SCOPED_TRACE(path);
+        const auto words = dir.readLines("Base\\Words.Dat");
+        const auto w1 = dir.readLines("Base\\W1.Dat");
+        const auto w2 = dir.readLines("Base\\W2.Dat");
+        host.cpuCpu = true;
+        host.exchange = path;
+        EXPECT_EQ(errorOf([&] { engine.LoadExchange(); }), "Cannot open file " + path);
+
+        host.transcript.clear();
+        engine.preset().LoadtxtCpuCpu = LineList({cp("как погода")});
+        for (int d : knowledge())
+            dice.push(d);
+        EXPECT_EQ(errorOf([&] { engine.SpeakClick(); }), "Cannot create file " + path);
+        EXPECT_EQ(reply(), "Отклик на фразу.");
+        EXPECT_EQ(dir.readLines("Base\\Words.Dat"), words);
+        EXPECT_EQ(dir.readLines("Base\\W1.Dat"), w1);
+        EXPECT_EQ(dir.readLines("Base\\W2.Dat"), w2);
+    }
+}
+
 } // namespace
 } // namespace tovrin::test

@@ -1,5 +1,6 @@
 #include "kb/fileerror.h"
 #include "kb/files.h"
+#include "kb/knowledge.h"
 #include "kb/linelist.h"
 #include "kb/textformat.h"
 #include "support/kbsupport.h"
@@ -375,7 +376,7 @@ TEST(Saving, OneSizeLimitForSavingAndLoading)
     };
     for (const Case c : {Case{10, true}, Case{950, true}, Case{1010, false}, Case{4000, false}}) {
         SCOPED_TRACE(c.letters);
-        const LineList list({std::string(c.letters, '\xC0')});
+        LineList list({std::string(c.letters, '\xC0')});
         const std::string before = bytesOf(dir.path() / "Base/Words.Dat");
         const std::string error = errorOf([&] { list.save("Base\\Words.Dat"); });
         EXPECT_EQ(error, c.fits ? "" : "Failed to Save Stream");
@@ -440,8 +441,8 @@ TEST(Saving, UnderTheLockEveryAbandonedTemporaryGoes)
 TEST(Saving, APollingReaderNeverSeesHalfAFile)
 {
     ScratchDir dir;
-    const LineList a(std::vector<std::string>(3000, cp("первая версия строки")));
-    const LineList b(std::vector<std::string>(2000, "second version of the line"));
+    LineList a(std::vector<std::string>(3000, cp("первая версия строки")));
+    LineList b(std::vector<std::string>(2000, "second version of the line"));
     a.save("Base\\Txt.Dat");
     const pid_t writer = ::fork();
     if (writer == 0) {
@@ -510,4 +511,219 @@ TEST(Lock, WithoutItsFolderNothingIsLockedAndNothingThrown)
         EXPECT_EQ(errorOf([&] { LineList().load(path); }), std::string("Cannot open file ") + path);
     }
     EXPECT_FALSE(fs::exists(dir.path() / "Missing"));
+}
+
+// ---- links, locks and temporaries that others put in the way
+
+namespace {
+
+// A folder outside the working folder, removed at the end.
+class Elsewhere {
+public:
+    Elsewhere()
+    {
+        char name[] = "/tmp/tovrin-elsewhere-XXXXXX";
+        path_ = ::mkdtemp(name) != nullptr ? name : "";
+    }
+    ~Elsewhere() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+// Runs a handler at one step of the save being made on this thread.
+class AtStep : public tovrin::SaveFaults {
+public:
+    AtStep(SaveStep step, std::function<void()> handler) : step_(step), handler_(std::move(handler))
+    {
+        tovrin::setSaveFaults(this);
+    }
+    ~AtStep() override { tovrin::setSaveFaults(nullptr); }
+    bool fail(SaveStep step) override
+    {
+        if (step == step_ && handler_) {
+            const auto handler = std::exchange(handler_, nullptr); // once, and not for its own saves
+            handler();
+        }
+        return false;
+    }
+
+private:
+    SaveStep step_;
+    std::function<void()> handler_;
+};
+
+} // namespace
+
+// A load follows no link out of the working folder, as a save does not: run as root, the
+// programs would otherwise show a file that only root may read.
+TEST(Reading, LinksOutOfTheWorkingFolderAreNotFollowed)
+{
+    ScratchDir dir;
+    Elsewhere elsewhere;
+    std::ofstream(elsewhere.path() / "secret") << "root only\r\n";
+    dir.write("Base/Words.Dat", "h\r\n");
+    dir.write("Inside/Real.Dat", "inside\r\n");
+    fs::create_symlink(elsewhere.path() / "secret", dir.path() / "Base/W2.Dat");
+    fs::create_symlink(elsewhere.path(), dir.path() / "Away");
+    fs::create_symlink("../Away/secret", dir.path() / "Base/Relative.Dat");
+    fs::create_symlink("../Inside/Real.Dat", dir.path() / "Base/Inside.Dat");
+    struct Case {
+        const char* path;
+        std::vector<std::string> lines; // nothing: refused
+    };
+    const Case cases[] = {
+        {"Base\\W2.Dat", {}},
+        {"Away\\secret", {}},
+        {"Base\\Relative.Dat", {}},
+        {"Base\\Inside.Dat", {"inside"}}, // a link that stays inside is followed
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        LineList list;
+        const std::string error = errorOf([&] { list.load(c.path); });
+        EXPECT_EQ(error, c.lines.empty() ? std::string("Cannot open file ") + c.path : "");
+        EXPECT_EQ(list.lines(), c.lines);
+        if (c.lines.empty()) {
+            EXPECT_EQ(errorOf([&] { tovrin::loadMemo(c.path); }), std::string("Cannot open file ") + c.path);
+        }
+    }
+    // Another place named as such is the user's own choice.
+    EXPECT_EQ(tovrin::loadMemo((elsewhere.path() / "secret").string()), std::vector<std::string>{"root only"});
+}
+
+// A folder swapped for a link after the save looked at it: the save still lands where it
+// looked, never in the place the link leads to.
+TEST(Saving, AFolderSwappedForALinkDuringTheSaveIsNotFollowed)
+{
+    ScratchDir dir;
+    Elsewhere elsewhere;
+    std::ofstream(elsewhere.path() / "W1.Dat") << "keep me\r\n";
+    dir.write("Base/Sub/W1.Dat", "old\r\n");
+    {
+        AtStep swap(SaveStep::Open, [&] {
+            fs::rename(dir.path() / "Base/Sub", dir.path() / "Base/Moved");
+            fs::create_symlink(elsewhere.path(), dir.path() / "Base/Sub");
+        });
+        EXPECT_EQ(errorOf([] { LineList({"new"}).save("Base\\Sub\\W1.Dat"); }), "");
+    }
+    EXPECT_EQ(bytesOf(elsewhere.path() / "W1.Dat"), "keep me\r\n");
+    EXPECT_EQ(namesIn(elsewhere.path()), std::set<std::string>{"W1.Dat"});
+    EXPECT_EQ(dir.readLines("Base\\Moved\\W1.Dat"), std::vector<std::string>{"new"});
+}
+
+// The window's save of an exchange file in Base\ takes no Base lock; a copy that cleans up
+// under the lock meanwhile leaves its temporary alone, and so does one starting up.
+TEST(Saving, ASaveInProgressKeepsItsTemporaryWhileOthersCleanUp)
+{
+    const std::vector<std::pair<const char*, std::function<void()>>> cleanUps = {
+        {"a save under the lock", [] {
+             FileLock lock("Base\\Words.Dat");
+             LineList({"learnt"}).save("Base\\W1.Dat");
+         }},
+        {"a start-up", [] { tovrin::removeAbandonedSaves("Base\\Words.Dat"); }},
+    };
+    for (const auto& [name, cleanUp] : cleanUps) {
+        SCOPED_TRACE(name);
+        ScratchDir dir;
+        dir.write("Base/Txt.Dat", "old\r\n");
+        dir.write("Base/.~Words.Dat.aB3dE9", "left by a killed save");
+        {
+            AtStep other(SaveStep::Write, cleanUp);
+            EXPECT_EQ(errorOf([] { LineList({"reply"}).save("Base\\Txt.Dat"); }), "");
+        }
+        EXPECT_EQ(dir.readLines("Base\\Txt.Dat"), std::vector<std::string>{"reply"});
+        EXPECT_FALSE(dir.exists("Base\\.~Words.Dat.aB3dE9")); // what was abandoned still goes
+    }
+}
+
+// A lock file that cannot be used fails the change it guards, with the file messages: a copy
+// going on without it would lose the lessons of the others. A link in its place is never
+// followed, nor made into a file where it leads.
+TEST(Lock, ALockThatCannotBeTakenFailsTheChange)
+{
+    struct Case {
+        const char* name;
+        std::function<void(const fs::path& base, const fs::path& elsewhere)> prepare;
+        bool unprivileged;
+    };
+    const Case cases[] = {
+        {"left mode 0600 by root", [](const fs::path& base, const fs::path&) {
+             std::ofstream(base / ".tovrin.lock").flush();
+             fs::permissions(base / ".tovrin.lock", fs::perms::owner_read | fs::perms::owner_write);
+         }, true},
+        {"a dangling link", [](const fs::path& base, const fs::path& elsewhere) {
+             fs::create_symlink(elsewhere / "nologin", base / ".tovrin.lock");
+         }, false},
+        {"a link to a file", [](const fs::path& base, const fs::path& elsewhere) {
+             std::ofstream(elsewhere / "nologin").flush();
+             fs::create_symlink(elsewhere / "nologin", base / ".tovrin.lock");
+         }, false},
+        {"a folder", [](const fs::path& base, const fs::path&) { fs::create_directories(base / ".tovrin.lock"); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        Elsewhere elsewhere;
+        dir.write("Base/W1.Dat", "old\r\n");
+        fs::permissions(dir.path(), fs::perms::all);
+        fs::permissions(dir.path() / "Base", fs::perms::all);
+        fs::permissions(dir.path() / "Base/W1.Dat", fs::perms::all);
+        c.prepare(dir.path() / "Base", elsewhere.path());
+        const auto attempt = [] {
+            const std::string lock = errorOf([] { FileLock held("Base\\W1.Dat"); });
+            const std::string append = errorOf([] {
+                FileLock held("Base\\W1.Dat");
+                LineList list;
+                list.load("Base\\W1.Dat");
+                list.add("new");
+                list.save("Base\\W1.Dat");
+            });
+            return (lock == "Cannot open file Base\\.tovrin.lock" ? 0 : 1) | (append == lock ? 0 : 2);
+        };
+        EXPECT_EQ(c.unprivileged ? inUnprivilegedChild(attempt) : attempt(), 0);
+        EXPECT_EQ(dir.readLines("Base\\W1.Dat"), std::vector<std::string>{"old"});
+        EXPECT_FALSE(fs::exists(elsewhere.path() / "nologin") && fs::file_size(elsewhere.path() / "nologin") > 0);
+        if (std::string(c.name) == "a dangling link") {
+            EXPECT_FALSE(fs::exists(elsewhere.path() / "nologin"));
+        }
+    }
+}
+
+// The exchange file may be any file but the program's own: whatever way the path is written.
+TEST(Paths, TheProgramsOwnFilesAreKnownHoweverNamed)
+{
+    ScratchDir dir(true);
+    Elsewhere elsewhere;
+    fs::create_symlink(dir.path() / "Base/Words.Dat", elsewhere.path() / "words-link");
+    fs::create_symlink(dir.path() / "Base", dir.path() / "Knowledge");
+    const std::string absolute = (dir.path() / "Base/Log.Tovrin").string();
+    struct Case {
+        std::string path;
+        bool own;
+    };
+    const Case cases[] = {
+        {"Base\\Words.Dat", true},
+        {"base\\words.dat", true},
+        {"Base\\..\\Base\\W1.Dat", true},
+        {"./Base/AI.dat", true},
+        {absolute, true},
+        {"Knowledge\\Povtor.Dat", true},
+        {(elsewhere.path() / "words-link").string(), true},
+        {"Base\\.tovrin.lock", true},
+        {"Base\\.~Words.Dat.aB3dE9", true},
+        {"Sound\\Close.wav", true},
+        {"Sound\\Anything.Dat", true},
+        {"ReadMe.Txt", true},
+        {"Base\\Txt.Dat", false},
+        {"Txt.Dat", false},
+        {(elsewhere.path() / "Txt.Dat").string(), false},
+        {"D:\\Txt.Dat", false},
+        {"Missing\\Words.Dat", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(tovrin::files::namesProgramFile(c.path), c.own);
+    }
 }

@@ -147,6 +147,72 @@ TEST(LineList, ALineAppendedToASavedFileIsKept)
               (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "КЛЮЧ^Ответ;", "НОВОЕ^"}));
 }
 
+// Lines appended by hand after the file was loaded, while the program was changing it, are
+// kept by its save (and only once, however many saves follow); a file changed otherwise
+// meanwhile is left as it is, and the save fails.
+TEST(LineList, ASaveKeepsWhatWasAppendedToTheFileSinceItsLoad)
+{
+    struct Case {
+        const char* name;
+        bool savedFirst;          // the file is the program's RTF, else plain text
+        std::string appended;     // added at the end of the file after the load
+        std::string replacedWith; // or the whole file written anew
+        std::vector<std::string> expected; // nothing: the save fails, the file stays
+    };
+    const Case cases[] = {
+        {"a line after the RTF document", true, cp("КЛЮЧ^Ответ;\r\n"), "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "КЛЮЧ^Ответ;", "ЕЩЁ^"}},
+        {"two lines after plain text", false, cp("А^Б;\nВ^Г;\n"), "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "А^Б;", "В^Г;", "ЕЩЁ^"}},
+        {"nothing", true, "", "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "ЕЩЁ^"}},
+        {"a line edited", false, "", cp("h\r\nПРИВЕТ^Здравствуй!;\r\n"), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchDir dir;
+        if (c.savedFirst)
+            LineList({cp("h"), cp("ПРИВЕТ^Привет!;")}).save("Base\\Words.Dat");
+        else
+            dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+        LineList words;
+        words.load("Base\\Words.Dat");
+        if (!c.appended.empty())
+            std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app) << c.appended;
+        if (!c.replacedWith.empty())
+            dir.write("Base\\Words.Dat", c.replacedWith);
+        const std::string before = tovrin::readWholeFile("Base\\Words.Dat");
+        words.add(cp("НОВОЕ^"));
+        const std::string error = errorOf([&] {
+            words.save("Base\\Words.Dat");
+            words.add(cp("ЕЩЁ^")); // a second save of the same turn
+            words.save("Base\\Words.Dat");
+        });
+        if (c.expected.empty()) {
+            EXPECT_EQ(error, "Failed to Save Stream");
+            EXPECT_EQ(tovrin::readWholeFile("Base\\Words.Dat"), before);
+        } else {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(dir.readLines("Base\\Words.Dat"), c.expected);
+        }
+    }
+}
+
+// A byte-order mark that an editor put before the document, or blanks and empty lines, leave
+// it an RTF document: read as text, its markup would become thousands of lines.
+TEST(LineList, BlanksOrAByteOrderMarkBeforeAnRtfDocumentLeaveItRtf)
+{
+    const std::string document = tovrin::writeRtf({cp("h"), cp("ПРИВЕТ^Привет!;")});
+    for (const std::string before : {"\xEF\xBB\xBF", " ", "\r\n", "\n\n", "\t \r\n", "\xEF\xBB\xBF\r\n"}) {
+        SCOPED_TRACE(testing::PrintToString(before));
+        ScratchDir dir;
+        dir.write("Base\\Words.Dat", before + document);
+        LineList words;
+        words.load("Base\\Words.Dat");
+        EXPECT_EQ(words.lines(), (std::vector<std::string>{cp("h"), cp("ПРИВЕТ^Привет!;")}));
+        EXPECT_TRUE(tovrin::looksLikeRtf(before + document));
+    }
+    // Anything else before it is text, as before.
+    EXPECT_FALSE(tovrin::looksLikeRtf("x" + document));
+}
+
 TEST(LineList, EmptyListsAndEmptyLinesSurviveASave)
 {
     for (const Lines& lines : {Lines{}, Lines{""}, Lines{"", ""}, Lines{"a", "", ""}, Lines{"", "b"}}) {
@@ -349,7 +415,7 @@ TEST(LineList, KnowledgeFileOfAHundredThousandEntries)
     lines.push_back("100000");
     for (int i = 0; i < 100'000; ++i)
         lines.push_back(cp("_КЛЮЧ НОМЕР " + std::to_string(i) + "^Ответ на этот ключ, довольно длинный;Второй ответ;"));
-    const LineList big(lines);
+    LineList big(lines);
     big.save("Base\\Words.Dat");
     EXPECT_GT(std::filesystem::file_size(dir.path() / "Base/Words.Dat"), 10'000'000u);
     LineList back;

@@ -288,6 +288,36 @@ TEST_F(Console, AnUnwritableLogFailsTheExit)
     EXPECT_FALSE(dir.exists("Base\\Log.Tovrin"));
 }
 
+// A reply that could not be written is a failed turn: standard output closed or on a full
+// disk fails the exit, and the dialogue goes on to its log.
+TEST_F(Console, AReplyThatCannotBeWrittenFailsTheExit)
+{
+    dir.write("in.txt", "привет\nкак погода\n");
+    for (const char* output : {"/dev/full", "closed"}) {
+        SCOPED_TRACE(output);
+        dir.writeLines("Base\\Log.Tovrin", {});
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int in = ::open("in.txt", O_RDONLY);
+            const int err = ::open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(in, STDIN_FILENO);
+            ::dup2(err, STDERR_FILENO);
+            if (std::string(output) == "closed") {
+                ::close(STDOUT_FILENO);
+                ::unsetenv("LD_PRELOAD"); // a preloaded library would be given the free descriptor
+            } else {
+                ::dup2(::open(output, O_WRONLY), STDOUT_FILENO);
+            }
+            ::execl(kConsole.c_str(), kConsole.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        EXPECT_EQ(finish(pid), 1);
+        const std::string err = slurp("err.txt");
+        EXPECT_NE(err.find("a reply could not be written to standard output"), std::string::npos) << err;
+        EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '=')) << "the log is still written";
+    }
+}
+
 TEST_F(Console, NoInputStillWritesAnEmptyDialogue)
 {
     const Run r = run("");

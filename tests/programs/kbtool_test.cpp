@@ -294,13 +294,20 @@ TEST_F(KbProgram, StatsShowTheWindowsWords)
               "Итого: [17]\n");
 }
 
+// The text without its first line, the version it was exported from.
+std::string withoutVersionLine(const std::string& exported)
+{
+    return exported.substr(exported.find('\n') + 1);
+}
+
 TEST_F(KbProgram, ExportAndImportGoBothWaysThroughUtf8)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик — «колючий».;"});
     auto r = runProgram(Kb, {"export"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "Заголовок\nПРИВЕТ^Привет!;\nЁЖ^Ёжик — «колючий».;\n");
+    EXPECT_EQ(r.out.rfind("# tovrin-kb export, version ", 0), 0u) << r.out;
+    EXPECT_EQ(withoutVersionLine(r.out), "Заголовок\nПРИВЕТ^Привет!;\nЁЖ^Ёжик — «колючий».;\n");
 
     r = runProgram(Kb, {"import"}, r.out + "ПОКА^До свидания!;@\r\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -413,6 +420,7 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+    dir.writeLines("Base\\W2.Dat", {"Фраза."});
     ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
     const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
     struct Case {
@@ -425,6 +433,10 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
         {"nothing at all", {"import"}, "", "the text holds no entry after its header line"},
         {"the header alone", {"import"}, "h\n", "the text holds no entry after its header line"},
         {"a phrase list with no line", {"import", "Base\\W1.Dat"}, "\xEF\xBB\xBF", "the text holds no line"},
+        // An empty variable in a script: blank lines hold no phrase, forced or not.
+        {"a phrase list of one empty line", {"import", "Base\\W1.Dat"}, "\n", "the text holds no phrase"},
+        {"a phrase list of blanks, forced", {"import", "--force", "Base\\W1.Dat"}, "\n  \r\n\t\n", "the text holds no phrase"},
+        {"an existing list of empty lines", {"import", "--force", "Base\\W2.Dat"}, "\n\n", "the text holds no phrase"},
         {"an RTF document", {"import"}, "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n", "the text is an RTF document"},
     };
     for (const auto& c : cases) {
@@ -436,6 +448,7 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
         EXPECT_EQ(r.err.find("wrote"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Base" / "W1.Dat"));
+    EXPECT_EQ(dir.readLines("Base\\W2.Dat"), std::vector<std::string>{"Фраза."});
 
     const int folder = ::open(".", O_RDONLY | O_DIRECTORY);
     for (const int fd : {folder, -1}) {
@@ -447,44 +460,67 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
     ::close(folder);
     EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
 
-    // Said explicitly, an empty file is what the user wants.
-    const auto r = runProgram(Kb, {"import", "--allow-empty"}, "");
+    // Said explicitly, an empty file is what the user wants (an empty text is no exported one).
+    const auto r = runProgram(Kb, {"import", "--allow-empty", "--force"}, "");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(dir.readLines("Base\\Words.Dat").empty());
 }
 
-// What the program learnt between the export and the import is never dropped unasked.
+// What the program learnt between the export and the import is never dropped unasked: a text
+// replaces only the version it was exported from, whatever was exported or imported since.
 TEST_F(KbProgram, AnImportRefusesAFileThatChangedSinceItsExport)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
-    const std::string edited = "h\nПРИВЕТ^Привет!;Здорово!;\n";
-
-    auto r = runProgram(Kb, {"import"}, edited);
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("was not exported here before"), std::string::npos) << r.err;
-
-    ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
-    {
-        // The program learns while the text is being edited.
+    const auto exported = [] {
+        const auto r = runProgram(Kb, {"export"});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        return r.out;
+    };
+    const auto learn = [](const std::string& key) {
         FileLock lock("Base\\Words.Dat");
-        LineList({cp("h"), cp("ПРИВЕТ^Привет!;"), cp("ЧТО НОВОГО?^")}).save("Base\\Words.Dat");
-    }
-    r = runProgram(Kb, {"import"}, edited);
+        LineList words;
+        words.load("Base\\Words.Dat");
+        words.add(cp(key));
+        words.save("Base\\Words.Dat");
+    };
+    const auto import = [](const std::string& text) { return runProgram(Kb, {"import"}, text); };
+    const std::string changed = "has changed since the export this text came from";
+
+    // A text that names no version.
+    auto r = import("h\nПРИВЕТ^Привет!;Здорово!;\n");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("has changed since it was exported"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("does not say which version"), std::string::npos) << r.err;
+
+    // Exported for editing; the program learns; exported again only to look: the edited first
+    // text is still refused.
+    const std::string forEditing = exported();
+    learn("ЧТО НОВОГО?^");
+    const std::string toLook = exported();
+    r = import(forEditing + "ПОКА^Пока.;\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(changed), std::string::npos) << r.err;
     EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^"}));
 
-    // Exported again, the edit goes in; and a second edit of the same text too.
-    r = runProgram(Kb, {"export"});
-    ASSERT_EQ(r.exitCode, 0);
-    EXPECT_EQ(runProgram(Kb, {"import"}, r.out + "ПОКА^Пока.;\n").exitCode, 0);
-    EXPECT_EQ(runProgram(Kb, {"import"}, r.out + "ПОКА^Пока!;\n").exitCode, 0);
-    EXPECT_EQ(dir.readLines("Base\\Words.Dat").back(), "ПОКА^Пока!;");
+    // Two texts from one export, edited apart: the first goes in, the second would undo it.
+    const std::string first = toLook + "ПЕРВАЯ^Правка.;\n";
+    const std::string second = toLook + "ВТОРАЯ^Правка.;\n";
+    EXPECT_EQ(import(first).exitCode, 0);
+    r = import(second);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(changed), std::string::npos) << r.err;
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat").back(), "ПЕРВАЯ^Правка.;");
+    // The same text again loses nothing.
+    EXPECT_EQ(import(first).exitCode, 0);
 
-    r = runProgram(Kb, {"import", "--force", "Base\\Words.Dat"}, edited);
+    // Exported anew, the second edit goes in on top of the first.
+    EXPECT_EQ(import(exported() + "ВТОРАЯ^Правка.;\n").exitCode, 0);
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
+              (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^", "ПЕРВАЯ^Правка.;", "ВТОРАЯ^Правка.;"}));
+
+    r = runProgram(Kb, {"import", "--force", "Base\\Words.Dat"}, forEditing);
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;Здорово!;"}));
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;"}));
 }
 
 // A file that cannot be opened is explained by its real cause.
@@ -557,7 +593,8 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
         std::filesystem::path measure; // the bound is a multiple of this file's size
         long times;
     } cases[] = {
-        {"an import of 16 MiB of blank lines", {"import", "--force", "Base\\W1.Dat"}, "blank.txt", "blank.txt", 10},
+        // Blank lines are no phrase: only an import told so stores them.
+        {"an import of 16 MiB of blank lines", {"import", "--force", "--allow-empty", "Base\\W1.Dat"}, "blank.txt", "blank.txt", 10},
         // The load keeps the file's bytes as room for a next load: one more time the file.
         {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 7},
     };

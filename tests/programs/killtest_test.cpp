@@ -242,3 +242,87 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
     EXPECT_EQ(total.lostPhrases, 0);
     EXPECT_GT(learnt.size(), 0u);
 }
+
+namespace {
+
+const std::string Kb = std::string(TOVRIN_BINARY_DIR) + "/tovrin-kb";
+
+// Runs tovrin-kb to its end with the given input; its standard output.
+std::string runKb(const std::vector<std::string>& args, const std::string& input = {})
+{
+    ChildProcess kb;
+    if (!kb.start(Kb, args))
+        return {};
+    kb.write(input);
+    kb.closeInput();
+    std::string out, err;
+    kb.drain(out, err);
+    kb.wait();
+    return out;
+}
+
+} // namespace
+
+// tovrin-kb import killed at random moments, each time with a text exported just before and
+// one entry added: the knowledge file is always the old version or the new one, whole, and the
+// new one once the import said it wrote it.
+TEST(KillTest, AnImportKilledAnywhereLeavesTheOldOrTheNewFile)
+{
+    if (!fs::exists(Kb))
+        GTEST_SKIP() << "tovrin-kb is not built";
+    // A small Base, so that two hundred imports take seconds; the kills land anywhere in them.
+    ScratchDir dir;
+    writeSmallBase(dir);
+    std::mt19937 random(20261209);
+    int kills = 0;
+    int finished = 0;
+    int unchanged = 0;
+    int importMicros = 0; // a running average of a whole import, from the runs left to end
+    for (int run = 0; kills < 200; ++run) {
+        // Every tenth import runs to its end, and the kills are spread over how long that took.
+        const bool toEnd = run % 10 == 0;
+        LineList before;
+        before.load("Base\\Words.Dat");
+        const std::string text = runKb({"export"}) + cp1251::toUtf8(cp1251::upper(phrase(run))) + "^" + "Ответ.;\n";
+        LineList after = before;
+        after.add(cp1251::upper(phrase(run)) + "^" + cp1251::fromUtf8("Ответ.;"));
+
+        ChildProcess kb;
+        ASSERT_TRUE(kb.start(Kb, {"import"}));
+        const auto started = std::chrono::steady_clock::now();
+        kb.write(text);
+        kb.closeInput();
+        std::string out, err;
+        if (toEnd) {
+            kb.drain(out, err);
+        } else {
+            std::this_thread::sleep_for(std::chrono::microseconds(
+                std::uniform_int_distribution<int>(0, importMicros + importMicros / 4)(random)));
+            kb.kill(SIGKILL);
+        }
+        const int status = kb.wait();
+        kb.drain(out, err);
+        const bool wrote = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (toEnd) {
+            ASSERT_TRUE(wrote) << err;
+            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
+            importMicros = importMicros == 0 ? static_cast<int>(took.count()) : (importMicros * 3 + static_cast<int>(took.count())) / 4;
+        }
+        if (wrote) {
+            ++finished;
+        } else {
+            ASSERT_TRUE(WIFSIGNALED(status)) << err;
+            ++kills;
+        }
+
+        LineList now;
+        ASSERT_EQ(errorOf([&] { now.load("Base\\Words.Dat"); }), "") << "after run " << run;
+        const bool isOld = now.lines() == before.lines();
+        ASSERT_TRUE(isOld || now.lines() == after.lines()) << "a torn knowledge file after run " << run;
+        ASSERT_FALSE(wrote && isOld) << "an acknowledged import was lost in run " << run << ": " << err;
+        unchanged += isOld;
+    }
+    std::cout << "[ kill test ] tovrin-kb import: " << kills << " kills, " << finished << " finished, " << unchanged
+              << " runs left the old file, none torn or lost (an import takes about " << importMicros / 1000
+              << " ms)\n";
+}

@@ -153,6 +153,42 @@ private slots:
         QCOMPARE(f->exchangePath(), std::string("C:\\other.txt"));
     }
 
+    // The exchange file may never be one of the program's own files: the editor says so in
+    // the message box and stays open, whichever button is pressed, until the path is another.
+    void editorRefusesTheProgramsOwnFiles_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("the knowledge file, Хорошо") << QStringLiteral("Base\\Words.Dat") << true;
+        QTest::newRow("another case, Отмена") << QStringLiteral("base\\w1.dat") << false;
+        QTest::newRow("a sound") << QStringLiteral("Sound\\Close.wav") << true;
+    }
+
+    void editorRefusesTheProgramsOwnFiles()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, accept);
+        scratch_->write("Sound\\Close.wav", "RIFF");
+        FormFixture f;
+        const auto words = scratch_->readLines("Base\\Words.Dat");
+        f->N38Click();
+        TForm2* editor = f->ui().Form2;
+        editor->Edit1->setText(path);
+        accept ? editor->Button1Click() : editor->Button2Click();
+        QVERIFY(editor->isVisible());
+        QVERIFY(!f->isEnabled());
+        QCOMPARE(f.reporter.errors.size(), 1);
+        QVERIFY2(f.reporter.errors[0].contains(path) && f.reporter.errors[0].contains(QStringLiteral("другой файл")),
+                 qPrintable(f.reporter.errors[0]));
+
+        editor->Edit1->setText(QStringLiteral("Base\\Txt.Dat"));
+        accept ? editor->Button1Click() : editor->Button2Click();
+        QVERIFY(!editor->isVisible());
+        QVERIFY(f->isEnabled());
+        QCOMPARE(f.reporter.errors.size(), 1);
+        QCOMPARE(scratch_->readLines("Base\\Words.Dat"), words);
+    }
+
     // Escape leaves the editor as "Отмена" does: the main window is never left disabled.
     void escapeLeavesLikeCancel()
     {
