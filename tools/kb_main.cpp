@@ -8,6 +8,7 @@
 #include "tools/advice.h"
 #include "tools/corpus.h"
 #include "tools/explain.h"
+#include "tools/kb_merge.h"
 #include "tools/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
@@ -681,6 +682,7 @@ int main(int argc, char** argv)
         {"import", ImportHelp, importFile},
         {"test", TestHelp, test},
         {"explain", ExplainHelp, explain},
+        {"merge", kbtool::MergeHelp, [](const std::vector<std::string>& a) { return kbtool::runMerge(a, fromStart); }},
     };
     for (const Command& c : commands) {
         if (command != c.name)
