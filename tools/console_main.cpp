@@ -106,19 +106,28 @@ std::string phraseOf(std::string utf8, bool first)
     return text;
 }
 
-// Started where there is no Base (a fresh home, say), the console goes through the launcher
-// installed beside it, which makes the user's working folder the first time and starts the
-// console there. Returns only when there is no launcher to go through.
+// Started outside a working folder (a fresh home, or a folder that merely has a Base of some
+// other kind), the console goes through the launcher installed beside it, which makes the
+// user's working folder the first time and starts the console there. A working folder is one
+// whose Base holds the knowledge file. Returns only when there is no launcher to go through.
 void goToWorkingFolder(char** argv)
 {
     std::error_code error;
-    if (std::filesystem::is_directory("Base", error) || std::getenv(kLaunchedVariable) != nullptr)
+    if (std::getenv(kLaunchedVariable) != nullptr ||
+        std::filesystem::is_regular_file(resolvePath(files::Words), error))
         return;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         return;
-    std::string launcher = (self.parent_path() / "tovrin-launch").string();
-    if (::access(launcher.c_str(), X_OK) != 0)
+    // The launcher is a script; in a build folder "tovrin" beside the console is the window.
+    std::string launcher = (self.parent_path() / "tovrin").string();
+    char start[2] = {};
+    if (std::FILE* f = std::fopen(launcher.c_str(), "rbe")) {
+        if (std::fread(start, 1, 2, f) != 2)
+            start[0] = 0;
+        std::fclose(f);
+    }
+    if (::access(launcher.c_str(), X_OK) != 0 || start[0] != '#' || start[1] != '!')
         return;
     std::string console = "--console";
     std::vector<char*> args = {launcher.data(), console.data()};
