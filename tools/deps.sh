@@ -6,7 +6,7 @@ TOVRIN_PACKAGES=(
   qt6-base-dev qt6-multimedia-dev qt6-qpa-plugins libqt6multimedia6
   libgl-dev libglx-dev libopengl-dev libegl-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-  hunspell-ru
+  hunspell-ru python3
   libxcb1-dev qt6-translations-l10n fonts-urw-base35
   xvfb openbox xdotool x11-utils
 )

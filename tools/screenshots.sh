@@ -15,7 +15,7 @@ fi
 [ -x "$build/tovrin" ] || { echo "no tovrin built in $build: run ./run.sh or ./test.sh first" >&2; exit 1; }
 source "$here/tools/deps.sh"
 tovrin_install_deps "${TOVRIN_SCREENSHOT_PACKAGES[@]}"
-source "$here/tools/desktop_session.sh"
+source "$here/tests/desktop/desktop_session.sh"
 trap desktop_stop EXIT
 
 # Photographs window $1, frame included, as $2.png once its size has stopped changing.

@@ -1,0 +1,206 @@
+// tovrin-console: the conversation in a terminal. Each line of standard input is a phrase, as
+// if typed into the input line and submitted; every line the program says goes to standard
+// output (with --transcript the phrases too, tagged as in the dialogue log). It works on the
+// Base folder of the current folder and learns exactly as the window does. At the end of the
+// input, or after a farewell, the dialogue is appended to Base\Log.Tovrin.
+//
+// Exit status: 0 when every turn and the log succeeded; otherwise the input is still taken to
+// its end and the status is 1.
+#include "engine/clockdice.h"
+#include "engine/engine.h"
+#include "engine/host.h"
+#include "engine/plainhost.h"
+#include "kb/cp1251.h"
+#include "kb/dialoglog.h"
+#include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
+#include "lineinput.h"
+#include "tovrin/version.h"
+
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <new>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using namespace tovrin;
+
+const char* const kPrompt = "> ";
+// The bytes of a line of standard input that can matter: a byte-order mark, as many characters
+// as the input line takes, of at most four bytes each in UTF-8, and a CR. The rest of a longer
+// line is read and dropped, never held.
+constexpr std::size_t kLineBytes = 3 + static_cast<std::size_t>(kInputLimit) * 4 + 1;
+const char* const kLockWait = "Another copy of the program is saving in Base; waiting for it to finish.";
+const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
+// Set by the launcher for the programs it starts in the working folder.
+const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
+
+const char* const kUsage =
+    "Usage: tovrin-console [--transcript]\n"
+    "\n"
+    "Talks in the terminal: each line of standard input is a phrase, and every line the\n"
+    "program says is written to standard output. The knowledge is read from and learnt into\n"
+    "Base/ of the current folder; started where there is none, the console goes to the\n"
+    "working folder ~/.local/share/tovrin (made from the installed data the first time).\n"
+    "The dialogue is appended to Base/Log.Tovrin at the end of the input (Ctrl+D at a\n"
+    "terminal) or after a farewell. A turn that fails (a file that cannot be read or\n"
+    "written, or no memory left) is reported on standard error and the next line is taken.\n"
+    "\n"
+    "  --transcript  print the phrases too: every line begins with USER: or CPU: as in the\n"
+    "                dialogue log\n"
+    "  --help        show this help and end\n"
+    "  --version     show the version and end\n"
+    "\n"
+    "Exit status: 0 when every turn and the dialogue log succeeded, 1 otherwise (2 for an\n"
+    "unknown option).\n";
+
+void writeLine(std::FILE* stream, const std::string& utf8)
+{
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
+
+class ConsoleHost : public PlainHost {
+public:
+    // Without the transcript only the program's lines are printed, as they are.
+    explicit ConsoleHost(bool tagged) : tagged_(tagged) {}
+
+    void appendTranscript(const std::string& line, LineStyle style) override
+    {
+        PlainHost::appendTranscript(line, style);
+        // A control character stored before intake replaced them never reaches the terminal.
+        const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
+        const bool user = style == LineStyle::User;
+        if (tagged_)
+            writeLine(stdout, (user ? UserTag : CpuTag) + shown);
+        else if (!user)
+            writeLine(stdout, shown);
+    }
+    void type(std::string text) { input = std::move(text); }
+    bool farewellSaid() const { return farewell; }
+
+private:
+    bool tagged_;
+};
+
+// A line of standard input as the input line would hold it.
+std::string phraseOf(std::string utf8, bool first)
+{
+    if (!utf8.empty() && utf8.back() == '\r')
+        utf8.pop_back();
+    if (first && utf8.rfind("\xEF\xBB\xBF", 0) == 0)
+        utf8.erase(0, 3);
+    std::string text = cp1251::fromUtf8(utf8); // one byte per character from here on
+    if (text.size() > static_cast<std::size_t>(kInputLimit))
+        text.resize(static_cast<std::size_t>(kInputLimit));
+    return text;
+}
+
+// Started outside a working folder (a fresh home, or a folder that merely has a Base of some
+// other kind), the console goes through the launcher installed beside it, which makes the
+// user's working folder the first time and starts the console there. A working folder is one
+// whose Base holds the knowledge file. Returns only when there is no launcher to go through.
+void goToWorkingFolder(char** argv)
+{
+    std::error_code error;
+    if (std::getenv(kLaunchedVariable) != nullptr ||
+        std::filesystem::is_regular_file(resolvePath(files::Words), error))
+        return;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return;
+    // The launcher is a script; in a build folder "tovrin" beside the console is the window.
+    std::string launcher = (self.parent_path() / "tovrin").string();
+    char start[2] = {};
+    if (std::FILE* f = std::fopen(launcher.c_str(), "rbe")) {
+        if (std::fread(start, 1, 2, f) != 2)
+            start[0] = 0;
+        std::fclose(f);
+    }
+    if (::access(launcher.c_str(), X_OK) != 0 || start[0] != '#' || start[1] != '!')
+        return;
+    std::string console = "--console";
+    std::vector<char*> args = {launcher.data(), console.data()};
+    for (char** arg = argv + 1; *arg != nullptr; ++arg)
+        args.push_back(*arg);
+    args.push_back(nullptr);
+    ::execv(launcher.c_str(), args.data());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    bool transcript = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("tovrin-console %s\n", kVersion);
+            return 0;
+        }
+        if (arg == "--transcript") {
+            transcript = true;
+            continue;
+        }
+        std::fprintf(stderr, "tovrin-console: unknown option %s\n\n%s", argv[i], kUsage);
+        return 2;
+    }
+    goToWorkingFolder(argv);
+    setLockWaitNotice([] { writeLine(stderr, kLockWait); });
+    // What saves killed on the way left under Base\ goes before the first turn needs the room.
+    removeAbandonedSaves(files::Words);
+
+    std::setlocale(LC_ALL, "");
+    ConsoleHost host(transcript);
+    SilentCues cues;
+    ClockDice dice;
+    Engine engine(host, cues, dice);
+    LineInput input(kPrompt, kLineBytes);
+    bool everyTurnSucceeded = true;
+
+    try {
+        std::string line;
+        for (bool first = true;; first = false) {
+            if (!input.read(line))
+                break;
+            host.type(phraseOf(line, first));
+            try {
+                engine.SpeakClick();
+            } catch (const FileError& e) {
+                writeLine(stderr, e.utf8());
+                everyTurnSucceeded = false;
+            } catch (const std::bad_alloc&) {
+                // Only this turn fails: the session goes on with the next phrase.
+                writeLine(stderr, kOutOfMemory);
+                everyTurnSucceeded = false;
+            }
+            // A farewell reply closes the program, as it closes the window.
+            if (host.farewellSaid())
+                break;
+        }
+
+        const LogStamp stamp = MakeLogStamp(std::time(nullptr));
+        engine.WriteDialogueLog(stamp.date, stamp.time);
+    } catch (const FileError& e) {
+        writeLine(stderr, "The dialogue log was not written: " + e.utf8());
+        return 1;
+    } catch (const std::exception& e) {
+        writeLine(stderr, std::string("tovrin-console: ") + e.what());
+        return 1;
+    }
+    return everyTurnSucceeded ? 0 : 1;
+}

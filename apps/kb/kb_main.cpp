@@ -1,0 +1,726 @@
+// tovrin-kb: checks, counts, exports and imports the knowledge base, for the people who prepare
+// and look after it by hand. It works on the files under Base\ of the current folder (or of the
+// folder given with -C), exactly as the program reads and writes them.
+#include "kb/cp1251.h"
+#include "kb/entry.h"
+#include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kbtool/advice.h"
+#include "kbtool/corpus.h"
+#include "kbtool/explain.h"
+#include "kb_merge.h"
+#include "kbtool/kbtool.h"
+#include "kb/knowledge.h"
+#include "kb/linelist.h"
+#include "tovrin/version.h"
+#include "kb/textformat.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace tovrin;
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+const char* const Usage =
+    "Usage: tovrin-kb [-C FOLDER] COMMAND [ARGUMENTS]\n"
+    "\n"
+    "Looks after the knowledge base in Base\\ of the current folder (or of FOLDER).\n"
+    "\n"
+    "Commands:\n"
+    "  check [--advice] [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
+    "                  finds the lines of the knowledge file that the program cannot use\n"
+    "  stats           shows the counts of the main window\n"
+    "  export [FILE]   writes a line-list file to standard output as UTF-8 text\n"
+    "  import [--allow-empty] [--force] [FILE]\n"
+    "                  replaces a line-list file by UTF-8 text from standard input\n"
+    "  test [--min-tuning PCT] [--min-held-back PCT] CORPUS\n"
+    "                  puts every phrase of a corpus through a fresh turn and counts the hits\n"
+    "  explain [--after REPLY] PHRASE\n"
+    "                  tells what the program would do with a phrase\n"
+    "  merge [--quiet] DATA\n"
+    "                  brings the working folder up to the delivered data in DATA, keeping\n"
+    "                  everything learnt\n"
+    "\n"
+    "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
+    "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
+    "Run 'tovrin-kb COMMAND --help' for more about a command, 'tovrin-kb --version' for the\n"
+    "version.\n";
+
+const char* const CheckHelp =
+    "Usage: tovrin-kb check [--advice] [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
+    "\n"
+    "Reads the knowledge file (Base\\Words.Dat when FILE is left out) and reports, as\n"
+    "FILE:LINE: error|warning: what is wrong\n"
+    "  errors:   lines that break the entry grammar (the program passes over them);\n"
+    "  warnings: keys with lower-case letters (never matched), heads that an earlier entry\n"
+    "            already has (that entry is always found first), keys that hold the key of\n"
+    "            an earlier main phrase (the earlier entry answers first wherever both are\n"
+    "            found), branches that stand below no entry of the depth above them, and\n"
+    "            control characters (the program no longer takes them in; an import\n"
+    "            refuses them), the header line's too.\n"
+    "Line 0 is the header line and is otherwise never checked.\n"
+    "\n"
+    "With --advice (or --corpus), the advice for authors too, as warnings: entries with\n"
+    "fewer than 3 replies; farewell\n"
+    "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
+    "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
+    "words of a word list; and, with a corpus, entries with branches that no phrase of\n"
+    "the corpus reaches.\n"
+    "  --advice         add the advice for authors\n"
+    "  --corpus CORPUS  the corpus of tovrin-kb test (implies --advice)\n"
+    "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
+    "                   serves; its .aff file tells its encoding); by default\n"
+    "                   /usr/share/hunspell/ru_RU.dic when it is there\n"
+    "  --no-words       no word list\n"
+    "\n"
+    "Exit status: 0 when there is no error (warnings allowed), 1 otherwise.\n";
+
+const char* const StatsHelp =
+    "Usage: tovrin-kb stats\n"
+    "\n"
+    "Counts the knowledge base as the main window does after start: main phrases and\n"
+    "branches of Base\\Words.Dat (the status bar), incoming expressions (the entries of\n"
+    "Words.Dat), outgoing expressions (the lines of BigString.Dat, Pause.Dat, Povtor.Dat,\n"
+    "W1.Dat, W2.Dat and X.Dat and the replies of Words.Dat) and their total (the menu).\n";
+
+const char* const ExportHelp =
+    "Usage: tovrin-kb export [FILE] > TEXT\n"
+    "\n"
+    "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
+    "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
+    ".NAME.exported) which version of it was given out, for the import of the edited text.\n";
+
+const char* const ImportHelp =
+    "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
+    "\n"
+    "Replaces the line-list FILE (Base\\Words.Dat when left out) by the UTF-8 text read from\n"
+    "standard input, one line per line (LF or CR LF), and saves it in the program's own form.\n"
+    "Nothing is written when a line holds a character that Windows-1251 cannot hold, a\n"
+    "control character or text that is not UTF-8, or, for the knowledge file, when a line\n"
+    "from line 1 on breaks the entry grammar (line 0 is the header and is free): each such\n"
+    "line is named on standard error.\n"
+    "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
+    "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
+    "knowledge file only its header line) unless --allow-empty is given.\n"
+    "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
+    "has learnt since (or the file was never exported), the import is refused, so that what\n"
+    "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
+    "The file is replaced whole, under the lock the program takes for its own changes, so\n"
+    "that a program that reads it at the same moment sees either the old or the new content.\n";
+
+const char* const TestHelp =
+    "Usage: tovrin-kb test [--min-tuning PCT] [--min-held-back PCT] CORPUS\n"
+    "\n"
+    "Puts every phrase of the CORPUS file through what the program does on a fresh turn\n"
+    "(the filters, the long-phrase strategy and the lookup of Base\\Words.Dat, with the\n"
+    "thread of the reply before it when the case gives one); nothing is learnt or saved.\n"
+    "Prints each miss as CORPUS:LINE with the phrase, what was expected, the entry that\n"
+    "answered and the step that decided it, then the share of cases as expected per part\n"
+    "and per topic, and the farewells that happened where none was expected.\n"
+    "\n"
+    "The corpus is UTF-8 text: \"[part tuning]\" or \"[part held-back]\" and\n"
+    "\"[topic NAME]\" headers, \"#\" comment lines, and one case a line:\n"
+    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
+    "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
+    "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
+    "(anything but a farewell). Where no entry has the head as written, one whose head is\n"
+    "the same word with a leading space or final punctuation (\" ПЛАЧ\", \"ЛОЛ.\") stands for it.\n"
+    "\n"
+    "Exit status: 1 when a part's share is below its --min-... percentage, when any\n"
+    "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";
+
+const char* const ExplainHelp =
+    "Usage: tovrin-kb explain [--after REPLY] PHRASE\n"
+    "\n"
+    "Tells what the program would do with PHRASE on a fresh turn, as tovrin-kb test\n"
+    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line\n"
+    "and the pass that found it, the entries before it that nearly fitted and why not, and\n"
+    "the entries that fit too but lose to it. With --after, REPLY is what the program said\n"
+    "just before: the branches of the entry that has that reply are tried first.\n"
+    "Nothing is learnt or saved.\n";
+
+// Texts of the files are Windows-1251; the terminal speaks UTF-8.
+std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
+
+bool readFile(const std::string& command, const std::string& path, std::string& text);
+
+// The folder tovrin-kb was started in: a file named on the command line is found from there,
+// whatever folder -C names.
+std::filesystem::path startFolder;
+
+std::string fromStart(const std::string& path)
+{
+    const std::filesystem::path p(path);
+    return p.is_absolute() || startFolder.empty() ? path : (startFolder / p).string();
+}
+
+bool wantsHelp(const std::vector<std::string>& args)
+{
+    for (const auto& a : args)
+        if (a == "--help" || a == "-h")
+            return true;
+    return false;
+}
+
+// At most one FILE operand; anything that looks like an option is a mistake.
+bool fileOperand(const std::string& command, const std::vector<std::string>& args, std::string& file)
+{
+    file = files::Words;
+    if (args.size() > 1) {
+        std::cerr << "tovrin-kb " << command << ": give at most one file.\n";
+        return false;
+    }
+    if (!args.empty()) {
+        if (args[0].size() > 1 && args[0][0] == '-') {
+            std::cerr << "tovrin-kb " << command << ": unknown option " << args[0] << ".\n";
+            return false;
+        }
+        file = cp1251::fromUtf8(args[0]);
+    }
+    return true;
+}
+
+int check(const std::vector<std::string>& given)
+{
+    // The authors' options come first; what is left is the file.
+    std::vector<std::string> args;
+    std::string corpusPath;
+    std::string wordsPath;
+    bool noWords = false;
+    bool adviceWanted = false;
+    for (std::size_t i = 0; i < given.size(); ++i) {
+        const std::string& a = given[i];
+        if (a == "--advice") {
+            adviceWanted = true;
+        } else if (a == "--corpus" || a == "--words") {
+            if (i + 1 == given.size()) {
+                std::cerr << "tovrin-kb check: " << a << " needs a file.\n";
+                return ExitUsage;
+            }
+            (a == "--corpus" ? corpusPath : wordsPath) = fromStart(given[++i]);
+        } else if (a == "--no-words") {
+            noWords = true;
+        } else {
+            args.push_back(a);
+        }
+    }
+    std::string file;
+    if (!fileOperand("check", args, file))
+        return ExitUsage;
+    LineList words;
+    words.load(file);
+    auto problems = kbtool::checkKnowledge(words);
+    const auto controls = kbtool::checkControlCharacters(words);
+    problems.insert(problems.end(), controls.begin(), controls.end());
+    kbtool::Corpus corpus;
+    std::vector<std::string> wordList;
+    kbtool::AdviceInput advice;
+    if (!corpusPath.empty()) {
+        std::string text;
+        if (!readFile("check", corpusPath, text))
+            return ExitFailed;
+        corpus = kbtool::parseCorpus(text);
+        advice.corpus = &corpus;
+    }
+    if (wordsPath.empty() && !noWords && std::filesystem::exists(kbtool::kDefaultWordList))
+        wordsPath = kbtool::kDefaultWordList;
+    if (!wordsPath.empty() && !noWords) {
+        wordList = kbtool::loadWordList(wordsPath);
+        advice.wordList = &wordList;
+    }
+    // The authors' advice only when asked for: by default errors and real warnings alone.
+    if (adviceWanted || !corpusPath.empty()) {
+        const auto advised = kbtool::adviseAuthors(words, advice);
+        problems.insert(problems.end(), advised.begin(), advised.end());
+    }
+    std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
+    int errors = 0;
+    int warnings = 0;
+    for (const auto& p : problems) {
+        const bool error = kbtool::severityOf(p.kind) == kbtool::Severity::Error;
+        ++(error ? errors : warnings);
+        std::cout << shown(file) << ':' << p.line << ": " << (error ? "error" : "warning") << ": "
+                  << shown(kbtool::describe(p, words)) << '\n';
+    }
+    const int entries = words.count() > 0 ? words.count() - 1 : 0;
+    std::cout << shown(file) << ": " << entries << (entries == 1 ? " entry, " : " entries, ") << errors
+              << (errors == 1 ? " error, " : " errors, ") << warnings << (warnings == 1 ? " warning.\n" : " warnings.\n");
+    return errors > 0 ? ExitFailed : ExitOk;
+}
+
+int stats(const std::vector<std::string>& args)
+{
+    if (!args.empty()) {
+        std::cerr << "tovrin-kb stats: takes no arguments.\n";
+        return ExitUsage;
+    }
+    const kbtool::Stats s = kbtool::collectStats();
+    // The very words of the status bar and of the menu "Подробнее о базе:".
+    std::cout << "Программе известно:   [главные фразы - " << s.mainPhrases << "   ветки - " << s.branches << "]\n"
+              << "Входящие выражения: [" << s.incoming << "]\n"
+              << "Исходящие выражения: [" << s.outgoing << "]\n"
+              << "Итого: [" << s.total << "]\n"
+              << "\nOutgoing expressions by file:\n";
+    for (const auto& list : s.lists)
+        std::cout << "  " << shown(list.path) << ": " << list.count << '\n';
+    std::cout << "  " << shown(files::Words) << " (replies): " << s.replies << '\n';
+    return ExitOk;
+}
+
+// Notes beside file which version of it the user has now as text.
+void noteVersion(const std::string& file, const LineList& list)
+{
+    FileLock lock(file);
+    saveWholeFile(kbtool::exportNotePath(file), kbtool::versionOf(list));
+}
+
+int exportFile(const std::vector<std::string>& args)
+{
+    std::string file;
+    if (!fileOperand("export", args, file))
+        return ExitUsage;
+    LineList list;
+    list.load(file);
+    std::cout << kbtool::exportText(list);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tovrin-kb export: could not write to standard output.\n";
+        return ExitFailed;
+    }
+    try {
+        noteVersion(file, list);
+    } catch (const FileError&) {
+        std::cerr << "tovrin-kb export: could not note beside " << shown(file)
+                  << " which version was exported; importing the text will need --force.\n";
+    }
+    return ExitOk;
+}
+
+// The whole of standard input. A read error is no end of input: it fails, with its cause.
+bool readInput(std::string& text, std::string& error)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n == 0)
+            return true;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = std::strerror(errno);
+            return false;
+        }
+        if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+            error = "the text is larger than any line-list file may be";
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(n));
+    }
+}
+
+int refuseImport(const std::string& file, const std::string& why)
+{
+    std::cerr << "tovrin-kb import: " << why << "\n"
+              << "tovrin-kb import: " << shown(file) << " was left as it was.\n";
+    return ExitFailed;
+}
+
+int importFile(const std::vector<std::string>& args)
+{
+    bool allowEmpty = false;
+    bool force = false;
+    std::vector<std::string> operands;
+    for (const auto& a : args) {
+        if (a == "--allow-empty")
+            allowEmpty = true;
+        else if (a == "--force")
+            force = true;
+        else
+            operands.push_back(a);
+    }
+    std::string file;
+    if (!fileOperand("import", operands, file))
+        return ExitUsage;
+    std::string text;
+    std::string readError;
+    if (!readInput(text, readError))
+        return refuseImport(file, "could not read standard input: " + readError + ".");
+    const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
+    if (looksLikeRtf(body))
+        return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
+                                  "'tovrin-kb export' writes.");
+    const bool entries = kbtool::namesKnowledgeFile(file);
+    const auto result = kbtool::prepareImport(text, entries);
+    if (!result.refusals.empty()) {
+        for (const auto& r : result.refusals)
+            std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
+        std::cerr << "tovrin-kb import: " << shown(file) << " was left as it was ("
+                  << result.refusals.size() << (result.refusals.size() == 1 ? " line" : " lines")
+                  << " refused).\n";
+        return ExitFailed;
+    }
+    const size_t needed = entries ? 2 : 1;
+    if (result.lines.size() < needed && !allowEmpty)
+        return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
+                                                      : "the text holds no line") +
+                                      " (an empty or missing input?); give --allow-empty to store it so.");
+    LineList list(result.lines);
+    {
+        // A copy of the program that changes the file at this moment waits for the import, and
+        // one that changed it since the export is found out here.
+        FileLock lock(file);
+        if (!force && currentStamp(file)) {
+            LineList now;
+            now.load(file);
+            std::string noted;
+            try {
+                noted = readWholeFile(kbtool::exportNotePath(file));
+            } catch (const FileError&) {
+            }
+            if (noted.empty())
+                return refuseImport(file, shown(file) + " was not exported here before, so the import cannot tell "
+                                          "what it would replace; export it, edit that text and import it, or give --force.");
+            if (noted != kbtool::versionOf(now))
+                return refuseImport(file, shown(file) + " has changed since it was exported (the program may have "
+                                          "learnt meanwhile), and the import would lose that; export it again and redo "
+                                          "the edits, or give --force.");
+        }
+        list.save(file);
+        try {
+            noteVersion(file, list); // the text just imported is the version its author has
+        } catch (const FileError&) {
+        }
+    }
+    std::cerr << "tovrin-kb import: wrote " << list.count() << (list.count() == 1 ? " line" : " lines") << " to "
+              << shown(file) << ".\n";
+    return ExitOk;
+}
+
+// A percentage given on the command line: a number from 0 to 100.
+bool percentOption(const std::string& command, const std::string& option, const std::string& value, double& out)
+{
+    char* end = nullptr;
+    out = std::strtod(value.c_str(), &end);
+    if (value.empty() || *end != '\0' || out < 0 || out > 100) {
+        std::cerr << "tovrin-kb " << command << ": " << option << " takes a percentage from 0 to 100.\n";
+        return false;
+    }
+    return true;
+}
+
+bool readFile(const std::string& command, const std::string& path, std::string& text)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    if (!in) {
+        std::cerr << "tovrin-kb " << command << ": cannot read " << path << ".\n";
+        return false;
+    }
+    text = s.str();
+    return true;
+}
+
+std::string percent(double value)
+{
+    std::ostringstream s;
+    s << std::fixed << std::setprecision(1) << value << '%';
+    return s.str();
+}
+
+int test(const std::vector<std::string>& args)
+{
+    double minTuning = 0;
+    double minHeldBack = 0;
+    std::string corpusPath;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--min-tuning" || a == "--min-held-back") {
+            if (i + 1 == args.size()) {
+                std::cerr << "tovrin-kb test: " << a << " needs a percentage.\n";
+                return ExitUsage;
+            }
+            if (!percentOption("test", a, args[i + 1], a == "--min-tuning" ? minTuning : minHeldBack))
+                return ExitUsage;
+            ++i;
+        } else if (a.size() > 1 && a[0] == '-') {
+            std::cerr << "tovrin-kb test: unknown option " << a << ".\n";
+            return ExitUsage;
+        } else if (corpusPath.empty()) {
+            corpusPath = a;
+        } else {
+            std::cerr << "tovrin-kb test: give one corpus file.\n";
+            return ExitUsage;
+        }
+    }
+    if (corpusPath.empty()) {
+        std::cerr << "tovrin-kb test: give the corpus file.\n";
+        return ExitUsage;
+    }
+    corpusPath = fromStart(corpusPath);
+    std::string text;
+    if (!readFile("test", corpusPath, text))
+        return ExitFailed;
+    const kbtool::Corpus corpus = kbtool::parseCorpus(text);
+    LineList words;
+    words.load(files::Words);
+    const kbtool::Replay replay = kbtool::replayCorpus(words, corpus);
+
+    bool failed = false;
+    for (const auto& f : corpus.faults) {
+        std::cout << corpusPath << ':' << f.line << ": error: " << f.reason << ".\n";
+        failed = true;
+    }
+    for (const auto& r : replay.results) {
+        if (r.passed)
+            continue;
+        const kbtool::CorpusCase& c = *r.c;
+        std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
+                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+        if (!c.after.empty())
+            std::cout << " after \"" << shown(c.after) << "\"";
+        std::cout << "\n    expected: ";
+        switch (c.expect) {
+        case kbtool::CorpusCase::Expect::Farewell: std::cout << "a farewell entry"; break;
+        case kbtool::CorpusCase::Expect::Learn: std::cout << "no farewell"; break;
+        case kbtool::CorpusCase::Expect::Keys:
+            for (std::size_t k = 0; k < c.keys.size(); ++k)
+                std::cout << (k ? " | " : "") << shown(c.keys[k]);
+            break;
+        }
+        const kbtool::Turn& t = r.turn;
+        std::cout << "\n    got:      ";
+        if (t.line > 0)
+            std::cout << "line " << t.line << " \"" << shown(EntryHead(words.get(t.line))) << "\"" << (t.farewell ? " (farewell)" : "")
+                      << " by ";
+        std::cout << kbtool::stepName(t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step);
+        if (t.step == kbtool::Step::LongPhrase)
+            std::cout << " in 2 turns of 6; " << kbtool::stepName(t.step) << " otherwise";
+        std::cout << "\n    why:      " << shown(r.why) << '\n';
+    }
+
+    std::cout << "\n";
+    const auto required = [&](const std::string& part) {
+        return part == kbtool::kPartTuning ? minTuning : part == kbtool::kPartHeldBack ? minHeldBack : 0.0;
+    };
+    for (const std::string& part : {std::string(kbtool::kPartTuning), std::string(kbtool::kPartHeldBack)}) {
+        const auto it = std::find_if(replay.parts.begin(), replay.parts.end(), [&](const auto& s) { return s.name == part; });
+        const double need = required(part);
+        if (it == replay.parts.end()) {
+            if (need > 0) {
+                std::cout << "part " << part << ": no cases, at least " << percent(need) << " required: FAILED\n";
+                failed = true;
+            }
+            continue;
+        }
+        const bool low = it->percent() < need;
+        failed = failed || low;
+        std::cout << "part " << part << ": " << it->passed << " of " << it->cases << " as expected ("
+                  << percent(it->percent()) << ")";
+        if (need > 0)
+            std::cout << ", at least " << percent(need) << " required" << (low ? ": FAILED" : "");
+        std::cout << '\n';
+    }
+    for (const auto& s : replay.topics)
+        std::cout << "  " << s.name << ": " << s.passed << " of " << s.cases << " (" << percent(s.percent()) << ")\n";
+    std::cout << "unintended farewells: " << replay.unintendedFarewells << (replay.unintendedFarewells > 0 ? ": FAILED\n" : "\n");
+    failed = failed || replay.unintendedFarewells > 0;
+    return failed ? ExitFailed : ExitOk;
+}
+
+void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& list, const LineList& words)
+{
+    constexpr std::size_t kShown = 15;
+    if (list.empty())
+        return;
+    std::cout << title << '\n';
+    for (std::size_t i = 0; i < list.size() && i < kShown; ++i) {
+        const kbtool::Neighbour& n = list[i];
+        std::cout << "  line " << n.line << " \"" << shown(EntryHead(words.get(n.line))) << "\": " << kbtool::whyText(n.why);
+        if (!n.missing.empty())
+            std::cout << " (not \"" << shown(n.missing) << "\")";
+        std::cout << '\n';
+    }
+    if (list.size() > kShown)
+        std::cout << "  and " << list.size() - kShown << " more\n";
+}
+
+int explain(const std::vector<std::string>& args)
+{
+    std::string after;
+    std::string phrase;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--after") {
+            if (i + 1 == args.size()) {
+                std::cerr << "tovrin-kb explain: --after needs the reply.\n";
+                return ExitUsage;
+            }
+            after = args[++i];
+        } else if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] == '-') {
+            std::cerr << "tovrin-kb explain: unknown option " << args[i] << ".\n";
+            return ExitUsage;
+        } else {
+            phrase += (phrase.empty() ? "" : " ") + args[i];
+        }
+    }
+    if (phrase.empty()) {
+        std::cerr << "tovrin-kb explain: give the phrase.\n";
+        return ExitUsage;
+    }
+    LineList words;
+    words.load(files::Words);
+    const kbtool::Explanation e = kbtool::explain(words, phrase, after);
+    const kbtool::Turn& t = e.turn;
+
+    std::cout << "Phrase:   \"" << shown(t.phrase) << "\", as the turn takes it\n";
+    if (!after.empty()) {
+        std::cout << "After:    \"" << after << "\": ";
+        if (e.unknownAfter)
+            std::cout << "no entry has this reply, so there is no thread\n";
+        else
+            std::cout << "a reply of line " << e.threadLine << " \"" << shown(EntryHead(words.get(e.threadLine)))
+                      << "\", whose branches are tried first\n";
+    }
+    if (!e.profanity.empty())
+        std::cout << "Filter:   the profanity list holds \"" << shown(e.profanity) << "\": a reply from "
+                  << shown(files::X) << ", nothing is looked up or learnt\n";
+    if (!e.humanTopic.empty() && e.profanity.empty())
+        std::cout << "Filter:   the list of human matters holds \"" << shown(e.humanTopic)
+                  << "\": the phrase is not learnt if nothing answers it\n";
+    if (t.step == kbtool::Step::LongPhrase)
+        std::cout << "Strategy: " << t.phrase.size() << " characters: a reply from " << shown(files::BigString)
+                  << " in 4 turns of 6, in the others:\n";
+    if (t.step != kbtool::Step::Profanity) {
+        const kbtool::Step step = t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step;
+        if (t.line > 0) {
+            const std::string line = words.get(t.line);
+            std::cout << "Answer:   line " << t.line << " \"" << shown(EntryHead(line)) << "\" by " << kbtool::stepName(step)
+                      << (t.farewell ? "; it ends the conversation" : "") << '\n';
+            for (int r = 1; r <= EntryReplyCount(line); ++r)
+                std::cout << "          " << shown(EntryReply(line, r)) << '\n';
+        } else {
+            const bool question = !t.phrase.empty() && t.phrase.back() == '?';
+            std::cout << "Answer:   nothing fits: a reply from " << shown(question ? files::W1 : files::W2)
+                      << (t.humanTopic ? ", and the phrase is not learnt\n" : ", and the phrase is learnt\n");
+        }
+    }
+    listNeighbours("Nearly fitted before it:", e.almost, words);
+    listNeighbours("Fit too, but lost:", e.lost, words);
+    return ExitOk;
+}
+
+// Why a file cannot be opened, in the user's terms; the hint about the working folder only when
+// the folder is what is missing.
+std::string whyCannotOpen(const std::string& file)
+{
+    if (namesForeignDrive(file))
+        return "the path names a drive or a network share, which this system does not have.";
+    const std::string path = resolvePath(file);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return "it is a folder, not a file.";
+        if (!S_ISREG(st.st_mode))
+            return "it is not a regular file.";
+        return "there is no permission to read it.";
+    }
+    const size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
+    if (slash != std::string::npos && ::stat(folder.c_str(), &st) != 0)
+        return "there is no folder " + folder + " here. Run it in the program's working folder, the one "
+               "that holds Base, or name that folder with -C.";
+    return "there is no such file.";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    setLockWaitNotice([] {
+        std::cerr << "tovrin-kb: another copy of the program is saving in Base; waiting for it to finish.\n";
+    });
+    // -C FOLDER before the command or among its arguments.
+    for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] != "-C")
+            continue;
+        std::error_code ec;
+        startFolder = std::filesystem::current_path(ec);
+        if (::chdir(args[i + 1].c_str()) != 0) {
+            std::cerr << "tovrin-kb: cannot change into the folder " << args[i + 1] << ": " << std::strerror(errno) << ".\n";
+            return ExitFailed;
+        }
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        break;
+    }
+    if (args.empty()) {
+        std::cerr << Usage;
+        return ExitUsage;
+    }
+    const std::string command = args.front();
+    args.erase(args.begin());
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::cout << Usage;
+        return ExitOk;
+    }
+    if (command == "--version") {
+        std::cout << "tovrin-kb " << kVersion << '\n';
+        return ExitOk;
+    }
+
+    struct Command {
+        const char* name;
+        const char* help;
+        int (*run)(const std::vector<std::string>&);
+    };
+    static const Command commands[] = {
+        {"check", CheckHelp, check},
+        {"stats", StatsHelp, stats},
+        {"export", ExportHelp, exportFile},
+        {"import", ImportHelp, importFile},
+        {"test", TestHelp, test},
+        {"explain", ExplainHelp, explain},
+        {"merge", kbtool::MergeHelp, [](const std::vector<std::string>& a) { return kbtool::runMerge(a, fromStart); }},
+    };
+    for (const Command& c : commands) {
+        if (command != c.name)
+            continue;
+        if (wantsHelp(args)) {
+            std::cout << c.help;
+            return ExitOk;
+        }
+        try {
+            return c.run(args);
+        } catch (const FileError& e) {
+            std::cerr << "tovrin-kb " << c.name << ": " << shown(e.what()) << ".\n";
+            const std::string message = e.what();
+            const std::string_view cannotOpen = "Cannot open file ";
+            if (message.starts_with(cannotOpen))
+                std::cerr << "tovrin-kb " << c.name << ": " << whyCannotOpen(message.substr(cannotOpen.size())) << '\n';
+            return ExitFailed;
+        } catch (const std::exception& e) {
+            std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";
+            return ExitFailed;
+        }
+    }
+    std::cerr << "tovrin-kb: unknown command '" << command << "'.\n\n" << Usage;
+    return ExitUsage;
+}

@@ -1,0 +1,78 @@
+// The window program: creates the main window (and with it the hidden secondary windows),
+// shows it and runs until it is closed.
+#include "app/mainwindow.h"
+#include "app/messagebox.h"
+#include "app/platform.h"
+#include "kb/files.h"
+#include "kb/knowledge.h"
+#include "tovrin/version.h"
+#include "ui/look.h"
+#include "ui/window.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+
+namespace {
+
+const char* const kUsage =
+    "Использование: tovrin [--help] [--version] [ключи Qt]\n"
+    "\n"
+    "Открывает окно беседы. Знания читаются из Base/ текущей папки и пополняются там же.\n"
+    "Установленная программа запускается командой tovrin (или из меню): она сама переходит\n"
+    "в рабочую папку ~/.local/share/tovrin, сделанную из поставленных данных.\n"
+    "\n"
+    "  --help     показать эту справку\n"
+    "  --version  показать версию\n";
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Answered before the application starts, so that they need no display.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("tovrin %s\n", tovrin::kVersion);
+            return 0;
+        }
+    }
+    // Without a display Qt would end the program with an abort of its own.
+    if (!tovrin::displayAvailable([](const char* name) { return std::getenv(name); })) {
+        std::fputs("tovrin: нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY), окну негде открыться; "
+                   "в терминале беседует tovrin-console.\n",
+                   stderr);
+        return 1;
+    }
+    tovrin::choosePlatform();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tovrin"));
+    // Only the main window ends the program (its closing ends the event loop): a secondary
+    // window that the window manager closes never does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // The icon the task bar and the window manager show: the installed theme's, else our own.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovrin"), QIcon(QStringLiteral(":/ui/tovrin.png"))));
+    tovrin::installQtTranslations(app);
+    tovrin::substituteWindowFont();
+
+    // What saves killed on the way left under Base\ goes before the first turn needs the room.
+    tovrin::removeAbandonedSaves(tovrin::files::Words);
+
+    std::unique_ptr<tovrin::TForm1> form1;
+    try {
+        form1 = std::make_unique<tovrin::TForm1>();
+    } catch (const std::exception& e) {
+        // The window could not be made (a cue's sound file, most likely): say why and end
+        // without showing it.
+        tovrin::makeMessageBoxReporter()->showError(tovrin::errorMessage(e), nullptr);
+        return 1;
+    }
+    form1->show();
+    return app.exec();
+}

@@ -1,0 +1,551 @@
+#!/usr/bin/env python3
+"""Builds the delivered Base/ files and ReadMe.Txt from the readable sources in data-src/.
+
+The sources are UTF-8; the program reads Windows-1251 with CR LF, so every output is written
+in that form. Before anything is written the whole knowledge file and every phrase list are
+checked; a fault stops the build with a list of what is wrong. Among the checks: keys in upper
+case without stray spaces, no key that an earlier entry always answers for (among the main
+phrases, and among the branches that may follow one entry), no rude stem anywhere, no marker
+character in a phrase, and the farewells present.
+
+    python3 data-src/make_data.py            # check, then write data/Base/* and data/ReadMe.Txt
+    python3 data-src/make_data.py --check    # check, and fail when the committed files are stale
+    python3 data-src/make_data.py --report   # also print the counts
+
+Source of the knowledge file: data-src/words/*.txt, joined in the order of their names
+(01-greetings.txt, 02-hello.txt, ...). The order of entries is the order of lookup, so
+the files go from the specific to the general, and so do the entries inside each file.
+    # a comment                  ignored, as are blank lines
+    !header Text of line 0       the header line, never read as an entry (first file only)
+    КЛЮЧ                         a main phrase; "_" or "__" in front makes a branch
+    КЛЮЧ @                       the same with the farewell mark: the program closes after it
+        Ответ.                   indented lines are the replies of the entry above, in order
+    КЛЮЧ1 | КЛЮЧ2 | $ДА          several keys with the same replies: one entry per key, in this
+                                 order (a main phrase's keys each followed by its own copy of
+                                 the branches below, a branch's keys sharing one copy);
+                                 a $NAME stands for the key set of that name (KEY_SETS below),
+                                 and a key with Ё is followed by its twin written with Е
+    БРАТ~ | РАБОТ~А,У            a whole word instead of a bare stem, which would also answer
+                                 «выбрать» or «заработок»: "~" makes the key " БРАТ" (a word
+                                 that begins so, anywhere after the first word) and, for a word
+                                 that is the first of a phrase or the whole of it, "БРАТ." and
+                                 "БРАТ," (the program never takes a key that ends in a space);
+                                 endings after the "~" name the forms to take there instead of
+                                 the stem itself ("РАБОТА.", "РАБОТА,", "РАБОТУ.", "РАБОТУ,"; a
+                                 leading empty ending keeps the stem among them: "БРАТ~,А");
+                                 "~РОК" is " РОК" alone, for a word whose ending forms other
+                                 words end in too («урок», «игрок»)
+
+Sources of the phrase lists (data-src/<File>.txt): one phrase per line; "#" lines and
+blank lines are ignored. ReadMe.txt is taken line for line, blank lines included.
+"""
+import os
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SRC = HERE
+DATA = os.path.join(HERE, os.pardir, "data")
+BASE = os.path.join(DATA, "Base")
+
+# Phrase lists: output name, source name, smallest number of phrases, whether line 0 is a title.
+LISTS = [
+    ("W1.Dat", "W1.txt", 40, False),
+    ("W2.Dat", "W2.txt", 40, False),
+    ("Povtor.Dat", "Povtor.txt", 40, False),
+    ("X.Dat", "X.txt", 40, False),
+    ("BigString.Dat", "BigString.txt", 40, False),
+    ("Pause.Dat", "Pause.txt", 40, False),
+    ("Begin.dat", "Begin.txt", 40, False),
+    ("AI.dat", "AI.txt", 40, True),
+]
+EMPTY_FILES = ["Collection.Dat", "Log.Tovrin"]
+
+MIN_MAIN = 300
+MIN_BRANCHES = 40
+MIN_MAIN_REPLIES = 3
+MAX_REPLIES = 4
+
+# Keys shorter than the usual minimum that cannot match inside a longer common word.
+SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ", "УГУ", "НЕА", "МДА", "ВАУ", "ХММ",
+              "ЭХ.", "ЭХ!", "АУ.", "АУ!", "ЧЁ?", "ЧЕ?", "ЧО?", "ДА.", "ДА!", "ДА)", "ОК.", "ОК!",
+              "ОК,", "ОК)", "HI.", "HI!", "HI,", "ЧАО", "ДАА", "BYE", "МАМ", "СЫН", "МЯУ", "ГТА",
+              "GTA", "УВЫ", "МДЯ", "ХМ.", "ХМ,", "ХМ!", "ЭММ", "НУУ", "ЭЭЭ", "THX", "WOW", "ЧП.",
+              "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D"}
+
+# Named key sets for the ways people say "don't know", "no" and "yes"; a branch line names
+# them as $НЗ, $НЕТ and $ДА. Inside one set the order matters only where one key holds
+# another; the sets themselves go "don't know", "no", "yes" below a question, since "да нет"
+# is a no and "да не знаю" is a shrug.
+KEY_SETS = {
+    "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА~ | УГУ | "
+          "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ~,А | "
+          "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
+    # Shorter sets for the branches of entries with many keys, each of which carries its own
+    # copy of them.
+    "НЕА": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕТ. | НЕТ, | НЕА | ПОТОМ | НИКОГДА",
+    "АГА": "ДАВАЙ | РАССКАЖИ | ДА. | ДА, | ДА! | ДА) | АГА~ | УГУ | КОНЕЧНО | ХОЧУ | ОК. | ОКЕЙ | ЛАДНО | МОЖНО",
+}
+MARKERS = "^;@"
+
+# The stems the program answers with a retort instead of a reply (kept in step with the
+# profanity filter of the reply engine). Nothing delivered may contain one: a key that holds
+# one is never reached, and a reply that holds one would be taken for rudeness by a second
+# copy of the program that reads it from the exchange file.
+PROFANITY = [
+    " ЛОХ", " ХАМ", "БЕСТОЛКОВ", "БЕСТОЛОЧЬ", "БЛУДЛИВ", "БЛУДНИЦА", "БЛЯ ", "БЛЯ,", "БЛЯ.",
+    "БЛЯ!", "БЛЯ?", "БЛЯДИ", "БЛЯДЬ", "БОЛВАН", "ВЫРОДК", "ВЫРОДОК", "ГАД ", "ГАД,", "ГАД.",
+    "ГАД!", "ГАДИН", "ДРОЧУН", "ЖЕРТВА АБОРТА", "ЖМУРИК", "ЕБАТЬ", "ЕБЛАН", "ЕБЛО", "ДЕБИЛ",
+    "ДУРА", "ДУРЕНЬ", "ДУРИК", "ДУРОЙ", "ДУРОЧ", "ДУРЫ", "КУРТИЗАН", "МАНДА", "МАНДЮ", "МРАЗЬ",
+    "МУДАК", "МУДИЛ", "МУДАЗВОН", "МУДОЗВОН", "МУРЛО", "НЕДОНОСК", "НЕДОНОСОК", "НЕДОУМ",
+    "ОТСОСИ", "ПАДЛ", "ПОДЛ", "ПИЗД", "ПОДОН", "ПРИДУРОК", "ПРОСТИТНЯ", "ПРОСТИТУТ", "СУКА",
+    "СУКИ", "СУКУ", "СУЧАРА", "СУЧКА", "СУЧКИ", "СУЧОК", "ТЕБЯ СОТРУ", "ТРАХАТЬ", "ТРАХНУТ",
+    "УБЛЮД", "УЁБИЩ", "УПЫР", "УРОД", "ХЕР ", "ХЕР,", "ХЕР.", "ХЕР!", "ХЕР?", "ХУИ", "ХУЙ", "ЧМО",
+    "ЧУРК", "ШАЛАВА", "ШАЛАВКА", "ШЛЮХА", "ШЛЮШ", "Я СОТРУ",
+]
+
+# Words too common to make a key on their own. The second, word-by-word pass of the lookup
+# finds a key whose words occur in order anywhere in a phrase, so a key made only of such
+# words would answer almost any phrase that nothing else answers.
+COMMON = set("""
+А И В НА НЕ НИ ДА НЕТ ТЫ Я МЫ ВЫ ОН ОНА ОНО ОНИ МНЕ МЕНЯ ТЕБЕ ТЕБЯ СЕБЯ СЕБЕ ТОБОЙ МНОЙ
+У С О ОБ ПО ЗА ИЗ ОТ ДО ДЛЯ ПРО КАК ЧТО КТО ГДЕ ТАК ТО ЭТО ВОТ ЖЕ ЛИ БЫ УЖЕ ЕЩЕ ЕЩЁ ВСЕ ВСЁ
+ТОЖЕ ЕСТЬ БЫЛ БЫЛО БУДЕТ МОЙ МОЯ МОЁ МОЕ ТВОЙ ТВОЯ ТВОЁ ТВОЕ ТВОИ МОИ ЧЕМ ЧЁМ ЧЕГО КОГО
+""".split())
+
+# Keys of common words only whose words, found apart, still ask the same thing.
+SAFE_COMMON = {"ТВОЁ ИМЯ", "ТВОЕ ИМЯ", "ИМЯ У ТЕБЯ", "КТО ТЫ", "ТЫ КТО", "ЧАТ ГПТ", "ТЫ ТУТ",
+               "ТЫ ГДЕ", "ТЫ ТУП", "ПРИ ЧЁМ ТУТ", "ПРИ ЧЕМ ТУТ", "Я ТАК РАД", "Я ТАК РАДА",
+               "НЕТ СИЛ", "МОЙ КОТ", "ТИК ТОК", "КАК ТЫ ТАМ", "КАК САМ"}
+
+END_PUNCT = ".!?…»)"
+
+
+class Faults:
+    def __init__(self):
+        self.items = []
+
+    def add(self, where, text):
+        self.items.append(f"{where}: {text}")
+
+
+def upper_char(c):
+    """The program's upper case of one character: a letter of Windows-1251 to its capital when
+    the code page holds one (Latin a-z, every Cyrillic letter), anything else unchanged."""
+    if not c.islower():
+        return c
+    u = c.upper()
+    return u if len(u) == 1 and encodable(u) else c
+
+
+def upper(text):
+    return "".join(upper_char(c) for c in text)
+
+
+def encodable(text):
+    try:
+        text.encode("cp1251")
+        return True
+    except UnicodeEncodeError:
+        return False
+
+
+def profanity_in(text):
+    probe = upper(text) + "."
+    return [p for p in PROFANITY if p in probe]
+
+
+# ---- the knowledge file
+
+class Entry:
+    def __init__(self, lineno, depth, key, farewell):
+        self.lineno = lineno  # file and line of the source, for messages
+        self.depth = depth
+        self.key = key
+        self.farewell = farewell
+        self.replies = []
+
+    @property
+    def head(self):
+        return "_" * self.depth + self.key
+
+    def render(self):
+        return self.head + "^" + "".join(r + ";" for r in self.replies) + ("@" if self.farewell else "")
+
+
+def words_sources():
+    folder = os.path.join(SRC, "words")
+    return [os.path.join(folder, n) for n in sorted(os.listdir(folder)) if n.endswith(".txt")]
+
+
+def read_words(paths, faults):
+    header = None
+    entries = []
+    for path in paths:
+        name = os.path.basename(path)
+        with open(path, encoding="utf-8") as f:
+            for n, raw in enumerate(f, 1):
+                line = raw.rstrip("\n")
+                where = f"{name}:{n}"
+                if not line.strip() or line.startswith("#"):
+                    continue
+                if line.startswith("!header "):
+                    if entries or header is not None:
+                        faults.add(where, "the header must come first, and only once")
+                    header = line[len("!header "):]
+                    continue
+                if line[0] in " \t":
+                    if not entries:
+                        faults.add(where, "a reply before any key")
+                        continue
+                    entries[-1].replies.append(line.strip())
+                    continue
+                farewell = line.endswith(" @")
+                if farewell:
+                    line = line[:-2]
+                depth = len(line) - len(line.lstrip("_"))
+                entries.append(Entry(where, depth, line[depth:], farewell))
+    if header is None:
+        faults.add("words", "no !header line")
+        header = ""
+    return header, expand(entries, faults)
+
+
+def word_keys(part):
+    """The keys of a "STEM~ENDINGS" alternative: " STEM" for a word after the first, and each
+    named form ending a word for the first word of a phrase."""
+    if "~" not in part:
+        return [part]
+    if part.startswith("~"):
+        return [" " + part[1:]]
+    stem, _, endings = part.partition("~")
+    forms = [stem + e for e in endings.split(",")] if endings else [stem]
+    return [" " + stem] + [f + end for f in forms for end in (".", ",")]
+
+
+def key_alternatives(e, faults):
+    """The keys of a source line "КЛЮЧ1 | КЛЮЧ2 | $ДА", in order, each Ё key followed by its twin."""
+    keys = []
+    for part in e.key.split(" | "):
+        if part.startswith("$"):
+            if part[1:] not in KEY_SETS:
+                faults.add(e.lineno, f"no key set {part}")
+                continue
+            keys.extend(k for p in KEY_SETS[part[1:]].split(" | ") for k in word_keys(p))
+        else:
+            keys.extend(word_keys(part))
+    out = []
+    for k in keys:
+        variants = [k, k.replace("Ё", "Е")]
+        # The scan never backtracks: in «мне не страшно» the "НЕ " of «мне» starts a match
+        # that breaks on the "Н" of «не», and that "Н" is not tried again, so the key
+        # "НЕ СТРАШН" is not found. A key "НЕ X" of a state (X ends like «страшно»,
+        # «страшн…», «нравится» or is «очень») gets the key "МНЕ НЕ X" in front of it.
+        words = k.split(" ")
+        if words[0] == "НЕ" and len(words) > 1 and (
+                words[1][-1] in "ОН" or words[1].endswith("СЯ") or words[1] == "ОЧЕНЬ"):
+            variants = ["МНЕ " + v for v in variants] + variants
+        for variant in variants:
+            # A key that holds an earlier key of the same line adds nothing: the earlier one
+            # answers every phrase that holds it.
+            if not any(o in variant for o in out):
+                out.append(variant)
+    return out
+
+
+def expand(entries, faults):
+    """One entry per key of each source line, each with its own copy of the branches below it."""
+    def subtree(i):
+        # The source entries of the branches of entry i: everything deeper up to the next
+        # entry at its depth or above.
+        j = i + 1
+        while j < len(entries) and entries[j].depth > entries[i].depth:
+            j += 1
+        return j
+
+    def emit(i, j, shift, out):
+        # Emit source entries i..j-1 (siblings at one depth and their subtrees).
+        k = i
+        while k < j:
+            e = entries[k]
+            end = subtree(k)
+            for key in key_alternatives(e, faults):
+                copy = Entry(e.lineno, e.depth, key, e.farewell)
+                copy.replies = list(e.replies)
+                out.append(copy)
+                # A main phrase's branches end at the next main phrase, so each key of a main
+                # line gets its own copy of them. The branches of a branch are all the deeper
+                # entries up to the next main phrase, those below its later siblings included,
+                # so the keys of a branch line share one copy, placed after the last.
+                if e.depth == 0:
+                    emit(k + 1, end, shift, out)
+            if e.depth > 0:
+                emit(k + 1, end, shift, out)
+            k = end
+    out = []
+    emit(0, len(entries), 0, out)
+    return out
+
+
+def check_key(e, faults):
+    where = f"{e.lineno} [{e.key}]"
+    k = e.key
+    if not k:
+        faults.add(where, "empty key")
+        return
+    if k != upper(k):
+        faults.add(where, "the key is not in upper case, so it would never be found")
+    if any(c in k for c in MARKERS + "_~"):
+        faults.add(where, "a marker character inside the key")
+    # A leading space is the start of a word (the word-by-word pass keeps it with the word
+    # after it). The program drops an entry whose key ends in a space.
+    if k != k.rstrip() or k.strip() != k.lstrip(" ") or "  " in k or not k.strip():
+        faults.add(where, "spaces around the key or two spaces between its words")
+    if not encodable(k):
+        faults.add(where, "a character that Windows-1251 cannot hold")
+    if profanity_in(k):
+        faults.add(where, f"holds the rude stem {profanity_in(k)}: the filter answers first")
+    if e.depth == 0:
+        if len(k) < 4 and k not in SHORT_KEYS and any(c.isalpha() for c in k):
+            faults.add(where, "a main key shorter than four characters matches inside too many words")
+        words = k.strip().split(" ")
+        if len(words) > 1 and k not in SAFE_COMMON and not any(
+                (len(w.strip(",.!?-")) >= 4 and w.strip(",.!?") not in COMMON) or w[-1] in ".!?,"
+                for w in words):
+            faults.add(where, "every word of the key is a common one: the word-by-word pass "
+                              "would answer nearly any phrase with it")
+    elif len(k) < 3 and k not in SHORT_KEYS:
+        faults.add(where, "a branch key shorter than three characters")
+
+
+def check_replies(e, faults):
+    where = f"{e.lineno} [{e.key}]"
+    if not e.replies:
+        faults.add(where, "no replies")
+    if e.depth == 0 and len(e.replies) < MIN_MAIN_REPLIES:
+        faults.add(where, f"a main phrase with {len(e.replies)} replies, at least {MIN_MAIN_REPLIES} wanted")
+    if len(e.replies) > MAX_REPLIES:
+        faults.add(where, f"{len(e.replies)} replies, at most {MAX_REPLIES}")
+    seen = set()
+    for r in e.replies:
+        check_phrase(where, r, faults)
+        if r in seen:
+            faults.add(where, f"the reply «{r}» is given twice")
+        seen.add(r)
+    if e.farewell and e.depth:
+        faults.add(where, "a farewell mark on a branch has no effect")
+
+
+def check_phrase(where, text, faults, title=False):
+    if not text:
+        faults.add(where, "an empty phrase")
+        return
+    if any(c in text for c in MARKERS + "_"):
+        faults.add(where, f"a marker character in «{text}»")
+    if text != text.strip() or "  " in text:
+        faults.add(where, f"stray spaces in «{text}»")
+    if not encodable(text):
+        faults.add(where, f"a character that Windows-1251 cannot hold in «{text}»")
+    if profanity_in(text):
+        faults.add(where, f"«{text}» holds the rude stem {profanity_in(text)}")
+    if not title and text[-1] not in END_PUNCT:
+        faults.add(where, f"«{text}» does not end a sentence")
+
+
+def candidates(entries, i):
+    """The entries that may follow entry i on the next turn: the depth d + 1 entries up to
+    the next main phrase."""
+    out = []
+    for e in entries[i + 1:]:
+        if e.depth == 0:
+            break
+        if e.depth == entries[i].depth + 1:
+            out.append(e)
+    return out
+
+
+def check_structure(entries, faults, said):
+    if entries and entries[0].depth:
+        faults.add(f"{entries[0].lineno}", "the first entry is a branch")
+    for prev, e in zip(entries, entries[1:]):
+        if e.depth > prev.depth + 1:
+            faults.add(f"{e.lineno} [{e.key}]",
+                       f"a branch of depth {e.depth} right below depth {prev.depth}")
+
+    # A main phrase whose key holds an earlier main key is never reached: the earlier one
+    # answers every phrase that holds the later one.
+    mains = [e for e in entries if e.depth == 0]
+    for j, later in enumerate(mains):
+        for earlier in mains[:j]:
+            if earlier.key in later.key:
+                why = "the same key twice" if earlier.key == later.key else \
+                    f"shadowed by «{earlier.key}» ({earlier.lineno})"
+                faults.add(f"{later.lineno} [{later.key}]", why)
+                break
+
+    # The same between the branches that can follow their own parent.
+    for i, parent in enumerate(entries):
+        cands = candidates(entries, i)
+        own = set()
+        for k, e in enumerate(entries[i + 1:], i + 1):
+            if e.depth <= parent.depth:
+                break
+            if e.depth == parent.depth + 1:
+                own.add(id(e))
+        for j, later in enumerate(cands):
+            if id(later) not in own:
+                continue
+            for earlier in cands[:j]:
+                if earlier.key in later.key:
+                    faults.add(f"{later.lineno} [{later.key}]",
+                               f"never reached after «{parent.key}»: «{earlier.key}» "
+                               f"({earlier.lineno}) answers first")
+                    break
+
+    # A key such as "НЕ ИНТЕРЕСНО" is also found inside "МНЕ ИНТЕРЕСНО", and "мне интересно"
+    # would get the answer to "не интересно" unless an earlier entry answers it first.
+    def after_mne(key):
+        words = key.split(" ")
+        return words[0] == "НЕ" and len(words) > 1 and (
+            words[1] in ("ОЧЕНЬ", "НРАВИТСЯ") or words[1].endswith("О"))
+
+    def guarded(later, earlier_ones):
+        probe = "М" + later.key
+        return any(e.key in probe for e in earlier_ones)
+    for j, later in enumerate(mains):
+        if after_mne(later.key) and not guarded(later, mains[:j]):
+            faults.add(f"{later.lineno} [{later.key}]", f"also answers «М{later.key}»: put a guard above it")
+    for i, parent in enumerate(entries):
+        cands = candidates(entries, i)
+        for j, later in enumerate(cands):
+            if after_mne(later.key) and not guarded(later, cands[:j]):
+                faults.add(f"{later.lineno} [{later.key}]",
+                           f"after «{parent.key}» also answers «М{later.key}»: put a guard above it")
+
+    # Most people type Е for Ё; a key with Ё needs a twin written with Е in the same run.
+    keys = {(e.depth, e.key) for e in entries}
+    for e in entries:
+        if "Ё" in e.key and (e.depth, e.key.replace("Ё", "Е")) not in keys:
+            faults.add(f"{e.lineno} [{e.key}]", "Ё in a key without its twin written with Е")
+
+    # Learning moves the entry whose head equals what the program said last to the end of
+    # the file; a delivered entry must not be taken for one, or its branches would be lost.
+    for e in entries:
+        if e.head in said:
+            faults.add(f"{e.lineno} [{e.key}]",
+                       "the key equals something the program says, learning would move it")
+
+
+# ---- output
+
+def cp1251_crlf(lines):
+    return "".join(l + "\r\n" for l in lines).encode("cp1251")
+
+
+def read_list(name, faults, title):
+    lines = []
+    with open(os.path.join(SRC, name), encoding="utf-8") as f:
+        for n, raw in enumerate(f, 1):
+            line = raw.rstrip("\n")
+            if not line.strip() or line.startswith("#"):
+                continue
+            check_phrase(f"{name}:{n}", line, faults, title=title and not lines)
+            lines.append(line)
+    return lines
+
+
+def build(faults, report):
+    outputs = {}
+    lists = {}
+    for out, src, minimum, titled in LISTS:
+        lines = read_list(src, faults, titled)
+        phrases = lines[1:] if titled else lines
+        if len(phrases) < minimum:
+            faults.add(src, f"{len(phrases)} phrases, at least {minimum} wanted")
+        dup = {p for p in phrases if phrases.count(p) > 1}
+        for p in sorted(dup):
+            faults.add(src, f"«{p}» twice")
+        lists[out] = phrases
+        outputs[os.path.join(BASE, out)] = cp1251_crlf(lines)
+
+    header, entries = read_words(words_sources(), faults)
+    said = set()
+    for out in ("W1.Dat", "W2.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat"):
+        said.update(upper(p) for p in lists[out])
+    for e in entries:
+        said.update(upper(r) for r in e.replies)
+    for e in entries:
+        check_key(e, faults)
+        check_replies(e, faults)
+    check_structure(entries, faults, said)
+
+    mains = [e for e in entries if e.depth == 0]
+    branches = [e for e in entries if e.depth > 0]
+    deep = [e for e in entries if e.depth >= 2]
+    if len(mains) < MIN_MAIN:
+        faults.add("words", f"{len(mains)} main phrases, at least {MIN_MAIN} wanted")
+    if len(branches) < MIN_BRANCHES:
+        faults.add("words", f"{len(branches)} branches, at least {MIN_BRANCHES} wanted")
+    if not deep:
+        faults.add("words", "no branch of depth 2")
+    for farewell in ("ПОКА.", "ПОКА!", "ДО СВИДАНИЯ", "ПРОЩАЙ", "ДО ВСТРЕЧИ."):
+        if not any(e.key == farewell and e.farewell for e in mains):
+            faults.add("words", f"no farewell entry «{farewell}»")
+    outputs[os.path.join(BASE, "Words.Dat")] = cp1251_crlf([header] + [e.render() for e in entries])
+
+    for name in EMPTY_FILES:
+        outputs[os.path.join(BASE, name)] = b""
+
+    with open(os.path.join(SRC, "ReadMe.txt"), encoding="utf-8") as f:
+        history = f.read().split("\n")
+    if history and history[-1] == "":
+        history.pop()
+    for n, line in enumerate(history, 1):
+        if not encodable(line):
+            faults.add(f"ReadMe.txt:{n}", "a character that Windows-1251 cannot hold")
+    outputs[os.path.join(DATA, "ReadMe.Txt")] = cp1251_crlf(history)
+
+    if report is not None:
+        report.append(f"Words.Dat: {len(mains)} main phrases, {len(branches)} branches "
+              f"({len(deep)} of depth 2), {sum(len(e.replies) for e in entries)} replies, "
+              f"{sum(e.farewell for e in entries)} farewells")
+        for out, _, _, titled in LISTS:
+            report.append(f"{out}: {len(lists[out])} phrases" + (" after the title line" if titled else ""))
+        report.append(f"ReadMe.Txt: {len(history)} lines")
+    return outputs
+
+
+def main(argv):
+    faults = Faults()
+    report = [] if "--report" in argv or "--check" not in argv else None
+    outputs = build(faults, report)
+    if faults.items:
+        print("\n".join(faults.items), file=sys.stderr)
+        print(f"{len(faults.items)} faults; nothing written", file=sys.stderr)
+        return 1
+    if "--check" in argv:
+        stale = []
+        for path, data in outputs.items():
+            try:
+                with open(path, "rb") as f:
+                    if f.read() != data:
+                        stale.append(path)
+            except FileNotFoundError:
+                stale.append(path)
+        if stale:
+            print("stale: " + ", ".join(os.path.relpath(p) for p in stale), file=sys.stderr)
+            return 1
+        print("\n".join(report or []))
+        return 0
+    os.makedirs(BASE, exist_ok=True)
+    for path, data in outputs.items():
+        with open(path, "wb") as f:
+            f.write(data)
+    # The counts come after the files are written, so a closed pipe cannot stop the build.
+    print("\n".join(report or []))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

@@ -1,0 +1,93 @@
+#pragma once
+// The knowledge-base tool's work, kept apart from its command line so that it can be tested:
+// checking a knowledge file, the counts the main window shows, and the passage of a line-list
+// file to and from UTF-8 plain text.
+#include "kb/knowledge.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tovrin {
+
+class LineList;
+
+namespace kbtool {
+
+enum class Severity { Error, Warning };
+
+enum class Finding {
+    Malformed,       // breaks the entry grammar (Error)
+    LowerCaseKey,    // never matched: the phrase is upper-cased before it is compared
+    DuplicateHead,   // an earlier entry with the same head always wins
+    Shadowed,        // an earlier main phrase's key is found wherever this key is
+    OrphanBranch,    // no entry of the depth above stands above it in its run
+    ControlCharacter, // a byte the program no longer takes in, which an import refuses
+    // The authors' advice (kbtool/advice.h); each of these carries its sentence in detail.
+    FewReplies,      // the entry repeats itself soon
+    FarewellInPhrase, // a farewell entry answers an ordinary phrase
+    KeyInManyWords,  // the key is found inside many words that mean something else
+    UnreachedParent, // no phrase of the corpus reaches the entry its branches stand below
+};
+
+struct Problem {
+    int line = 0;         // index in the line list (line 0 is the header)
+    Finding kind = Finding::Malformed;
+    int relatedLine = 0;  // the earlier entry for DuplicateHead and Shadowed
+    std::string detail;   // for Malformed and the advice: what is wrong (English)
+};
+
+Severity severityOf(Finding kind);
+
+// Every problem of a loaded knowledge file, in line order. Line 0 is never looked at.
+std::vector<Problem> checkKnowledge(const LineList& words);
+
+// Every line, the header included, that holds a control character (the tab apart): the first
+// one of the line is named, by its column (detail) and code.
+std::vector<Problem> checkControlCharacters(const LineList& list);
+
+// A problem as one English sentence, without the line number. Texts quoted from the file stay
+// in Windows-1251.
+std::string describe(const Problem& problem, const LineList& words);
+
+// The counts of the main window: the status bar's main phrases and branches, and the menu's
+// incoming, outgoing and total expressions.
+struct Stats {
+    int mainPhrases = 0;
+    int branches = 0;
+    int incoming = 0; // entries of Words.Dat (its count less the header line)
+    int replies = 0;  // ";" in the entries of Words.Dat
+    std::vector<ListCount> lists; // the phrase lists counted as outgoing, in the program's order
+    int outgoing = 0;        // the phrase lists' lines and the replies
+    int total = 0;
+};
+// Loads Base\Words.Dat and the six phrase lists as the program does. Throws FileError.
+Stats collectStats();
+
+// A line-list file as UTF-8 text: one line per line, each ended by "\n".
+std::string exportText(const LineList& list);
+
+struct ImportResult {
+    std::vector<std::string> lines; // Windows-1251, ready to be saved
+    struct Refusal {
+        int line = 0;       // index of the line (0 is the first)
+        std::string reason; // English, UTF-8
+    };
+    std::vector<Refusal> refusals; // nothing may be written while there are any
+};
+// Reads UTF-8 text (LF or CR LF line ends, a leading byte-order mark is dropped). Every line
+// must be valid UTF-8 of characters that Windows-1251 can hold, without control characters
+// other than TAB; with entries, every line from 1 on must also be a well-formed entry.
+ImportResult prepareImport(std::string_view utf8, bool entries);
+
+// True when a program path names the knowledge file (whatever its folder or case).
+bool namesKnowledgeFile(const std::string& path);
+
+// The version of a list as export shows it: a digest of its lines.
+std::string versionOf(const LineList& list);
+// Where export notes which version of a file it gave out, so that import can tell whether the
+// file changed since: a hidden file beside it.
+std::string exportNotePath(const std::string& path);
+
+} // namespace kbtool
+} // namespace tovrin

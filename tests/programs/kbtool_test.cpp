@@ -1,0 +1,477 @@
+// The knowledge-base tool: the check of a knowledge file, the counts, and the passage to and
+// from UTF-8 text, both as functions and through the tovrin-kb program itself.
+#include "kb/fileerror.h"
+#include "kb/files.h"
+#include "kbtool/kbtool.h"
+#include "kb/linelist.h"
+#include "support/childprocess.h"
+#include "support/testsupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace tovrin;
+using namespace tovrin::test;
+using kbtool::Finding;
+
+namespace {
+
+struct Expected {
+    int line;
+    Finding kind;
+    int related = 0;
+};
+
+struct CheckCase {
+    const char* name;
+    std::vector<std::string> lines; // line 0 is the header
+    std::vector<Expected> problems;
+};
+
+const CheckCase checkCases[] = {
+    {"a sound file has no problem",
+     {"База знаний", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо, а у тебя?;", "__ХОРОШО^Вот и славно.;",
+      "_ТЫ КТО^Я программа.;", "ПОКА^До свидания!;@", "ЧТО ТАКОЕ СЧАСТЬЕ?^"},
+     {}},
+    {"the header line is free", {"привет ^^ ;;", "ДА^Да.;"}, {}},
+    {"every way of breaking the grammar is an error",
+     {"h", "", "ПРИВЕТ", "^Привет;", "__^x;", "ПРИВЕТ ^Привет;", "ПРИВЕТ^Привет", "ПРИВЕТ^Привет;;", "ПРИВЕТ^@",
+      "ПРИ;ВЕТ^x;"},
+     {{1, Finding::Malformed}, {2, Finding::Malformed}, {3, Finding::Malformed}, {4, Finding::Malformed},
+      {5, Finding::Malformed}, {6, Finding::Malformed}, {7, Finding::Malformed}, {8, Finding::Malformed},
+      {9, Finding::Malformed}}},
+    {"a key with a lower-case letter is never matched",
+     {"h", "Привет^Здравствуй;", "hello^Hi;", "ПРИВЕТ, ёЖИК^a;", "123?!^Цифры;", "_да^Да.;"},
+     {{1, Finding::LowerCaseKey}, {2, Finding::LowerCaseKey}, {3, Finding::LowerCaseKey},
+      {5, Finding::LowerCaseKey}}},
+    {"a main phrase whose head an earlier one has",
+     {"h", "ПРИВЕТ^a;", "ПОКА^b;", "ПРИВЕТ^c;", "ЧТО?^", "ЧТО?^"},
+     {{3, Finding::DuplicateHead, 1}, {5, Finding::DuplicateHead, 4}}},
+    {"the same branch below different entries is no duplicate",
+     {"h", "ПРИВЕТ^a;", "_ДА^x;", "ПОКА^b;", "_ДА^y;", "ЗДРАВСТВУЙ^c;", "_A^x;", "__ДА^y;", "_B^x;", "__ДА^z;"},
+     {}},
+    {"a branch whose head a sibling above it has",
+     {"h", "ПРИВЕТ^a;", "_ДА^x;", "_НЕТ^x;", "_ДА^y;", "_A^x;", "__B^y;", "_C^z;", "__B^w;", "___D^v;", "_E^u;",
+      "___D^t;"},
+     {{4, Finding::DuplicateHead, 2}, {11, Finding::DuplicateHead, 9}}},
+    {"a key that holds an earlier main phrase's key",
+     {"h", "ПРИВЕТ^a;", "ПРИВЕТ ВСЕМ^b;", "ВСЕМ ПРИВЕТ!^c;", "ДОБРЫЙ ДЕНЬ^d;", "ДЕНЬ^e;"},
+     {{2, Finding::Shadowed, 1}, {3, Finding::Shadowed, 1}}},
+    {"shadowing follows the lookup's own scan",
+     // The scan does not backtrack, so АБ is not found in ААБ; a bare key answers nothing and
+     // so shadows nothing; a key the lookup never matches neither shadows nor is shadowed.
+     {"h", "АБ^a;", "ААБ^b;", "ВВ^", "ВВГ^c;", "Кот^d;", "КОТЁНОК^e;", "ДД^f;", "ДДЕ^"},
+     {{5, Finding::LowerCaseKey}}},
+    {"branches that stand below no entry of the depth above them",
+     {"h", "_КАК ДЕЛА^x;", "ПРИВЕТ^a;", "__ГЛУБЖЕ^y;", "_A^x;", "__B^y;", "_C^z;", "___D^v;", "____E^w;", "ПЛОХО",
+      "_ДА^x;"},
+     {{1, Finding::OrphanBranch}, {3, Finding::OrphanBranch}, {9, Finding::Malformed}, {10, Finding::OrphanBranch}}},
+};
+
+} // namespace
+
+TEST(KbCheck, FindsEveryProblemOfAKnowledgeFile)
+{
+    for (const auto& c : checkCases) {
+        SCOPED_TRACE(c.name);
+        const LineList words = utf8List(c.lines);
+        const auto problems = kbtool::checkKnowledge(words);
+        ASSERT_EQ(problems.size(), c.problems.size());
+        for (size_t i = 0; i < problems.size(); ++i) {
+            EXPECT_EQ(problems[i].line, c.problems[i].line) << "problem " << i;
+            EXPECT_EQ(problems[i].kind, c.problems[i].kind) << "problem " << i;
+            EXPECT_EQ(problems[i].relatedLine, c.problems[i].related) << "problem " << i;
+            EXPECT_FALSE(kbtool::describe(problems[i], words).empty());
+        }
+    }
+}
+
+TEST(KbCheck, OnlyGrammarFaultsAreErrors)
+{
+    EXPECT_EQ(kbtool::severityOf(Finding::Malformed), kbtool::Severity::Error);
+    for (Finding f : {Finding::LowerCaseKey, Finding::DuplicateHead, Finding::Shadowed, Finding::OrphanBranch})
+        EXPECT_EQ(kbtool::severityOf(f), kbtool::Severity::Warning);
+}
+
+TEST(KbCheck, AnEntryLongerThanALineMayHoldIsAnError)
+{
+    const LineList words({"h", cp("ДА^") + std::string(5000, 'x') + ";"});
+    const auto problems = kbtool::checkKnowledge(words);
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0].kind, Finding::Malformed);
+    EXPECT_LT(kbtool::describe(problems[0], words).size(), 300u); // quoted by its beginning only
+}
+
+TEST(KbStats, CountsAsTheMainWindowDoes)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;", "ПОКА^a;b;c;@",
+                                       "ЧТО?^", "плохая строка"});
+    const std::vector<std::pair<std::string, int>> lists = {
+        {"Base\\BigString.Dat", 1}, {"Base\\Pause.Dat", 0}, {"Base\\Povtor.Dat", 2},
+        {"Base\\W1.Dat", 3},        {"Base\\W2.Dat", 4},    {"Base\\X.Dat", 5}};
+    for (const auto& [path, n] : lists)
+        dir.writeLines(path, std::vector<std::string>(static_cast<size_t>(n), "Фраза."));
+
+    const kbtool::Stats s = kbtool::collectStats();
+    EXPECT_EQ(s.mainPhrases, 2 + 1); // bare keys count, the malformed line does not
+    EXPECT_EQ(s.branches, 1);
+    EXPECT_EQ(s.incoming, 5);
+    EXPECT_EQ(s.replies, 6);
+    ASSERT_EQ(s.lists.size(), lists.size());
+    for (size_t i = 0; i < lists.size(); ++i) {
+        EXPECT_EQ(s.lists[i].path, lists[i].first);
+        EXPECT_EQ(s.lists[i].count, lists[i].second);
+    }
+    EXPECT_EQ(s.outgoing, 15 + 6);
+    EXPECT_EQ(s.total, 5 + 21);
+
+    dir.remove("Base\\Pause.Dat");
+    try {
+        kbtool::collectStats();
+        FAIL() << "a missing list must fail";
+    } catch (const FileError& e) {
+        EXPECT_STREQ(e.what(), "Cannot open file Base\\Pause.Dat");
+    }
+}
+
+TEST(KbImport, AcceptsWhatWindows1251CanHold)
+{
+    const std::string text = "\xEF\xBB\xBF" "Заголовок «базы» — №1\r\nПРИВЕТ^Привет!;\n_ДА^Ёлки…;\n\nтаб\tтаб";
+    const auto r = kbtool::prepareImport(text, false);
+    ASSERT_TRUE(r.refusals.empty());
+    const std::vector<std::string> expected = {cp("Заголовок «базы» — №1"), cp("ПРИВЕТ^Привет!;"), cp("_ДА^Ёлки…;"),
+                                               "", cp("таб\tтаб")};
+    EXPECT_EQ(r.lines, expected);
+    EXPECT_TRUE(kbtool::prepareImport("", true).lines.empty());
+    EXPECT_EQ(kbtool::prepareImport("a\n", false).lines, std::vector<std::string>{"a"});
+}
+
+TEST(KbImport, RefusesEveryLineItCannotStoreAndKeepsNothing)
+{
+    struct Case {
+        const char* name;
+        std::string text;
+        bool entries;
+        std::vector<int> refused;
+    };
+    const Case cases[] = {
+        {"characters with no Windows-1251 form", "ok\n日本\nfine\nsmile 😀\nΩ\n", false, {1, 3, 4}},
+        {"text that is not UTF-8", "a\n\xFF\xFE\nb\xC3\n\xC0\xAF\n\xED\xA0\x80\n", false, {1, 2, 3, 4}},
+        {"control characters", "a\x01\n\x7F\nb\rc\n", false, {0, 1, 2}},
+        {"lines that break the grammar, line 0 being free", "заголовок без разметки\nПРИВЕТ^a;\nПРИВЕТ\n\n^a;\n", true,
+         {2, 3, 4}},
+        {"the grammar is no rule for a phrase list", "ПРИВЕТ\n\n^a;\n", false, {}},
+        {"an entry too long to be read back", "h\nДА^" + std::string(5000, 'x') + ";\n", true, {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = kbtool::prepareImport(c.text, c.entries);
+        std::vector<int> refused;
+        for (const auto& x : r.refusals) {
+            refused.push_back(x.line);
+            EXPECT_FALSE(x.reason.empty());
+        }
+        EXPECT_EQ(refused, c.refused);
+        if (!c.refused.empty()) {
+            EXPECT_TRUE(r.lines.empty());
+        }
+    }
+}
+
+TEST(KbImport, KnowsTheKnowledgeFileByItsName)
+{
+    for (const char* p : {"Base\\Words.Dat", "Base/words.dat", "WORDS.DAT", "/tmp/x/Words.Dat"})
+        EXPECT_TRUE(kbtool::namesKnowledgeFile(p)) << p;
+    for (const char* p : {"Base\\W1.Dat", "Base\\Words.Dat.bak", "MyWords.Dat"})
+        EXPECT_FALSE(kbtool::namesKnowledgeFile(p)) << p;
+}
+
+// ---- the program itself
+
+namespace {
+
+const std::string Kb = std::string(TOVRIN_BINARY_DIR) + "/tovrin-kb";
+
+std::string fileBytes(const std::filesystem::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class KbProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!std::filesystem::exists(Kb))
+            GTEST_SKIP() << "tovrin-kb is not built";
+    }
+};
+
+} // namespace
+
+TEST_F(KbProgram, AnswersUsageMistakesWithUsageAndStatus2)
+{
+    struct Case {
+        std::vector<std::string> args;
+        int exitCode;
+        const char* inOut;
+        const char* inErr;
+    };
+    const Case cases[] = {
+        {{}, 2, "", "Usage: tovrin-kb"},
+        {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
+        {{"--help"}, 0, "Usage: tovrin-kb", ""},
+        {{"check", "--help"}, 0, "Usage: tovrin-kb check", ""},
+        {{"stats", "--help"}, 0, "Usage: tovrin-kb stats", ""},
+        {{"export", "--help"}, 0, "Usage: tovrin-kb export", ""},
+        {{"import", "-h"}, 0, "Usage: tovrin-kb import", ""},
+        {{"check", "a", "b"}, 2, "", "at most one file"},
+        {{"stats", "x"}, 2, "", "takes no arguments"},
+        {{"export", "--frob"}, 2, "", "unknown option --frob"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
+        const auto r = runProgram(Kb, c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode);
+        EXPECT_NE(r.out.find(c.inOut), std::string::npos) << r.out;
+        EXPECT_NE(r.err.find(c.inErr), std::string::npos) << r.err;
+    }
+}
+
+TEST_F(KbProgram, CheckNamesEachLineAndFailsOnlyOnErrors)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;Салют!;", "ПРИВЕТ ВСЕМ^Всем!;И тебе!;Салют!;"});
+    auto r = runProgram(Kb, {"check", "--no-words"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Base\\Words.Dat:2: warning: the key \"ПРИВЕТ ВСЕМ\" holds the key \"ПРИВЕТ\" of line 1"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("2 entries, 0 errors, 1 warning."), std::string::npos) << r.out;
+
+    dir.writeLines("Base/other.dat", {"h", "ПРИВЕТ^Привет!", "ДА^Да.;"});
+    r = runProgram(Kb, {"check", "Base/other.dat"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("Base/other.dat:1: error: a reply is not closed by \";\": \"ПРИВЕТ^Привет!\""),
+              std::string::npos)
+        << r.out;
+
+    r = runProgram(Kb, {"-C", dir.path().string(), "check", "Base\\Missing.Dat"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Cannot open file Base\\Missing.Dat."), std::string::npos) << r.err;
+}
+
+TEST_F(KbProgram, StatsShowTheWindowsWords)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;"});
+    for (const char* p : {"Base\\BigString.Dat", "Base\\Pause.Dat", "Base\\Povtor.Dat", "Base\\W1.Dat",
+                          "Base\\W2.Dat", "Base\\X.Dat"})
+        dir.writeLines(p, {"Раз.", "Два."});
+    const auto r = runProgram(Kb, {"stats"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find("\n\n") + 1),
+              "Программе известно:   [главные фразы - 1   ветки - 1]\n"
+              "Входящие выражения: [2]\n"
+              "Исходящие выражения: [15]\n"
+              "Итого: [17]\n");
+}
+
+TEST_F(KbProgram, ExportAndImportGoBothWaysThroughUtf8)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик — «колючий».;"});
+    auto r = runProgram(Kb, {"export"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Заголовок\nПРИВЕТ^Привет!;\nЁЖ^Ёжик — «колючий».;\n");
+
+    r = runProgram(Kb, {"import"}, r.out + "ПОКА^До свидания!;@\r\n");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::string saved = fileBytes(dir.path() / "Base" / "Words.Dat");
+    EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u) << "saved in the program's own form";
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
+              (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик — «колючий».;", "ПОКА^До свидания!;@"}));
+
+    // A phrase list takes any line; the knowledge file only entries.
+    r = runProgram(Kb, {"import", "Base\\W1.Dat"}, "Просто фраза\nещё одна;\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(dir.readLines("Base\\W1.Dat"), (std::vector<std::string>{"Просто фраза", "ещё одна;"}));
+}
+
+TEST_F(KbProgram, ARefusedImportWritesNothing)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    const auto r = runProgram(Kb, {"import", "Base\\Words.Dat"}, "h\nДА^Да.;\nПЛОХО\nИКС^日本;\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("line 2: no \"^\" after the key."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("line 3: character 5 \"日\" has no Windows-1251 form."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("was left as it was (2 lines refused)"), std::string::npos) << r.err;
+    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+    for (const auto& e : std::filesystem::directory_iterator(dir.path() / "Base"))
+        EXPECT_TRUE(e.path().filename() == "Words.Dat" || e.path().filename() == ".tovrin.lock") << e.path();
+}
+
+namespace {
+
+// Runs tovrin-kb with its standard input taken from fd (-1: closed), standard error into a file.
+RunResult runWithInput(const std::vector<std::string>& args, int fd)
+{
+    const std::string errors = "kb-errors.txt";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(err, STDERR_FILENO);
+        if (fd >= 0)
+            ::dup2(fd, STDIN_FILENO);
+        else {
+            ::close(STDIN_FILENO);
+            // A preloaded library (the hour proof's fake clock) opens a file as it starts and
+            // would be given the free descriptor 0: the program must meet a closed one.
+            ::unsetenv("LD_PRELOAD");
+        }
+        std::vector<char*> argv{const_cast<char*>(Kb.c_str())};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(Kb.c_str(), argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    RunResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.err = fileBytes(errors);
+    std::filesystem::remove(errors);
+    return r;
+}
+
+} // namespace
+
+// An input that is empty, unreadable or not text never replaces the file.
+TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+    ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
+    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    struct Case {
+        const char* name;
+        std::vector<std::string> args;
+        std::string input;
+        const char* why;
+    };
+    const Case cases[] = {
+        {"nothing at all", {"import"}, "", "the text holds no entry after its header line"},
+        {"the header alone", {"import"}, "h\n", "the text holds no entry after its header line"},
+        {"a phrase list with no line", {"import", "Base\\W1.Dat"}, "\xEF\xBB\xBF", "the text holds no line"},
+        {"an RTF document", {"import"}, "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n", "the text is an RTF document"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto r = runProgram(Kb, c.args, c.input);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("was left as it was."), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("wrote"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "Base" / "W1.Dat"));
+
+    const int folder = ::open(".", O_RDONLY | O_DIRECTORY);
+    for (const int fd : {folder, -1}) {
+        SCOPED_TRACE(fd < 0 ? "closed" : "a folder");
+        const auto r = runWithInput({"import"}, fd);
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("could not read standard input: "), std::string::npos) << r.err;
+    }
+    ::close(folder);
+    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+
+    // Said explicitly, an empty file is what the user wants.
+    const auto r = runProgram(Kb, {"import", "--allow-empty"}, "");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(dir.readLines("Base\\Words.Dat").empty());
+}
+
+// What the program learnt between the export and the import is never dropped unasked.
+TEST_F(KbProgram, AnImportRefusesAFileThatChangedSinceItsExport)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
+    const std::string edited = "h\nПРИВЕТ^Привет!;Здорово!;\n";
+
+    auto r = runProgram(Kb, {"import"}, edited);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("was not exported here before"), std::string::npos) << r.err;
+
+    ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
+    {
+        // The program learns while the text is being edited.
+        FileLock lock("Base\\Words.Dat");
+        LineList({cp("h"), cp("ПРИВЕТ^Привет!;"), cp("ЧТО НОВОГО?^")}).save("Base\\Words.Dat");
+    }
+    r = runProgram(Kb, {"import"}, edited);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("has changed since it was exported"), std::string::npos) << r.err;
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^"}));
+
+    // Exported again, the edit goes in; and a second edit of the same text too.
+    r = runProgram(Kb, {"export"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_EQ(runProgram(Kb, {"import"}, r.out + "ПОКА^Пока.;\n").exitCode, 0);
+    EXPECT_EQ(runProgram(Kb, {"import"}, r.out + "ПОКА^Пока!;\n").exitCode, 0);
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat").back(), "ПОКА^Пока!;");
+
+    r = runProgram(Kb, {"import", "--force", "Base\\Words.Dat"}, edited);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;Здорово!;"}));
+}
+
+// A file that cannot be opened is explained by its real cause.
+TEST_F(KbProgram, CannotOpenNamesTheCause)
+{
+    ScratchDir dir;
+    dir.writeLines("Base\\Words.Dat", {"h"});
+    std::filesystem::create_directories(dir.path() / "Base" / "Folder.Dat");
+    const std::string hint = "Run it in the program's working folder";
+    struct Case {
+        std::string file;
+        const char* cause;
+        bool hinted;
+    };
+    const Case cases[] = {
+        {"Base\\Missing.Dat", "there is no such file.", false},
+        {"Base\\Folder.Dat", "it is a folder, not a file.", false},
+        {"Elsewhere\\Words.Dat", "there is no folder Elsewhere here.", true},
+        {"D:\\Txt.Dat", "names a drive or a network share", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto r = runProgram(Kb, {"export", c.file});
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_NE(r.err.find("Cannot open file " + c.file + "."), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(c.cause), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find(hint) != std::string::npos, c.hinted) << r.err;
+    }
+}
+
+TEST_F(KbProgram, CheckReportsControlCharacters)
+{
+    ScratchDir dir;
+    // Three replies each and no word list, so that no advice for authors joins the findings.
+    dir.write("Base\\Words.Dat", cp("h\x01\r\nПРИВЕТ^При\x1b[2Jвет;Здравствуй;Хай;\r\nДА^Да\t.;Ага.;Угу.;\r\n"));
+    const auto r = runProgram(Kb, {"check", "--no-words"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Base\\Words.Dat:0: warning: character 2 (01) is a control character"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Base\\Words.Dat:1: warning: character 11 (1B) is a control character"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("2 entries, 0 errors, 2 warnings."), std::string::npos) << r.out;
+}

@@ -1,0 +1,165 @@
+// The layout correction as the main window runs it: button, Ctrl+S, cues and change signals.
+#include "app/mainwindow.h"
+#include "support/formfixture.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <QToolButton>
+
+using namespace tovrin;
+using namespace tovrin::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A working folder with a small Base, for the turns the window may run.
+struct BaseDir : ScratchDir {
+    BaseDir() { writeBase(*this); }
+};
+
+// The main window with recording doubles; its timers rest until a test starts them.
+struct Window {
+    BaseDir dir;
+    FormFixture fixture;
+    TForm1& form = *fixture;
+    RecordingCues& cues = fixture.cues;
+    RecordingReporter& reporter = fixture.reporter;
+
+    // Types a line as the user would have it before pressing "E/R", then forgets the cues.
+    void type(const QString& text)
+    {
+        form.ui().Input->setText(text);
+        cues.played.clear();
+    }
+    // The cues heard so far, as "MP3 MP1".
+    QString heard() const
+    {
+        QStringList names;
+        for (Cue cue : cues.played)
+            names << u"MP%1"_s.arg(int(cue) + 1);
+        return names.join(u' ');
+    }
+};
+
+} // namespace
+
+class EnRusTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void convertsTheWholeLine_data();
+    void convertsTheWholeLine();
+    void secondPressConvertsWhatTheFirstProduced();
+    void ignoresCaretAndSelection();
+    void keepsCharactersOutsideTheCodePage();
+    void ctrlSWorksWhileTheButtonIsDisabled();
+    void emptyLineOnlySoundsTheCue();
+};
+
+void EnRusTest::convertsTheWholeLine_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("greeting") << u"Ghbdtn"_s << u"Привет"_s;
+    QTest::newRow("question and spaces") << u"Lf? z gjyzk"_s << u"Да? я понял"_s;
+    QTest::newRow("shifted digits") << u"@|$^&"_s << u"\"/;:?"_s;
+    QTest::newRow("angle brackets") << u"<>"_s << u"бю"_s;
+    QTest::newRow("punctuation kept") << u"Hello, World."_s << u"Руддщ, Цщкдв."_s;
+    QTest::newRow("yo") << u"`~"_s << u"ёЁ"_s;
+    QTest::newRow("number sign") << u"#"_s << u"№"_s;
+    QTest::newRow("backslash") << u"\\"_s << u"\\"_s;
+    QTest::newRow("already Cyrillic") << u"Привет"_s << u"Привет"_s;
+    QTest::newRow("digits") << u"2024 1"_s << u"2024 1"_s;
+}
+
+void EnRusTest::convertsTheWholeLine()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, expected);
+    Window w;
+    w.type(typed);
+    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
+
+    w.form.EnRusClick();
+
+    QCOMPARE(w.form.ui().Input->text(), expected);
+    QCOMPARE(w.form.ui().Input->text().size(), typed.size());
+    const bool changed = expected != typed;
+    QCOMPARE(changes.count(), changed ? 1 : 0);
+    // The click comes first on every press; typing is heard only when the line really changed.
+    QCOMPARE(w.heard(), changed ? u"MP3 MP1"_s : u"MP3"_s);
+}
+
+void EnRusTest::secondPressConvertsWhatTheFirstProduced()
+{
+    Window w;
+    w.type(u"@|$^&"_s);
+    w.form.EnRusClick();
+    QCOMPARE(w.form.ui().Input->text(), u"\"/;:?"_s);
+    w.form.EnRusClick();
+    QCOMPARE(w.form.ui().Input->text(), u"Э.жЖ?"_s);
+    QCOMPARE(w.heard(), u"MP3 MP1 MP3 MP1"_s);
+}
+
+void EnRusTest::ignoresCaretAndSelection()
+{
+    Window w;
+    w.type(u"Ghbdtn vbh"_s);
+    w.form.ui().Input->setSelection(2, 3);
+    w.form.EnRusClick();
+    QCOMPARE(w.form.ui().Input->text(), u"Привет мир"_s);
+
+    w.type(u"Ghbdtn"_s);
+    w.form.ui().Input->setCursorPosition(2);
+    w.form.EnRusClick();
+    QCOMPARE(w.form.ui().Input->text(), u"Привет"_s);
+    QCOMPARE(w.form.ui().Input->cursorPosition(), 2);
+
+    // A line with nothing to convert is not touched at all: its selection stays.
+    w.type(u"Привет"_s);
+    w.form.ui().Input->setSelection(1, 2);
+    w.form.EnRusClick();
+    QCOMPARE(w.form.ui().Input->selectedText(), u"ри"_s);
+}
+
+void EnRusTest::keepsCharactersOutsideTheCodePage()
+{
+    // Pasted text may hold characters Windows-1251 has no place for; they stay as they are,
+    // and the rest of the line is converted around them.
+    Window w;
+    w.type(u"café Ghbdtn 😀 €"_s);
+    w.form.EnRusClick();
+    QCOMPARE(w.form.ui().Input->text(), u"сфаé Привет 😀 €"_s);
+}
+
+void EnRusTest::ctrlSWorksWhileTheButtonIsDisabled()
+{
+    Window w;
+    w.type(u"Ghbdtn"_s);
+    w.form.ui().EnRus->setEnabled(false);
+    w.form.ui().N36->trigger();
+    QCOMPARE(w.form.ui().Input->text(), u"Привет"_s);
+    QCOMPARE(w.heard(), u"MP3 MP1"_s);
+
+    w.type(u"Lf"_s);
+    w.form.N36Click();
+    QCOMPARE(w.form.ui().Input->text(), u"Да"_s);
+}
+
+void EnRusTest::emptyLineOnlySoundsTheCue()
+{
+    Window w;
+    w.type(QString());
+    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
+    w.form.N36Click();
+    QCOMPARE(w.form.ui().Input->text(), QString());
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(w.heard(), u"MP3"_s);
+    QVERIFY(w.reporter.errors.isEmpty());
+}
+
+QTEST_MAIN(EnRusTest)
+#include "enrus_test.moc"

@@ -1,0 +1,482 @@
+// The virtual keyboard: its window, its keys, Caps Lock, Bcksp and [Enter], and the main
+// window's state while it is open.
+#include "app/mainwindow.h"
+#include "ui/transcript.h"
+#include "input/keyboardwindow.h"
+#include "support/formfixture.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSet>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+using namespace tovrin;
+using namespace tovrin::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The working folder: the delivered data, or a small Base of the window tests' own.
+struct WorkFolder : ScratchDir {
+    explicit WorkFolder(bool delivered) : ScratchDir(delivered)
+    {
+        if (!delivered)
+            writeBase(*this);
+    }
+};
+
+// The main window with recording doubles; its timers rest until a test starts them.
+struct Window {
+    explicit Window(bool delivered = false) : dir(delivered) {}
+
+    WorkFolder dir;
+    FormFixture fixture;
+    TForm1& form = *fixture;
+    RecordingCues& cues = fixture.cues;
+    RecordingReporter& reporter = fixture.reporter;
+    TForm4& kb = *form.ui().Form4;
+
+    QString input() const { return form.ui().Input->text(); }
+    void setInput(const QString& text)
+    {
+        form.ui().Input->setText(text);
+        cues.played.clear();
+    }
+    void press(const char* name)
+    {
+        QToolButton* key = kb.key(QString::fromLatin1(name));
+        QVERIFY2(key, name);
+        key->click();
+    }
+    QString heard() const
+    {
+        QStringList names;
+        for (Cue cue : cues.played)
+            names << u"MP%1"_s.arg(int(cue) + 1);
+        return names.join(u' ');
+    }
+};
+
+enum Row { SignsUpper, SignsLower, LettersUpper, LettersLower };
+
+struct KeyRow {
+    Row row;
+    QStringList names;
+    QString captions; // one character per key, in order
+};
+
+// The keys as they stand, left to right.
+QList<KeyRow> designRows()
+{
+    return {
+        {SignsUpper,
+         {u"SB4"_s, u"SB5"_s, u"SB6"_s, u"SB7"_s, u"Sd8"_s, u"SB13"_s, u"SB14"_s, u"SB15"_s, u"SB16"_s,
+          u"SB17"_s, u"SB18"_s, u"SB19"_s, u"SB20"_s, u"SB21"_s, u"SB64"_s, u"SB65"_s},
+         u"#$%&*+=\\|/[]{}~`"_s},
+        {SignsLower,
+         {u"SB28"_s, u"SB27"_s, u"SB2"_s, u"SB22"_s, u"SB9"_s, u"SB10"_s, u"SB11"_s, u"SB12"_s, u"SB24"_s,
+          u"SB25"_s, u"SB26"_s},
+         u",.!?()-:\"<>"_s},
+        {LettersUpper, {}, u"АБВГДЕЁЖЗИЙКЛМНОП"_s},
+        {LettersLower, {}, u"РСТУФХЦЧШЩЪЫЬЭЮЯ"_s},
+    };
+}
+
+QStringList numbered(int first, int count)
+{
+    QStringList names;
+    for (int i = 0; i < count; ++i)
+        names << u"SB%1"_s.arg(first + i);
+    return names;
+}
+
+QList<KeyRow> allRows()
+{
+    QList<KeyRow> rows = designRows();
+    rows[LettersUpper].names = numbered(29, 17);
+    rows[LettersLower].names = numbered(46, 16);
+    return rows;
+}
+
+// The caption as the user reads it: "&&" on a button shows one "&".
+QString shown(const QToolButton* key)
+{
+    QString text = key->text();
+    return text.replace(u"&&"_s, u"&"_s);
+}
+
+} // namespace
+
+class KeyboardTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowHasTheDesignedFrame();
+    void everyKeyHasItsNameCaptionSizeAndPlace();
+    void signAndSpaceKeysIgnoreCapsLock();
+    void lettersFollowCapsLock();
+    void keysAppendAtTheEndWhateverTheCaret();
+    void backspaceRemovesTheLastCharacter();
+    void timerEnablesBackspaceAndEnterByTheLine();
+    void keysStopAtTheInputLimit();
+    void enterRunsATurnAndTheKeyboardStays();
+    void openingAndHidingFollowTheSecondaryWindowRule();
+    void capsLockSurvivesHiding();
+    void firstShowingIsCentredLaterOnesWhereItWas();
+    void escapeAndCloseNeverStrandTheMainWindow();
+};
+
+void KeyboardTest::windowHasTheDesignedFrame()
+{
+    Window w;
+    QCOMPARE(w.kb.windowTitle(), u"Виртуальная клавиатура"_s);
+    QVERIFY(w.kb.isHidden());
+    QCOMPARE(w.kb.Client->size(), QSize(353, 145));
+    QCOMPARE(w.kb.palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
+    const Qt::WindowFlags flags = w.kb.windowFlags();
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+    QVERIFY(!(flags & Qt::WindowCloseButtonHint));
+    QVERIFY(!(flags & Qt::WindowSystemMenuHint));
+    QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
+    QCOMPARE(w.kb.minimumSize(), w.kb.maximumSize());
+
+    QCOMPARE(w.kb.GroupBox1->title(), u"Знаки:"_s);
+    QCOMPARE(w.kb.GroupBox2->title(), u"Буквы:"_s);
+    QCOMPARE(w.kb.GroupBox1->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(w.kb.GroupBox2->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QVERIFY(w.kb.GroupBox1->geometry().bottom() < w.kb.GroupBox2->geometry().top());
+
+    QCOMPARE(w.kb.N1->title(), u"&Система"_s);
+    QCOMPARE(w.kb.N2->text(), u"С&крыть виртуальную клавиатуру"_s);
+    QCOMPARE(w.kb.MainMenu1->actions(), QList<QAction*>{w.kb.N1->menuAction()});
+    QCOMPARE(w.kb.T1->interval(), 1);
+}
+
+void KeyboardTest::everyKeyHasItsNameCaptionSizeAndPlace()
+{
+    Window w;
+    QSet<QString> seen;
+    for (const KeyRow& row : allRows()) {
+        const bool sign = row.row == SignsUpper || row.row == SignsLower;
+        QCOMPARE(row.names.size(), row.captions.size());
+        QToolButton* previous = nullptr;
+        for (int i = 0; i < row.names.size(); ++i) {
+            QToolButton* key = w.kb.key(row.names[i]);
+            QVERIFY2(key, qPrintable(row.names[i]));
+            QCOMPARE(key->objectName(), row.names[i]);
+            QCOMPARE(shown(key), QString(row.captions[i]));
+            QCOMPARE(key->size(), sign ? QSize(16, 17) : QSize(17, 17));
+            QCOMPARE(key->parentWidget(), sign ? static_cast<QWidget*>(w.kb.GroupBox1) : w.kb.GroupBox2);
+            if (previous) {
+                QCOMPARE(key->y(), previous->y());
+                QCOMPARE(key->x(), previous->x() + previous->width());
+            }
+            QVERIFY(w.kb.GroupBox1->rect().contains(key->geometry()) || !sign);
+            QVERIFY(w.kb.GroupBox2->rect().contains(key->geometry()) || sign);
+            seen << row.names[i];
+            previous = key;
+        }
+    }
+    // The upper rows lie above the lower ones.
+    QVERIFY(w.kb.key(u"SB4"_s)->y() < w.kb.key(u"SB28"_s)->y());
+    QVERIFY(w.kb.key(u"SB29"_s)->y() < w.kb.key(u"SB46"_s)->y());
+
+    struct Other {
+        QToolButton* key;
+        const char* name;
+        QString caption;
+        QSize size;
+    };
+    const Other others[] = {
+        {w.kb.SB23, "SB23", u"Пробел"_s, {134, 22}},
+        {w.kb.SB62, "SB62", u"Bcksp"_s, {41, 50}},
+        {w.kb.SB66, "SB66", u"[Enter]"_s, {41, 51}},
+        {w.kb.SB63, "SB63", u"Caps Lock [не нажат]"_s, {123, 22}},
+    };
+    for (const Other& o : others) {
+        QCOMPARE(o.key, w.kb.key(QString::fromLatin1(o.name)));
+        QCOMPARE(o.key->text(), o.caption);
+        QCOMPARE(o.key->size(), o.size);
+        QVERIFY(QRect(QPoint(0, 0), w.kb.Client->size()).contains(o.key->geometry()));
+        seen << QString::fromLatin1(o.name);
+    }
+    QCOMPARE(w.kb.SB62->geometry().bottom() + 1, w.kb.SB66->y());
+    QCOMPARE(w.kb.SB62->x(), w.kb.SB66->x());
+    QCOMPARE(w.kb.SB23->y(), w.kb.SB63->y());
+    QVERIFY(w.kb.SB23->x() < w.kb.SB63->x());
+
+    QCOMPARE(seen.size(), 64);
+    QCOMPARE(w.kb.keys().size(), 64);
+    QVERIFY(!w.kb.key(u"SB1"_s));
+}
+
+void KeyboardTest::signAndSpaceKeysIgnoreCapsLock()
+{
+    Window w;
+    QList<KeyRow> rows = allRows().mid(SignsUpper, 2);
+    rows.append({SignsLower, {u"SB23"_s}, u" "_s});
+    for (int caps = 0; caps < 2; ++caps) {
+        QCOMPARE(w.kb.CapsState, caps);
+        for (const KeyRow& row : rows) {
+            for (int i = 0; i < row.names.size(); ++i) {
+                w.setInput(u"x"_s);
+                w.kb.key(row.names[i])->click();
+                QCOMPARE(w.input(), u"x"_s + row.captions[i]);
+                QCOMPARE(w.heard(), u"MP1"_s);
+            }
+        }
+        w.kb.SB63->click();
+    }
+}
+
+void KeyboardTest::lettersFollowCapsLock()
+{
+    Window w;
+    const char* word[] = {"SB45", "SB46", "SB38", "SB31", "SB34", "SB48"}; // П Р И В Е Т
+    QCOMPARE(w.kb.CapsState, 0);
+    w.setInput(QString());
+    for (const char* k : word)
+        w.press(k);
+    QCOMPARE(w.input(), u"привет"_s);
+    QCOMPARE(w.heard(), u"MP1 MP1 MP1 MP1 MP1 MP1"_s);
+
+    w.kb.SB63->click();
+    QCOMPARE(w.kb.CapsState, 1);
+    QCOMPARE(w.kb.SB63->text(), u"Caps Lock [нажат]"_s);
+    w.setInput(QString());
+    for (const char* k : word)
+        w.press(k);
+    QCOMPARE(w.input(), u"ПРИВЕТ"_s);
+
+    w.kb.SB63->click();
+    QCOMPARE(w.kb.CapsState, 0);
+    QCOMPARE(w.kb.SB63->text(), u"Caps Lock [не нажат]"_s);
+    w.setInput(QString());
+    w.press("SB35"); // Ё
+    w.kb.SB63->click();
+    w.press("SB35");
+    QCOMPARE(w.input(), u"ёЁ"_s);
+
+    // Every letter, in both cases.
+    const QList<KeyRow> rows = allRows();
+    for (int caps = 1; caps >= 0; --caps) {
+        QCOMPARE(w.kb.CapsState, caps);
+        for (int r : {LettersUpper, LettersLower}) {
+            w.setInput(QString());
+            for (const QString& name : rows[r].names)
+                w.kb.key(name)->click();
+            QCOMPARE(w.input(), caps ? rows[r].captions : rows[r].captions.toLower());
+        }
+        w.kb.SB63->click();
+    }
+}
+
+void KeyboardTest::keysAppendAtTheEndWhateverTheCaret()
+{
+    Window w;
+    w.setInput(u"ривет"_s);
+    w.form.ui().Input->setCursorPosition(0);
+    w.press("SB45");
+    QCOMPARE(w.input(), u"риветп"_s);
+
+    w.form.ui().Input->setSelection(0, 3);
+    w.press("SB23");
+    QCOMPARE(w.input(), u"риветп "_s);
+}
+
+void KeyboardTest::backspaceRemovesTheLastCharacter()
+{
+    Window w;
+    w.setInput(u"да"_s);
+    w.form.ui().Input->setCursorPosition(0);
+    w.kb.SB62Click();
+    QCOMPARE(w.input(), u"д"_s);
+    w.kb.SB62Click();
+    QCOMPARE(w.input(), QString());
+    QCOMPARE(w.heard(), u"MP1 MP1"_s);
+
+    // A character made of two code units goes as a whole.
+    w.setInput(u"да😀"_s);
+    w.kb.SB62Click();
+    QCOMPARE(w.input(), u"да"_s);
+
+    // Reached from code on an empty line it changes nothing.
+    w.setInput(QString());
+    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
+    w.kb.SB62Click();
+    QCOMPARE(w.input(), QString());
+    QCOMPARE(changes.count(), 0);
+}
+
+void KeyboardTest::timerEnablesBackspaceAndEnterByTheLine()
+{
+    Window w;
+    w.setInput(u"д"_s);
+    w.kb.T1Timer();
+    QVERIFY(w.kb.SB62->isEnabled());
+    QVERIFY(w.kb.SB66->isEnabled());
+
+    w.kb.SB62->click();
+    w.kb.T1Timer();
+    QVERIFY(!w.kb.SB62->isEnabled());
+    QVERIFY(!w.kb.SB66->isEnabled());
+
+    // A disabled Bcksp cannot be pressed; a line of spaces is not empty.
+    w.kb.SB62->click();
+    w.kb.SB23->click();
+    QCOMPARE(w.input(), u" "_s);
+    w.kb.T1Timer();
+    QVERIFY(w.kb.SB62->isEnabled());
+    QVERIFY(w.kb.SB66->isEnabled());
+}
+
+void KeyboardTest::keysStopAtTheInputLimit()
+{
+    Window w;
+    const int limit = w.form.ui().Input->maxLength();
+    QCOMPARE(limit, 255);
+    w.setInput(QString(limit - 1, u'a'));
+    w.press("SB29");
+    QCOMPARE(w.input().size(), limit);
+    QVERIFY(w.input().endsWith(u'а'));
+
+    w.cues.played.clear();
+    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
+    for (const char* k : {"SB29", "SB4", "SB23"})
+        w.press(k);
+    QCOMPARE(w.input().size(), limit);
+    QVERIFY(w.input().endsWith(u'а'));
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(w.heard(), QString());
+
+    w.kb.SB62Click();
+    QCOMPARE(w.input().size(), limit - 1);
+}
+
+void KeyboardTest::enterRunsATurnAndTheKeyboardStays()
+{
+    Window w(true);
+    w.form.show();
+    w.form.N22Click();
+    for (const char* k : {"SB45", "SB46", "SB38", "SB31", "SB34", "SB48"})
+        w.press(k);
+    w.cues.played.clear();
+    w.kb.T1Timer();
+    QVERIFY(w.kb.SB66->isEnabled());
+    QVERIFY(!w.form.isEnabled());
+
+    w.kb.SB66->click();
+
+    QCOMPARE(w.form.ui().RE1->count(), 2);
+    QCOMPARE(w.form.ui().RE1->line(0), u"Привет."_s);
+    QVERIFY(!w.form.ui().RE1->line(1).isEmpty());
+    QCOMPARE(w.input(), QString());
+    // The phrase is heard, then the reply, then the line being cleared.
+    QCOMPARE(w.heard(), u"MP2 MP5 MP1"_s);
+    QVERIFY(w.reporter.errors.isEmpty());
+    QVERIFY(w.kb.isVisible());
+    QVERIFY(!w.form.isEnabled());
+
+    w.kb.T1Timer();
+    QVERIFY(!w.kb.SB66->isEnabled());
+    QVERIFY(!w.kb.SB62->isEnabled());
+}
+
+void KeyboardTest::openingAndHidingFollowTheSecondaryWindowRule()
+{
+    Window w;
+    w.form.show();
+    // As the program runs: the control-state tick and the idle count are going.
+    QTimer* mainT1 = w.form.ui().T[0];
+    mainT1->start();
+    w.form.ui().T[1]->start();
+    w.kb.T1->stop();
+
+    w.form.N22Click();
+    QVERIFY(w.kb.isVisible());
+    QVERIFY(w.kb.isEnabled());
+    QVERIFY(w.kb.T1->isActive());
+    QVERIFY(!w.form.isEnabled());
+    QVERIFY(!mainT1->isActive());
+    // The keys stay usable although their main window is disabled.
+    QVERIFY(w.kb.key(u"SB29"_s)->isEnabled());
+    w.setInput(QString());
+    w.press("SB29");
+    QCOMPARE(w.input(), u"а"_s);
+    // The main window's other timers go on.
+    QVERIFY(w.form.ui().T[1]->isActive());
+
+    w.kb.N2->trigger();
+    QVERIFY(w.kb.isHidden());
+    QVERIFY(!w.kb.T1->isActive());
+    QVERIFY(w.form.isEnabled());
+    QVERIFY(mainT1->isActive());
+    QCOMPARE(mainT1->interval(), 1);
+
+    // And once more: the second opening is like the first.
+    w.form.N22Click();
+    QVERIFY(w.kb.isVisible());
+    QVERIFY(w.kb.isEnabled());
+    QVERIFY(!w.form.isEnabled());
+    QVERIFY(!mainT1->isActive());
+    w.kb.N2Click();
+    QVERIFY(w.form.isEnabled());
+}
+
+void KeyboardTest::capsLockSurvivesHiding()
+{
+    Window w;
+    w.form.N22Click();
+    w.kb.SB63->click();
+    w.kb.N2Click();
+    w.form.N22Click();
+    QCOMPARE(w.kb.CapsState, 1);
+    QCOMPARE(w.kb.SB63->text(), u"Caps Lock [нажат]"_s);
+    w.setInput(QString());
+    w.press("SB29");
+    QCOMPARE(w.input(), u"А"_s);
+}
+
+void KeyboardTest::firstShowingIsCentredLaterOnesWhereItWas()
+{
+    Window w;
+    w.form.show();
+    w.form.N22Click();
+    const QRect desktop = w.kb.screen()->availableGeometry();
+    const QPoint offset = w.kb.geometry().center() - desktop.center();
+    QVERIFY2(offset.manhattanLength() <= 40, qPrintable(u"off centre by %1,%2"_s.arg(offset.x()).arg(offset.y())));
+
+    w.kb.move(desktop.topLeft() + QPoint(30, 40));
+    const QPoint moved = w.kb.pos();
+    w.kb.N2Click();
+    w.form.N22Click();
+    QCOMPARE(w.kb.pos(), moved);
+}
+
+void KeyboardTest::escapeAndCloseNeverStrandTheMainWindow()
+{
+    Window w;
+    w.form.show();
+    w.form.N22Click();
+    QTest::keyClick(&w.kb, Qt::Key_Escape);
+    QVERIFY(w.kb.isVisible());
+    QVERIFY(!w.form.isEnabled());
+
+    // However the window manager closes it, the main window gets its input back.
+    w.kb.close();
+    QVERIFY(w.kb.isHidden());
+    QVERIFY(w.form.isEnabled());
+    QVERIFY(w.form.ui().T[0]->isActive());
+    QVERIFY(!w.kb.T1->isActive());
+}
+
+QTEST_MAIN(KeyboardTest)
+#include "keyboard_test.moc"
