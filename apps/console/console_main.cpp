@@ -45,23 +45,22 @@ const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
 
 const char* const kUsage =
-    "Usage: tovrin-console [--transcript]\n"
+    "Использование: tovrin-console [--transcript]\n"
     "\n"
-    "Talks in the terminal: each line of standard input is a phrase, and every line the\n"
-    "program says is written to standard output. The knowledge is read from and learnt into\n"
-    "Base/ of the current folder; started where there is none, the console goes to the\n"
-    "working folder ~/.local/share/tovrin (made from the installed data the first time).\n"
-    "The dialogue is appended to Base/Log.Tovrin at the end of the input (Ctrl+D at a\n"
-    "terminal) or after a farewell. A turn that fails (a file that cannot be read or\n"
-    "written, or no memory left) is reported on standard error and the next line is taken.\n"
+    "Беседа в терминале: каждая строка стандартного ввода — фраза, каждая строка, которую\n"
+    "говорит программа, пишется в стандартный вывод. Знания читаются из Base/ текущей папки\n"
+    "и пополняются там же, если там есть база знаний Base/Words.Dat; в другом месте программа\n"
+    "переходит в рабочую папку ~/.local/share/tovrin (при первом запуске она делается из\n"
+    "поставленных данных). Диалог дописывается в Base/Log.Tovrin в конце ввода (Ctrl+D в\n"
+    "терминале) или после прощания. Неудавшийся ход (файл не читается или не пишется, не\n"
+    "хватило памяти) называется в стандартном потоке ошибок, и берётся следующая строка.\n"
     "\n"
-    "  --transcript  print the phrases too: every line begins with USER: or CPU: as in the\n"
-    "                dialogue log\n"
-    "  --help        show this help and end\n"
-    "  --version     show the version and end\n"
+    "  --transcript  печатать и фразы: каждая строка начинается с USER: или CPU:, как в\n"
+    "                журнале диалогов\n"
+    "  --help        показать эту справку\n"
+    "  --version     показать версию\n"
     "\n"
-    "Exit status: 0 when every turn and the dialogue log succeeded, 1 otherwise (2 for an\n"
-    "unknown option).\n";
+    "Код возврата: 0, если все ходы и журнал удались, иначе 1 (2 при неизвестном ключе).\n";
 
 void writeLine(std::FILE* stream, const std::string& utf8)
 {

@@ -40,29 +40,27 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 const char* const Usage =
-    "Usage: tovrin-kb [-C FOLDER] COMMAND [ARGUMENTS]\n"
+    "Использование: tovrin-kb [-C ПАПКА] КОМАНДА [АРГУМЕНТЫ]\n"
     "\n"
-    "Looks after the knowledge base in Base\\ of the current folder (or of FOLDER).\n"
+    "Работает с базой знаний в Base\\ текущей папки (или ПАПКИ).\n"
     "\n"
-    "Commands:\n"
-    "  check [--advice] [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
-    "                  finds the lines of the knowledge file that the program cannot use\n"
-    "  stats           shows the counts of the main window\n"
-    "  export [FILE]   writes a line-list file to standard output as UTF-8 text\n"
-    "  import [--allow-empty] [--force] [FILE]\n"
-    "                  replaces a line-list file by UTF-8 text from standard input\n"
-    "  test [--min-tuning PCT] [--min-held-back PCT] CORPUS\n"
-    "                  puts every phrase of a corpus through a fresh turn and counts the hits\n"
-    "  explain [--after REPLY] PHRASE\n"
-    "                  tells what the program would do with a phrase\n"
-    "  merge [--quiet] DATA\n"
-    "                  brings the working folder up to the delivered data in DATA, keeping\n"
-    "                  everything learnt\n"
+    "Команды:\n"
+    "  check [--advice] [--corpus КОРПУС] [--words СПИСОК | --no-words] [ФАЙЛ]\n"
+    "                  находит строки базы знаний, которыми программа не может воспользоваться\n"
+    "  stats           показывает числа главного окна\n"
+    "  export [ФАЙЛ]   выводит список строк в стандартный вывод текстом UTF-8\n"
+    "  import [--allow-empty] [--force] [ФАЙЛ]\n"
+    "                  заменяет список строк текстом UTF-8 из стандартного ввода\n"
+    "  test [--min-tuning ПРОЦЕНТ] [--min-held-back ПРОЦЕНТ] КОРПУС\n"
+    "                  пропускает каждую фразу корпуса через новый ход и считает попадания\n"
+    "  explain [--after ОТВЕТ] ФРАЗА\n"
+    "                  рассказывает, что программа сделала бы с фразой\n"
+    "  merge [--quiet] ДАННЫЕ\n"
+    "                  приводит рабочую папку к поставленным данным, сохраняя выученное\n"
     "\n"
-    "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
-    "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
-    "Run 'tovrin-kb COMMAND --help' for more about a command, 'tovrin-kb --version' for the\n"
-    "version.\n";
+    "ФАЙЛ называется так, как его называет программа (Base\\Words.Dat), или так, как принято\n"
+    "в этой системе (Base/Words.Dat); без него берётся Base\\Words.Dat.\n"
+    "'tovrin-kb КОМАНДА --help' рассказывает о команде, 'tovrin-kb --version' называет версию.\n";
 
 const char* const CheckHelp =
     "Usage: tovrin-kb check [--advice] [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
@@ -278,10 +276,10 @@ int stats(const std::vector<std::string>& args)
               << "Входящие выражения: [" << s.incoming << "]\n"
               << "Исходящие выражения: [" << s.outgoing << "]\n"
               << "Итого: [" << s.total << "]\n"
-              << "\nOutgoing expressions by file:\n";
+              << "\nИсходящие выражения по файлам:\n";
     for (const auto& list : s.lists)
         std::cout << "  " << shown(list.path) << ": " << list.count << '\n';
-    std::cout << "  " << shown(files::Words) << " (replies): " << s.replies << '\n';
+    std::cout << "  " << shown(files::Words) << " (ответы): " << s.replies << '\n';
     return ExitOk;
 }
 

@@ -224,9 +224,9 @@ TEST_F(KbProgram, AnswersUsageMistakesWithUsageAndStatus2)
         const char* inErr;
     };
     const Case cases[] = {
-        {{}, 2, "", "Usage: tovrin-kb"},
+        {{}, 2, "", "Использование: tovrin-kb"},
         {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"--help"}, 0, "Usage: tovrin-kb", ""},
+        {{"--help"}, 0, "Использование: tovrin-kb", ""},
         {{"check", "--help"}, 0, "Usage: tovrin-kb check", ""},
         {{"stats", "--help"}, 0, "Usage: tovrin-kb stats", ""},
         {{"export", "--help"}, 0, "Usage: tovrin-kb export", ""},
