@@ -70,9 +70,11 @@ dpkg-deb -x "$deb" "$unpacked"
 desktop-file-validate "$unpacked/usr/share/applications/tovrin.desktop" && echo "desktop-file-validate: clean"
 appstreamcli validate --no-net "$unpacked/usr/share/metainfo/io.github.tovrin.Tovrin.metainfo.xml"
 for page in "$unpacked"/usr/share/man/man*/*.gz "$unpacked"/usr/share/man/ru/man*/*.gz; do
-  # English pages are read in the C locale, the Russian ones in a Russian one.
-  case "$page" in */ru/*) locale=ru_RU.UTF-8 ;; *) locale=C ;; esac
-  warnings=$(LC_ALL=$locale MANROFFSEQ='' MANWIDTH=80 man --warnings -l -Z "$page" 2>&1 >/dev/null)
+  # English pages must read in the C locale (plain ASCII output), the Russian ones in UTF-8.
+  case "$page" in
+  */ru/*) warnings=$(LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$page" 2>&1 >/dev/null) ;;
+  *) warnings=$(LC_ALL=C MANROFFSEQ='' MANWIDTH=80 man --warnings -l -Z "$page" 2>&1 >/dev/null) ;;
+  esac
   [ -z "$warnings" ] || fail "$page: $warnings"
   zcat "$page" | groff -ww -man -k -Tutf8 >/dev/null 2>"$unpacked/groff.err"
   [ ! -s "$unpacked/groff.err" ] || fail "$page: $(cat "$unpacked/groff.err")"
