@@ -1,6 +1,6 @@
-# Installation, shaped as Debian keeps a game: the programs one plays with in games/ (the
-# window and the terminal version, started through the launcher tovrin), the window program
-# itself in lib/games/tovrin/ (only the launcher starts it), the tool for the knowledge in bin/,
+# Installation, shaped as Debian keeps a game: the programs in games/ (the launcher tovrin, the
+# terminal version and the tool for the knowledge, tovrin-kb), the window program itself in
+# lib/games/tovrin/ (only the launcher starts it),
 # the delivered data in share/games/tovrin/data, and the desktop entry with its icons, so that
 # the program starts from a menu or by typing tovrin anywhere. The data is never inside the
 # user's working folder (share/tovrin of XDG_DATA_HOME), whatever the prefix.
@@ -13,7 +13,7 @@ set(TOVRIN_DATADIR ${CMAKE_INSTALL_DATAROOTDIR}/games/tovrin/data
 
 install(TARGETS tovrin-console RUNTIME DESTINATION ${TOVRIN_GAMESDIR})
 if(TARGET tovrin-kb)
-  install(TARGETS tovrin-kb RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS tovrin-kb RUNTIME DESTINATION ${TOVRIN_GAMESDIR})
 endif()
 if(TARGET tovrin)
   install(TARGETS tovrin RUNTIME DESTINATION ${TOVRIN_WINDOWDIR})
@@ -25,7 +25,7 @@ endif()
 
 # The launcher, with the places of the others relative to its own.
 file(RELATIVE_PATH TOVRIN_WINDOW_FROM_LAUNCHER /p/${TOVRIN_GAMESDIR} /p/${TOVRIN_WINDOWDIR}/tovrin)
-file(RELATIVE_PATH TOVRIN_KB_FROM_LAUNCHER /p/${TOVRIN_GAMESDIR} /p/${CMAKE_INSTALL_BINDIR}/tovrin-kb)
+file(RELATIVE_PATH TOVRIN_KB_FROM_LAUNCHER /p/${TOVRIN_GAMESDIR} /p/${TOVRIN_GAMESDIR}/tovrin-kb)
 file(RELATIVE_PATH TOVRIN_DATA_FROM_LAUNCHER /p/${TOVRIN_GAMESDIR} /p/${TOVRIN_DATADIR})
 configure_file(${CMAKE_SOURCE_DIR}/packaging/tovrin-launcher.sh ${CMAKE_BINARY_DIR}/launcher/tovrin @ONLY)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/tovrin DESTINATION ${TOVRIN_GAMESDIR})
