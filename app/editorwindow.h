@@ -22,16 +22,17 @@ class TForm2 : public QDialog {
 public:
     explicit TForm2(SecondaryHost* host);
 
-    QFrame* Bevel1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;
-    QRadioButton* RB1 = nullptr;
-    QRadioButton* RB2 = nullptr;
-    QSpinBox* SpinEdit1 = nullptr;
-    QLabel* Label1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
+    // ---- the editor's controls (named as in its window design)
+    QFrame* Bevel1 = nullptr;       // the raised frame round the whole window
+    QGroupBox* GroupBox1 = nullptr; // "Путь файла для внешнего ввода-вывода:"
+    QLineEdit* Edit1 = nullptr;     // the exchange file's path
+    QGroupBox* GroupBox2 = nullptr; // "Считывание фразы из файла:"
+    QRadioButton* RB1 = nullptr;    // "По нажатию клавиши [ENTER]": a turn on ENTER
+    QRadioButton* RB2 = nullptr;    // "По таймеру  каждые:": a turn at every tick of T6
+    QSpinBox* SpinEdit1 = nullptr;  // T6's period in seconds (1 … 36000)
+    QLabel* Label1 = nullptr;       // "сек."
+    QPushButton* Button1 = nullptr; // "Хорошо" of the editor: keeps the fields and closes
+    QPushButton* Button2 = nullptr; // "Отмена" of the editor: closes and keeps the fields too
 
     // The period field as the program reads it: a text that is no whole number (an emptied
     // field, say) reads as 1, and the value is kept within the field's bounds.

@@ -75,6 +75,7 @@ struct MenuRow {
     const char* shortcut;
     Check check;
     void (TForm1::*click)();
+    const LookCommand* look = nullptr; // a colour or font command: Appearance runs it
 };
 using C = Form1Controls;
 using F = TForm1;
@@ -91,20 +92,20 @@ const MenuRow Menu[] = {
     {&C::N1, nullptr, &C::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
 
     {nullptr, &C::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
-    {&C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, &F::N6Click},
-    {&C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, &F::N21Click},
-    {&C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, &F::N16Click},
-    {&C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, &F::N9Click},
+    {&C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, nullptr, &look::N6},
+    {&C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, nullptr, &look::N21},
+    {&C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, nullptr, &look::N16},
+    {&C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, nullptr, &look::N9},
     {&C::N5, nullptr, &C::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
     {&C::N5, &C::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
-    {&C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, &F::User1Click},
-    {&C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, &F::Cpu1Click},
-    {&C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, &F::Mystring2Click},
+    {&C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, nullptr, &look::User1},
+    {&C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu1},
+    {&C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, nullptr, &look::Mystring2},
     {&C::N5, nullptr, &C::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
     {&C::N5, &C::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
-    {&C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, &F::User2Click},
-    {&C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, &F::Cpu2Click},
-    {&C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, &F::Mystring1Click},
+    {&C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, nullptr, &look::User2},
+    {&C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu2},
+    {&C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, nullptr, &look::Mystring1},
     {&C::N5, nullptr, &C::N8, "-", nullptr, Check::None, nullptr},
     {&C::N5, nullptr, &C::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
     {&C::N5, nullptr, &C::N14, "-", nullptr, Check::None, nullptr},
@@ -211,13 +212,12 @@ void TForm1::createControls()
     setWindowTitle(form1::Title);
     setWindowFlags(Qt::Tool);
     setFont(QFont(look::FontFace, look::FontSize));
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, look::Silver);
+    paintWindowFace(this);
     // A disabled caption is drawn in dark grey, so that it stays readable on silver.
-    silver.setColor(QPalette::Disabled, QPalette::ButtonText, look::DisabledText);
-    silver.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
-    setPalette(silver);
-    setAutoFillBackground(true);
+    QPalette captions = palette();
+    captions.setColor(QPalette::Disabled, QPalette::ButtonText, look::DisabledText);
+    captions.setColor(QPalette::Disabled, QPalette::WindowText, look::DisabledText);
+    setPalette(captions);
 
     auto* client = new QWidget(this);
     setCentralWidget(client);
@@ -297,6 +297,10 @@ void TForm1::createActions()
         if (row.check != design::Check::None) {
             action->setCheckable(true);
             action->setChecked(row.check == design::Check::On);
+        }
+        if (row.look) {
+            connect(action, &QAction::triggered, this, [this, look = row.look] { appearance_->pick(*look); });
+            continue;
         }
         const auto click = row.click;
         if (!click)

@@ -187,16 +187,6 @@ public slots:
     void T7Timer();
     void T4Timer();
     // app/settings.cpp
-    void N6Click();
-    void N21Click();
-    void N16Click();
-    void N9Click();
-    void User1Click();
-    void Cpu1Click();
-    void Mystring2Click();
-    void User2Click();
-    void Cpu2Click();
-    void Mystring1Click();
     void N13Click();
     void N40Click();
     void N12Click();

@@ -14,17 +14,6 @@
 
 namespace tovrin {
 
-void TForm1::N6Click() { appearance_->pickWindowColour(); }
-void TForm1::N21Click() { appearance_->pickTranscriptBackground(); }
-void TForm1::N16Click() { appearance_->pickInputBackground(); }
-void TForm1::N9Click() { appearance_->pickButtonCaptions(); }
-void TForm1::User1Click() { appearance_->pickUserColour(); }
-void TForm1::Cpu1Click() { appearance_->pickProgramColour(); }
-void TForm1::Mystring2Click() { appearance_->pickInputColour(); }
-void TForm1::User2Click() { appearance_->pickUserFont(); }
-void TForm1::Cpu2Click() { appearance_->pickProgramFont(); }
-void TForm1::Mystring1Click() { appearance_->pickInputFont(); }
-
 void TForm1::N13Click()
 {
     appearance_->restore();

@@ -18,7 +18,8 @@ class Engine {
 public:
     Engine(Host& host, CuePlayer& cues, Dice& dice);
 
-    // One whole turn: intake, filters, strategy, lookup, learning, emission.
+    // One whole turn: intake, filters, strategy, lookup, learning, emission (the main window's
+    // TForm1::SpeakClick runs it under its error guard).
     void SpeakClick();
 
     // Phrases of this many characters or more may get a canned long-phrase reply.
@@ -53,19 +54,25 @@ public:
     // The state that outlives a turn.
     struct State {
         // The hidden line lists.
+        // RE2: the file a step works on, loaded afresh by each: the filters' lists, then
+        // Words.Dat for the lookup and learning, then W1/W2 for a fallback and its learning,
+        // then AI.dat at the emission (which the delayed remark speaks from).
         LineList RE2;
-        LineList Log;
-        LineList LoadtxtCpuCpu;
+        LineList Log;           // the dialogue log: "USER:     …" and "CPU:     …" lines
+        LineList LoadtxtCpuCpu; // the exchange file as Cpu\Cpu read it this turn
 
-        std::string UserPhrase;
-        std::string CpuPhrase;
+        std::string UserPhrase; // the phrase of this turn, as normalised by the intake
+        std::string CpuPhrase;  // the reply of this turn, or the text of a remark or greeting
+        // The reply shown at the end of the previous turn: learning files this turn's phrase
+        // as a new reply of that entry. Empty before the first reply, so the first turn of a
+        // dialogue teaches nothing: there is no line of the program's it could answer.
         std::string LastReply;
-        int ThreadDepth = 0;
-        int ThreadLine = 0;
-        int IdleTicks = 0;
-        int DelayCounter = 0;
-        int ScanPos = 0;
-        bool HumanTopic = false;
+        int ThreadDepth = 0;   // depth of the branches to try first; 0: no thread
+        int ThreadLine = 0;    // the Words.Dat line the thread continues below
+        int IdleTicks = 0;     // seconds of the user's silence (T2)
+        int DelayCounter = 0;  // progress of the delayed remark (T9)
+        int ScanPos = 0;       // the input sanitiser's place in the input line (T5)
+        bool HumanTopic = false; // this turn's phrase is about human matters: not learnt
     };
     const State& state() const { return s_; }
     // A dialogue picked up in the middle: the tests and the bench set the state a turn is to

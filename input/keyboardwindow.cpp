@@ -81,10 +81,7 @@ TForm4::TForm4(SecondaryHost* host, QLineEdit* input)
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QString::fromUtf8(design::Title));
     setFont(QFont(look::FontFace, look::FontSize));
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, look::Silver);
-    setPalette(silver);
-    setAutoFillBackground(true);
+    paintWindowFace(this);
 
     createMenus();
     createKeys();

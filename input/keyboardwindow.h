@@ -28,7 +28,7 @@ public:
     // ---- controls (named as in the window design)
     QMenuBar* MainMenu1 = nullptr;
     QMenu* N1 = nullptr;   // &Система
-    QAction* N2 = nullptr; // С&крыть виртуальную клавиатуру
+    QAction* N2 = nullptr; // С&крыть виртуальную клавиатуру (the main window's N2 is «Новый диалог»)
     QWidget* Client = nullptr; // everything below the menu bar
     QGroupBox* GroupBox1 = nullptr; // Знаки:
     QGroupBox* GroupBox2 = nullptr; // Буквы:
@@ -36,7 +36,7 @@ public:
     QToolButton* SB62 = nullptr; // Bcksp
     QToolButton* SB66 = nullptr; // [Enter]
     QToolButton* SB63 = nullptr; // Caps Lock
-    QTimer* T1 = nullptr;
+    QTimer* T1 = nullptr; // the keyboard's own tick: enables Bcksp and [Enter] by the input line
 
     // A key by its component name ("SB29", "Sd8"); nullptr when there is none.
     QToolButton* key(const QString& name) const;
@@ -48,8 +48,8 @@ public:
 
 public slots:
     void FormCreate();
-    void N2Click();
-    void T1Timer();
+    void N2Click(); // hides the keyboard
+    void T1Timer(); // the keyboard's T1, not the main window's
     void SB23Click(); // Пробел
     void SB62Click(); // Bcksp
     void SB63Click(); // Caps Lock

@@ -83,10 +83,7 @@ TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
     setWindowFlags(NoCloseBox);
     // A secondary window never keeps the program alive once the main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
-    QPalette silver = palette();
-    silver.setColor(QPalette::Window, look::Silver);
-    setPalette(silver);
-    setAutoFillBackground(true);
+    paintWindowFace(this);
 
     createControls();
     applyOuterHeight();

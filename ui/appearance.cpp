@@ -24,10 +24,6 @@ void setColour(QWidget* widget, QPalette::ColorRole role, const QColor& colour)
     widget->setPalette(palette);
 }
 
-void setBackground(QWidget* window, const QColor& colour) { setColour(window, QPalette::Window, colour); }
-
-void setFieldBackground(QWidget* field, const QColor& colour) { setColour(field, QPalette::Base, colour); }
-
 void setTextStyle(QLineEdit* line, bool bold, bool italic)
 {
     QFont font = line->font();
@@ -49,72 +45,78 @@ void mergeIntoSelection(Transcript* transcript, const QTextCharFormat& chosen)
 
 Appearance::Appearance(Pickers* const& pickers, const Controls& controls) : pickers_(pickers), controls_(controls) {}
 
-void Appearance::pickWindowColour()
+void Appearance::pick(const LookCommand& command)
 {
     controls_.untouched->setChecked(false);
-    if (pickers_->pickColor(ColorDialog1, controls_.window))
-        setBackground(controls_.window, ColorDialog1);
-}
-
-void Appearance::pickTranscriptBackground()
-{
-    controls_.untouched->setChecked(false);
-    if (pickers_->pickColor(ColorDialog1, controls_.window))
-        setFieldBackground(controls_.transcript, ColorDialog1);
-}
-
-void Appearance::pickInputBackground()
-{
-    controls_.untouched->setChecked(false);
-    if (pickers_->pickColor(ColorDialog1, controls_.window))
-        setFieldBackground(controls_.input, ColorDialog1);
-}
-
-void Appearance::pickButtonCaptions()
-{
-    controls_.untouched->setChecked(false);
-    // One dialog per button; each opens with the colour confirmed last, and a cancelled one
-    // leaves only its own button alone.
-    for (QToolButton* button : controls_.buttons) {
-        if (pickers_->pickColor(ColorDialog1, controls_.window))
-            setCaptionColour(button, ColorDialog1);
+    switch (command.value) {
+    case LookCommand::Font3:
+        pickInputFont();
+        return;
+    case LookCommand::Font1:
+    case LookCommand::Font2:
+        pickTranscriptFont(font(command.value));
+        return;
+    default:
+        break;
+    }
+    QColor& value = colour(command.value);
+    if (command.role == QPalette::NoRole) {
+        pickTranscriptColour(value);
+        return;
+    }
+    // One dialog per control; each opens with the colour confirmed last, and a cancelled one
+    // leaves only its own control alone.
+    for (QWidget* control : targets(command.target)) {
+        if (!pickers_->pickColor(value, controls_.window))
+            continue;
+        if (command.target == LookCommand::Buttons)
+            setCaptionColour(control, value);
+        else
+            setColour(control, command.role, value);
     }
 }
 
-void Appearance::pickUserColour()
+QColor& Appearance::colour(LookCommand::Value value)
 {
-    controls_.untouched->setChecked(false);
-    pickTranscriptColour(ColorDialog2);
+    switch (value) {
+    case LookCommand::Colour2:
+        return ColorDialog2;
+    case LookCommand::Colour3:
+        return ColorDialog3;
+    default:
+        return ColorDialog1;
+    }
 }
 
-void Appearance::pickProgramColour()
+FontChoice& Appearance::font(LookCommand::Value value)
 {
-    controls_.untouched->setChecked(false);
-    pickTranscriptColour(ColorDialog3);
+    switch (value) {
+    case LookCommand::Font1:
+        return FontDialog1;
+    case LookCommand::Font2:
+        return FontDialog2;
+    default:
+        return FontDialog3;
+    }
 }
 
-void Appearance::pickInputColour()
+QList<QWidget*> Appearance::targets(LookCommand::Target target) const
 {
-    controls_.untouched->setChecked(false);
-    if (pickers_->pickColor(ColorDialog1, controls_.window))
-        setColour(controls_.input, QPalette::Text, ColorDialog1);
-}
-
-void Appearance::pickUserFont()
-{
-    controls_.untouched->setChecked(false);
-    pickTranscriptFont(FontDialog1);
-}
-
-void Appearance::pickProgramFont()
-{
-    controls_.untouched->setChecked(false);
-    pickTranscriptFont(FontDialog2);
+    switch (target) {
+    case LookCommand::Window:
+        return {controls_.window};
+    case LookCommand::Transcript:
+        return {controls_.transcript};
+    case LookCommand::Input:
+        return {controls_.input};
+    case LookCommand::Buttons:
+        return {controls_.buttons[0], controls_.buttons[1], controls_.buttons[2]};
+    }
+    return {};
 }
 
 void Appearance::pickInputFont()
 {
-    controls_.untouched->setChecked(false);
     // The input line keeps its size whatever the dialog says; its style follows the dialog
     // even after a cancel.
     if (pickers_->pickFont(FontDialog3, true, controls_.window)) {
@@ -129,16 +131,19 @@ void Appearance::restore()
 {
     controls_.untouched->setChecked(true);
 
-    setBackground(controls_.window, look::Silver);
-    setFieldBackground(controls_.transcript, look::Silver);
-    setFieldBackground(controls_.input, look::Silver);
-
+    // Backgrounds back to the window's silver, text and captions to black.
+    for (const LookCommand* command : look::Restored) {
+        const bool background = command->role == QPalette::Window || command->role == QPalette::Base;
+        const QColor initial = background ? look::Silver : look::Black;
+        for (QWidget* control : targets(command->target)) {
+            if (command->target == LookCommand::Buttons)
+                setCaptionColour(control, initial);
+            else
+                setColour(control, command->role, initial);
+        }
+    }
     // The restored input line is bold, not the regular of a fresh start.
-    setColour(controls_.input, QPalette::Text, look::Black);
     setTextStyle(controls_.input, true, false);
-
-    for (QToolButton* button : controls_.buttons)
-        setCaptionColour(button, look::Black);
 
     ColorDialog1 = ColorDialog2 = ColorDialog3 = look::Black;
     FontDialog1 = FontDialog2 = FontChoice{look::FontFace, look::FontSize, false, false};

@@ -1,11 +1,14 @@
 #include "ui/window.h"
 
+#include "ui/look.h"
+
 #include "kb/cp1251.h"
 #include "kb/fileerror.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
+#include <QPalette>
 #include <QWidget>
 
 namespace tovrin {
@@ -34,6 +37,14 @@ QString errorMessage(const std::exception& error)
     if (const auto* file = dynamic_cast<const FileError*>(&error))
         return QString::fromStdString(file->utf8());
     return QString::fromLocal8Bit(error.what());
+}
+
+void paintWindowFace(QWidget* window)
+{
+    QPalette face = window->palette();
+    face.setColor(QPalette::Window, look::Silver);
+    window->setPalette(face);
+    window->setAutoFillBackground(true);
 }
 
 } // namespace tovrin

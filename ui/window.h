@@ -21,6 +21,9 @@ constexpr Qt::WindowFlags NoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt
 // the given screen, by default the window's own (the primary screen when it has none yet).
 void centreOnDesktop(QWidget* window, const QSize& outer, const QScreen* screen = nullptr);
 
+// The face every window of the program shows: the silver of the window design, filled in.
+void paintWindowFace(QWidget* window);
+
 QString fromCp1251(const std::string& text);
 std::string toCp1251(const QString& text);
 

@@ -86,23 +86,14 @@ bool hitsList(const std::string& normalised, const std::vector<std::string>& lis
     return false;
 }
 
-TEST(WordLists, HoldEveryEntryWithItsSpaces)
+// An entry holding a mark of the knowledge file's grammar could never be matched as written.
+TEST(WordLists, HoldNoMarkOfTheKnowledgeFile)
 {
-    const auto& cenzura = Cenzura();
-    const auto& human = Filter_nr();
-    ASSERT_EQ(cenzura.size(), 82u);
-    ASSERT_EQ(human.size(), 79u);
-    EXPECT_EQ(cenzura.front(), cp(" ЛОХ"));
-    EXPECT_EQ(cenzura[6], cp("БЛЯ "));
-    EXPECT_EQ(cenzura[22], cp("ЖЕРТВА АБОРТА"));
-    EXPECT_EQ(cenzura[65], cp("УЁБИЩ"));
-    EXPECT_EQ(cenzura.back(), cp("Я СОТРУ"));
-    EXPECT_EQ(human.front(), cp(" ИМЯ"));
-    EXPECT_EQ(human[19], cp("ИМЯ "));
-    EXPECT_EQ(human[31], cp("МЕНЯ ЗОВУТ"));
-    EXPECT_EQ(human.back(), cp("ШЕРСТ"));
-    for (const auto& entry : cenzura)
-        EXPECT_EQ(entry.find_first_of("^;@_"), std::string::npos);
+    for (const auto* list : {&Cenzura(), &Filter_nr()}) {
+        ASSERT_FALSE(list->empty());
+        for (const auto& entry : *list)
+            EXPECT_EQ(entry.find_first_of("^;@_"), std::string::npos) << entry;
+    }
 }
 
 TEST(WordLists, DecideWhichPhrasesAreRudeOrHuman)

@@ -3,7 +3,7 @@
 #include "kb/entry.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
-#include "support/testsupport.h"
+#include "support/kbsupport.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "kb/files.h"
 #include "kb/linelist.h"
 #include "kb/textformat.h"
-#include "support/testsupport.h"
+#include "support/kbsupport.h"
 
 #include <algorithm>
 #include <csignal>

@@ -1,7 +1,7 @@
 // Replays every document of the fuzzer's corpus through the fuzzer's own checks, so that
 // whatever the fuzzer once found stays fixed in every build.
 #include "fuzz/rtf_check.h"
-#include "support/testsupport.h"
+#include "support/kbsupport.h"
 
 #include <filesystem>
 #include <fstream>

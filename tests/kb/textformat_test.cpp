@@ -1,5 +1,5 @@
 #include "kb/textformat.h"
-#include "support/testsupport.h"
+#include "support/kbsupport.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -3,7 +3,7 @@
 // half-written one, an empty one or none at all.
 #include "kb/fileerror.h"
 #include "kb/linelist.h"
-#include "support/testsupport.h"
+#include "support/kbsupport.h"
 
 #include <gtest/gtest.h>
 

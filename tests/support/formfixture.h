@@ -32,6 +32,16 @@ struct FormFixture {
     TForm1& operator*() const { return *form; }
 };
 
+// A main window started in a scratch working folder of its own (with no Base folder unless the
+// test writes one), with its doubles at hand.
+struct ScratchForm {
+    ScratchDir dir;
+    FormFixture window;
+    TForm1& form = *window;
+    ScriptedPickers& pickers = window.pickers;
+    RecordingReporter& reporter = window.reporter;
+};
+
 // A small Base folder with every file a turn, the counts and the exit use.
 inline void writeBase(const ScratchDir& dir)
 {

@@ -21,12 +21,7 @@ namespace {
 const QString History1 = QStringLiteral("Версия 2.2.6.\nИсправлена ошибка.");
 const QString History2 = QStringLiteral("Версия 2.2.7.");
 
-struct Fixture {
-    ScratchDir dir;
-    FormFixture window;
-    TForm1& form = *window;
-    ScriptedPickers& pickers = window.pickers;
-    RecordingReporter& reporter = window.reporter;
+struct Fixture : ScratchForm {
     TForm3& about = *form.ui().Form3;
 
     Fixture()

@@ -36,12 +36,7 @@ const QColor Green(0, 128, 0);
 const QColor Blue(0, 0, 255);
 const FontChoice Initial{QStringLiteral("MS Sans Serif"), 8, false, false};
 
-struct Fixture {
-    ScratchDir dir;
-    FormFixture window;
-    TForm1& form = *window;
-    ScriptedPickers& pickers = window.pickers;
-    RecordingReporter& reporter = window.reporter;
+struct Fixture : ScratchForm {
 
     Fixture()
     {
@@ -61,7 +56,7 @@ QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().
 // A colour command: how to run it, the picker value it works on, and where its effect shows.
 struct ColourCommand {
     const char* name;
-    void (TForm1::*click)();
+    QAction* Form1Controls::*action; // its menu entry
     QColor Appearance::*value;
     std::function<QColor(const TForm1&)> effect;
 };
@@ -69,17 +64,17 @@ struct ColourCommand {
 const QList<ColourCommand>& colourCommands()
 {
     static const QList<ColourCommand> commands{
-        {"N6 main background", &TForm1::N6Click, &Appearance::ColorDialog1,
+        {"N6 main background", &Form1Controls::N6, &Appearance::ColorDialog1,
          [](const TForm1& f) { return colour(&f, QPalette::Window); }},
-        {"N21 transcript background", &TForm1::N21Click, &Appearance::ColorDialog1,
+        {"N21 transcript background", &Form1Controls::N21, &Appearance::ColorDialog1,
          [](const TForm1& f) { return colour(f.ui().RE1, QPalette::Base); }},
-        {"N16 input background", &TForm1::N16Click, &Appearance::ColorDialog1,
+        {"N16 input background", &Form1Controls::N16, &Appearance::ColorDialog1,
          [](const TForm1& f) { return colour(f.ui().Input, QPalette::Base); }},
-        {"Mystring2 input text", &TForm1::Mystring2Click, &Appearance::ColorDialog1,
+        {"Mystring2 input text", &Form1Controls::Mystring2, &Appearance::ColorDialog1,
          [](const TForm1& f) { return colour(f.ui().Input, QPalette::Text); }},
-        {"User1 transcript colour", &TForm1::User1Click, &Appearance::ColorDialog2,
+        {"User1 transcript colour", &Form1Controls::User1, &Appearance::ColorDialog2,
          [](const TForm1& f) { return f.ui().RE1->current().color; }},
-        {"Cpu1 transcript colour", &TForm1::Cpu1Click, &Appearance::ColorDialog3,
+        {"Cpu1 transcript colour", &Form1Controls::Cpu1, &Appearance::ColorDialog3,
          [](const TForm1& f) { return f.ui().RE1->current().color; }},
     };
     return commands;
@@ -150,12 +145,12 @@ void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
         const QColor before = command.effect(form);
 
         f->pickers.colors = {std::nullopt};
-        (form.*command.click)();
+        (form.ui().*command.action)->trigger();
         QVERIFY2(command.effect(form) == before, command.name);
         QVERIFY2(form.appearance().*command.value == Black, command.name);
 
         f->pickers.colors = {Red};
-        (form.*command.click)();
+        (form.ui().*command.action)->trigger();
         QVERIFY2(command.effect(form) == Red, command.name);
         QVERIFY2(form.appearance().*command.value == Red, command.name);
         QVERIFY2(f->pickers.colorPresets == (QList<QColor>{Black, Black}), command.name);
@@ -164,12 +159,12 @@ void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
 
 void AppearanceTest::everyCommandClearsTheRestoreMarkEvenWhenCancelled()
 {
-    const QList<std::pair<const char*, void (TForm1::*)()>> commands{
-        {"N6", &TForm1::N6Click},           {"N21", &TForm1::N21Click},
-        {"N16", &TForm1::N16Click},         {"N9", &TForm1::N9Click},
-        {"User1", &TForm1::User1Click},     {"Cpu1", &TForm1::Cpu1Click},
-        {"Mystring2", &TForm1::Mystring2Click}, {"User2", &TForm1::User2Click},
-        {"Cpu2", &TForm1::Cpu2Click},       {"Mystring1", &TForm1::Mystring1Click},
+    const QList<std::pair<const char*, QAction* Form1Controls::*>> commands{
+        {"N6", &Form1Controls::N6},           {"N21", &Form1Controls::N21},
+        {"N16", &Form1Controls::N16},         {"N9", &Form1Controls::N9},
+        {"User1", &Form1Controls::User1},     {"Cpu1", &Form1Controls::Cpu1},
+        {"Mystring2", &Form1Controls::Mystring2}, {"User2", &Form1Controls::User2},
+        {"Cpu2", &Form1Controls::Cpu2},       {"Mystring1", &Form1Controls::Mystring1},
     };
     // The mark is cleared before the dialog opens: the dialog itself sees it cleared.
     struct WatchingPickers : Pickers {
@@ -178,13 +173,13 @@ void AppearanceTest::everyCommandClearsTheRestoreMarkEvenWhenCancelled()
         bool pickColor(QColor&, QWidget*) override { markWhileOpen << mark->isChecked(); return false; }
         bool pickFont(FontChoice&, bool, QWidget*) override { markWhileOpen << mark->isChecked(); return false; }
     };
-    for (const auto& [name, click] : commands) {
+    for (const auto& [name, action] : commands) {
         fresh();
         WatchingPickers watching;
         watching.mark = f->form.ui().N13;
         f->form.services().pickers = &watching;
         QVERIFY2(f->form.ui().N13->isChecked(), name);
-        (f->form.*click)();
+        (f->form.ui().*action)->trigger();
         QVERIFY2(!f->form.ui().N13->isChecked(), name);
         QVERIFY2(!watching.markWhileOpen.isEmpty() && !watching.markWhileOpen.contains(true), name);
         f->form.services().pickers = &f->pickers;
@@ -195,9 +190,9 @@ void AppearanceTest::sharedColourDialogOpensWithTheColourConfirmedLast()
 {
     TForm1& form = f->form;
     f->pickers.colors = {Green, std::nullopt, Blue};
-    form.N6Click();
-    form.N21Click();
-    form.Mystring2Click();
+    form.ui().N6->trigger();
+    form.ui().N21->trigger();
+    form.ui().Mystring2->trigger();
     QCOMPARE(f->pickers.colorPresets, (QList<QColor>{Black, Green, Green}));
     QCOMPARE(colour(&form, QPalette::Window), Green);
     QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
@@ -242,7 +237,7 @@ void AppearanceTest::buttonCaptionsAreChosenOneByOne()
     for (const QColor& answer : answers)
         f->pickers.colors.push_back(answer.isValid() ? std::optional<QColor>(answer) : std::nullopt);
 
-    form.N9Click();
+    form.ui().N9->trigger();
 
     QCOMPARE(f->pickers.colorPresets, presets);
     for (int i = 0; i < buttons.size(); ++i) {
@@ -257,11 +252,11 @@ void AppearanceTest::speakersColoursReachTheirNextLinesOnly()
     f->append(QStringLiteral("Привет."), LineStyle::User);
 
     f->pickers.colors = {Red, Blue};
-    form.User1Click();
+    form.ui().User1->trigger();
     QCOMPARE(f->append(QStringLiteral("Как дела?"), LineStyle::User).color, Red);
     QCOMPARE(f->append(QStringLiteral("Хорошо."), LineStyle::Program).color, Black);
 
-    form.Cpu1Click();
+    form.ui().Cpu1->trigger();
     QCOMPARE(f->append(QStringLiteral("Ещё."), LineStyle::User).color, Red);
     QCOMPARE(f->append(QStringLiteral("Ответ."), LineStyle::Program).color, Blue);
 
@@ -275,9 +270,9 @@ void AppearanceTest::idleRemarkTakesTheSharedColour()
     TForm1& form = f->form;
     f->pickers.colors = {Green, Blue};
     f->pickers.fonts = {FontChoice{QStringLiteral("Arial"), 12, true, false}};
-    form.N6Click(); // a background, but the shared colour is the idle remark's too
-    form.Cpu1Click();
-    form.Cpu2Click();
+    form.ui().N6->trigger(); // a background, but the shared colour is the idle remark's too
+    form.ui().Cpu1->trigger();
+    form.ui().Cpu2->trigger();
 
     const auto reply = f->append(QStringLiteral("Ответ."), LineStyle::Program);
     const auto remark = f->append(QStringLiteral("Молчите?"), LineStyle::IdleRemark);
@@ -307,7 +302,7 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
 
     // A colour: the selection takes it and keeps its own font.
     f->pickers.colors = {Red};
-    form.User1Click();
+    form.ui().User1->trigger();
     QCOMPARE(formatAt(0).foreground().color(), Red);
     QCOMPARE(formatAt(0).fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
     QCOMPARE(formatAt(0).fontPointSize(), 12.0);
@@ -315,7 +310,7 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
 
     // A cancelled font: size and style reach the selection, the face does not.
     f->pickers.fonts = {std::nullopt};
-    form.Cpu2Click();
+    form.ui().Cpu2->trigger();
     QCOMPARE(formatAt(0).foreground().color(), Red);
     QCOMPARE(formatAt(0).fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
     QCOMPARE(formatAt(0).fontPointSize(), 8.0);
@@ -323,7 +318,7 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
 
     // A confirmed one brings its face as well.
     f->pickers.fonts = {FontChoice{QStringLiteral("Courier New"), 10, false, true}};
-    form.Cpu2Click();
+    form.ui().Cpu2->trigger();
     QCOMPARE(formatAt(0).fontFamilies().toStringList(), QStringList{QStringLiteral("Courier New")});
     QCOMPARE(formatAt(0).fontPointSize(), 10.0);
     QVERIFY(formatAt(0).fontItalic());
@@ -338,13 +333,13 @@ void AppearanceTest::transcriptFontTakesFaceOnConfirmAndSizeAndStyleAlways()
     TForm1& form = f->form;
     const FontChoice arialBold{QStringLiteral("Arial"), 12, true, false};
     f->pickers.fonts = {arialBold};
-    form.User2Click();
+    form.ui().User2->trigger();
     QCOMPARE(form.appearance().FontDialog1, arialBold);
     QCOMPARE(form.ui().RE1->current().font, arialBold);
 
     // A cancelled program font still brings its size and style, but not its face.
     f->pickers.fonts = {std::nullopt};
-    form.Cpu2Click();
+    form.ui().Cpu2->trigger();
     QCOMPARE(form.appearance().FontDialog2, Initial);
     QCOMPARE(form.ui().RE1->current().font, (FontChoice{QStringLiteral("Arial"), 8, false, false}));
 
@@ -358,8 +353,8 @@ void AppearanceTest::speakersFontsReachTheirNextLines()
     const FontChoice user{QStringLiteral("Arial"), 14, false, true};
     const FontChoice program{QStringLiteral("Courier New"), 10, true, true};
     f->pickers.fonts = {user, program};
-    form.User2Click();
-    form.Cpu2Click();
+    form.ui().User2->trigger();
+    form.ui().Cpu2->trigger();
 
     QCOMPARE(f->append(QStringLiteral("Привет."), LineStyle::User).font, user);
     QCOMPARE(f->append(QStringLiteral("Здравствуйте."), LineStyle::Program).font, program);
@@ -371,7 +366,7 @@ void AppearanceTest::inputFontTakesFaceOnConfirmStyleAlwaysSizeNever()
     TForm1& form = f->form;
     const int size = form.ui().Input->font().pointSize();
     f->pickers.fonts = {FontChoice{QStringLiteral("Arial"), 12, true, true}};
-    form.Mystring1Click();
+    form.ui().Mystring1->trigger();
     QCOMPARE(f->pickers.fontOnlySize8, QList<bool>{true});
     QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Arial"));
     QVERIFY(form.ui().Input->font().bold());
@@ -385,7 +380,7 @@ void AppearanceTest::inputFontTakesFaceOnConfirmStyleAlwaysSizeNever()
     changed.setItalic(false);
     form.ui().Input->setFont(changed);
     f->pickers.fonts = {std::nullopt};
-    form.Mystring1Click();
+    form.ui().Mystring1->trigger();
     QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Courier New"));
     QVERIFY(form.ui().Input->font().bold());
     QVERIFY(form.ui().Input->font().italic());
@@ -398,16 +393,16 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     const FontChoice odd{QStringLiteral("Arial"), 12, true, true};
     f->pickers.colors = {Red, Green, Blue, Red, Green, Blue, Red, Green, Blue};
     f->pickers.fonts = {odd, odd, odd};
-    form.N6Click();
-    form.N21Click();
-    form.N16Click();
-    form.N9Click();
-    form.User1Click();
-    form.Cpu1Click();
-    form.Mystring2Click();
-    form.User2Click();
-    form.Cpu2Click();
-    form.Mystring1Click();
+    form.ui().N6->trigger();
+    form.ui().N21->trigger();
+    form.ui().N16->trigger();
+    form.ui().N9->trigger();
+    form.ui().User1->trigger();
+    form.ui().Cpu1->trigger();
+    form.ui().Mystring2->trigger();
+    form.ui().User2->trigger();
+    form.ui().Cpu2->trigger();
+    form.ui().Mystring1->trigger();
     form.ui().Form2->Edit1->setText(QStringLiteral("Base\\Exchange.Dat"));
     form.ui().Form2->SpinEdit1->setValue(5000);
     form.ui().Form3->setOuterHeight(TForm3::UnfoldedHeight);
@@ -454,9 +449,9 @@ void AppearanceTest::restoreLeavesFaceOfInputAndTranscriptAlone()
     const FontChoice arial{QStringLiteral("Arial"), 12, false, true};
     f->pickers.fonts = {arial, arial};
     f->pickers.colors = {Red};
-    form.Mystring1Click();
-    form.User2Click();
-    form.User1Click();
+    form.ui().Mystring1->trigger();
+    form.ui().User2->trigger();
+    form.ui().User1->trigger();
     f->append(QStringLiteral("Привет."), LineStyle::User);
     const Transcript::Attributes current = form.ui().RE1->current();
 

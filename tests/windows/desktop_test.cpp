@@ -125,7 +125,7 @@ private slots:
             f->N13Click();
         if (setting == 2) {
             f.pickers.colors = {QColor(Qt::blue), QColor(Qt::blue), QColor(Qt::blue)};
-            f->N9Click();
+            f->ui().N9->trigger();
         }
         f->T1Timer();
         const QColor grey = f->palette().color(QPalette::Disabled, QPalette::ButtonText);

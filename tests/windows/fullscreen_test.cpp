@@ -18,12 +18,7 @@ using namespace tovrin::test;
 
 namespace {
 
-struct Fixture {
-    ScratchDir dir;
-    FormFixture window;
-    TForm1& form = *window;
-    ScriptedPickers& pickers = window.pickers;
-    RecordingReporter& reporter = window.reporter;
+struct Fixture : ScratchForm {
 
     // The timers are stopped (no shake): only the window system moves the window here.
     Fixture() { form.show(); }
@@ -53,7 +48,6 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void startsNormal();
     void fullScreenStretchesThePanelsToTheMaximisedWindow();
     void returnPutsEverythingBackButTheTranscriptsHeight();
     void secondRoundGoesTheSameWay();
@@ -64,13 +58,6 @@ private:
     std::unique_ptr<Fixture> f;
 };
 
-void FullScreenTest::startsNormal()
-{
-    const TForm1& form = f->form;
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("&Full Screen"));
-    QVERIFY(!form.ui().N40->isChecked());
-    QCOMPARE(form.ui().RE1->geometry(), QRect(3, 5, 581, 304));
-}
 
 void FullScreenTest::checkStretched(const Places& start)
 {

@@ -106,21 +106,12 @@ QList<KeyRow> allRows()
     return rows;
 }
 
-// The caption as the user reads it: "&&" on a button shows one "&".
-QString shown(const QToolButton* key)
-{
-    QString text = key->text();
-    return text.replace(u"&&"_s, u"&"_s);
-}
-
 } // namespace
 
 class KeyboardTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void windowHasTheDesignedFrame();
-    void everyKeyHasItsNameCaptionSizeAndPlace();
     void signAndSpaceKeysIgnoreCapsLock();
     void lettersFollowCapsLock();
     void keysAppendAtTheEndWhateverTheCaret();
@@ -134,89 +125,7 @@ private slots:
     void escapeAndCloseNeverStrandTheMainWindow();
 };
 
-void KeyboardTest::windowHasTheDesignedFrame()
-{
-    Window w;
-    QCOMPARE(w.kb.windowTitle(), u"Виртуальная клавиатура"_s);
-    QVERIFY(w.kb.isHidden());
-    QCOMPARE(w.kb.Client->size(), QSize(353, 145));
-    QCOMPARE(w.kb.palette().color(QPalette::Window), QColor(0xC0, 0xC0, 0xC0));
-    const Qt::WindowFlags flags = w.kb.windowFlags();
-    QVERIFY(flags & Qt::CustomizeWindowHint);
-    QVERIFY(!(flags & Qt::WindowCloseButtonHint));
-    QVERIFY(!(flags & Qt::WindowSystemMenuHint));
-    QVERIFY(!(flags & Qt::WindowMinMaxButtonsHint));
-    QCOMPARE(w.kb.minimumSize(), w.kb.maximumSize());
 
-    QCOMPARE(w.kb.GroupBox1->title(), u"Знаки:"_s);
-    QCOMPARE(w.kb.GroupBox2->title(), u"Буквы:"_s);
-    QCOMPARE(w.kb.GroupBox1->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QCOMPARE(w.kb.GroupBox2->palette().color(QPalette::WindowText), QColor(Qt::white));
-    QVERIFY(w.kb.GroupBox1->geometry().bottom() < w.kb.GroupBox2->geometry().top());
-
-    QCOMPARE(w.kb.N1->title(), u"&Система"_s);
-    QCOMPARE(w.kb.N2->text(), u"С&крыть виртуальную клавиатуру"_s);
-    QCOMPARE(w.kb.MainMenu1->actions(), QList<QAction*>{w.kb.N1->menuAction()});
-    QCOMPARE(w.kb.T1->interval(), 1);
-}
-
-void KeyboardTest::everyKeyHasItsNameCaptionSizeAndPlace()
-{
-    Window w;
-    QSet<QString> seen;
-    for (const KeyRow& row : allRows()) {
-        const bool sign = row.row == SignsUpper || row.row == SignsLower;
-        QCOMPARE(row.names.size(), row.captions.size());
-        QToolButton* previous = nullptr;
-        for (int i = 0; i < row.names.size(); ++i) {
-            QToolButton* key = w.kb.key(row.names[i]);
-            QVERIFY2(key, qPrintable(row.names[i]));
-            QCOMPARE(key->objectName(), row.names[i]);
-            QCOMPARE(shown(key), QString(row.captions[i]));
-            QCOMPARE(key->size(), sign ? QSize(16, 17) : QSize(17, 17));
-            QCOMPARE(key->parentWidget(), sign ? static_cast<QWidget*>(w.kb.GroupBox1) : w.kb.GroupBox2);
-            if (previous) {
-                QCOMPARE(key->y(), previous->y());
-                QCOMPARE(key->x(), previous->x() + previous->width());
-            }
-            QVERIFY(w.kb.GroupBox1->rect().contains(key->geometry()) || !sign);
-            QVERIFY(w.kb.GroupBox2->rect().contains(key->geometry()) || sign);
-            seen << row.names[i];
-            previous = key;
-        }
-    }
-    // The upper rows lie above the lower ones.
-    QVERIFY(w.kb.key(u"SB4"_s)->y() < w.kb.key(u"SB28"_s)->y());
-    QVERIFY(w.kb.key(u"SB29"_s)->y() < w.kb.key(u"SB46"_s)->y());
-
-    struct Other {
-        QToolButton* key;
-        const char* name;
-        QString caption;
-        QSize size;
-    };
-    const Other others[] = {
-        {w.kb.SB23, "SB23", u"Пробел"_s, {134, 22}},
-        {w.kb.SB62, "SB62", u"Bcksp"_s, {41, 50}},
-        {w.kb.SB66, "SB66", u"[Enter]"_s, {41, 51}},
-        {w.kb.SB63, "SB63", u"Caps Lock [не нажат]"_s, {123, 22}},
-    };
-    for (const Other& o : others) {
-        QCOMPARE(o.key, w.kb.key(QString::fromLatin1(o.name)));
-        QCOMPARE(o.key->text(), o.caption);
-        QCOMPARE(o.key->size(), o.size);
-        QVERIFY(QRect(QPoint(0, 0), w.kb.Client->size()).contains(o.key->geometry()));
-        seen << QString::fromLatin1(o.name);
-    }
-    QCOMPARE(w.kb.SB62->geometry().bottom() + 1, w.kb.SB66->y());
-    QCOMPARE(w.kb.SB62->x(), w.kb.SB66->x());
-    QCOMPARE(w.kb.SB23->y(), w.kb.SB63->y());
-    QVERIFY(w.kb.SB23->x() < w.kb.SB63->x());
-
-    QCOMPARE(seen.size(), 64);
-    QCOMPARE(w.kb.keys().size(), 64);
-    QVERIFY(!w.kb.key(u"SB1"_s));
-}
 
 void KeyboardTest::signAndSpaceKeysIgnoreCapsLock()
 {

@@ -83,37 +83,6 @@ private slots:
         QCOMPARE(f->engine().state().Log.count(), 0);
     }
 
-    void editorDesign()
-    {
-        FormFixture f;
-        TForm2* e = f->ui().Form2;
-        QCOMPARE(e->windowTitle(), QStringLiteral("Редактор"));
-        QCOMPARE(e->size(), QSize(305, 185));
-        QVERIFY(!e->windowFlags().testFlag(Qt::WindowCloseButtonHint));
-        QCOMPARE(e->GroupBox1->geometry(), QRect(8, 8, 289, 57));
-        QCOMPARE(e->GroupBox1->title(), QStringLiteral("Путь файла для внешнего ввода-вывода:"));
-        QCOMPARE(e->Edit1->geometry(), QRect(8, 24, 273, 21));
-        QCOMPARE(e->Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
-        QCOMPARE(e->GroupBox2->geometry(), QRect(8, 72, 289, 73));
-        QCOMPARE(e->GroupBox2->title(), QStringLiteral("Считывание фразы из файла:"));
-        QCOMPARE(e->RB1->geometry(), QRect(16, 16, 177, 17));
-        QCOMPARE(e->RB1->text(), QStringLiteral("По нажатию клавиши [ENTER]"));
-        QVERIFY(e->RB1->isChecked());
-        QCOMPARE(e->RB2->geometry(), QRect(16, 37, 129, 17));
-        QCOMPARE(e->RB2->text(), QStringLiteral("По таймеру  каждые:"));
-        QCOMPARE(e->SpinEdit1->geometry(), QRect(145, 34, 44, 22));
-        QCOMPARE(e->SpinEdit1->minimum(), 1);
-        QCOMPARE(e->SpinEdit1->maximum(), 36000);
-        QCOMPARE(e->SpinEdit1->value(), 1);
-        QVERIFY(!e->SpinEdit1->isEnabled());
-        QCOMPARE(e->Label1->pos(), QPoint(193, 37));
-        QCOMPARE(e->Label1->text(), QStringLiteral("сек."));
-        QCOMPARE(e->Button1->geometry(), QRect(77, 152, 75, 25));
-        QCOMPARE(e->Button1->text(), QStringLiteral("Хорошо"));
-        QCOMPARE(e->Button2->geometry(), QRect(154, 152, 75, 25));
-        QCOMPARE(e->Button2->text(), QStringLiteral("Отмена"));
-        QCOMPARE(e->Bevel1->geometry(), QRect(0, 1, 305, 184));
-    }
 
     // Seconds while the editor is open, milliseconds once accepted, within 1..36000.
     void acceptedPeriod_data()
