@@ -110,7 +110,9 @@ fi
 ! grep -q '^E: ' "$unpacked/lintian.txt" || fail "lintian found errors"
 
 step "The next version: this tree with a new entry and a changed reply"
-next_tree=$(mktemp -d /var/tmp/tovrin-next.XXXXXX)
+# Always the same folder, so that a second run finds its build.
+next_tree=/var/tmp/tovrin-next
+rm -rf "$next_tree" && mkdir -p "$next_tree"
 git -C "$here" ls-files -z | (cd "$here" && xargs -0 cp --parents -t "$next_tree")
 current=$(sed -n 's/^project(tovrin VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 next="${current%.*}.$(( ${current##*.} + 1 ))"
@@ -147,7 +149,7 @@ cleanup() {
   [ -f "$root/tmp/xvfb.pid" ] && kill "$(cat "$root/tmp/xvfb.pid")" 2>/dev/null
   umount "$root/dev/shm" "$root/dev/pts" "$root/proc" 2>/dev/null || true
   if [ -z "${TOVRIN_KEEP_ROOT:-}" ]; then rm -rf "$root"; else echo "kept the root $root"; fi
-  rm -rf "$unpacked" "$next_tree"
+  rm -rf "$unpacked"
 }
 trap cleanup EXIT
 debootstrap --variant=minbase "$suite" "$root" "$mirror" >"$root.debootstrap.log" 2>&1 ||
@@ -188,7 +190,7 @@ as_reader() {
   chroot --userspec=reader:reader "$root" env -i HOME=/home/reader PATH=/usr/local/bin:/usr/bin:/bin:/usr/games \
     XDG_RUNTIME_DIR=/tmp/reader-run LANG=C.UTF-8 sh -c "cd && $1"
 }
-[ -z "$(as_reader 'tovrin --help >/dev/null; ls -A')" ] || fail "tovrin --help prepared something"
+as_reader 'tovrin --help >/dev/null && tovrin --version >/dev/null && [ ! -e .local ]' || fail "tovrin --help prepared something"
 learnt_a="Абырвалг шмяк и ещё немного слов"
 learnt_b="Квазимодо любит кабачковую икру"
 reply=$(as_reader "printf 'Привет\n$learnt_a\n$learnt_b\nпока что побуду тут\n' | tovrin 2>&1")
