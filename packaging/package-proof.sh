@@ -218,8 +218,12 @@ sleep 2
 as_reader 'parec -d proof.monitor --raw --format=s16le --channels=1 --rate=8000 >/tmp/cues.raw 2>/dev/null & echo $! >/tmp/parec.pid'
 as_reader 'DISPLAY=:57 tovrin >/tmp/window.log 2>&1 & echo $! >/tmp/window.pid'
 sleep 6
-as_reader 'export DISPLAY=:57; id=$(xdotool search --sync --onlyvisible --class tovrin | head -n 1);
-  xdotool windowfocus --sync "$id"; xdotool type --delay 150 "da"; xdotool key Return' || true
+# The first of the program's windows that takes the focus gets the keys (the hidden ones do not).
+as_reader 'export DISPLAY=:57; xdotool search --sync --onlyvisible --class tovrin >/dev/null;
+  for id in $(xdotool search --onlyvisible --class tovrin); do
+    xdotool windowfocus --sync "$id" 2>/dev/null && break
+  done
+  xdotool type --delay 150 "da"; xdotool key Return' || true
 sleep 3
 as_reader 'kill $(cat /tmp/parec.pid); kill $(cat /tmp/window.pid)' || true
 sleep 1
