@@ -213,13 +213,15 @@ in_root apt-get install -y -q --no-install-recommends pulseaudio pulseaudio-util
 mkdir -p "$root/tmp/reader-run" && chroot "$root" chown reader:reader /tmp/reader-run && chmod 700 "$root/tmp/reader-run"
 as_reader 'pulseaudio --daemonize=yes --exit-idle-time=-1 --disable-shm=yes -n \
   -L "module-null-sink sink_name=proof" -L module-native-protocol-unix --log-target=syslog; sleep 1; pactl set-default-sink proof'
-chroot "$root" sh -c 'Xvfb :57 -screen 0 1280x1024x24 >/dev/null 2>&1 & echo $! >/tmp/xvfb.pid'
+# A display number of its own: the X servers of other sessions on this machine are seen here too.
+[ ! -e /tmp/.X11-unix/X173 ] && ! grep -q '@/tmp/.X11-unix/X173' /proc/net/unix || fail "display :173 is taken"
+chroot "$root" sh -c 'Xvfb :173 -screen 0 1280x1024x24 >/dev/null 2>&1 & echo $! >/tmp/xvfb.pid'
 sleep 2
 as_reader 'parec -d proof.monitor --raw --format=s16le --channels=1 --rate=8000 >/tmp/cues.raw 2>/dev/null & echo $! >/tmp/parec.pid'
-as_reader 'DISPLAY=:57 tovrin >/tmp/window.log 2>&1 & echo $! >/tmp/window.pid'
+as_reader 'DISPLAY=:173 tovrin >/tmp/window.log 2>&1 & echo $! >/tmp/window.pid'
 sleep 6
 # The first of the program's windows that takes the focus gets the keys (the hidden ones do not).
-as_reader 'export DISPLAY=:57; xdotool search --sync --onlyvisible --class tovrin >/dev/null;
+as_reader 'export DISPLAY=:173; xdotool search --sync --onlyvisible --class tovrin >/dev/null;
   for id in $(xdotool search --onlyvisible --class tovrin); do
     xdotool windowfocus --sync "$id" 2>/dev/null && break
   done
