@@ -458,7 +458,7 @@ void TForm1::T5Timer()
         return; // the sweep waits where it is
     if (text != sweptInput_) {
         sweptInput_ = text;
-        sweptInputCp_ = toCp1251(text);
+        sweptInputCp_ = typedToCp1251(text);
     }
     if (engine().SanitiseTick(sweptInputCp_)) {
         RE1->setEnabled(false);
@@ -637,7 +637,7 @@ void TForm1::greetingDone()
 
 std::string TForm1::inputText() const
 {
-    return toCp1251(Input->text());
+    return typedToCp1251(Input->text());
 }
 
 void TForm1::clearInput()

@@ -35,7 +35,13 @@ the files go from the specific to the general, and so do the entries inside each
                                  the stem itself ("РАБОТА.", "РАБОТА,", "РАБОТУ.", "РАБОТУ,"; a
                                  leading empty ending keeps the stem among them: "БРАТ~,А");
                                  "~РОК" is " РОК" alone, for a word whose ending forms other
-                                 words end in too («урок», «игрок»)
+                                 words end in too («урок», «игрок»); the forms for the first
+                                 word also come followed by a space and each letter a second
+                                 word can begin with ("БРАТ П…" of «брат приехал») in a branch,
+                                 and in a main phrase where "~~" says so ("БРАТ~~,А")
+    ДО СВИДАНИЯ+                 a farewell only where it ends a sentence or is said to someone:
+                                 "ДО СВИДАНИЯ." "ДО СВИДАНИЯ!" "ДО СВИДАНИЯ," "ДО СВИДАНИЯ)"
+                                 and "ДО СВИДАНИЯ ТОВРИН", never «до свидания с парнем …»
 
 Sources of the phrase lists (data-src/<File>.txt): one phrase per line; "#" lines and
 blank lines are ignored. ReadMe.txt is taken line for line, blank lines included.
@@ -89,7 +95,7 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
 # is a no and "да не знаю" is a shrug.
 KEY_SETS = {
     "НЗ": "НЕ ЗНАЮ | НЕЗНАЮ | ХЗ | БЕЗ ПОНЯТИЯ | ПОНЯТИЯ НЕ ИМЕЮ | НЕ УВЕРЕН | КТО ЗНАЕТ",
-    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
+    "НЕТ": "НЕ ХОЧУ | НЕ СЕЙЧАС | НЕ БУДУ | НЕ ЛЮБЛЮ | НЕ РАЗБИРАЮСЬ | НИ ЗА КОГО | НЕ ИНТЕРЕСУЮСЬ | НЕТ. | НЕТ, | НЕТ! | НЕТ СПАС | НЕА | НЕ-А | НИКОГДА | ОТСТАНЬ | ПОТОМ",
     "ДА": "ДАВАЙ | ЗАГАДЫВАЙ | РАССКАЗЫВАЙ | РАССКАЖИ | ДА. | ДА! | ДА, | ДА) | ДАА | АГА~ | УГУ | "
           "КОНЕЧНО | ХОЧУ | ОК. | ОК! | ОК, | ОК) | ОКЕЙ | ЛАДНО | МОЖНО | ВАЛЯЙ | ПОЕХАЛИ | ГОТОВ~,А | "
           "ЕЩЁ БЫ | ХОРОШО | ЛЮБЛЮ",
@@ -167,6 +173,58 @@ def profanity_in(text):
     return [p for p in PROFANITY if p in probe]
 
 
+# ---- the lookup, as the program does it
+
+def normalise(text):
+    """A phrase as a turn takes it: the first letter a capital, a final "." unless it ends with
+    "." "!" or "?" (a final "," becomes "."); then upper-cased for the comparison."""
+    if not text:
+        return text
+    if text[0].islower() and "а" <= text[0].lower() <= "я" or text[0] == "ё":
+        text = upper_char(text[0]) + text[1:]
+    if text[-1] == ",":
+        text = text[:-1] + "."
+    elif text[-1] not in ".!?":
+        text += "."
+    return upper(text)
+
+
+def contains_key(phrase, key, start=0):
+    """The position after the match of key in phrase from start, or -1. No backtracking: the
+    character that breaks a partial match is not tried again as the key's first."""
+    if key not in phrase[start:]:
+        return -1
+    m = 0
+    for i in range(start, len(phrase)):
+        if phrase[i] == key[m]:
+            m += 1
+            if m == len(key):
+                return i + 1
+        else:
+            m = 0
+    return -1
+
+
+def key_words(key):
+    words, s = [], 0
+    while s < len(key):
+        end = key.find(" ", s + 1)
+        end = len(key) if end < 0 else end
+        words.append(key[s:end])
+        s = end + 1
+    return words
+
+
+def contains_words(phrase, key):
+    pos = 0
+    for w in key_words(key):
+        pos = contains_key(phrase, w, pos)
+        if pos < 0:
+            return False
+    return True
+
+
+
 # ---- the knowledge file
 
 class Entry:
@@ -223,16 +281,47 @@ def read_words(paths, faults):
     return header, expand(entries, faults)
 
 
-def word_keys(part):
+def word_keys(part, branch):
     """The keys of a "STEM~ENDINGS" alternative: " STEM" for a word after the first, and each
-    named form ending a word for the first word of a phrase."""
+    named form ending a word for the first word of a phrase. A form followed by a space and a
+    letter is also a word of a longer phrase; the word-by-word pass of the main lookup would
+    find its two parts apart, the form inside a longer word («выбрать») and the letter anywhere
+    after it, so a main phrase takes those keys only where its source says "~~"; branches are
+    matched whole and always take them."""
     if "~" not in part:
         return [part]
     if part.startswith("~"):
         return [" " + part[1:]]
     stem, _, endings = part.partition("~")
+    letters = branch or endings.startswith("~")
+    endings = endings.lstrip("~")
     forms = [stem + e for e in endings.split(",")] if endings else [stem]
-    return [" " + stem] + [f + end for f in forms for end in (".", ",")]
+    keys = [" " + stem]
+    for f in forms:
+        if letters and len(f) >= LONG_FORM:
+            keys.append(f)  # long enough to be found whole wherever it stands
+        else:
+            keys.extend(f + end for end in (FIRST_WORD_ENDS if letters else FIRST_WORD_ENDS[:6]))
+    return keys
+
+
+# A form this long is rarely a part of another word.
+LONG_FORM = 6
+
+
+# What may follow the first word of a phrase: a mark, or a space and the next word's letter
+# (the program never takes a key that ends in a space, so the letter is part of the key).
+FIRST_WORD_ENDS = [".", ",", "!", "?", ")", "-"] + [" " + c for c in "АБВГДЕЁЖЗИЙКЛМНОПРСТУФХЦЧШЩЭЮЯ"]
+
+# Where a farewell ends its sentence or names whom it is said to.
+FAREWELL_ENDS = [".", "!", ",", ")", " ТОВРИН"]
+
+
+def farewell_keys(part):
+    """The keys of a "ФРАЗА+" farewell alternative."""
+    if not part.endswith("+"):
+        return [part]
+    return [part[:-1] + end for end in FAREWELL_ENDS]
 
 
 def key_alternatives(e, faults):
@@ -243,9 +332,9 @@ def key_alternatives(e, faults):
             if part[1:] not in KEY_SETS:
                 faults.add(e.lineno, f"no key set {part}")
                 continue
-            keys.extend(k for p in KEY_SETS[part[1:]].split(" | ") for k in word_keys(p))
+            keys.extend(k for p in KEY_SETS[part[1:]].split(" | ") for k in word_keys(p, False))
         else:
-            keys.extend(word_keys(part))
+            keys.extend(k for f in farewell_keys(part) for k in word_keys(f, e.depth > 0))
     out = []
     for k in keys:
         variants = [k, k.replace("Ё", "Е")]
@@ -376,6 +465,80 @@ def candidates(entries, i):
     return out
 
 
+def check_farewells(entries, lists, faults):
+    """Nothing the program says may close a second copy that reads it from the exchange file:
+    no reply of an entry without the farewell mark, and no line of a phrase list, holds a
+    farewell key. And a farewell of several words has a catch for one of its words among the
+    other main phrases, so that the word-by-word pass, which runs only when no key is found
+    whole, never closes the program on those words standing apart in an ordinary sentence."""
+    mains = [e for e in entries if e.depth == 0]
+    said = [(f"{e.lineno} [{e.key}]", r) for e in entries if not e.farewell for r in e.replies]
+    said += [(name, line) for name, lines in lists.items() for line in lines]
+    seen = set()
+    farewells = [e for e in mains if e.farewell]
+    for where, text in said:
+        if text in seen:
+            continue
+        seen.add(text)
+        # Held whole or word by word, even where an earlier entry would answer first: the
+        # order of the file may change, the text of a reply stays.
+        phrase = normalise(text)
+        held = next((e for e in farewells if contains_key(phrase, e.key) >= 0
+                     or (" " in e.key and contains_words(phrase, e.key))), None)
+        if held is not None:
+            faults.add(where, f"«{text}» holds the farewell «{held.key}» ({held.lineno}): "
+                              f"it would close a second copy")
+    others = [e.key for e in mains if not e.farewell]
+    for e in mains:
+        words = e.key.split(" ")
+        if e.farewell and len(words) > 1 and not any(k in w for w in words for k in others):
+            faults.add(f"{e.lineno} [{e.key}]", "a farewell of several words without a catch for "
+                                                "any of its words: the word-by-word pass would close")
+
+
+# The short answers of a thread («да.», «нет.», «ок.») stand at the end of many common words:
+# «когда.», «станет.», «урок.». A branch for those endings is put right before each such
+# short answer below an entry, and asks back.
+SHORT_ANSWER_GUARDS = {
+    "ДА.": ["ГДА.", "ОДА.", "ЕДА.", "УДА.", "ЗДА."],
+    "ДА,": ["ГДА,"],
+    "НЕТ.": ["АНЕТ.", "ЯНЕТ."],
+    "ОК.": ["РОК.", "НОК.", "ТОК.", "СОК."],
+}
+GUARD_REPLIES = ["Не совсем понял: это да или нет?", "Так да или нет? Скажи попроще."]
+
+
+def add_short_answer_guards(entries):
+    """The entries with the guards put before the first short answer below each entry."""
+    inserts = {}
+    for i, parent in enumerate(entries):
+        children = []
+        for j in range(i + 1, len(entries)):
+            if entries[j].depth <= parent.depth:
+                break
+            if entries[j].depth == parent.depth + 1:
+                children.append(j)
+        keys = [entries[j].key for j in children]
+        for short, endings in SHORT_ANSWER_GUARDS.items():
+            place = next((j for j in children if entries[j].key == short), None)
+            if place is None:
+                continue
+            before = [entries[j].key for j in children if j < place]
+            for g in endings:
+                # A guard that a sibling's key holds is left out (it would hide that sibling),
+                # and so is one that holds the key of a sibling above it (which answers first).
+                if any(g in k for k in keys) or any(k in g for k in before):
+                    continue
+                guard = Entry(entries[place].lineno, entries[place].depth, g, False)
+                guard.replies = list(GUARD_REPLIES)
+                inserts.setdefault(place, []).append(guard)
+    out = []
+    for i, e in enumerate(entries):
+        out.extend(inserts.get(i, []))
+        out.append(e)
+    return out
+
+
 def check_structure(entries, faults, said):
     if entries and entries[0].depth:
         faults.add(f"{entries[0].lineno}", "the first entry is a branch")
@@ -481,6 +644,7 @@ def build(faults, report):
         outputs[os.path.join(BASE, out)] = cp1251_crlf(lines)
 
     header, entries = read_words(words_sources(), faults)
+    entries = add_short_answer_guards(entries)
     said = set()
     for out in ("W1.Dat", "W2.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat"):
         said.update(upper(p) for p in lists[out])
@@ -490,6 +654,7 @@ def build(faults, report):
         check_key(e, faults)
         check_replies(e, faults)
     check_structure(entries, faults, said)
+    check_farewells(entries, lists, faults)
 
     mains = [e for e in entries if e.depth == 0]
     branches = [e for e in entries if e.depth > 0]
@@ -500,7 +665,7 @@ def build(faults, report):
         faults.add("words", f"{len(branches)} branches, at least {MIN_BRANCHES} wanted")
     if not deep:
         faults.add("words", "no branch of depth 2")
-    for farewell in ("ПОКА.", "ПОКА!", "ДО СВИДАНИЯ", "ПРОЩАЙ", "ДО ВСТРЕЧИ."):
+    for farewell in ("ПОКА.", "ПОКА!", "ДО СВИДАНИЯ.", "ПРОЩАЙ.", "ДО ВСТРЕЧИ."):
         if not any(e.key == farewell and e.farewell for e in mains):
             faults.add("words", f"no farewell entry «{farewell}»")
     outputs[os.path.join(BASE, "Words.Dat")] = cp1251_crlf([header] + [e.render() for e in entries])

@@ -41,10 +41,14 @@ void Engine::SpeakClick()
         return;
     }
 
-    WordsRead read;
-    const Outcome outcome = lookup(phrase, read);
+    // Whatever happens to the turn, nothing of this file's lines is held after it.
+    struct Forget {
+        WordsRead& read;
+        ~Forget() { read.forget(); }
+    } forget{read_};
+    const Outcome outcome = lookup(phrase, read_);
     if (outcome != Outcome::Answered)
-        learn(read);
+        learn(read_);
     emitReply();
 }
 

@@ -85,10 +85,16 @@ private:
 
     // Words.Dat as the lookup of this turn read it, handed to the learning step of the same
     // turn, which takes it instead of reading the file again only while the file is still
-    // that version. It lives in SpeakClick: nothing of it outlives the turn.
+    // that version. Emptied at the end of every turn: only the room of its lines outlives
+    // the turn, for the next one's.
     struct WordsRead {
         LineList lines;
         std::optional<FileStamp> stamp;
+        void forget()
+        {
+            lines.clear();
+            stamp.reset();
+        }
     };
 
     // engine/engine.cpp
@@ -108,6 +114,7 @@ private:
     CuePlayer& cues_;
     Dice& dice_;
     State s_;
+    WordsRead read_;
 };
 
 } // namespace tovrin

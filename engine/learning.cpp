@@ -60,15 +60,19 @@ void Engine::loadWordsAgain(WordsRead& read)
     // in place, gave it another time), so an unchanged stamp means the lookup's lines are
     // what a load would read now.
     if (read.stamp && currentStamp(files::Words) == read.stamp)
-        s_.RE2 = std::move(read.lines);
+        s_.RE2.swap(read.lines);
     else
         s_.RE2.load(files::Words);
-    read = {};
+    read.forget();
 }
 
 void Engine::learn(WordsRead& read)
 {
     if (s_.HumanTopic)
+        return;
+    // A phrase of marks alone (".", "?", ")))") says nothing to answer by: learnt as a key it
+    // would catch every later phrase that ends so, and as a fallback it would answer anything.
+    if (std::none_of(s_.UserPhrase.begin(), s_.UserPhrase.end(), cp1251::isLetterOrDigit))
         return;
 
     // The fallback list is still loaded; a phrase it already holds is not added again.

@@ -90,13 +90,16 @@ Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)
         return Outcome::Answered;
 
     const bool question = s_.UserPhrase.back() == '?';
-    // The fallback list replaces the knowledge file in RE2 only once it is loaded; the
-    // knowledge file goes on to the learning step.
-    LineList fallback;
-    s_.CpuPhrase = DrawPhrase(fallback, question ? files::W1 : files::W2, dice_);
-    read.lines = std::move(s_.RE2);
+    // The knowledge file goes on to the learning step; the fallback list replaces it in RE2
+    // only once it is loaded (a failed load leaves RE2 as it was).
+    read.lines.swap(s_.RE2);
+    try {
+        s_.CpuPhrase = DrawPhrase(s_.RE2, question ? files::W1 : files::W2, dice_);
+    } catch (...) {
+        read.lines.swap(s_.RE2);
+        throw;
+    }
     read.stamp = stamp;
-    s_.RE2 = std::move(fallback);
     return question ? Outcome::FallbackW1 : Outcome::FallbackW2;
 }
 

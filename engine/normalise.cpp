@@ -1,5 +1,8 @@
 #include "engine/normalise.h"
 
+#include "engine/host.h"
+#include "kb/cp1251.h"
+
 namespace tovrin {
 
 namespace {
@@ -39,6 +42,11 @@ std::string NormalisePhrase(std::string phrase)
     CapitaliseFirst(phrase);
     EndPhrase(phrase);
     return phrase;
+}
+
+std::string TypedLine(std::string_view utf8)
+{
+    return cp1251::fromTyped(utf8, static_cast<std::size_t>(kInputLimit));
 }
 
 } // namespace tovrin

@@ -2,6 +2,7 @@
 // The phrase of a turn as it is echoed and worked on: its first letter capitalised and its
 // end punctuated.
 #include <string>
+#include <string_view>
 
 namespace tovrin {
 
@@ -14,5 +15,9 @@ void EndPhrase(std::string& phrase);
 
 // Both, in that order. An empty phrase stays empty.
 std::string NormalisePhrase(std::string phrase);
+
+// A line of UTF-8 text as the input line would hold it and take it in: its first kInputLimit
+// characters, in Windows-1251 as cp1251::fromTyped gives typed text.
+std::string TypedLine(std::string_view utf8);
 
 } // namespace tovrin

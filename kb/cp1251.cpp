@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <iterator>
 #include <utility>
 
 namespace tovrin::cp1251 {
@@ -110,22 +111,26 @@ std::string toUtf8(std::string_view text)
     return out;
 }
 
-std::string fromUtf8(std::string_view utf8)
+namespace {
+
+// Each character of UTF-8 text in turn: fn(ch) for a well-formed one, fn(kBroken) for each
+// maximal broken piece (overlong forms, surrogates and values past U+10FFFF are refused).
+constexpr char32_t kBroken = 0xFFFFFFFF;
+
+template <typename Fn>
+void forEachCharacter(std::string_view utf8, Fn fn)
 {
-    std::string out;
-    out.reserve(utf8.size());
     const size_t n = utf8.size();
     size_t i = 0;
     auto byteAt = [&](size_t k) { return static_cast<unsigned char>(utf8[k]); };
     while (i < n) {
         const unsigned char lead = byteAt(i);
         if (lead < 0x80) {
-            out += static_cast<char>(lead);
+            fn(static_cast<char32_t>(lead));
             ++i;
             continue;
         }
-        // The length of the sequence and the range its second byte must fall in, so that
-        // overlong forms, surrogates and values past U+10FFFF are refused.
+        // The length of the sequence and the range its second byte must fall in.
         size_t length = 0;
         unsigned char lo = 0x80, hi = 0xBF;
         if (lead >= 0xC2 && lead <= 0xDF) {
@@ -144,7 +149,7 @@ std::string fromUtf8(std::string_view utf8)
                 hi = 0x8F;
         }
         if (length == 0) {
-            out += '?';
+            fn(kBroken);
             ++i;
             continue;
         }
@@ -156,14 +161,115 @@ std::string fromUtf8(std::string_view utf8)
                 break;
             ch = (ch << 6) | (b & 0x3F);
         }
+        // One mark for a broken piece; the byte that broke it starts afresh.
+        fn(k < length ? kBroken : ch);
         i += k;
-        if (k < length) {
-            out += '?'; // one mark for the broken piece; the byte that broke it starts afresh
-            continue;
-        }
-        const int byte = fromUnicode(ch);
-        out += byte < 0 ? '?' : static_cast<char>(byte);
     }
+}
+
+struct Range {
+    char32_t first;
+    char32_t last;
+};
+
+template <std::size_t N>
+bool within(char32_t ch, const Range (&ranges)[N])
+{
+    return std::any_of(std::begin(ranges), std::end(ranges), [ch](const Range& r) { return ch >= r.first && ch <= r.last; });
+}
+
+// The smiling faces, written ")" as a smile is typed; the sad and crying ones, "(".
+constexpr Range kSmiles[] = {
+    {0x263A, 0x263B}, {0x1F600, 0x1F60F}, {0x1F617, 0x1F61D}, {0x1F638, 0x1F63D}, {0x1F642, 0x1F643},
+    {0x1F911, 0x1F911}, {0x1F913, 0x1F913}, {0x1F917, 0x1F917}, {0x1F920, 0x1F920}, {0x1F923, 0x1F923},
+    {0x1F929, 0x1F92A}, {0x1F92D, 0x1F92D}, {0x1F970, 0x1F970}, {0x1F972, 0x1F973},
+};
+constexpr Range kSadFaces[] = {
+    {0x2639, 0x2639}, {0x1F612, 0x1F616}, {0x1F61E, 0x1F61F}, {0x1F622, 0x1F623}, {0x1F625, 0x1F627},
+    {0x1F629, 0x1F629}, {0x1F62B, 0x1F62B}, {0x1F62D, 0x1F62D}, {0x1F630, 0x1F630}, {0x1F63F, 0x1F641},
+    {0x1F979, 0x1F97A},
+};
+// Pictographs, emoji and the symbols and invisible marks that go with them: typed text loses
+// them rather than take them in as "?".
+constexpr Range kDropped[] = {
+    {0x0300, 0x036F},   // combining accents (a stress mark over a vowel)
+    {0x200B, 0x200F},   // zero-width spaces and joiners, direction marks
+    {0x2060, 0x2064},   // word joiner and invisible operators
+    {0x20D0, 0x20FF},   // combining marks for symbols (the keycap)
+    {0x2100, 0x21FF},   // letter-like symbols and arrows (№ and ™ are in the code page)
+    {0x2300, 0x23FF},   // technical symbols (watch, hourglass)
+    {0x2460, 0x27BF},   // enclosed signs, box drawing, shapes, the symbols and dingbats
+    {0x2900, 0x297F},   // arrows
+    {0x2B00, 0x2BFF},   // arrows, stars and shapes
+    {0x3030, 0x3030}, {0x303D, 0x303D}, {0x3297, 0x3297}, {0x3299, 0x3299},
+    {0xFE00, 0xFE0F},   // variation selectors (emoji or text form)
+    {0xFEFF, 0xFEFF},   // a byte-order mark inside the text
+    {0x1F000, 0x1FBFF}, // the emoji planes' pictographs, flags and skin tones
+    {0xE0000, 0xE007F}, // tag characters (flags of regions)
+    {0xE0100, 0xE01EF}, // variation selectors
+};
+
+} // namespace
+
+std::string fromUtf8(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    forEachCharacter(utf8, [&](char32_t ch) {
+        const int byte = ch == kBroken ? -1 : fromUnicode(ch);
+        out += byte < 0 ? '?' : static_cast<char>(byte);
+    });
+    return out;
+}
+
+std::string fromTyped(std::string_view utf8, std::size_t limit)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t units = 0;       // as the input line counts: two for a character past U+FFFF
+    std::size_t kept = 0;        // out's length up to its last character that is not a space
+    bool dropping = false;       // a symbol after a space was just dropped: spaces after it go too
+    bool full = false;
+    forEachCharacter(utf8, [&](char32_t ch) {
+        if (full)
+            return;
+        units += ch != kBroken && ch > 0xFFFF ? 2 : 1;
+        if (units > limit) {
+            full = true;
+            return;
+        }
+        const int byte = ch == kBroken ? -1 : fromUnicode(ch);
+        if (byte >= 0) {
+            if (byte == ' ' && dropping)
+                return;
+            dropping = false;
+            out += static_cast<char>(byte);
+            if (byte != ' ')
+                kept = out.size();
+            return;
+        }
+        const bool smile = within(ch, kSmiles);
+        if (smile || within(ch, kSadFaces)) {
+            // Written on to the word before it, as "привет)" is typed.
+            if (kept > 0 && out[kept - 1] != ' ')
+                out.resize(kept);
+            out += smile ? ')' : '(';
+            kept = out.size();
+            dropping = false;
+            return;
+        }
+        if (ch != kBroken && within(ch, kDropped)) {
+            // Standing after a space (or first), it takes the spaces after it along.
+            dropping = dropping || out.empty() || out.back() == ' ';
+            return;
+        }
+        dropping = false;
+        out += '?';
+        kept = out.size();
+    });
+    // Spaces left at the end only by symbols dropped after them go as well.
+    if (dropping)
+        out.resize(kept);
     return out;
 }
 
@@ -181,6 +287,24 @@ std::string upper(std::string_view text)
     return out;
 }
 
+bool isLetterOrDigit(char c)
+{
+    // Every letter of the code page has a case: it is a small letter or the capital of one.
+    static const std::array<bool, 256> letters = [] {
+        std::array<bool, 256> t{};
+        const auto& up = upperTable();
+        for (unsigned b = 0; b < 256; ++b)
+            if (up[b] != b) {
+                t[b] = true;
+                t[up[b]] = true;
+            }
+        for (unsigned b = '0'; b <= '9'; ++b)
+            t[b] = true;
+        return t;
+    }();
+    return letters[static_cast<unsigned char>(c)];
+}
+
 bool isControl(char c)
 {
     const auto b = static_cast<unsigned char>(c);
@@ -193,6 +317,24 @@ std::string withoutControls(std::string text)
         if (isControl(c))
             c = ' ';
     return text;
+}
+
+std::string visibleControls(std::string_view text)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (!isControl(c)) {
+            out += c;
+            continue;
+        }
+        const auto b = static_cast<unsigned char>(c);
+        out += "\\x";
+        out += digits[b >> 4];
+        out += digits[b & 0xF];
+    }
+    return out;
 }
 
 } // namespace tovrin::cp1251

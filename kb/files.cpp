@@ -228,8 +228,21 @@ std::optional<FileStamp> currentStamp(const std::string& programPath)
     return stampOf(st);
 }
 
-std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
+void ReadRoom::reserve(std::size_t bytes)
 {
+    if (bytes <= capacity_)
+        return;
+    const std::size_t capacity = std::max(bytes, capacity_ + capacity_ / 8 + 4096);
+    auto room = std::make_unique_for_overwrite<char[]>(capacity);
+    if (size_ != 0)
+        std::memcpy(room.get(), room_.get(), size_);
+    room_ = std::move(room);
+    capacity_ = capacity;
+}
+
+void readWholeFile(const std::string& programPath, ReadRoom& room, FileStamp* stamp)
+{
+    room.clear();
     const std::string path = resolvePath(programPath);
     if (path.empty())
         throw FileError::cannotOpen(programPath);
@@ -252,27 +265,42 @@ std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
     if (stamp != nullptr)
         *stamp = stampOf(st);
 
-    // One read for the whole file; the loop only goes on if the file grew meanwhile.
-    std::string data(expected + 1, '\0');
+    // One read for the whole file (the byte of room beyond it tells that it ended); the loop
+    // only goes on if the file grew meanwhile.
+    room.reserve(expected + 1);
     size_t got = 0;
     for (;;) {
-        if (got == data.size()) {
-            if (data.size() > limit)
+        if (got == room.capacity()) {
+            if (got > limit) {
+                room.clear();
                 throw FileError::failedToLoad();
-            data.resize(std::min(limit + 1, data.size() * 2));
+            }
+            room.size_ = got;
+            room.reserve(std::min(limit + 1, got * 2));
         }
-        const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+        const ssize_t n = ::read(fd, room.data() + got, room.capacity() - got);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            room.clear();
             throw FileError::failedToLoad();
         }
         if (n == 0)
             break;
         got += static_cast<size_t>(n);
     }
-    data.resize(got);
-    return data;
+    if (got > limit) {
+        room.clear();
+        throw FileError::failedToLoad();
+    }
+    room.size_ = got;
+}
+
+std::string readWholeFile(const std::string& programPath, FileStamp* stamp)
+{
+    ReadRoom room;
+    readWholeFile(programPath, room, stamp);
+    return std::string(room.bytes());
 }
 
 namespace {

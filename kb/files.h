@@ -5,6 +5,7 @@
 // a UTF-8 file name for this system. Messages always quote the path as the program named it.
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -48,6 +49,31 @@ struct FileStamp {
 // reading fails or the file is larger than any line list could be. With stamp, it also gives
 // the stamp the file had when it was opened, before a byte was read.
 std::string readWholeFile(const std::string& programPath, FileStamp* stamp = nullptr);
+
+// Room for a file's bytes that is kept from one read to the next: a file read into it again
+// takes no new memory unless it grew past the room, which then grows by an eighth more than
+// it needs, so that a file that grows by a line a turn is not given new room every turn.
+// Only the room is kept: clear() forgets the bytes.
+class ReadRoom {
+public:
+    char* data() { return room_.get(); }
+    std::string_view bytes() const { return {room_.get(), size_}; }
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+    void clear() { size_ = 0; }
+
+private:
+    friend void readWholeFile(const std::string&, ReadRoom&, FileStamp*);
+    // Room for at least bytes, the bytes read so far kept.
+    void reserve(std::size_t bytes);
+
+    std::unique_ptr<char[]> room_;
+    std::size_t capacity_ = 0;
+    std::size_t size_ = 0;
+};
+
+// The same into room. On failure the room holds no bytes.
+void readWholeFile(const std::string& programPath, ReadRoom& room, FileStamp* stamp = nullptr);
 
 // The stamp of the regular file a program path names now; nothing when there is none.
 std::optional<FileStamp> currentStamp(const std::string& programPath);

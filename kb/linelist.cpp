@@ -12,15 +12,38 @@ void LineList::load(const std::string& path)
     load(path, stamp);
 }
 
+namespace {
+
+// What a load reads into: the file's bytes, then its lines. Kept by the thread, empty between
+// loads, so that loading the same files turn after turn takes the same room again.
+struct LoadRoom {
+    ReadRoom bytes;
+    LineStore lines;
+};
+thread_local LoadRoom tLoadRoom;
+
+} // namespace
+
 void LineList::load(const std::string& path, FileStamp& stamp)
 {
-    std::string bytes = readWholeFile(path, &stamp);
-    if (looksLikeRtf(bytes)) {
-        if (!readRtf(std::move(bytes), lines_))
+    LoadRoom& room = tLoadRoom;
+    struct Forget {
+        LoadRoom& room;
+        ~Forget()
+        {
+            room.bytes.clear();
+            room.lines.clear();
+        }
+    } forget{room};
+    readWholeFile(path, room.bytes, &stamp);
+    if (looksLikeRtf(room.bytes.bytes())) {
+        if (!readRtfInPlace(room.bytes.data(), room.bytes.size(), room.lines))
             throw FileError::failedToLoad();
     } else {
-        readPlain(bytes, lines_);
+        readPlain(room.bytes.bytes(), room.lines);
     }
+    // The old lines' room is the next load's.
+    lines_.swap(room.lines);
 }
 
 void LineList::save(const std::string& path) const

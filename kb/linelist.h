@@ -17,6 +17,9 @@ public:
 
     // Replaces the content by the file's: RTF if the file begins as an RTF document, else plain
     // text. Lines are never cut, however long. On failure the content stays as it was.
+    // The file's bytes and its lines are read into room that the thread keeps from one load to
+    // the next (the lines' room changes places with the list's own), so that loading a file
+    // again takes no new memory: only room is kept, never a line or a byte of what was read.
     // Throws FileError "Cannot open file <path>" or "Failed to Load Stream" (an RTF document
     // that cannot be read, or a read error).
     void load(const std::string& path);
@@ -34,7 +37,10 @@ public:
     void add(std::string_view line) { lines_.push_back(line); }
     // Removes line i; an index outside the list does nothing.
     void remove(int i);
+    // Removes all lines; their room is kept.
     void clear() { lines_.clear(); }
+    // Changes content (and room) with other.
+    void swap(LineList& other) noexcept { lines_.swap(other.lines_); }
     // Lines joined by CR LF, with a final CR LF.
     std::string text() const;
 

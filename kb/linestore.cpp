@@ -136,8 +136,12 @@ void LineStore::reserve(std::size_t lines, std::size_t textBytes)
 {
     // A length takes one byte below 128, and one more for each further seven bits, which only
     // a line of at least 128 bytes needs.
-    bytes_.reserve(textBytes + lines + textBytes / 128 + kLongestLength);
-    blocks_.reserve((lines + kBlock - 1) / kBlock);
+    const auto grow = [](auto& vector, std::size_t need) {
+        if (need > vector.capacity())
+            vector.reserve(vector.capacity() == 0 ? need : std::max(need, vector.capacity() + vector.capacity() / 8));
+    };
+    grow(bytes_, textBytes + lines + textBytes / 128 + kLongestLength);
+    grow(blocks_, (lines + kBlock - 1) / kBlock);
 }
 
 void LineStore::shrinkToFit()

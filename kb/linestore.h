@@ -45,9 +45,18 @@ public:
     void push_back(std::string_view line);
     // Removes line i (i < size()).
     void erase(std::size_t i);
+    // Forgets the lines; the room they took is kept for the next ones.
     void clear();
     // Room for lines of textBytes bytes in all, so that a load takes no more than it needs.
+    // Room already there is kept; room that has to grow grows by at least an eighth, so that a
+    // list loaded again and again as its file grows by a line is not moved every time.
     void reserve(std::size_t lines, std::size_t textBytes);
+    void swap(LineStore& other) noexcept
+    {
+        bytes_.swap(other.bytes_);
+        blocks_.swap(other.blocks_);
+        std::swap(count_, other.count_);
+    }
     // Gives back the room reserved beyond the lines.
     void shrinkToFit();
 

@@ -102,21 +102,49 @@ std::string writeRtf(const std::vector<std::string>& lines)
     return out;
 }
 
+namespace {
+
+// A step of the pieces begins only while the piece is not full, and writes at most this much
+// past it.
+constexpr std::size_t kOvershoot = 32;
+
+// The room of a save's pieces, kept for the thread's next save.
+struct PieceRoom {
+    std::unique_ptr<char[]> room;
+    bool held = false;
+};
+thread_local PieceRoom tPieceRoom;
+
+} // namespace
+
+RtfPieces::~RtfPieces()
+{
+    if (holdsThreadRoom_)
+        tPieceRoom.held = false;
+}
+
 std::string_view RtfPieces::next()
 {
-    // A step begins only while the piece is not full, and writes at most this much past it.
-    constexpr std::size_t kOvershoot = 32;
     if (!buffer_) {
         // A small list needs no more room than its whole document can take; a document that
         // fits it is then given whole, as one piece.
         std::size_t bound = kRtfHeader.size() + kRtfFooter.size();
-        for (const std::string_view line : lines_)
-            bound += line.size() * kLongestEscape + kRtfParagraphEnd.size();
+        for (auto it = lines_.begin(); it != lines_.end() && bound < kPieceSize; ++it)
+            bound += it->size() * kLongestEscape + kRtfParagraphEnd.size();
         line_ = lines_.begin();
         room_ = std::min(bound, kPieceSize);
-        buffer_ = std::make_unique_for_overwrite<char[]>(room_ + kOvershoot);
+        // The thread's room serves every save but one made while another is under way.
+        if (!tPieceRoom.held) {
+            if (!tPieceRoom.room)
+                tPieceRoom.room = std::make_unique_for_overwrite<char[]>(kPieceSize + kOvershoot);
+            tPieceRoom.held = holdsThreadRoom_ = true;
+            buffer_ = tPieceRoom.room.get();
+        } else {
+            own_ = std::make_unique_for_overwrite<char[]>(room_ + kOvershoot);
+            buffer_ = own_.get();
+        }
     }
-    char* const start = buffer_.get();
+    char* const start = buffer_;
     if (carried_ != 0)
         std::memmove(start, start + given_, carried_);
     char* p = start + carried_;
@@ -707,6 +735,14 @@ private:
 
 } // namespace
 
+bool readRtfInPlace(char* document, std::size_t size, LineStore& lines)
+{
+    lines.clear();
+    if (!looksLikeRtf({document, size}))
+        return false;
+    return RtfReader(document, size, lines).read();
+}
+
 bool readRtf(std::string document, LineStore& lines)
 {
     if (!looksLikeRtf(document))
@@ -741,12 +777,13 @@ bool readRtf(std::string document, std::vector<std::string>& lines)
 
 void readPlain(std::string_view bytes, LineStore& lines)
 {
-    // The lines are counted first, so that the list takes the room it needs and no more.
+    // The lines are counted first, so that the list takes the room it needs and no more
+    // (beyond what it already had).
     size_t breaks = 0;
     for (const char c : bytes)
         breaks += c == '\n' || c == '\r';
-    LineStore read;
-    read.reserve(breaks + 1, bytes.size() - breaks);
+    lines.clear();
+    lines.reserve(breaks + 1, bytes.size() - breaks);
 
     size_t start = 0;
     size_t i = 0;
@@ -756,13 +793,12 @@ void readPlain(std::string_view bytes, LineStore& lines)
             ++i;
             continue;
         }
-        read.push_back(bytes.substr(start, i - start));
+        lines.push_back(bytes.substr(start, i - start));
         i += (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ? 2 : 1;
         start = i;
     }
     if (start < bytes.size())
-        read.push_back(bytes.substr(start));
-    lines = std::move(read);
+        lines.push_back(bytes.substr(start));
 }
 
 std::vector<std::string> readPlain(std::string_view bytes)

@@ -26,6 +26,9 @@ public:
 
     explicit RtfPieces(const LineStore& lines) : lines_(lines) {}
     explicit RtfPieces(const std::vector<std::string>& lines) : owned_(std::make_unique<LineStore>(lines)), lines_(*owned_) {}
+    ~RtfPieces();
+    RtfPieces(const RtfPieces&) = delete;
+    RtfPieces& operator=(const RtfPieces&) = delete;
 
     // The next piece, valid until the next call; empty once the document is complete.
     std::string_view next();
@@ -37,7 +40,9 @@ private:
     bool footerWritten_ = false;
     LineStore::const_iterator line_; // the line being written
     std::size_t offset_ = 0;         // and its next byte
-    std::unique_ptr<char[]> buffer_;
+    char* buffer_ = nullptr;          // the thread's room for pieces, or own_
+    std::unique_ptr<char[]> own_;     // while another save of the thread holds that room
+    bool holdsThreadRoom_ = false;
     std::size_t room_ = 0;    // a piece's size, or less for a small document
     std::size_t given_ = 0;   // the piece given last, at the start of the buffer
     std::size_t carried_ = 0; // what was written after it
@@ -71,10 +76,14 @@ std::optional<std::vector<std::string>> readRtf(std::string_view bytes);
 // The same into lines, without a copy of the document: its own bytes are the workspace of the
 // reading. Returns false, and leaves lines as they were, when the document cannot be read.
 bool readRtf(std::string document, LineStore& lines);
+// The same in place: the size bytes at document are the workspace, and the lines replace those
+// of lines in the room it has. On false, lines holds what was read before the fault.
+bool readRtfInPlace(char* document, std::size_t size, LineStore& lines);
 bool readRtf(std::string document, std::vector<std::string>& lines);
 
 // Plain text: CR LF, a lone CR and a lone LF end a line; a final line break adds no line.
 std::vector<std::string> readPlain(std::string_view bytes);
+// Into lines: the lines replace its own in the room it has.
 void readPlain(std::string_view bytes, LineStore& lines);
 
 } // namespace tovrin

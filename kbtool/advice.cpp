@@ -4,7 +4,11 @@
 #include "kb/entry.h"
 #include "kb/fileerror.h"
 #include "kb/linelist.h"
+#include "engine/match.h"
+#include "engine/normalise.h"
+#include "engine/wordlists.h"
 #include "kbtool/corpus.h"
+#include "kbtool/explain.h"
 #include "kbtool/keyset.h"
 
 #include <algorithm>
@@ -131,7 +135,8 @@ std::vector<int> parentsOf(const LineList& lines)
     return parents;
 }
 
-void fewReplies(const LineList& lines, std::vector<Problem>& out)
+// Entries that soon repeat themselves: with few replies, or with replies that are all one.
+void repeatingReplies(const LineList& lines, std::vector<Problem>& out)
 {
     for (int i = 1; i < lines.count(); ++i) {
         const std::string_view line = lines.view(i);
@@ -142,6 +147,16 @@ void fewReplies(const LineList& lines, std::vector<Problem>& out)
             out.push_back({i, Finding::FewReplies, 0,
                            "the entry has only " + plural(n, "reply", "replies") + " and soon repeats itself; give it " +
                                std::to_string(kFewestReplies) + " or more"});
+        if (n < 2)
+            continue;
+        const std::string first = EntryReply(line, 1);
+        bool same = true;
+        for (int r = 2; r <= n && same; ++r)
+            same = EntryReply(line, r) == first;
+        if (same)
+            out.push_back({i, Finding::SameReplies, 0,
+                           "all " + std::to_string(n) + " replies of the entry are \"" + first +
+                               "\": it says the same whatever is drawn"});
     }
 }
 
@@ -163,7 +178,7 @@ void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector
         for (const CorpusCase& c : corpus->cases)
             if (c.expect != CorpusCase::Expect::Farewell &&
                 std::none_of(c.keys.begin(), c.keys.end(), [&](const std::string& k) { return farewellHeads.count(k) != 0; }))
-                phrases.push_back({c.phrase, c.after.empty() ? 0 : entryWithReply(lines, c.after)});
+                phrases.push_back({c.phrase, pickThread(lines, c.after, c.said).line});
 
     std::map<int, std::vector<std::string>> hits; // farewell entry -> the phrases it answers
     for (const Phrase& p : phrases) {
@@ -188,16 +203,13 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
 {
     // Keys with the same word inside are found by one scan; the marks around each decide which
     // of the words holding it that key answers, so " КОТ" and "КОТ." are each judged by their own.
+    // A key of one word is judged as a whole; a key of several words, which the main lookup
+    // also finds word by word wherever they stand, by each of its words.
     KeySet set;
     std::vector<std::vector<WordPart>> forms; // by key number: the marked forms of that word
-    std::map<std::pair<int, int>, std::vector<int>> linesOf; // (key number, form) -> its entries
-    for (int i = 1; i < lines.count(); ++i) {
-        const std::string_view line = lines.view(i);
-        if (!EntryAnswers(line))
-            continue;
-        WordPart part = wordPartOf(EntryKey(line));
-        if (part.core.empty())
-            continue;
+    std::map<std::pair<int, int>, std::vector<int>> linesOf; // (key number, form) -> its one-word entries
+    std::map<std::pair<int, int>, std::vector<int>> keysWith; // (key number, form) -> entries of several words
+    const auto formOf = [&](const WordPart& part) {
         const int number = set.add(part.core);
         if (number == static_cast<int>(forms.size()))
             forms.emplace_back();
@@ -208,11 +220,34 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
         const int form = static_cast<int>(same - known.begin());
         if (same == known.end())
             known.push_back(part);
-        linesOf[{number, form}].push_back(i);
+        return std::pair<int, int>{number, form};
+    };
+    for (int i = 1; i < lines.count(); ++i) {
+        const std::string_view line = lines.view(i);
+        if (!EntryAnswers(line))
+            continue;
+        const std::string key = EntryKey(line);
+        const WordPart part = wordPartOf(key);
+        if (!part.core.empty()) {
+            linesOf[formOf(part)].push_back(i);
+            continue;
+        }
+        if (EntryDepth(line) != 0) // a branch is found as a whole key only
+            continue;
+        for (const std::string_view word : keyWords(key)) {
+            const WordPart w = wordPartOf(word);
+            if (!w.core.empty()) {
+                auto& with = keysWith[formOf(w)];
+                if (with.empty() || with.back() != i)
+                    with.push_back(i);
+            }
+        }
     }
     std::map<std::pair<int, int>, int> count;
     std::map<std::pair<int, int>, int> lastWord;
     std::map<std::pair<int, int>, std::vector<std::size_t>> examples;
+    std::map<std::pair<int, int>, int> countInside;
+    std::map<std::pair<int, int>, std::vector<std::size_t>> examplesInside;
     for (std::size_t w = 0; w < wordList.size(); ++w) {
         const std::string& word = wordList[w];
         set.find(word, [&](int k, std::size_t end) {
@@ -231,20 +266,127 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
                 ++count[id];
                 if (examples[id].size() < 4)
                     examples[id].push_back(w);
+                // A word of a longer key counts only where letters stand before it: as the
+                // start of a longer word it is the stem its author meant.
+                if (end != part.core.size()) {
+                    ++countInside[id];
+                    if (examplesInside[id].size() < 4)
+                        examplesInside[id].push_back(w);
+                }
             }
         });
     }
+    const auto sampleOf = [&](const std::vector<std::size_t>& found) {
+        std::string sample;
+        for (const std::size_t w : found)
+            sample += (sample.empty() ? "" : ", ") + wordList[w];
+        return sample;
+    };
     for (const auto& [id, entries] : linesOf) {
         if (count[id] < kManyWords)
             continue;
-        std::string sample;
-        for (const std::size_t w : examples[id])
-            sample += (sample.empty() ? "" : ", ") + wordList[w];
         for (const int line : entries)
             out.push_back({line, Finding::KeyInManyWords, 0,
                            "the key \"" + EntryKey(lines.view(line)) + "\" is found inside " +
                                std::to_string(count[id]) +
-                               " words of the word list that mean something else, such as " + sample});
+                               " words of the word list that mean something else, such as " + sampleOf(examples[id])});
+    }
+    // One finding a key, naming each of its eager words.
+    std::map<int, std::string> eager;
+    for (const auto& [id, entries] : keysWith) {
+        // A word of one or two letters stands inside nearly every word; its author knows that.
+        const std::string& core = forms[static_cast<std::size_t>(id.first)][static_cast<std::size_t>(id.second)].core;
+        if (countInside[id] < kManyWordsForKeyWord || core.size() < 3)
+            continue;
+        const std::string text = "\"" + core + "\" inside " + std::to_string(countInside[id]) + " words such as " +
+                                 sampleOf(examplesInside[id]);
+        for (const int line : entries)
+            eager[line] += (eager[line].empty() ? "" : "; ") + text;
+    }
+    for (const auto& [line, words] : eager)
+        out.push_back({line, Finding::KeyWordInWords, 0,
+                       "the key \"" + EntryKey(lines.view(line)) +
+                           "\" is also found word by word, and a word of it stands inside words of the word list "
+                           "that mean something else: " + words});
+}
+
+// Every line the program says, but the farewells' own replies: the replies of the entries and
+// the lines of the phrase lists. In two-copy mode each is the other copy's phrase.
+struct Said {
+    std::string text;  // Windows-1251
+    std::string where; // English: whence it comes
+};
+
+std::vector<Said> linesSaid(const LineList& lines, const std::vector<NamedList>* lists)
+{
+    std::vector<Said> said;
+    for (int i = 1; i < lines.count(); ++i) {
+        const std::string_view line = lines.view(i);
+        if (!EntryAnswers(line) || EntryHasFarewell(line))
+            continue;
+        for (int r = 1; r <= EntryReplyCount(line); ++r)
+            said.push_back({EntryReply(line, r), "a reply of line " + std::to_string(i)});
+    }
+    if (lists != nullptr)
+        for (const NamedList& list : *lists)
+            for (int i = 0; i < list.lines.count(); ++i)
+                if (!list.lines.view(i).empty())
+                    said.push_back({list.lines.get(i), "line " + std::to_string(i) + " of " + list.name});
+    return said;
+}
+
+void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lists, std::vector<Problem>& out)
+{
+    std::vector<int> farewells;
+    for (int i = 1; i < lines.count(); ++i)
+        if (EntryDepth(lines.view(i)) == 0 && EntryAnswers(lines.view(i)) && EntryHasFarewell(lines.view(i)))
+            farewells.push_back(i);
+    if (farewells.empty())
+        return;
+    // A key can fit only a line that holds each of its characters: most lines are passed over
+    // on that alone.
+    std::vector<std::string> marks(farewells.size());
+    for (std::size_t k = 0; k < farewells.size(); ++k)
+        for (const char c : EntryHeadView(lines.view(farewells[k])))
+            if (c != ' ' && marks[k].find(c) == std::string::npos)
+                marks[k] += c;
+    std::map<int, std::vector<const Said*>> hits;
+    const std::vector<Said> said = linesSaid(lines, lists);
+    for (const Said& s : said) {
+        const UpperPhrase phrase(NormalisePhrase(s.text));
+        for (std::size_t k = 0; k < farewells.size(); ++k) {
+            if (!std::all_of(marks[k].begin(), marks[k].end(), [&](char c) { return phrase.holds(c); }))
+                continue;
+            const std::string_view head = EntryHeadView(lines.view(farewells[k]));
+            if (ContainsKey(phrase, head) != 0 || ContainsWords(phrase, head))
+                hits[farewells[k]].push_back(&s);
+        }
+    }
+    for (const auto& [line, list] : hits) {
+        std::string text = "the farewell key \"" + EntryKey(lines.view(line)) + "\" is found in \"" + list.front()->text +
+                           "\" (" + list.front()->where + ")";
+        if (list.size() > 1)
+            text += " and " + plural(static_cast<int>(list.size() - 1), "more line", "more lines");
+        text += ": in two-copy mode that line is the other copy's phrase, and the conversation ends";
+        out.push_back({line, Finding::FarewellInReply, 0, text});
+    }
+}
+
+void filteredKeys(const LineList& lines, std::vector<Problem>& out)
+{
+    for (int i = 1; i < lines.count(); ++i) {
+        const std::string_view line = lines.view(i);
+        if (!EntryAnswers(line))
+            continue;
+        const std::string key = EntryKey(line);
+        const UpperPhrase upper(key);
+        for (const std::string& word : Cenzura())
+            if (upper.holds(word.front()) && ContainsKey(upper, word) != 0) {
+                out.push_back({i, Finding::FilteredKey, 0,
+                               "the key \"" + key + "\" holds \"" + word +
+                                   "\" of the profanity list, which answers every phrase that holds the key first"});
+                break;
+            }
     }
 }
 
@@ -324,10 +466,12 @@ std::vector<std::string> loadWordList(const std::string& path)
 std::vector<Problem> adviseAuthors(const LineList& words, const AdviceInput& input)
 {
     std::vector<Problem> out;
-    fewReplies(words, out);
+    repeatingReplies(words, out);
     farewellsInPhrases(words, input.corpus, out);
     if (input.wordList != nullptr)
         keysInWords(words, *input.wordList, out);
+    farewellsInReplies(words, input.phraseLists, out);
+    filteredKeys(words, out);
     if (input.corpus != nullptr)
         unreachedParents(words, *input.corpus, out);
     std::stable_sort(out.begin(), out.end(), [](const Problem& a, const Problem& b) { return a.line < b.line; });

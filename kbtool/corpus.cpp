@@ -140,9 +140,9 @@ Corpus parseCorpus(std::string_view utf8)
             continue;
         }
         const std::vector<std::string_view> fields = split(raw, "\t");
-        if (fields.size() < 2 || fields.size() > 3) {
+        if (fields.size() < 2 || fields.size() > 4) {
             corpus.faults.push_back({number, "a case is the phrase, a TAB, what must happen, and optionally a TAB "
-                                             "and the reply before it"});
+                                             "and the reply before it, and a TAB and the entry that said it"});
             continue;
         }
         if (part.empty()) {
@@ -153,7 +153,7 @@ Corpus parseCorpus(std::string_view utf8)
         c.line = number;
         c.part = part;
         c.topic = topic;
-        c.phrase = std::string(fields[0]); // as typed: a space at either end is part of it
+        c.phrase = unescapeField(fields[0]); // as typed: a space at either end is part of it
         const std::string_view expected = trimmed(fields[1]);
         if (expected == "farewell") {
             c.expect = CorpusCase::Expect::Farewell;
@@ -165,8 +165,10 @@ Corpus parseCorpus(std::string_view utf8)
                 if (!trimmed(key).empty())
                     c.keys.push_back(cp1251::fromUtf8(trimmed(key)));
         }
-        if (fields.size() == 3)
+        if (fields.size() >= 3)
             c.after = cp1251::fromUtf8(trimmed(fields[2]));
+        if (fields.size() == 4)
+            c.said = cp1251::fromUtf8(trimmed(fields[3]));
         if (c.phrase.empty() || (c.expect == CorpusCase::Expect::Keys && c.keys.empty())) {
             corpus.faults.push_back({number, "the phrase or what must happen is empty"});
             continue;
@@ -189,20 +191,122 @@ const char* stepName(Step step)
     return "";
 }
 
-std::string takePhrase(std::string_view utf8) { return NormalisePhrase(cp1251::fromUtf8(utf8)); }
+std::string takePhrase(std::string_view utf8) { return NormalisePhrase(cp1251::withoutControls(TypedLine(utf8))); }
 
-int entryWithReply(const LineList& words, std::string_view reply)
+std::string unescapeField(std::string_view field)
 {
-    for (int i = 1; i < words.count(); ++i) {
-        const std::string_view line = words.view(i);
-        if (line.find(reply) == std::string_view::npos || !EntryAnswers(line))
+    std::string out;
+    out.reserve(field.size());
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 1 < field.size() && (field[i + 1] == 't' || field[i + 1] == '\\')) {
+            out += field[++i] == 't' ? '\t' : '\\';
             continue;
-        const int n = EntryReplyCount(line);
-        for (int r = 1; r <= n; ++r)
-            if (EntryReply(line, r) == reply)
-                return i;
+        }
+        out += field[i];
     }
-    return 0;
+    return out;
+}
+
+std::string escapeField(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '\t')
+            out += "\\t";
+        else if (c == '\\')
+            out += "\\\\";
+        else
+            out += c;
+    }
+    return out;
+}
+
+namespace {
+
+bool hasReply(std::string_view line, std::string_view reply)
+{
+    if (line.find(reply) == std::string_view::npos || !EntryAnswers(line))
+        return false;
+    const int n = EntryReplyCount(line);
+    for (int r = 1; r <= n; ++r)
+        if (EntryReply(line, r) == reply)
+            return true;
+    return false;
+}
+
+// The lines the branch scan of the entry's thread can answer from, as FindBranch goes.
+std::vector<std::string_view> branchesOf(const LineList& words, int line)
+{
+    std::vector<std::string_view> branches;
+    const int depth = EntryDepth(words.view(line)) + 1;
+    for (int i = line + 1; i < words.count(); ++i) {
+        const std::string_view l = words.view(i);
+        if (!EntryWellFormed(l))
+            continue;
+        if (EntryDepth(l) == 0)
+            break;
+        if (EntryDepth(l) == depth && EntryHasReplies(l))
+            branches.push_back(l);
+    }
+    return branches;
+}
+
+bool allDigits(std::string_view s)
+{
+    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+} // namespace
+
+ThreadPick pickThread(const LineList& words, std::string_view reply, std::string_view said)
+{
+    ThreadPick pick;
+    if (!reply.empty())
+        for (int i = 1; i < words.count(); ++i)
+            if (hasReply(words.view(i), reply))
+                pick.carriers.push_back(i);
+    if (!said.empty()) {
+        int line = 0;
+        if (allDigits(said)) {
+            line = said.size() <= 9 ? std::stoi(std::string(said)) : 0;
+            if (line < 1 || line >= words.count() || !EntryAnswers(words.view(line)))
+                pick.fault = "line " + std::string(said) + " is no entry that answers";
+            else if (!reply.empty() && !hasReply(words.view(line), reply))
+                pick.fault = "line " + std::string(said) + " does not have the reply before";
+        } else {
+            const auto it = std::find_if(pick.carriers.begin(), pick.carriers.end(),
+                                         [&](int c) { return EntryHeadView(words.view(c)) == said; });
+            if (reply.empty())
+                pick.fault = "an entry named by its head needs the reply it said";
+            else if (it == pick.carriers.end())
+                pick.fault = "no entry with the head \"" + std::string(said) + "\" has the reply before";
+            else
+                line = *it;
+        }
+        if (pick.fault.empty())
+            pick.line = line;
+        return pick;
+    }
+    if (pick.carriers.empty())
+        return pick;
+    const std::vector<std::string_view> first = branchesOf(words, pick.carriers.front());
+    for (std::size_t k = 1; k < pick.carriers.size() && !pick.ambiguous; ++k)
+        pick.ambiguous = branchesOf(words, pick.carriers[k]) != first;
+    if (!pick.ambiguous)
+        pick.line = pick.carriers.front(); // each carrier threads alike
+    return pick;
+}
+
+std::string carriersText(const LineList& words, const std::vector<int>& carriers)
+{
+    constexpr std::size_t kNamed = 10;
+    std::string text = carriers.size() == 1 ? "line " : "lines ";
+    for (std::size_t k = 0; k < carriers.size() && k < kNamed; ++k)
+        text += (k ? ", " : "") + std::to_string(carriers[k]) + " \"" + EntryHead(words.view(carriers[k])) + "\"";
+    if (carriers.size() > kNamed)
+        text += " and " + std::to_string(carriers.size() - kNamed) + " more";
+    return text;
 }
 
 Turn playTurn(const LineList& words, const std::string& phrase, int threadLine)
@@ -234,9 +338,17 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         CaseResult r;
         r.c = &c;
         std::string why;
-        if (!c.after.empty()) {
-            r.threadLine = entryWithReply(words, c.after);
-            if (r.threadLine == 0)
+        bool threaded = true;
+        if (!c.after.empty() || !c.said.empty()) {
+            const ThreadPick pick = pickThread(words, c.after, c.said);
+            r.threadLine = pick.line;
+            threaded = pick.line != 0;
+            if (!pick.fault.empty())
+                why = pick.fault + "; ";
+            else if (pick.ambiguous)
+                why = "entries with different branches have the reply before it (" + carriersText(words, pick.carriers) +
+                      "): name the one that said it; ";
+            else if (pick.line == 0)
                 why = "the reply before it is no reply of any entry; ";
         }
         r.turn = playTurn(words, takePhrase(c.phrase), r.threadLine);
@@ -277,7 +389,7 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
             why += "; and it ends the conversation";
         if (!why.empty() && why.size() >= 2 && why.compare(why.size() - 2, 2, "; ") == 0)
             why.resize(why.size() - 2);
-        if (!c.after.empty() && r.threadLine == 0)
+        if (!threaded)
             r.passed = false;
         r.why = why;
         if (r.unintendedFarewell)

@@ -11,7 +11,8 @@
 namespace tovrin::kbtool {
 
 // ---- the corpus file (UTF-8): "[part NAME]" and "[topic NAME]" headers, then one case a line,
-// "PHRASE<TAB>EXPECTED[<TAB>PRECEDING REPLY]"; "#" begins a comment line.
+// "PHRASE<TAB>EXPECTED[<TAB>PRECEDING REPLY[<TAB>ENTRY THAT SAID IT]]"; "#" begins a comment
+// line. In the phrase, "\t" stands for a TAB and "\\" for a backslash.
 
 inline constexpr std::string_view kPartTuning = "tuning";
 inline constexpr std::string_view kPartHeldBack = "held-back";
@@ -24,6 +25,7 @@ struct CorpusCase {
     enum class Expect { Keys, Farewell, Learn } expect = Expect::Learn;
     std::vector<std::string> keys; // Windows-1251 heads, any of which may answer
     std::string after; // Windows-1251: the program's reply just before; empty for none
+    std::string said;  // Windows-1251: the entry that said it, by line or head; empty when not named
 };
 
 struct Corpus {
@@ -59,11 +61,28 @@ struct Turn {
     Step lookupStep = Step::Fallback;
 };
 
-// A typed UTF-8 phrase as the turn takes it: in Windows-1251, capitalised and punctuated.
+// A typed UTF-8 phrase as the turn takes it: as the input line holds it (TypedLine), its
+// control characters as spaces, capitalised and punctuated.
 std::string takePhrase(std::string_view utf8);
 
-// The first entry (from line 1) one of whose replies is exactly reply; 0 when none.
-int entryWithReply(const LineList& words, std::string_view reply);
+// A phrase field as written in a corpus or a batch of phrases: "\t" is a TAB, "\\" a backslash.
+std::string unescapeField(std::string_view field);
+// The other way, for a phrase written out as a field.
+std::string escapeField(std::string_view text);
+
+// The thread a reply before the phrase opens. The program threads from the entry that said the
+// reply, so where entries with different branches have the same reply, the entry must be named.
+struct ThreadPick {
+    int line = 0;              // the entry whose branches are tried first; 0 for none
+    std::vector<int> carriers; // the entries that have the reply, in file order
+    bool ambiguous = false;    // carriers with different branches, and none named
+    std::string fault;         // English: why the entry named cannot be the one; empty when fine
+};
+// reply: Windows-1251, empty for none. said: the entry that said it, as a line number or as
+// its head (Windows-1251), empty when not named; given alone, it opens that entry's thread.
+ThreadPick pickThread(const LineList& words, std::string_view reply, std::string_view said);
+// "lines 12 "HEAD", 40 "HEAD"": the carriers, for a message (Windows-1251).
+std::string carriersText(const LineList& words, const std::vector<int>& carriers);
 
 // What a fresh turn (no repetition, nothing learnt) does with the phrase taken by takePhrase,
 // with the thread of the entry at threadLine (0: no thread).

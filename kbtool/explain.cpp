@@ -5,16 +5,17 @@
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 
+#include <algorithm>
 #include <optional>
 
 namespace tovrin::kbtool {
 
 namespace {
 
-std::vector<std::string_view> wordsOf(std::string_view key)
+} // namespace
+
+std::vector<std::string_view> keyWords(std::string_view key)
 {
-    // As the word-by-word match cuts a key: a space right after a separating one begins the
-    // next word.
     std::vector<std::string_view> words;
     std::size_t begin = 0;
     while (begin < key.size()) {
@@ -26,6 +27,8 @@ std::vector<std::string_view> wordsOf(std::string_view key)
     }
     return words;
 }
+
+namespace {
 
 std::string joined(const std::vector<std::string_view>& words)
 {
@@ -59,7 +62,7 @@ std::optional<Neighbour> nearly(const UpperPhrase& phrase, std::string_view key)
     const std::string upper = cp1251::upper(key);
     if (upper != key && fits(phrase, upper))
         return Neighbour{0, Why::LowerCase, {}};
-    const std::vector<std::string_view> words = wordsOf(key);
+    const std::vector<std::string_view> words = keyWords(key);
     if (words.size() >= 2) {
         bool all = true;
         for (std::string_view w : words)
@@ -106,14 +109,11 @@ const char* whyText(Neighbour::Why why)
     return "";
 }
 
-Explanation explain(const LineList& words, const std::string& phrase, const std::string& after)
+Explanation explain(const LineList& words, const std::string& phrase, int threadLine)
 {
     using Why = Neighbour::Why;
     Explanation e;
-    if (!after.empty()) {
-        e.threadLine = entryWithReply(words, cp1251::fromUtf8(after));
-        e.unknownAfter = e.threadLine == 0;
-    }
+    e.threadLine = threadLine;
     const std::string taken = takePhrase(phrase);
     e.turn = playTurn(words, taken, e.threadLine);
     const UpperPhrase upper(taken);
@@ -179,6 +179,94 @@ Explanation explain(const LineList& words, const std::string& phrase, const std:
             add(e.almost, i, nearly(upper, head));
     }
     return e;
+}
+
+std::vector<BatchPhrase> parseBatch(std::string_view utf8)
+{
+    std::vector<BatchPhrase> batch;
+    if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
+        utf8.remove_prefix(3);
+    int number = 0;
+    while (!utf8.empty()) {
+        const std::size_t end = std::min(utf8.find('\n'), utf8.size());
+        std::string_view line = utf8.substr(0, end);
+        utf8.remove_prefix(std::min(end + 1, utf8.size()));
+        ++number;
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        if (line.empty() || line.front() == '#')
+            continue;
+        BatchPhrase p;
+        p.line = number;
+        std::string_view rest = line;
+        std::size_t tab = rest.find('\t');
+        p.phrase = unescapeField(rest.substr(0, tab));
+        if (tab != std::string_view::npos) {
+            rest.remove_prefix(tab + 1);
+            tab = rest.find('\t');
+            p.after = cp1251::fromUtf8(rest.substr(0, tab));
+            if (tab != std::string_view::npos)
+                p.said = cp1251::fromUtf8(rest.substr(tab + 1));
+        }
+        batch.push_back(std::move(p));
+    }
+    return batch;
+}
+
+const char* const kBatchHeader = "phrase\tafter\tanswer\treplies\tfarewell\tnote";
+
+std::string batchRow(const LineList& words, const LineList& insults, const BatchPhrase& p)
+{
+    // A field never holds a TAB or a line break of its own.
+    const auto field = [](const std::string& cp) {
+        std::string text = cp1251::toUtf8(cp);
+        for (char& c : text)
+            if (c == '\t' || c == '\n' || c == '\r')
+                c = ' ';
+        return text;
+    };
+    std::string row = escapeField(p.phrase) + '\t' + field(p.after) + '\t';
+    const auto finish = [&](const std::string& answer, const std::string& replies, bool farewell,
+                            const std::string& note) {
+        return row + answer + '\t' + replies + '\t' + (farewell ? "yes" : "no") + '\t' + note;
+    };
+    int threadLine = 0;
+    if (!p.after.empty() || !p.said.empty()) {
+        const ThreadPick pick = pickThread(words, p.after, p.said);
+        if (!pick.fault.empty())
+            return finish("no thread", "", false, pick.fault);
+        if (pick.ambiguous)
+            return finish("no thread", "", false,
+                          "entries with different branches have the reply before: " +
+                              field(carriersText(words, pick.carriers)) + "; name the one that said it");
+        threadLine = pick.line;
+    }
+    const Turn t = playTurn(words, takePhrase(p.phrase), threadLine);
+    std::string note;
+    if (!p.after.empty() && threadLine == 0)
+        note = "no entry has the reply before, so there is no thread; ";
+    else if (threadLine > 0)
+        note = "the thread of line " + std::to_string(threadLine) + "; ";
+    if (t.step == Step::Profanity) {
+        std::string replies;
+        for (int i = 0; i < insults.count(); ++i)
+            replies += (i ? " | " : "") + field(insults.get(i));
+        return finish("profanity filter", replies, false, note + stepName(t.step));
+    }
+    const Step step = t.step == Step::LongPhrase ? t.lookupStep : t.step;
+    note += stepName(step);
+    if (t.step == Step::LongPhrase)
+        note += std::string("; a long phrase: ") + stepName(Step::LongPhrase) + " otherwise";
+    if (t.line == 0) {
+        const bool question = !t.phrase.empty() && t.phrase.back() == '?';
+        return finish(question ? "fallback W1" : "fallback W2", "", false,
+                      note + (t.humanTopic ? ", not learnt" : ", learnt"));
+    }
+    const std::string line = words.get(t.line);
+    std::string replies;
+    for (int r = 1; r <= EntryReplyCount(line); ++r)
+        replies += (r > 1 ? " | " : "") + field(EntryReply(line, r));
+    return finish(field(EntryHead(line)), replies, t.farewell, "line " + std::to_string(t.line) + ", " + note);
 }
 
 } // namespace tovrin::kbtool

@@ -5,6 +5,8 @@
 #include "kb/files.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
+#include "kb/fileerror.h"
+#include "kb/textformat.h"
 #include "engine/match.h"
 #include "kbtool/keyset.h"
 
@@ -23,39 +25,59 @@ bool hasLowerCase(std::string_view text)
     return std::any_of(text.begin(), text.end(), [](char c) { return cp1251::upper(c) != c; });
 }
 
-// The well-formed entries of the file with what the checks need of them.
-struct Entry {
+// A main phrase the lookup can answer from, with what the search for shadows needs of it. Its
+// key is a view into the checked list, so that a large file is not held twice.
+struct Answering {
+    std::string_view key;
     int line = 0;
-    int depth = 0;
-    std::string head;
-    std::string key;
-    bool answers = false; // has replies, so the lookup can answer from it
-    bool lowerCase = false;
+    int shadowAt = 0; // where its finding goes among the other problems
 };
 
 // Wherever a key is found in a phrase, the lookup finds an earlier key that the key itself
 // holds there too, by the lookup's own rule. All keys are searched in each key at once; the
 // lookup's scan then confirms the few found, since it finds a key only where it stands whole.
-std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vector<Entry>& answering,
-                                 const std::vector<std::size_t>& shadowAt)
+std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vector<Answering>& answering)
 {
     KeySet keys; // the heads are distinct, so each key's number is its place in answering
-    for (const Entry& e : answering)
+    {
+        // In byte order, each key shares with the one before it all the beginning it shares
+        // with any.
+        std::vector<std::string_view> sorted;
+        sorted.reserve(answering.size());
+        for (const Answering& e : answering)
+            sorted.push_back(e.key);
+        std::sort(sorted.begin(), sorted.end());
+        std::size_t characters = 0;
+        std::string_view previous;
+        for (const std::string_view key : sorted) {
+            const auto differ = std::mismatch(key.begin(), key.end(), previous.begin(), previous.end());
+            characters += static_cast<std::size_t>(key.end() - differ.first);
+            previous = key;
+        }
+        keys.reserve(characters);
+    }
+    for (const Answering& e : answering)
         keys.add(e.key);
     std::vector<Problem> out;
     out.reserve(problems.size());
     std::size_t next = 0;
+    std::vector<int> held; // the earlier keys that the key holds somewhere, as runs of characters
     for (std::size_t j = 0; j < answering.size(); ++j) {
         const UpperPhrase phrase(answering[j].key);
-        int first = -1;
-        keys.find(phrase.text(), [&](int k, std::size_t) {
-            const auto earlier = static_cast<std::size_t>(k);
-            if (earlier < j && (first < 0 || k < first) && ContainsKey(phrase, answering[earlier].key) != 0)
-                first = k;
+        held.clear();
+        keys.findEach(phrase.text(), [&](int k) {
+            if (static_cast<std::size_t>(k) < j)
+                held.push_back(k);
         });
-        if (first < 0)
+        // The earliest of them that the lookup's scan finds is the one that answers first.
+        std::sort(held.begin(), held.end());
+        const auto shadow = std::find_if(held.begin(), held.end(), [&](int k) {
+            return ContainsKey(phrase, answering[static_cast<std::size_t>(k)].key) != 0;
+        });
+        if (shadow == held.end())
             continue;
-        for (; next < shadowAt[j]; ++next)
+        const int first = *shadow;
+        for (; next < static_cast<std::size_t>(answering[j].shadowAt); ++next)
             out.push_back(std::move(problems[next]));
         out.push_back({answering[j].line, Finding::Shadowed, answering[static_cast<std::size_t>(first)].line, {}});
     }
@@ -64,30 +86,56 @@ std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vecto
     return out;
 }
 
+// Every main phrase whose head an earlier main phrase has, with the line of the first one, in
+// line order: found by sorting the heads rather than by a table of them all.
+std::vector<std::pair<int, int>> repeatedMainHeads(const LineList& words)
+{
+    std::vector<std::pair<std::string_view, int>> heads;
+    heads.reserve(static_cast<std::size_t>(words.count()));
+    int i = 0;
+    for (auto it = words.begin(); it != words.end(); ++it, ++i) {
+        const std::string_view text = *it;
+        if (i > 0 && CheckEntry(text) == EntryFault::Ok && EntryDepth(text) == 0)
+            heads.emplace_back(EntryHeadView(text), i);
+    }
+    std::sort(heads.begin(), heads.end());
+    std::vector<std::pair<int, int>> repeated;
+    for (std::size_t k = 1, first = 0; k < heads.size(); ++k) {
+        if (heads[k].first != heads[first].first)
+            first = k;
+        else
+            repeated.emplace_back(heads[k].second, heads[first].second);
+    }
+    std::sort(repeated.begin(), repeated.end());
+    return repeated;
+}
+
 } // namespace
 
 Severity severityOf(Finding kind)
 {
-    return kind == Finding::Malformed ? Severity::Error : Severity::Warning;
+    return kind == Finding::Malformed || kind == Finding::FarewellInReply ? Severity::Error : Severity::Warning;
 }
 
 std::vector<Problem> checkKnowledge(const LineList& words)
 {
     std::vector<Problem> problems;
+    const std::vector<std::pair<int, int>> repeated = repeatedMainHeads(words);
+    auto nextRepeated = repeated.begin();
     // The main phrases the lookup can answer from, in file order: the ones that can shadow.
-    std::vector<Entry> answering;
-    std::vector<std::size_t> shadowAt; // for each of them, where its finding goes among the problems
-    std::unordered_map<std::string, int> firstMainHead;
+    std::vector<Answering> answering;
+    answering.reserve(static_cast<std::size_t>(std::max(words.count() - 1, 0)));
     // The thread's structure: the entries of the current run (a main phrase and the branches
     // below it) by depth, each with the heads of the branches seen below it so far.
     struct Parent {
         int line = 0;
-        std::map<std::string, int> childHeads;
+        std::map<std::string_view, int> childHeads;
     };
     std::vector<std::optional<Parent>> run; // index = depth; empty = no entry of that depth yet
 
-    for (int i = 1; i < words.count(); ++i) {
-        const std::string text = words.get(i);
+    int i = 1;
+    for (auto line = words.at(std::min(1, words.count())); line != words.end(); ++line, ++i) {
+        const std::string_view text = *line;
         const EntryFault fault = CheckEntry(text);
         if (fault == EntryFault::Ok && text.size() > kMaxEntryLength)
             problems.push_back({i, Finding::Malformed, 0,
@@ -101,43 +149,37 @@ std::vector<Problem> checkKnowledge(const LineList& words)
                 run.clear();
             continue;
         }
-        Entry e;
-        e.line = i;
-        e.depth = EntryDepth(text);
-        e.head = EntryHead(text);
-        e.key = EntryKey(text);
-        e.answers = EntryHasReplies(text);
-        e.lowerCase = hasLowerCase(e.key);
-        if (e.lowerCase)
+        const int entryDepth = EntryDepth(text);
+        const std::string_view head = EntryHeadView(text);
+        const std::string_view key = head.substr(static_cast<std::size_t>(entryDepth));
+        const bool lowerCase = hasLowerCase(key);
+        if (lowerCase)
             problems.push_back({i, Finding::LowerCaseKey, 0, {}});
 
-        if (e.depth == 0) {
+        if (entryDepth == 0) {
             run.assign(1, Parent{i, {}});
-            if (auto it = firstMainHead.find(e.head); it != firstMainHead.end()) {
-                problems.push_back({i, Finding::DuplicateHead, it->second, {}});
-            } else {
-                firstMainHead.emplace(e.head, i);
-                if (e.answers && !e.lowerCase) {
-                    // Whether an earlier key shadows this one is known only once all keys are
-                    // in: the finding takes this place among the others.
-                    shadowAt.push_back(problems.size());
-                    answering.push_back(std::move(e));
-                }
+            if (nextRepeated != repeated.end() && nextRepeated->first == i) {
+                problems.push_back({i, Finding::DuplicateHead, nextRepeated->second, {}});
+                ++nextRepeated;
+            } else if (EntryHasReplies(text) && !lowerCase) {
+                // Whether an earlier key shadows this one is known only once all keys are in:
+                // the finding takes this place among the others.
+                answering.push_back({key, i, static_cast<int>(problems.size())});
             }
             continue;
         }
 
         // A branch of depth d is reached from any entry of depth d - 1 above it in its run;
         // the nearest such entry is the one whose thread finds it first.
-        const auto depth = static_cast<size_t>(e.depth);
+        const auto depth = static_cast<size_t>(entryDepth);
         if (run.empty() || depth > run.size() || !run[depth - 1]) {
             problems.push_back({i, Finding::OrphanBranch, 0, {}});
         } else {
             auto& siblings = run[depth - 1]->childHeads;
-            if (auto it = siblings.find(e.head); it != siblings.end())
+            if (auto it = siblings.find(head); it != siblings.end())
                 problems.push_back({i, Finding::DuplicateHead, it->second, {}});
             else
-                siblings.emplace(e.head, i);
+                siblings.emplace(head, i);
         }
         if (!run.empty()) {
             if (run.size() <= depth)
@@ -147,7 +189,7 @@ std::vector<Problem> checkKnowledge(const LineList& words)
             run[depth] = Parent{i, {}};
         }
     }
-    return withShadows(std::move(problems), answering, shadowAt);
+    return withShadows(std::move(problems), answering);
 }
 
 std::string describe(const Problem& p, const LineList& words)
@@ -177,7 +219,11 @@ std::string describe(const Problem& p, const LineList& words)
     case Finding::FewReplies:
     case Finding::FarewellInPhrase:
     case Finding::KeyInManyWords:
-    case Finding::UnreachedParent: return p.detail;
+    case Finding::UnreachedParent:
+    case Finding::KeyWordInWords:
+    case Finding::FarewellInReply:
+    case Finding::SameReplies:
+    case Finding::FilteredKey: return p.detail;
     case Finding::OrphanBranch: {
         const int depth = EntryDepth(words.get(p.line));
         return "the branch of depth " + std::to_string(depth) + " stands below no entry of depth " +
@@ -247,6 +293,9 @@ size_t utf8Sequence(std::string_view text)
     return length;
 }
 
+constexpr char kUnassignedByte = '\x98';
+constexpr std::string_view kUnassignedExported = "\xEF\xBF\xBD"; // U+FFFD
+
 std::string hexCode(std::string_view sequence)
 {
     static const char digits[] = "0123456789ABCDEF";
@@ -262,70 +311,142 @@ std::string hexCode(std::string_view sequence)
 
 } // namespace
 
+namespace {
+
+// What of a text's beginning tells whether it begins as an RTF document: every line up to the
+// first that holds more than blanks, and the first bytes of that one.
+constexpr std::size_t kTellingBytes = 64;
+void takeBeginning(std::string& beginning, bool& complete, std::string_view line)
+{
+    if (complete)
+        return;
+    beginning += line.substr(0, kTellingBytes);
+    beginning += '\n';
+    complete = std::any_of(line.begin(), line.end(), [](char c) { return c != ' ' && c != '\t' && c != '\r'; });
+}
+
+// A character quoted in a message: as it is, unless it is one of the control characters
+// beyond ASCII (U+0080..U+009F), which a terminal would act on.
+std::string quotedCharacter(std::string_view sequence)
+{
+    const bool control = sequence.size() == 2 && static_cast<unsigned char>(sequence[0]) == 0xC2 &&
+                         static_cast<unsigned char>(sequence[1]) < 0xA0;
+    return control ? "(" + hexCode(sequence) + ")" : "\"" + std::string(sequence) + "\"";
+}
+
+} // namespace
+
+void ImportReader::add(std::string_view piece)
+{
+    while (!piece.empty()) {
+        const size_t end = piece.find('\n');
+        if (end == std::string_view::npos) {
+            partial_ += piece;
+            return;
+        }
+        if (partial_.empty()) {
+            take(piece.substr(0, end));
+        } else {
+            partial_ += piece.substr(0, end);
+            take(partial_);
+            partial_.clear();
+            partial_.shrink_to_fit(); // a long line's room is not kept for the short ones after it
+        }
+        piece.remove_prefix(end + 1);
+    }
+}
+
+ImportResult ImportReader::finish()
+{
+    // A last line without a line end is a line too, unless nothing but the byte-order mark
+    // was given.
+    if (!partial_.empty() && !(index_ == 0 && partial_ == "\xEF\xBB\xBF"))
+        take(partial_);
+    partial_.clear();
+    if (!result_.refusals.empty())
+        result_.lines.clear();
+    return std::move(result_);
+}
+
+void ImportReader::take(std::string_view rest)
+{
+    const int index = index_++;
+    if (index == 0 && rest.starts_with("\xEF\xBB\xBF"))
+        rest.remove_prefix(3);
+    if (!rest.empty() && rest.back() == '\r')
+        rest.remove_suffix(1);
+    takeBeginning(result_.beginning, beginningComplete_, rest);
+
+    std::string& converted = converted_;
+    converted.clear();
+    std::optional<std::string> refusal;
+    int column = 1;
+    while (!rest.empty() && !refusal) {
+        const size_t length = utf8Sequence(rest);
+        if (length == 0) {
+            refusal = "byte " + hexCode(rest.substr(0, 1)) + " at character " + std::to_string(column) +
+                      " is not UTF-8 text";
+            break;
+        }
+        const std::string_view sequence = rest.substr(0, length);
+        const unsigned char first = static_cast<unsigned char>(sequence.front());
+        if (length == 1 && cp1251::isControl(static_cast<char>(first))) {
+            refusal = "character " + std::to_string(column) + " is a control character (" + hexCode(sequence) + ")";
+            break;
+        }
+        // The one byte that Windows-1251 leaves unassigned is exported as the replacement
+        // character, and comes back as that byte.
+        const std::string single =
+            sequence == kUnassignedExported ? std::string(1, kUnassignedByte) : cp1251::fromUtf8(sequence);
+        if (single.size() != 1 || cp1251::toUtf8(single) != sequence) {
+            refusal = "character " + std::to_string(column) + " " + quotedCharacter(sequence) +
+                      " has no Windows-1251 form";
+            break;
+        }
+        converted += single;
+        rest.remove_prefix(length);
+        ++column;
+    }
+    if (!refusal && entries_ && index >= 1) {
+        const EntryFault fault = CheckEntry(converted);
+        if (fault != EntryFault::Ok)
+            refusal = std::string(EntryFaultText(fault));
+        else if (converted.size() > kMaxEntryLength)
+            refusal = "the entry is longer than " + std::to_string(kMaxEntryLength) +
+                      " characters, the most a line of the knowledge file may hold";
+    }
+    if (refusal) {
+        // Nothing will be written: the lines so far are not needed any more.
+        if (result_.refused++ == 0)
+            result_.lines = LineList();
+        if (result_.refusals.size() < ImportResult::kNamedRefusals)
+            result_.refusals.push_back({index, *refusal});
+    } else if (result_.refused == 0) {
+        result_.lines.add(converted);
+    }
+}
+
 ImportResult prepareImport(std::string_view utf8, bool entries)
 {
-    ImportResult result;
-    if (utf8.substr(0, 3) == "\xEF\xBB\xBF")
-        utf8.remove_prefix(3);
+    ImportReader reader(entries);
+    reader.add(utf8);
+    return reader.finish();
+}
 
-    std::vector<std::string_view> rawLines;
-    while (!utf8.empty()) {
-        const size_t end = utf8.find('\n');
-        std::string_view line = utf8.substr(0, end);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        rawLines.push_back(line);
-        if (end == std::string_view::npos)
-            break;
-        utf8.remove_prefix(end + 1);
+bool exportLooksLikeRtf(const std::string& path)
+{
+    LineList list;
+    try {
+        list.load(path);
+    } catch (const FileError&) {
+        return false;
     }
-
-    for (size_t n = 0; n < rawLines.size(); ++n) {
-        const int index = static_cast<int>(n);
-        std::string_view rest = rawLines[n];
-        std::string converted;
-        std::optional<std::string> refusal;
-        int column = 1;
-        while (!rest.empty() && !refusal) {
-            const size_t length = utf8Sequence(rest);
-            if (length == 0) {
-                refusal = "byte " + hexCode(rest.substr(0, 1)) + " at character " + std::to_string(column) +
-                          " is not UTF-8 text";
-                break;
-            }
-            const std::string_view sequence = rest.substr(0, length);
-            const unsigned char first = static_cast<unsigned char>(sequence.front());
-            if (length == 1 && cp1251::isControl(static_cast<char>(first))) {
-                refusal = "character " + std::to_string(column) + " is a control character (" +
-                          hexCode(sequence) + ")";
-                break;
-            }
-            const std::string single = cp1251::fromUtf8(sequence);
-            if (single.size() != 1 || cp1251::toUtf8(single) != sequence) {
-                refusal = "character " + std::to_string(column) + " \"" + std::string(sequence) +
-                          "\" has no Windows-1251 form";
-                break;
-            }
-            converted += single;
-            rest.remove_prefix(length);
-            ++column;
-        }
-        if (!refusal && entries && index >= 1) {
-            const EntryFault fault = CheckEntry(converted);
-            if (fault != EntryFault::Ok)
-                refusal = std::string(EntryFaultText(fault));
-            else if (converted.size() > kMaxEntryLength)
-                refusal = "the entry is longer than " + std::to_string(kMaxEntryLength) +
-                          " characters, the most a line of the knowledge file may hold";
-        }
-        if (refusal)
-            result.refusals.push_back({index, *refusal});
-        else
-            result.lines.push_back(std::move(converted));
-    }
-    if (!result.refusals.empty())
-        result.lines.clear();
-    return result;
+    // Told as the import tells it of the text it reads.
+    std::string beginning;
+    bool complete = false;
+    for (auto line = list.begin(); line != list.end() && !complete; ++line)
+        takeBeginning(beginning, complete, cp1251::toUtf8(*line));
+    return looksLikeRtf(beginning);
 }
 
 bool namesKnowledgeFile(const std::string& path)

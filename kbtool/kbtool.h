@@ -3,6 +3,7 @@
 // checking a knowledge file, the counts the main window shows, and the passage of a line-list
 // file to and from UTF-8 plain text.
 #include "kb/knowledge.h"
+#include "kb/linelist.h"
 
 #include <string>
 #include <string_view>
@@ -28,6 +29,10 @@ enum class Finding {
     FarewellInPhrase, // a farewell entry answers an ordinary phrase
     KeyInManyWords,  // the key is found inside many words that mean something else
     UnreachedParent, // no phrase of the corpus reaches the entry its branches stand below
+    KeyWordInWords,  // a word of a key of several words is found inside many other words
+    FarewellInReply, // a farewell key is found in a line the program says (Error)
+    SameReplies,     // every reply of the entry is the same line
+    FilteredKey,     // the profanity filter answers every phrase that holds the key
 };
 
 struct Problem {
@@ -68,17 +73,50 @@ Stats collectStats();
 std::string exportText(const LineList& list);
 
 struct ImportResult {
-    std::vector<std::string> lines; // Windows-1251, ready to be saved
+    LineList lines; // Windows-1251, ready to be saved
     struct Refusal {
         int line = 0;       // index of the line (0 is the first)
         std::string reason; // English, UTF-8
     };
-    std::vector<Refusal> refusals; // nothing may be written while there are any
+    // The first refused lines, named; nothing may be written while there are any.
+    static constexpr std::size_t kNamedRefusals = 100;
+    std::vector<Refusal> refusals;
+    int refused = 0; // the refused lines, named or not
+    // The text up to its first line that holds more than blanks, and a few bytes of that one:
+    // what tells whether it begins as an RTF document.
+    std::string beginning;
 };
+
 // Reads UTF-8 text (LF or CR LF line ends, a leading byte-order mark is dropped). Every line
 // must be valid UTF-8 of characters that Windows-1251 can hold, without control characters
 // other than TAB; with entries, every line from 1 on must also be a well-formed entry.
+// The text is given piece by piece, as it is read: only the converted lines are held (in the
+// packed form of a loaded list) and the line being read, never the text whole; once a line is
+// refused, not even the lines.
+class ImportReader {
+public:
+    explicit ImportReader(bool entries) : entries_(entries) {}
+    void add(std::string_view piece);
+    // The last line, when the text does not end with a line end, then the result.
+    ImportResult finish();
+
+private:
+    void take(std::string_view line);
+
+    bool entries_;
+    int index_ = 0;
+    std::string partial_; // the line being read, when it spans pieces
+    std::string converted_;
+    bool beginningComplete_ = false;
+    ImportResult result_;
+};
+// The same for a text given whole.
 ImportResult prepareImport(std::string_view utf8, bool entries);
+
+// True when the export of the line-list file at path begins as an RTF document does (a
+// phrase list may hold any line, "{\rtf1" too): a text that begins so is then its text all the
+// same, not an RTF document given by mistake. False when the file cannot be loaded.
+bool exportLooksLikeRtf(const std::string& path);
 
 // True when a program path names the knowledge file (whatever its folder or case).
 bool namesKnowledgeFile(const std::string& path);

@@ -8,17 +8,6 @@ int KeySet::child(int node, unsigned char c) const
 {
     if (node == 0)
         return rootChild_[c];
-    const auto end = static_cast<std::size_t>(edgesBegin_[static_cast<std::size_t>(node) + 1]);
-    for (auto e = static_cast<std::size_t>(edgesBegin_[static_cast<std::size_t>(node)]); e < end; ++e)
-        if (edges_[e].c == c)
-            return edges_[e].to;
-    return -1;
-}
-
-int KeySet::addedChild(int node, unsigned char c) const
-{
-    if (node == 0)
-        return rootChild_[c];
     for (int n = nodes_[static_cast<std::size_t>(node)].firstChild; n >= 0; n = nodes_[static_cast<std::size_t>(n)].nextSibling)
         if (nodes_[static_cast<std::size_t>(n)].c == c)
             return n;
@@ -33,7 +22,7 @@ int KeySet::add(std::string_view key)
     int node = 0;
     for (const char ch : key) {
         const auto c = static_cast<unsigned char>(ch);
-        int next = addedChild(node, c);
+        int next = child(node, c);
         if (next < 0) {
             next = static_cast<int>(nodes_.size());
             Node n;
@@ -54,16 +43,6 @@ int KeySet::add(std::string_view key)
 
 void KeySet::prepare() const
 {
-    edges_.clear();
-    edgesBegin_.assign(nodes_.size() + 1, 0);
-    for (std::size_t n = 0; n < nodes_.size(); ++n) {
-        edgesBegin_[n] = static_cast<int>(edges_.size());
-        for (int c = nodes_[n].firstChild; c >= 0; c = nodes_[static_cast<std::size_t>(c)].nextSibling) {
-            edges_.push_back({nodes_[static_cast<std::size_t>(c)].c, c});
-        }
-    }
-    edgesBegin_[nodes_.size()] = static_cast<int>(edges_.size());
-
     // Breadth first, so that a node's fail link points to a node already done.
     std::deque<int> queue;
     for (int n = nodes_[0].firstChild; n >= 0; n = nodes_[static_cast<std::size_t>(n)].nextSibling) {
@@ -92,23 +71,50 @@ void KeySet::prepare() const
     prepared_ = true;
 }
 
+int KeySet::step(int node, unsigned char c) const
+{
+    for (;;) {
+        const int next = child(node, c);
+        if (next >= 0)
+            return next;
+        if (node == 0)
+            return 0;
+        node = nodes_[static_cast<std::size_t>(node)].fail;
+    }
+}
+
+void KeySet::findEach(std::string_view text, const std::function<void(int)>& found) const
+{
+    if (!prepared_)
+        prepare();
+    if (seenIn_.size() != static_cast<std::size_t>(keys_) || ++search_ == 0) {
+        seenIn_.assign(static_cast<std::size_t>(keys_), 0);
+        search_ = 1;
+    }
+    int node = 0;
+    for (const char ch : text) {
+        node = step(node, static_cast<unsigned char>(ch));
+        // A key already reported in this search had the keys its fail chain holds reported
+        // with it: the walk stops there.
+        for (int out = nodes_[static_cast<std::size_t>(node)].output; out > 0;) {
+            const Node& o = nodes_[static_cast<std::size_t>(out)];
+            unsigned& seen = seenIn_[static_cast<std::size_t>(o.key)];
+            if (seen == search_)
+                break;
+            seen = search_;
+            found(o.key);
+            out = nodes_[static_cast<std::size_t>(o.fail)].output;
+        }
+    }
+}
+
 void KeySet::find(std::string_view text, const std::function<void(int, std::size_t)>& found) const
 {
     if (!prepared_)
         prepare();
     int node = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        for (;;) {
-            const int next = child(node, c);
-            if (next >= 0) {
-                node = next;
-                break;
-            }
-            if (node == 0)
-                break;
-            node = nodes_[static_cast<std::size_t>(node)].fail;
-        }
+        node = step(node, static_cast<unsigned char>(text[i]));
         for (int out = nodes_[static_cast<std::size_t>(node)].output; out > 0;) {
             const Node& o = nodes_[static_cast<std::size_t>(out)];
             found(o.key, i + 1);

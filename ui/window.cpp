@@ -32,6 +32,11 @@ std::string toCp1251(const QString& text)
     return cp1251::fromUtf8(text.toStdString());
 }
 
+std::string typedToCp1251(const QString& text)
+{
+    return cp1251::fromTyped(text.toStdString());
+}
+
 QString errorMessage(const std::exception& error)
 {
     if (const auto* file = dynamic_cast<const FileError*>(&error))

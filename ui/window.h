@@ -26,6 +26,9 @@ void paintWindowFace(QWidget* window);
 
 QString fromCp1251(const std::string& text);
 std::string toCp1251(const QString& text);
+// What the user typed, as a turn takes it in (cp1251::fromTyped): smiles as ")", sad faces as
+// "(", other emoji dropped.
+std::string typedToCp1251(const QString& text);
 
 // The message a failed handler shows: a file error's own words, or whatever another failure
 // says.

@@ -6,9 +6,11 @@
 //
 // Exit status: 0 when every turn and the log succeeded; otherwise the input is still taken to
 // its end and the status is 1.
+#include "apps/console/consolesession.h"
 #include "engine/clockdice.h"
 #include "engine/engine.h"
 #include "engine/host.h"
+#include "engine/normalise.h"
 #include "engine/plainhost.h"
 #include "kb/cp1251.h"
 #include "kb/dialoglog.h"
@@ -40,7 +42,6 @@ const char* const kPrompt = "> ";
 // line is read and dropped, never held.
 constexpr std::size_t kLineBytes = 3 + static_cast<std::size_t>(kInputLimit) * 4 + 1;
 const char* const kLockWait = "Another copy of the program is saving in Base; waiting for it to finish.";
-const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
 // Set by the launcher for the programs it starts in the working folder.
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
 
@@ -52,8 +53,9 @@ const char* const kUsage =
     "и пополняются там же, если там есть база знаний Base/Words.Dat; в другом месте программа\n"
     "переходит в рабочую папку ~/.local/share/tovrin (при первом запуске она делается из\n"
     "поставленных данных). Диалог дописывается в Base/Log.Tovrin в конце ввода (Ctrl+D в\n"
-    "терминале) или после прощания. Неудавшийся ход (файл не читается или не пишется, не\n"
-    "хватило памяти) называется в стандартном потоке ошибок, и берётся следующая строка.\n"
+    "терминале), по Ctrl+C (второй Ctrl+C завершает сразу, без журнала) или после прощания.\n"
+    "Неудавшийся ход (файл не читается или не пишется, не хватило памяти) называется в\n"
+    "стандартном потоке ошибок, и берётся следующая строка.\n"
     "\n"
     "  --transcript  печатать и фразы: каждая строка начинается с USER: или CPU:, как в\n"
     "                журнале диалогов\n"
@@ -61,49 +63,6 @@ const char* const kUsage =
     "  --version     показать версию\n"
     "\n"
     "Код возврата: 0, если все ходы и журнал удались, иначе 1 (2 при неизвестном ключе).\n";
-
-void writeLine(std::FILE* stream, const std::string& utf8)
-{
-    std::fwrite(utf8.data(), 1, utf8.size(), stream);
-    std::fputc('\n', stream);
-    std::fflush(stream);
-}
-
-class ConsoleHost : public PlainHost {
-public:
-    // Without the transcript only the program's lines are printed, as they are.
-    explicit ConsoleHost(bool tagged) : tagged_(tagged) {}
-
-    void appendTranscript(const std::string& line, LineStyle style) override
-    {
-        PlainHost::appendTranscript(line, style);
-        // A control character stored before intake replaced them never reaches the terminal.
-        const std::string shown = cp1251::toUtf8(cp1251::withoutControls(line));
-        const bool user = style == LineStyle::User;
-        if (tagged_)
-            writeLine(stdout, (user ? UserTag : CpuTag) + shown);
-        else if (!user)
-            writeLine(stdout, shown);
-    }
-    void type(std::string text) { input = std::move(text); }
-    bool farewellSaid() const { return farewell; }
-
-private:
-    bool tagged_;
-};
-
-// A line of standard input as the input line would hold it.
-std::string phraseOf(std::string utf8, bool first)
-{
-    if (!utf8.empty() && utf8.back() == '\r')
-        utf8.pop_back();
-    if (first && utf8.rfind("\xEF\xBB\xBF", 0) == 0)
-        utf8.erase(0, 3);
-    std::string text = cp1251::fromUtf8(utf8); // one byte per character from here on
-    if (text.size() > static_cast<std::size_t>(kInputLimit))
-        text.resize(static_cast<std::size_t>(kInputLimit));
-    return text;
-}
 
 // Started outside a working folder (a fresh home, or a folder that merely has a Base of some
 // other kind), the console goes through the launcher installed beside it, which makes the
@@ -164,36 +123,17 @@ int main(int argc, char** argv)
     removeAbandonedSaves(files::Words);
 
     std::setlocale(LC_ALL, "");
-    ConsoleHost host(transcript);
-    SilentCues cues;
     ClockDice dice;
-    Engine engine(host, cues, dice);
+    ConsoleSession session(transcript, dice, stdout, stderr);
     LineInput input(kPrompt, kLineBytes);
-    bool everyTurnSucceeded = true;
 
     try {
         std::string line;
-        for (bool first = true;; first = false) {
-            if (!input.read(line))
-                break;
-            host.type(phraseOf(line, first));
-            try {
-                engine.SpeakClick();
-            } catch (const FileError& e) {
-                writeLine(stderr, e.utf8());
-                everyTurnSucceeded = false;
-            } catch (const std::bad_alloc&) {
-                // Only this turn fails: the session goes on with the next phrase.
-                writeLine(stderr, kOutOfMemory);
-                everyTurnSucceeded = false;
-            }
-            // A farewell reply closes the program, as it closes the window.
-            if (host.farewellSaid())
-                break;
+        while (input.read(line) && session.take(std::move(line))) {
         }
 
         const LogStamp stamp = MakeLogStamp(std::time(nullptr));
-        engine.WriteDialogueLog(stamp.date, stamp.time);
+        session.engine().WriteDialogueLog(stamp.date, stamp.time);
     } catch (const FileError& e) {
         writeLine(stderr, "The dialogue log was not written: " + e.utf8());
         return 1;
@@ -201,5 +141,5 @@ int main(int argc, char** argv)
         writeLine(stderr, std::string("tovrin-console: ") + e.what());
         return 1;
     }
-    return everyTurnSucceeded ? 0 : 1;
+    return session.everyTurnSucceeded() ? 0 : 1;
 }

@@ -3,8 +3,9 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
+#include <csignal>
 #include <cstring>
-#include <iostream>
 #include <langinfo.h>
 #include <unistd.h>
 
@@ -12,10 +13,37 @@
 
 namespace tovrin {
 
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+// The first Ctrl+C ends the input as Ctrl+D does; the second ends the program as if none had
+// been caught.
+void onInterrupt(int)
+{
+    if (interrupted) {
+        std::signal(SIGINT, SIG_DFL);
+        std::raise(SIGINT);
+    }
+    interrupted = 1;
+}
+
+// While a line is awaited, a Ctrl+C breaks off the wait; otherwise the calls it lands in go
+// on, so that the work between two reads (a save, say) is finished whole.
+void catchInterrupt(bool breakingOff)
+{
+    struct sigaction action {};
+    action.sa_handler = onInterrupt;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = breakingOff ? 0 : SA_RESTART;
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
+
 LineInput::LineInput(std::string prompt, std::size_t maxBytes) : prompt_(std::move(prompt)), maxBytes_(maxBytes)
 {
-    // Standard input is read either by the editor or through std::cin's buffer, never both.
-    std::ios::sync_with_stdio(false);
+    catchInterrupt(false);
     interactive_ = ::isatty(STDIN_FILENO) != 0;
     // The editor draws on the terminal it reads from; with the output going elsewhere the
     // prompt is written as a plain line start.
@@ -29,6 +57,16 @@ LineInput::LineInput(std::string prompt, std::size_t maxBytes) : prompt_(std::mo
 }
 
 bool LineInput::read(std::string& line)
+{
+    if (interrupted)
+        return false;
+    catchInterrupt(true);
+    const bool got = readLine(line);
+    catchInterrupt(false);
+    return got && !interrupted;
+}
+
+bool LineInput::readLine(std::string& line)
 {
     if (editing_) {
         char* typed = ::readline(prompt_.c_str());
@@ -59,16 +97,24 @@ bool LineInput::read(std::string& line)
 bool LineInput::readPlain(std::string& line)
 {
     line.clear();
-    std::streambuf* const in = std::cin.rdbuf();
     bool any = false;
-    for (int c = in->sbumpc(); c != std::char_traits<char>::eof(); c = in->sbumpc()) {
+    for (;;) {
+        if (begin_ == end_) {
+            const ssize_t n = ::read(STDIN_FILENO, buffer_.data(), buffer_.size());
+            if (n < 0 && errno == EINTR && !interrupted)
+                continue;
+            if (n <= 0)
+                return any && !interrupted;
+            begin_ = 0;
+            end_ = static_cast<std::size_t>(n);
+        }
+        const char c = buffer_[begin_++];
         any = true;
         if (c == '\n')
             return true;
         if (line.size() < maxBytes_)
-            line.push_back(static_cast<char>(c));
+            line.push_back(c);
     }
-    return any;
 }
 
 } // namespace tovrin

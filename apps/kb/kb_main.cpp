@@ -53,8 +53,8 @@ const char* const Usage =
     "                  заменяет список строк текстом UTF-8 из стандартного ввода\n"
     "  test [--min-tuning ПРОЦЕНТ] [--min-held-back ПРОЦЕНТ] КОРПУС\n"
     "                  пропускает каждую фразу корпуса через новый ход и считает попадания\n"
-    "  explain [--after ОТВЕТ] ФРАЗА\n"
-    "                  рассказывает, что программа сделала бы с фразой\n"
+    "  explain [--after ОТВЕТ] ФРАЗА | explain --batch ФАЙЛ\n"
+    "                  рассказывает, что программа сделала бы с фразой (или с файлом фраз)\n"
     "  merge [--quiet] ДАННЫЕ\n"
     "                  приводит рабочую папку к поставленным данным, сохраняя выученное\n"
     "\n"
@@ -77,12 +77,18 @@ const char* const CheckHelp =
     "Line 0 is the header line and is otherwise never checked.\n"
     "\n"
     "With --advice (or --corpus), the advice for authors too, as warnings: entries with\n"
-    "fewer than 3 replies; farewell\n"
-    "entries that answer ordinary phrases (a built-in list of phrases such as \"я пока ем\",\n"
-    "and the phrases of the corpus that expect no farewell); keys found inside 50 or more\n"
-    "words of a word list; and, with a corpus, entries with branches that no phrase of\n"
-    "the corpus reaches.\n"
-    "  --advice         add the advice for authors\n"
+    "fewer than 3 replies; entries\n"
+    "whose replies are all the same; farewell entries that answer ordinary phrases (a\n"
+    "built-in list of phrases such as \"я пока ем\", and the phrases of the corpus that\n"
+    "expect no farewell); keys found inside 50 or more words of a word list, and keys of\n"
+    "several words (the main lookup finds them word by word too) with a word of three\n"
+    "letters or more that stands after other letters in 50 or more words of it; keys that\n"
+    "hold a word of the profanity list, which answers first; and, with a corpus, entries\n"
+    "with branches that no phrase of the corpus reaches.\n"
+    "An error too: a farewell key found in a line the program says (a reply of an entry\n"
+    "that is no farewell, or a line of the phrase lists beside the file): in two-copy mode\n"
+    "that line is the other copy's phrase, and the two end their conversation.\n"
+    "  --advice         add the advice for authors (its errors are always shown)\n"
     "  --corpus CORPUS  the corpus of tovrin-kb test (implies --advice)\n"
     "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
     "                   serves; its .aff file tells its encoding); by default\n"
@@ -104,7 +110,9 @@ const char* const ExportHelp =
     "\n"
     "Writes the line-list FILE (Base\\Words.Dat when left out), RTF or plain text, to\n"
     "standard output as UTF-8 text, one line per line, and notes beside the file (in\n"
-    ".NAME.exported) which version of it was given out, for the import of the edited text.\n";
+    ".NAME.exported) which version of it was given out, for the import of the edited text.\n"
+    "The one byte Windows-1251 leaves unassigned (98) is written as U+FFFD, which import\n"
+    "reads back as that byte.\n";
 
 const char* const ImportHelp =
     "Usage: tovrin-kb import [--allow-empty] [--force] [FILE] < TEXT\n"
@@ -116,8 +124,9 @@ const char* const ImportHelp =
     "from line 1 on breaks the entry grammar (line 0 is the header and is free): each such\n"
     "line is named on standard error.\n"
     "Nothing is written either when standard input cannot be read, when the text is an RTF\n"
-    "document rather than UTF-8 text, or when it holds no entry (no line at all, or for the\n"
-    "knowledge file only its header line) unless --allow-empty is given.\n"
+    "document rather than UTF-8 text (unless the file's own text begins so too), or when it\n"
+    "holds no entry (no line at all, or for the knowledge file only its header line) unless\n"
+    "--allow-empty is given.\n"
     "The file must still be the version that 'tovrin-kb export' gave out: when the program\n"
     "has learnt since (or the file was never exported), the import is refused, so that what\n"
     "was learnt meanwhile is not lost; export again and redo the edits, or give --force.\n"
@@ -136,7 +145,13 @@ const char* const TestHelp =
     "\n"
     "The corpus is UTF-8 text: \"[part tuning]\" or \"[part held-back]\" and\n"
     "\"[topic NAME]\" headers, \"#\" comment lines, and one case a line:\n"
-    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE]\n"
+    "  PHRASE<TAB>EXPECTED[<TAB>REPLY BEFORE[<TAB>ENTRY THAT SAID IT]]\n"
+    "PHRASE is taken as the input line takes it (255 characters, control characters as\n"
+    "spaces, a smile as \")\"); in it \"\\t\" stands for a TAB and \"\\\\\" for a backslash.\n"
+    "The thread is that of the entry that said REPLY BEFORE. Where entries with different\n"
+    "branches have that reply, the case fails naming them until ENTRY THAT SAID IT names\n"
+    "the one, by its line in Words.Dat or by its head; given without a reply, a line\n"
+    "number alone opens that entry's thread.\n"
     "EXPECTED is the head of the entry that must answer as written in Words.Dat (several\n"
     "separated by \" | \"), or \"farewell\" (a farewell entry must answer), or \"learn\"\n"
     "(anything but a farewell). Where no entry has the head as written, one whose head is\n"
@@ -146,17 +161,34 @@ const char* const TestHelp =
     "farewell was not expected, or when a corpus line cannot be read; 0 otherwise.\n";
 
 const char* const ExplainHelp =
-    "Usage: tovrin-kb explain [--after REPLY] PHRASE\n"
+    "Usage: tovrin-kb explain [--after REPLY] [--after-line LINE] [--all-replies] PHRASE\n"
+    "       tovrin-kb explain --batch FILE\n"
     "\n"
     "Tells what the program would do with PHRASE on a fresh turn, as tovrin-kb test\n"
-    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line\n"
-    "and the pass that found it, the entries before it that nearly fitted and why not, and\n"
-    "the entries that fit too but lose to it. With --after, REPLY is what the program said\n"
-    "just before: the branches of the entry that has that reply are tried first.\n"
-    "Nothing is learnt or saved.\n";
+    "judges it: the filters it meets, the entry of Base\\Words.Dat that answers, its line,\n"
+    "the pass that found it and all its replies, the entries before it that nearly fitted\n"
+    "and why not, and the entries that fit too but lose to it. PHRASE is taken as the input\n"
+    "line takes it: cut to 255 characters, control characters as spaces.\n"
+    "Nothing is learnt or saved.\n"
+    "  --after REPLY      what the program said just before: the branches of the entry that\n"
+    "                     said it are tried first. When entries with different branches have\n"
+    "                     that reply, it is refused, naming them: give --after-line too.\n"
+    "  --after-line LINE  the line of Words.Dat that answered the turn before (the reply, when\n"
+    "                     given as well, must be one of its replies)\n"
+    "  --all-replies      every reply of the answering entry (they are always shown)\n"
+    "  --batch FILE       many phrases in one go (FILE \"-\": standard input), one a line:\n"
+    "                       PHRASE[<TAB>REPLY BEFORE[<TAB>LINE OR HEAD OF THE ENTRY THAT SAID IT]]\n"
+    "                     (in PHRASE \"\\t\" is a TAB and \"\\\\\" a backslash; empty lines and\n"
+    "                     lines beginning with \"#\" are passed over). Writes a header line and\n"
+    "                     one line per phrase of TAB-separated fields: phrase, reply before,\n"
+    "                     answer (the head of the answering entry, \"fallback W1\",\n"
+    "                     \"fallback W2\", \"profanity filter\", or \"no thread\" when the reply\n"
+    "                     before cannot be placed), all its replies separated by \" | \",\n"
+    "                     farewell (yes or no), and a note on how it was found.\n";
 
-// Texts of the files are Windows-1251; the terminal speaks UTF-8.
-std::string shown(const std::string& text) { return cp1251::toUtf8(text); }
+// Texts of the files are Windows-1251; the terminal speaks UTF-8 and is given no control
+// character of a file to act on.
+std::string shown(const std::string& text) { return cp1251::toUtf8(cp1251::visibleControls(text)); }
 
 bool readFile(const std::string& command, const std::string& path, std::string& text);
 
@@ -244,11 +276,25 @@ int check(const std::vector<std::string>& given)
         wordList = kbtool::loadWordList(wordsPath);
         advice.wordList = &wordList;
     }
-    // The authors' advice only when asked for: by default errors and real warnings alone.
-    if (adviceWanted || !corpusPath.empty()) {
-        const auto advised = kbtool::adviseAuthors(words, advice);
-        problems.insert(problems.end(), advised.begin(), advised.end());
+    // The phrase lists beside the knowledge file that a turn's reply is drawn from (in two-copy
+    // mode the other copy's phrases), those that are there.
+    std::vector<kbtool::NamedList> lists;
+    const std::size_t slash = file.find_last_of("\\/");
+    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    for (const std::string* list : {&files::BigString, &files::Povtor, &files::W1, &files::W2, &files::X}) {
+        const std::string name = folder + list->substr(list->find_last_of('\\') + 1);
+        try {
+            kbtool::NamedList named{name, {}};
+            named.lines.load(name);
+            lists.push_back(std::move(named));
+        } catch (const FileError&) {
+        }
     }
+    advice.phraseLists = &lists;
+    // The authors' advice only when asked for; its errors always.
+    for (const auto& p : kbtool::adviseAuthors(words, advice))
+        if (adviceWanted || !corpusPath.empty() || kbtool::severityOf(p.kind) == kbtool::Severity::Error)
+            problems.push_back(p);
     std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
     int errors = 0;
     int warnings = 0;
@@ -313,9 +359,11 @@ int exportFile(const std::vector<std::string>& args)
 }
 
 // The whole of standard input. A read error is no end of input: it fails, with its cause.
-bool readInput(std::string& text, std::string& error)
+// It goes to the reader piece by piece, so that it is never held whole.
+bool readInput(kbtool::ImportReader& reader, std::string& error)
 {
     char buffer[1 << 16];
+    std::size_t total = 0;
     for (;;) {
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (n == 0)
@@ -326,11 +374,12 @@ bool readInput(std::string& text, std::string& error)
             error = std::strerror(errno);
             return false;
         }
-        if (text.size() + static_cast<size_t>(n) > kMaxFileSize) {
+        total += static_cast<size_t>(n);
+        if (total > kMaxFileSize) {
             error = "the text is larger than any line-list file may be";
             return false;
         }
-        text.append(buffer, static_cast<size_t>(n));
+        reader.add(std::string_view(buffer, static_cast<size_t>(n)));
     }
 }
 
@@ -357,30 +406,31 @@ int importFile(const std::vector<std::string>& args)
     std::string file;
     if (!fileOperand("import", operands, file))
         return ExitUsage;
-    std::string text;
+    const bool entries = kbtool::namesKnowledgeFile(file);
+    kbtool::ImportReader reader(entries);
     std::string readError;
-    if (!readInput(text, readError))
+    if (!readInput(reader, readError))
         return refuseImport(file, "could not read standard input: " + readError + ".");
-    const std::string_view body = std::string_view(text).substr(text.starts_with("\xEF\xBB\xBF") ? 3 : 0);
-    if (looksLikeRtf(body))
+    const auto result = reader.finish();
+    if (looksLikeRtf(result.beginning) && !kbtool::exportLooksLikeRtf(file))
         return refuseImport(file, "the text is an RTF document, not UTF-8 text; give it the text that "
                                   "'tovrin-kb export' writes.");
-    const bool entries = kbtool::namesKnowledgeFile(file);
-    const auto result = kbtool::prepareImport(text, entries);
-    if (!result.refusals.empty()) {
+    if (result.refused > 0) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: line " << r.line << ": " << r.reason << ".\n";
+        if (result.refused > static_cast<int>(result.refusals.size()))
+            std::cerr << "tovrin-kb import: and " << result.refused - static_cast<int>(result.refusals.size())
+                      << " more lines.\n";
         std::cerr << "tovrin-kb import: " << shown(file) << " was left as it was ("
-                  << result.refusals.size() << (result.refusals.size() == 1 ? " line" : " lines")
-                  << " refused).\n";
+                  << result.refused << (result.refused == 1 ? " line" : " lines") << " refused).\n";
         return ExitFailed;
     }
-    const size_t needed = entries ? 2 : 1;
-    if (result.lines.size() < needed && !allowEmpty)
+    const int needed = entries ? 2 : 1;
+    if (result.lines.count() < needed && !allowEmpty)
         return refuseImport(file, std::string(entries ? "the text holds no entry after its header line"
                                                       : "the text holds no line") +
                                       " (an empty or missing input?); give --allow-empty to store it so.");
-    LineList list(result.lines);
+    const LineList& list = result.lines;
     {
         // A copy of the program that changes the file at this moment waits for the import, and
         // one that changed it since the export is found out here.
@@ -492,9 +542,11 @@ int test(const std::vector<std::string>& args)
             continue;
         const kbtool::CorpusCase& c = *r.c;
         std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "farewell" : "miss") << " ["
-                  << c.part << (c.topic.empty() ? "" : " / " + c.topic) << "] \"" << c.phrase << "\"";
+                  << cp1251::visibleControls(c.part + (c.topic.empty() ? "" : " / " + c.topic)) << "] \"" << cp1251::visibleControls(c.phrase) << "\"";
         if (!c.after.empty())
             std::cout << " after \"" << shown(c.after) << "\"";
+        if (!c.said.empty())
+            std::cout << " said by " << shown(c.said);
         std::cout << "\n    expected: ";
         switch (c.expect) {
         case kbtool::CorpusCase::Expect::Farewell: std::cout << "a farewell entry"; break;
@@ -561,23 +613,89 @@ void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& lis
         std::cout << "  and " << list.size() - kShown << " more\n";
 }
 
+// The thread of the reply before, as the command line gives it; false (with the reason on
+// standard error) when it cannot be placed.
+bool threadOf(const LineList& words, const std::string& after, const std::string& said, int& line)
+{
+    line = 0;
+    if (after.empty() && said.empty())
+        return true;
+    const kbtool::ThreadPick pick = kbtool::pickThread(words, cp1251::fromUtf8(after), cp1251::fromUtf8(said));
+    if (!pick.fault.empty()) {
+        std::cerr << "tovrin-kb explain: " << shown(pick.fault) << ".\n";
+        return false;
+    }
+    if (pick.ambiguous) {
+        std::cerr << "tovrin-kb explain: entries with different branches have the reply \"" << after << "\": "
+                  << shown(kbtool::carriersText(words, pick.carriers))
+                  << ". Name the one that said it with --after-line.\n";
+        return false;
+    }
+    line = pick.line;
+    return true;
+}
+
+int explainBatch(const std::string& path)
+{
+    std::string text;
+    if (path == "-") {
+        text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+        if (std::cin.bad()) {
+            std::cerr << "tovrin-kb explain: could not read standard input.\n";
+            return ExitFailed;
+        }
+    } else if (!readFile("explain", fromStart(path), text)) {
+        return ExitFailed;
+    }
+    LineList words;
+    words.load(files::Words);
+    LineList insults;
+    insults.load(files::X);
+    std::cout << kbtool::kBatchHeader << '\n';
+    for (const kbtool::BatchPhrase& p : kbtool::parseBatch(text))
+        std::cout << kbtool::batchRow(words, insults, p) << '\n';
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "tovrin-kb explain: could not write to standard output.\n";
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
 int explain(const std::vector<std::string>& args)
 {
     std::string after;
+    std::string said;
+    std::string batch;
     std::string phrase;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--after") {
+        const std::string& a = args[i];
+        if (a == "--after" || a == "--after-line" || a == "--batch") {
             if (i + 1 == args.size()) {
-                std::cerr << "tovrin-kb explain: --after needs the reply.\n";
+                std::cerr << "tovrin-kb explain: " << a
+                          << (a == "--after" ? " needs the reply.\n" : a == "--batch" ? " needs a file.\n" : " needs a line number.\n");
                 return ExitUsage;
             }
-            after = args[++i];
-        } else if (args[i].size() > 1 && args[i][0] == '-' && args[i][1] == '-') {
-            std::cerr << "tovrin-kb explain: unknown option " << args[i] << ".\n";
+            (a == "--after" ? after : a == "--batch" ? batch : said) = args[++i];
+        } else if (a == "--all-replies") {
+            // every reply of the answering entry is shown anyway
+        } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {
+            std::cerr << "tovrin-kb explain: unknown option " << a << ".\n";
             return ExitUsage;
         } else {
-            phrase += (phrase.empty() ? "" : " ") + args[i];
+            phrase += (phrase.empty() ? "" : " ") + a;
         }
+    }
+    if (!batch.empty()) {
+        if (!phrase.empty() || !after.empty() || !said.empty()) {
+            std::cerr << "tovrin-kb explain: --batch takes the phrases and replies from its file alone.\n";
+            return ExitUsage;
+        }
+        return explainBatch(batch);
+    }
+    if (!said.empty() && (said.find_first_not_of("0123456789") != std::string::npos)) {
+        std::cerr << "tovrin-kb explain: --after-line takes a line number of Words.Dat.\n";
+        return ExitUsage;
     }
     if (phrase.empty()) {
         std::cerr << "tovrin-kb explain: give the phrase.\n";
@@ -585,17 +703,22 @@ int explain(const std::vector<std::string>& args)
     }
     LineList words;
     words.load(files::Words);
-    const kbtool::Explanation e = kbtool::explain(words, phrase, after);
+    int threadLine = 0;
+    if (!threadOf(words, after, said, threadLine))
+        return ExitFailed;
+    const kbtool::Explanation e = kbtool::explain(words, phrase, threadLine);
     const kbtool::Turn& t = e.turn;
 
     std::cout << "Phrase:   \"" << shown(t.phrase) << "\", as the turn takes it\n";
-    if (!after.empty()) {
-        std::cout << "After:    \"" << after << "\": ";
-        if (e.unknownAfter)
+    if (!after.empty() || !said.empty()) {
+        std::cout << "After:    ";
+        if (!after.empty())
+            std::cout << '"' << after << "\": ";
+        if (threadLine == 0)
             std::cout << "no entry has this reply, so there is no thread\n";
         else
-            std::cout << "a reply of line " << e.threadLine << " \"" << shown(EntryHead(words.get(e.threadLine)))
-                      << "\", whose branches are tried first\n";
+            std::cout << (after.empty() ? "said by" : "a reply of") << " line " << threadLine << " \""
+                      << shown(EntryHead(words.get(threadLine))) << "\", whose branches are tried first\n";
     }
     if (!e.profanity.empty())
         std::cout << "Filter:   the profanity list holds \"" << shown(e.profanity) << "\": a reply from "
@@ -709,10 +832,8 @@ int main(int argc, char** argv)
             return c.run(args);
         } catch (const FileError& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << shown(e.what()) << ".\n";
-            const std::string message = e.what();
-            const std::string_view cannotOpen = "Cannot open file ";
-            if (message.starts_with(cannotOpen))
-                std::cerr << "tovrin-kb " << c.name << ": " << whyCannotOpen(message.substr(cannotOpen.size())) << '\n';
+            if (e.kind() == FileError::Kind::CannotOpen)
+                std::cerr << "tovrin-kb " << c.name << ": " << cp1251::visibleControls(whyCannotOpen(e.path())) << '\n';
             return ExitFailed;
         } catch (const std::exception& e) {
             std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";

@@ -37,8 +37,9 @@ struct Copy {
     Engine engine{host, cues, dice};
 };
 
-// What the delivered knowledge must give: of 200 lines, at least 60% distinct, and no line
-// more than three times in a row.
+// What the delivered knowledge must give: of 200 lines, at least 60% distinct, no line more
+// than three times in a row, and no farewell: what one copy says is the other's phrase, so a
+// reply that holds a farewell would close the other copy.
 constexpr int kTurns = 200;
 constexpr double kLeastDistinctShare = 0.60;
 constexpr int kMostInARow = 3;
@@ -62,6 +63,8 @@ TEST(Conversation, TwoCopiesOnTheDeliveredKnowledgeDoNotRunInCircles)
             c.engine.LoadExchange();
             c.engine.SpeakClick();
             said.push_back(c.engine.state().CpuPhrase);
+            EXPECT_FALSE(c.host.farewell) << "turn " << turn << " closes the copy on «"
+                                          << utf(said.size() > 1 ? said[said.size() - 2] : "") << "»";
         }
 
         const std::set<std::string> distinct(said.begin(), said.end());

@@ -180,6 +180,29 @@ TEST_F(Learning, AnEntryNeverGrowsPastWhatALoadReadsBack)
     EXPECT_EQ(cp(file("Base\\Words.Dat").back()), entry + cp("Да.;"));
 }
 
+TEST_F(Learning, APhraseWithNoLetterOrDigitIsAnsweredButNeverLearnt)
+{
+    struct Case {
+        const char* typed;
+        bool learnt;
+    };
+    const Case cases[] = {
+        {".", false}, {"?", false}, {")))", false}, {"!!! ...", false}, {"\u2026 \u2014 \u00AB\u00BB", false},
+        {"-_-", false}, {"5?", true}, {"ё!", true}, {"\u0491?", true}, {"ok)", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        const auto words = file("Base\\Words.Dat");
+        const auto w1 = file("Base\\W1.Dat");
+        const auto w2 = file("Base\\W2.Dat");
+        after("Как тебя зовут?", c.typed);
+        EXPECT_FALSE(reply().empty()); // the turn still answers, from a fallback list
+        EXPECT_EQ(file("Base\\Words.Dat") != words, c.learnt);
+        EXPECT_EQ(file("Base\\W1.Dat") != w1, c.learnt);
+        EXPECT_EQ(file("Base\\W2.Dat"), w2);
+    }
+}
+
 TEST_F(Learning, AHumanTopicPhraseChangesNoFile)
 {
     const auto words = file("Base\\Words.Dat");

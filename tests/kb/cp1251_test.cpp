@@ -113,6 +113,41 @@ TEST(Cp1251, Utf8WithoutAWindows1251FormBecomesQuestionMarks)
         EXPECT_EQ(cp1251::fromUtf8(c.utf8), c.expected) << c.name;
 }
 
+TEST(Cp1251, TypedEmojiBecomeBracketsOrNothingNeverQuestionMarks)
+{
+    struct Case {
+        const char* name;
+        std::string utf8;
+        std::string expected; // UTF-8 of the Windows-1251 result
+        std::size_t limit = SIZE_MAX;
+    };
+    const Case cases[] = {
+        {"smile on the word before", "привет \U0001F60A", "привет)"},
+        {"laughing, three times", "ахаха\U0001F602\U0001F602\U0001F923", "ахаха)))"},
+        {"sad face", "мне грустно \U0001F622", "мне грустно("},
+        {"white frowning face with its emoji form", "плохо \u2639\uFE0F", "плохо("},
+        {"smile alone", "\u263A", ")"},
+        {"thumbs up with a skin tone dropped, statement stays", "ок \U0001F44D\U0001F3FD", "ок"},
+        {"pictograph between words", "привет \U0001F44B как дела", "привет как дела"},
+        {"pictograph first", "\U0001F525 огонь", "огонь"},
+        {"family joined by zero-width joiners", "\U0001F468\u200D\U0001F469\u200D\U0001F467", ""},
+        {"flag", "из \U0001F1F7\U0001F1FA", "из"},
+        {"keycap keeps its digit", "1\uFE0F\u20E3 раз", "1 раз"},
+        {"heart and star", "люблю \u2764\uFE0F \u2B50", "люблю"},
+        {"stress mark", "за\u0301мок", "замок"},
+        {"a question stays a question", "ты кто? \U0001F914", "ты кто?"},
+        {"own spaces at the end are kept", "да  ", "да  "},
+        {"other scripts still marked", "\u03B1\u4E2D", "??"},
+        {"broken UTF-8 still marked", "a\x80z", "a?z"},
+        // The input line counts a character past U+FFFF as two.
+        {"limit counts emoji twice", "ab\U0001F600cd", "ab)", 4},
+        {"limit in the middle of an emoji", "abc\U0001F600", "abc", 4},
+        {"limit on plain text", "абвгд", "абв", 3},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(cp1251::toUtf8(cp1251::fromTyped(c.utf8, c.limit)), c.expected) << c.name;
+}
+
 TEST(Cp1251, UpperCaseRule)
 {
     struct Case {

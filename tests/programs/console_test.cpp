@@ -2,6 +2,7 @@
 // phrases too), line editing at a terminal, the dialogue log at the end; and two copies
 // learning into one Base\ at once without losing each other's lessons.
 #include "support/engine_fixture.h"
+#include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "support/childprocess.h"
 #include "tovrin/version.h"
@@ -142,6 +143,37 @@ TEST(Programs, AnswerHelpAndVersionAndRefuseAnUnknownOption)
         EXPECT_EQ(r.exitCode, c.status) << c.program << " " << c.args.back() << r.err;
         EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.program << " " << c.args.back();
         EXPECT_EQ(r.err.empty(), c.status == 0) << c.program << " " << c.args.back() << r.err;
+    }
+}
+
+// A hostile file's escape sequences never reach the terminal as such: every program shows a
+// control character of a file as an escape, in a reply, in a malformed line and in a header.
+TEST(Programs, ShowAFilesControlCharactersAsEscapes)
+{
+    ScratchDir dir(true);
+    dir.write("Base\\Words.Dat", cp("h\x1b]0;title\x07\r\nПРИВЕТ^При\x1b[2Jвет;\r\n"
+                                   "ПЛОХ\x7fАЯ\x01СТРОКА\r\n"));
+    const std::string bin = std::string(TOVRIN_BINARY_DIR) + "/";
+    const struct {
+        const char* program;
+        std::vector<std::string> args;
+        std::string input;
+        std::vector<std::string> shown; // in standard output
+    } cases[] = {
+        {"tovrin-kb", {"check", "--no-words"}, "", {"ПЛОХ\\x7FАЯ\\x01СТРОКА"}},
+        {"tovrin-kb", {"explain", "привет"}, "", {"При\\x1B[2Jвет"}},
+        {"tovrin-kb", {"export", "Base\\Missing\x1b[2J.Dat"}, "", {}},
+        {"tovrin-kb", {"export", "Elsewhere\x1b[2J\\W1.Dat"}, "", {}},
+        {"tovrin-console", {}, "привет\n", {"При\\x1B[2Jвет"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.program + (c.args.empty() ? std::string() : " " + c.args.front()));
+        const RunResult r = runProgram(bin + c.program, c.args, c.input);
+        for (const std::string& text : c.shown)
+            EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
+        for (const std::string* stream : {&r.out, &r.err})
+            EXPECT_TRUE(std::none_of(stream->begin(), stream->end(), [](char ch) { return ch != '\n' && cp1251::isControl(ch); }))
+                << *stream;
     }
 }
 
@@ -340,19 +372,31 @@ std::size_t occurrences(const std::string& text, const std::string& part)
     return n;
 }
 
-TEST_F(Console, ATerminalGetsAPromptAndLeavesWithControlD)
+TEST_F(Console, ATerminalGetsAPromptAndLeavesWithControlDOrControlC)
 {
-    Terminal t(nullptr);
-    ASSERT_TRUE(t.started());
-    ASSERT_TRUE(t.waitFor("> ")) << t.screen;
-    t.type("привет\r");
-    ASSERT_TRUE(t.waitFor("Привет!\r\n> ")) << t.screen;
-    t.type("\x04");
-    EXPECT_EQ(t.end(), 0) << t.screen;
-    EXPECT_EQ(occurrences(t.screen, "Привет."), 0u) << "the phrase was echoed: " << t.screen;
-    const auto log = file("Base\\Log.Tovrin");
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log.back(), std::string(53, '='));
+    // Ctrl+C ends the session as Ctrl+D does, the dialogue log written; a half-typed line
+    // is dropped, never said.
+    const struct {
+        const char* name;
+        const char* keys;
+    } ways[] = {{"Ctrl+D", "\x04"}, {"Ctrl+C", "\x03"}, {"Ctrl+C on a half-typed line", "пока\x03"}};
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        dir.writeLines("Base\\Log.Tovrin", {});
+        Terminal t(nullptr);
+        ASSERT_TRUE(t.started());
+        ASSERT_TRUE(t.waitFor("> ")) << t.screen;
+        t.type("привет\r");
+        ASSERT_TRUE(t.waitFor("Привет!\r\n> ")) << t.screen;
+        t.type(way.keys);
+        EXPECT_EQ(t.end(), 0) << t.screen;
+        EXPECT_EQ(occurrences(t.screen, "Привет."), 0u) << "the phrase was echoed: " << t.screen;
+        const auto log = file("Base\\Log.Tovrin");
+        ASSERT_GE(log.size(), 3u);
+        EXPECT_EQ(log[log.size() - 3], "USER:     Привет.");
+        EXPECT_EQ(log[log.size() - 2], "CPU:     Привет!");
+        EXPECT_EQ(log.back(), std::string(53, '='));
+    }
 }
 
 TEST_F(Console, ATerminalEditsTheLineAndRecallsTheSessionsPhrases)

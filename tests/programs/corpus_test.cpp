@@ -101,15 +101,16 @@ TEST(CorpusReading, TakesHeadersCasesAndFaults)
                                                       "[part held-back]\n"
                                                       "да, загадывай\t_ДА\tХочешь, загадаю?\n" // 10
                                                       "без ожидания\n"                   // 11
-                                                      "a\tb\tc\td\n"                     // 12
-                                                      "[topic]\n"                        // 13
-                                                      "я пока ем\tlearn\n");             // 14
+                                                      "a\tb\tc\td\te\n"                  // 12
+                                                      "раз\\tдва\\\\\tlearn\tКак дела?\tЗДРАВСТВУЙ\n" // 13
+                                                      "[topic]\n"                        // 14
+                                                      "я пока ем\tlearn\n");             // 15
     std::vector<int> faultLines;
     for (const auto& f : corpus.faults)
         faultLines.push_back(f.line);
-    EXPECT_EQ(faultLines, (std::vector<int>{2, 8, 11, 12, 13}));
+    EXPECT_EQ(faultLines, (std::vector<int>{2, 8, 11, 12, 14}));
 
-    ASSERT_EQ(corpus.cases.size(), 4u);
+    ASSERT_EQ(corpus.cases.size(), 5u);
     const auto& hello = corpus.cases[0];
     EXPECT_EQ(hello.line, 5);
     EXPECT_EQ(hello.part, "tuning");
@@ -120,7 +121,12 @@ TEST(CorpusReading, TakesHeadersCasesAndFaults)
     EXPECT_EQ(yes.part, "held-back");
     EXPECT_EQ(yes.topic, ""); // a part begins without a topic
     EXPECT_EQ(yes.after, cp("Хочешь, загадаю?"));
-    EXPECT_EQ(corpus.cases[3].expect, kbtool::CorpusCase::Expect::Learn);
+    // A TAB and a backslash written into the phrase; the entry that said the reply named.
+    const auto& tab = corpus.cases[3];
+    EXPECT_EQ(tab.phrase, "раз\tдва\\");
+    EXPECT_EQ(tab.after, cp("Как дела?"));
+    EXPECT_EQ(tab.said, cp("ЗДРАВСТВУЙ"));
+    EXPECT_EQ(corpus.cases[4].expect, kbtool::CorpusCase::Expect::Learn);
 }
 
 TEST(CorpusReplay, JudgesEachCase)
@@ -249,7 +255,8 @@ TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.phrase);
-        const kbtool::Explanation e = kbtool::explain(lines, c.phrase, c.after);
+        const int thread = kbtool::pickThread(lines, cp(c.after), "").line;
+        const kbtool::Explanation e = kbtool::explain(lines, c.phrase, thread);
         EXPECT_EQ(e.turn.line, c.answer);
         EXPECT_EQ(pairs(e.almost), c.almost);
         EXPECT_EQ(pairs(e.lost), c.lost);
@@ -272,4 +279,155 @@ TEST(CorpusProgram, FindsTheCorpusFromTheStartingFolderAndExplains)
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("After:    \"Привет!\": a reply of line 1 \"ПРИВЕТ\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Answer:   line 2 \"_КАК ДЕЛА\" by the branch scan of the thread"), std::string::npos) << r.out;
+}
+
+namespace {
+
+// One reply said by entries with different branches, and by entries whose branches are alike.
+const std::vector<std::string> kSharedReplies = {
+    "Знания",
+    "ПРИВЕТ^Как дела?;",             // 1
+    "_ХОРОШО^Рад за тебя.;",         // 2
+    "ЗДРАВСТВУЙ^Как дела?;",         // 3
+    "_ПЛОХО^Жаль.;",                 // 4
+    "ДОБРЫЙ ДЕНЬ^Как дела?;",        // 5
+    "_ПЛОХО^Жаль.;",                 // 6
+    "УТРО^Доброе утро!;",            // 7
+    "ВЕЧЕР^Доброе утро!;",           // 8
+    "ЗАКАТ^Красиво.;Ярко.;",         // 9
+    "ПОКА^До встречи!;@",            // 10
+    "ДУР^Ладно.;",                   // 11
+};
+
+class Threads : public EngineTest {
+protected:
+    Threads() { dir.writeLines("Base\\Words.Dat", kSharedReplies); }
+};
+
+} // namespace
+
+TEST_F(Threads, ThreadFromTheEntryThatSaidTheReplyOrRefuseToGuess)
+{
+    struct Case {
+        const char* reply;
+        const char* said;
+        int line;
+        bool ambiguous;
+        bool fault;
+    };
+    const Case cases[] = {
+        {"Как дела?", "", 0, true, false}, // 1 has other branches than 3 and 5
+        {"Как дела?", "3", 3, false, false},
+        {"Как дела?", "ЗДРАВСТВУЙ", 3, false, false},
+        {"Как дела?", "7", 0, false, true}, // 7 never says it
+        {"Как дела?", "ЗАКАТ", 0, false, true},
+        {"", "4", 4, false, false},          // the line alone opens its thread
+        {"", "99", 0, false, true},
+        {"", "ЗДРАВСТВУЙ", 0, false, true},  // a head alone names no reply
+        {"Доброе утро!", "", 7, false, false}, // no branches either way: threads alike
+        {"Жаль.", "", 4, false, false},
+        {"Никто так не говорит.", "", 0, false, false},
+    };
+    const LineList lines = utf8List(kSharedReplies);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.reply) + " / " + c.said);
+        const kbtool::ThreadPick pick = kbtool::pickThread(lines, cp(c.reply), cp(c.said));
+        EXPECT_EQ(pick.line, c.line);
+        EXPECT_EQ(pick.ambiguous, c.ambiguous);
+        EXPECT_EQ(!pick.fault.empty(), c.fault) << pick.fault;
+    }
+    EXPECT_EQ(kbtool::pickThread(lines, cp("Как дела?"), "").carriers, (std::vector<int>{1, 3, 5}));
+
+    // The program, having answered from line 3, takes "плохо" from its branch; the tool so too.
+    say("здравствуй", knowledge());
+    ASSERT_EQ(engine.state().ThreadLine, 3);
+    say("плохо", knowledge());
+    EXPECT_EQ(reply(), "Жаль.");
+    const kbtool::Turn t = kbtool::playTurn(lines, kbtool::takePhrase("плохо"), kbtool::pickThread(lines, cp("Как дела?"), "3").line);
+    EXPECT_EQ(t.step, Step::Branch);
+    EXPECT_EQ(t.line, 4);
+}
+
+TEST(CorpusPhrase, IsTakenAsTheInputLineTakesIt)
+{
+    struct Case {
+        std::string typed;
+        std::string taken; // UTF-8
+    };
+    const Case cases[] = {
+        {std::string(300, 'a'), std::string(255, 'a') + "."},
+        {"раз\x01два\x7F", "Раз два ."},
+        {"раз\tдва", "Раз\tдва."}, // a TAB is taken in as it is
+        {"привет \xF0\x9F\x98\x8A", "Привет)."},
+        {"ок \xF0\x9F\x91\x8D", "Ок."},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(utf(kbtool::takePhrase(c.typed)), c.taken) << c.typed.substr(0, 20);
+}
+
+TEST(ExplainBatch, GivesOneRowOfFieldsAPhrase)
+{
+    const LineList lines = utf8List(kSharedReplies);
+    const LineList insults = utf8List({"Не груби."});
+    const auto batch = kbtool::parseBatch("# the first round\n"
+                                          "плохо\tКак дела?\t3\n"
+                                          "\n"
+                                          "плохо\tКак дела?\n"
+                                          "ну и закат\\tночью\n"
+                                          "кто ты?\n"
+                                          "ну пока\r\n"
+                                          "ты дурак\n");
+    ASSERT_EQ(batch.size(), 6u);
+    EXPECT_EQ(batch[0].line, 2);
+    EXPECT_EQ(batch[2].phrase, "ну и закат\tночью");
+    std::vector<std::string> rows;
+    for (const auto& p : batch)
+        rows.push_back(kbtool::batchRow(lines, insults, p));
+    const auto fields = [](const std::string& row) {
+        std::vector<std::string> out;
+        std::size_t begin = 0;
+        for (std::size_t tab; (tab = row.find('\t', begin)) != std::string::npos; begin = tab + 1)
+            out.push_back(row.substr(begin, tab - begin));
+        out.push_back(row.substr(begin));
+        return out;
+    };
+    const std::vector<std::vector<std::string>> expected = {
+        {"плохо", "Как дела?", "_ПЛОХО", "Жаль.", "no"},
+        {"плохо", "Как дела?", "no thread", "", "no"},
+        {"ну и закат\\tночью", "", "ЗАКАТ", "Красиво. | Ярко.", "no"},
+        {"кто ты?", "", "fallback W1", "", "no"},
+        {"ну пока", "", "ПОКА", "До встречи!", "yes"},
+        {"ты дурак", "", "profanity filter", "Не груби.", "no"},
+    };
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::vector<std::string> got = fields(rows[i]);
+        ASSERT_EQ(got.size(), 6u) << rows[i];
+        got.pop_back(); // the note, for a person
+        EXPECT_EQ(got, expected[i]);
+    }
+    EXPECT_NE(rows[1].find("lines 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\""), std::string::npos) << rows[1];
+}
+
+TEST(CorpusProgram, ExplainRefusesAnAmbiguousReplyAndTakesTheLineThatSaidIt)
+{
+    const std::string kb = std::string(TOVRIN_BINARY_DIR) + "/tovrin-kb";
+    if (!std::filesystem::exists(kb))
+        GTEST_SKIP() << "tovrin-kb is not built";
+    ScratchDir dir;
+    dir.writeLines("kb/Base/Words.Dat", kSharedReplies);
+    dir.writeLines("kb/Base/X.Dat", {"Не груби."});
+    auto r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "плохо"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("lines 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\". Name the one"), std::string::npos) << r.err;
+
+    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "--after-line", "3", "плохо"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Answer:   line 4 \"_ПЛОХО\" by the branch scan of the thread"), std::string::npos) << r.out;
+
+    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--batch", "-"}, "плохо\tКак дела?\tЗДРАВСТВУЙ\nну пока\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "phrase\tafter\tanswer\treplies\tfarewell\tnote");
+    EXPECT_NE(r.out.find("\nплохо\tКак дела?\t_ПЛОХО\tЖаль.\tno\t"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nну пока\t\tПОКА\tДо встречи!\tyes\t"), std::string::npos) << r.out;
 }

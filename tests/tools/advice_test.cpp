@@ -145,3 +145,53 @@ TEST(Advice, ReadsAWordListInItsEncoding)
     EXPECT_EQ(kbtool::loadWordList((dir.path() / "koi.dic").string()),
               (std::vector<std::string>{cp("КОТ"), cp("ЁЙ")}));
 }
+
+TEST(Advice, NamesWordsOfLongerKeysInsideOtherWords)
+{
+    // ЕШЬ ends 50 words of the list; ЛЕТ begins them (a stem, as meant); ТЫ is too short to tell.
+    std::vector<std::string> list;
+    for (int i = 0; i < 50; ++i) {
+        const std::string letters(static_cast<std::size_t>(i + 1), cp("А")[0]);
+        list.push_back(cp("СЛУШ") + letters + cp("ЕШЬ"));
+        list.push_back(cp("ЛЕТ") + letters);
+        list.push_back(letters + cp("ТЫ") + letters);
+    }
+    kbtool::AdviceInput input;
+    input.wordList = &list;
+    const LineList words = utf8List({"h", "ТЫ ЕШЬ" + three, "ЛЕТ ТЫ" + three, "ТЫ  ЕШЬ" + three, "_ТЫ ЕШЬ" + three,
+                                     "ТЫ ЕШЬ?" + three});
+    // A branch is never found word by word; " ЕШЬ" must begin a word; "ЕШЬ?" may end one.
+    EXPECT_EQ(of(Finding::KeyWordInWords, kbtool::adviseAuthors(words, input)),
+              (std::vector<std::pair<int, int>>{{1, 0}, {5, 0}}));
+}
+
+TEST(Advice, StopsOnAFarewellKeyThatALineTheProgramSaysHolds)
+{
+    const LineList words = utf8List({"h", "ХОРОШЕГО ДНЯ^Пока!;До встречи!;И тебе хорошего дня!;@",
+                                     "СОН^Хороший сон — половина хорошего дня.;Спи.;Сладких снов.;",
+                                     "ДО ЗАВТРА^До завтра!;Пока.;Увидимся.;@", "ПОГОДА^Тепло.;Дождь.;Снег.;",
+                                     "_ДОЖДЬ^Отложим до завтра?;Зонт!;Мокро.;"});
+    kbtool::NamedList w2{"Base\\W2.Dat", utf8List({"Ладно.", "Всего доброго и хорошего вам дня."})};
+    const std::vector<kbtool::NamedList> lists = {w2};
+    kbtool::AdviceInput input;
+    // ХОРОШЕГО ДНЯ stands in a reply of СОН (word by word in the list's line); ДО ЗАВТРА in a
+    // branch's reply; the farewells' own replies are no one's phrase.
+    EXPECT_EQ(of(Finding::FarewellInReply, kbtool::adviseAuthors(words, input)),
+              (std::vector<std::pair<int, int>>{{1, 0}, {3, 0}}));
+    const LineList alone = utf8List({"h", "ХОРОШЕГО ДНЯ^Пока!;До встречи!;И тебе хорошего дня!;@", "ПОГОДА" + three});
+    EXPECT_TRUE(of(Finding::FarewellInReply, kbtool::adviseAuthors(alone, input)).empty());
+    input.phraseLists = &lists;
+    EXPECT_EQ(of(Finding::FarewellInReply, kbtool::adviseAuthors(alone, input)), (std::vector<std::pair<int, int>>{{1, 0}}));
+    EXPECT_EQ(kbtool::severityOf(Finding::FarewellInReply), kbtool::Severity::Error);
+}
+
+TEST(Advice, NamesEntriesThatAlwaysSayTheSameAndKeysTheFilterTakes)
+{
+    const LineList words = utf8List({"h", "ЗАГАДКА^Зимой и летом одним цветом?;Зимой и летом одним цветом?;", "ДА^Да.;",
+                                     "ПРИВЕТ" + three, "ПРОЦЕДУРА" + three, "_ПОДЛИВКА" + three, "ДУРАШКА^",
+                                     "ДУР" + three});
+    const auto advice = kbtool::adviseAuthors(words, {});
+    // One reply is few replies, not the same ones; an entry without replies never answers.
+    EXPECT_EQ(of(Finding::SameReplies, advice), (std::vector<std::pair<int, int>>{{1, 0}}));
+    EXPECT_EQ(of(Finding::FilteredKey, advice), (std::vector<std::pair<int, int>>{{4, 0}, {5, 0}}));
+}

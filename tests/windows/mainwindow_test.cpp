@@ -195,7 +195,12 @@ private slots:
     void inputIsTakenInWindows1251()
     {
         FormFixture f;
+        // A symbol goes, a smile is written as typed, a letter the code page lacks is marked.
         f->ui().Input->setText(QStringLiteral("ёлка ✓"));
+        QCOMPARE(f->inputText(), cp("ёлка"));
+        f->ui().Input->setText(QStringLiteral("ёлка \U0001F60A"));
+        QCOMPARE(f->inputText(), cp("ёлка)"));
+        f->ui().Input->setText(QStringLiteral("ёлка \u65E5"));
         QCOMPARE(f->inputText(), cp("ёлка ?"));
     }
 
