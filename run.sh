@@ -9,18 +9,8 @@ tovrin_install_deps
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOVRIN_TESTS=OFF
 cmake --build build -j"$(nproc)"
 
-# The user's learnt knowledge lives in the working folder: it is made once and never overwritten.
-work="${XDG_DATA_HOME:-$HOME/.local/share}/tovrin"
-if [ ! -d "$work" ]; then
-  mkdir -p "$work"
-  cp -R data/. "$work/"
-  echo "Prepared the working folder $work"
-fi
-cd "$work"
-
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  exec "$here/build/tovrin"
-else
-  echo "No display: starting the terminal version."
-  exec "$here/build/tovrin-console"
-fi
+# The program starts in the user's working folder as the installed one does, through the same
+# launcher: the folder is made from data/ the first time (atomically), gets back any file it
+# lacks, and takes in newer delivered knowledge without losing what it learnt.
+export TOVRIN_DATA="$here/data" TOVRIN_PROGRAMS="$here/build"
+exec sh "$here/build/launcher/tovrin" "$@"

@@ -65,6 +65,11 @@ std::string preferredPlatform(const std::function<const char*(const char*)>& env
     return {};
 }
 
+bool displayAvailable(const std::function<const char*(const char*)>& env)
+{
+    return isSet(env("QT_QPA_PLATFORM")) || isSet(env("DISPLAY")) || isSet(env("WAYLAND_DISPLAY"));
+}
+
 void choosePlatform()
 {
     const std::string platform = preferredPlatform([](const char* name) { return std::getenv(name); });

@@ -16,6 +16,10 @@ namespace tovrin {
 // (nullptr when it is not set).
 std::string preferredPlatform(const std::function<const char*(const char*)>& env);
 
+// True when the window has somewhere to open: a display of X or Wayland, or a platform named
+// in QT_QPA_PLATFORM (the offscreen one of the tests, say).
+bool displayAvailable(const std::function<const char*(const char*)>& env);
+
 // Sets QT_QPA_PLATFORM from preferredPlatform on the real environment.
 void choosePlatform();
 

@@ -16,7 +16,8 @@ Source of the knowledge file: data-src/words/*.txt, joined in the order of their
 (01-greetings.txt, 02-hello.txt, ...). The order of entries is the order of lookup, so
 the files go from the specific to the general, and so do the entries inside each file.
     # a comment                  ignored, as are blank lines
-    !header Text of line 0       the header line, never read as an entry (first file only)
+    !header Text of line 0       the header line, never read as an entry (first file only);
+                                 @VERSION@ in it is the project's version (CMakeLists.txt)
     КЛЮЧ                         a main phrase; "_" or "__" in front makes a branch
     КЛЮЧ @                       the same with the farewell mark: the program closes after it
         Ответ.                   indented lines are the replies of the entry above, in order
@@ -52,6 +53,16 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 SRC = HERE
 DATA = os.path.join(HERE, os.pardir, "data")
 BASE = os.path.join(DATA, "Base")
+
+def project_version():
+    """The version of project() in CMakeLists.txt: the one place every version comes from."""
+    import re
+    with open(os.path.join(HERE, os.pardir, "CMakeLists.txt"), encoding="utf-8") as f:
+        found = re.search(r"^project\(tovrin VERSION ([0-9.]+)", f.read(), re.M)
+    if not found:
+        sys.exit("make_data.py: no project(tovrin VERSION ...) in CMakeLists.txt")
+    return found.group(1)
+
 
 # Phrase lists: output name, source name, smallest number of phrases, whether line 0 is a title.
 LISTS = [
@@ -251,7 +262,7 @@ def read_words(paths, faults):
                 if line.startswith("!header "):
                     if entries or header is not None:
                         faults.add(where, "the header must come first, and only once")
-                    header = line[len("!header "):]
+                    header = line[len("!header "):].replace("@VERSION@", project_version())
                     continue
                 if line[0] in " \t":
                     if not entries:

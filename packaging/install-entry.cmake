@@ -8,7 +8,7 @@ set(prefix "${CMAKE_INSTALL_PREFIX}")
 if(NOT IS_ABSOLUTE "${prefix}")
   get_filename_component(prefix "${prefix}" ABSOLUTE)
 endif()
-set(launcher "${prefix}/${TOVRIN_BINDIR}/tovrin-launch")
+set(launcher "${prefix}/${TOVRIN_BINDIR}/tovrin")
 
 # A path with a space or another reserved character is quoted as a whole for Exec.
 set(exec "${launcher}")
@@ -17,8 +17,8 @@ if(launcher MATCHES "[ \t'><~|&;*?#()]")
 endif()
 
 file(READ "${TOVRIN_DESKTOP_TEMPLATE}" entry)
-string(REPLACE "\nExec=tovrin-launch\n" "\nExec=${exec}\n" entry "${entry}")
-string(REPLACE "\nTryExec=tovrin-launch\n" "\nTryExec=${launcher}\n" entry "${entry}")
+string(REPLACE "\nExec=tovrin\n" "\nExec=${exec}\n" entry "${entry}")
+string(REPLACE "\nTryExec=tovrin\n" "\nTryExec=${launcher}\n" entry "${entry}")
 
 set(folder "$ENV{DESTDIR}${prefix}/${TOVRIN_DATAROOTDIR}/applications")
 file(MAKE_DIRECTORY "${folder}")

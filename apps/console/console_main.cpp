@@ -46,38 +46,49 @@ const char* const kLockWait = "Another copy of the program is saving in Base; wa
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
 
 const char* const kUsage =
-    "Usage: tovrin-console [--transcript]\n"
+    "Использование: tovrin-console [--transcript]\n"
     "\n"
-    "Talks in the terminal: each line of standard input is a phrase, and every line the\n"
-    "program says is written to standard output. The knowledge is read from and learnt into\n"
-    "Base/ of the current folder; started where there is none, the console goes to the\n"
-    "working folder ~/.local/share/tovrin (made from the installed data the first time).\n"
-    "The dialogue is appended to Base/Log.Tovrin at the end of the input (Ctrl+D at a\n"
-    "terminal), on Ctrl+C (a second Ctrl+C ends at once, without it) or after a farewell.\n"
-    "A turn that fails (a file that cannot be read or written, or no memory left) is\n"
-    "reported on standard error and the next line is taken.\n"
+    "Беседа в терминале: каждая строка стандартного ввода — фраза, каждая строка, которую\n"
+    "говорит программа, пишется в стандартный вывод. Знания читаются из Base/ текущей папки\n"
+    "и пополняются там же, если там есть база знаний Base/Words.Dat; в другом месте программа\n"
+    "переходит в рабочую папку ~/.local/share/tovrin (при первом запуске она делается из\n"
+    "поставленных данных). Диалог дописывается в Base/Log.Tovrin в конце ввода (Ctrl+D в\n"
+    "терминале), по Ctrl+C (второй Ctrl+C завершает сразу, без журнала) или после прощания.\n"
+    "Неудавшийся ход (файл не читается или не пишется, не хватило памяти) называется в\n"
+    "стандартном потоке ошибок, и берётся следующая строка.\n"
     "\n"
-    "  --transcript  print the phrases too: every line begins with USER: or CPU: as in the\n"
-    "                dialogue log\n"
-    "  --help        show this help and end\n"
-    "  --version     show the version and end\n"
+    "  --transcript  печатать и фразы: каждая строка начинается с USER: или CPU:, как в\n"
+    "                журнале диалогов\n"
+    "  --help        показать эту справку\n"
+    "  --version     показать версию\n"
     "\n"
-    "Exit status: 0 when every turn (its reply written to standard output) and the dialogue\n"
-    "log succeeded, 1 otherwise (2 for an unknown option).\n";
+    "Код возврата: 0, если все ходы (с ответом, записанным в стандартный вывод) и журнал
+"
+    "удались, иначе 1 (2 при неизвестном ключе).
+";
 
-// Started where there is no Base (a fresh home, say), the console goes through the launcher
-// installed beside it, which makes the user's working folder the first time and starts the
-// console there. Returns only when there is no launcher to go through.
+// Started outside a working folder (a fresh home, or a folder that merely has a Base of some
+// other kind), the console goes through the launcher installed beside it, which makes the
+// user's working folder the first time and starts the console there. A working folder is one
+// whose Base holds the knowledge file. Returns only when there is no launcher to go through.
 void goToWorkingFolder(char** argv)
 {
     std::error_code error;
-    if (std::filesystem::is_directory("Base", error) || std::getenv(kLaunchedVariable) != nullptr)
+    if (std::getenv(kLaunchedVariable) != nullptr ||
+        std::filesystem::is_regular_file(resolvePath(files::Words), error))
         return;
     const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
     if (error)
         return;
-    std::string launcher = (self.parent_path() / "tovrin-launch").string();
-    if (::access(launcher.c_str(), X_OK) != 0)
+    // The launcher is a script; in a build folder "tovrin" beside the console is the window.
+    std::string launcher = (self.parent_path() / "tovrin").string();
+    char start[2] = {};
+    if (std::FILE* f = std::fopen(launcher.c_str(), "rbe")) {
+        if (std::fread(start, 1, 2, f) != 2)
+            start[0] = 0;
+        std::fclose(f);
+    }
+    if (::access(launcher.c_str(), X_OK) != 0 || start[0] != '#' || start[1] != '!')
         return;
     std::string console = "--console";
     std::vector<char*> args = {launcher.data(), console.data()};

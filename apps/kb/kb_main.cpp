@@ -8,6 +8,7 @@
 #include "kbtool/advice.h"
 #include "kbtool/corpus.h"
 #include "kbtool/explain.h"
+#include "kb_merge.h"
 #include "kbtool/kbtool.h"
 #include "kb/knowledge.h"
 #include "kb/linelist.h"
@@ -40,27 +41,30 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
 const char* const Usage =
-    "Usage: tovrin-kb [-C FOLDER] COMMAND [ARGUMENTS]\n"
+    "Использование: tovrin-kb [-C ПАПКА] КОМАНДА [АРГУМЕНТЫ]\n"
     "\n"
-    "Looks after the knowledge base in Base\\ of the current folder (or of FOLDER).\n"
+    "Работает с базой знаний в Base\\ текущей папки (или ПАПКИ).\n"
     "\n"
-    "Commands:\n"
-    "  check [FILE]    finds the lines of the knowledge file that the program cannot use\n"
-    "  stats           shows the counts of the main window\n"
-    "  export [FILE]   writes a line-list file to standard output as UTF-8 text\n"
-    "  import [--allow-empty] [--force] [FILE]\n"
-    "                  replaces a line-list file by UTF-8 text from standard input\n"
-    "  test CORPUS     replays a corpus of phrases, each with the entry that must answer it\n"
-    "  explain PHRASE  tells which entry answers a phrase and why, or, with --batch FILE,\n"
-    "                  answers a file of phrases as TAB-separated lines\n"
+    "Команды:\n"
+    "  check [--advice] [--corpus КОРПУС] [--words СПИСОК | --no-words] [ФАЙЛ]\n"
+    "                  находит строки базы знаний, которыми программа не может воспользоваться\n"
+    "  stats           показывает числа главного окна\n"
+    "  export [ФАЙЛ]   выводит список строк в стандартный вывод текстом UTF-8\n"
+    "  import [--allow-empty] [--force] [ФАЙЛ]\n"
+    "                  заменяет список строк текстом UTF-8 из стандартного ввода\n"
+    "  test [--min-tuning ПРОЦЕНТ] [--min-held-back ПРОЦЕНТ] КОРПУС\n"
+    "                  пропускает каждую фразу корпуса через новый ход и считает попадания\n"
+    "  explain [--after ОТВЕТ] ФРАЗА | explain --batch ФАЙЛ\n"
+    "                  рассказывает, что программа сделала бы с фразой (или с файлом фраз)\n"
+    "  merge [--quiet] ДАННЫЕ\n"
+    "                  приводит рабочую папку к поставленным данным, сохраняя выученное\n"
     "\n"
-    "FILE is a path as the program names it (Base\\Words.Dat) or as this system does\n"
-    "(Base/Words.Dat); it is Base\\Words.Dat when left out.\n"
-    "Run 'tovrin-kb COMMAND --help' for more about a command, 'tovrin-kb --version' for the\n"
-    "version.\n";
+    "ФАЙЛ называется так, как его называет программа (Base\\Words.Dat), или так, как принято\n"
+    "в этой системе (Base/Words.Dat); без него берётся Base\\Words.Dat.\n"
+    "'tovrin-kb КОМАНДА --help' рассказывает о команде, 'tovrin-kb --version' называет версию.\n";
 
 const char* const CheckHelp =
-    "Usage: tovrin-kb check [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
+    "Usage: tovrin-kb check [--advice] [--corpus CORPUS] [--words LIST | --no-words] [FILE]\n"
     "\n"
     "Reads the knowledge file (Base\\Words.Dat when FILE is left out) and reports, as\n"
     "FILE:LINE: error|warning: what is wrong\n"
@@ -73,7 +77,8 @@ const char* const CheckHelp =
     "            refuses them), the header line's too.\n"
     "Line 0 is the header line and is otherwise never checked.\n"
     "\n"
-    "Advice for authors, also as warnings: entries with fewer than 3 replies; entries\n"
+    "With --advice (or --corpus), the advice for authors too, as warnings: entries with\n"
+    "fewer than 3 replies; entries\n"
     "whose replies are all the same; farewell entries that answer ordinary phrases (a\n"
     "built-in list of phrases such as \"я пока ем\", and the phrases of the corpus that\n"
     "expect no farewell); keys found inside 50 or more words of a word list, and keys of\n"
@@ -84,7 +89,8 @@ const char* const CheckHelp =
     "An error too: a farewell key found in a line the program says (a reply of an entry\n"
     "that is no farewell, or a line of the phrase lists beside the file): in two-copy mode\n"
     "that line is the other copy's phrase, and the two end their conversation.\n"
-    "  --corpus CORPUS  the corpus of tovrin-kb test\n"
+    "  --advice         add the advice for authors (its errors are always shown)\n"
+    "  --corpus CORPUS  the corpus of tovrin-kb test (implies --advice)\n"
     "  --words LIST     a word list, one word a line (a spelling dictionary's .dic file\n"
     "                   serves; its .aff file tells its encoding); by default\n"
     "                   /usr/share/hunspell/ru_RU.dic when it is there\n"
@@ -232,9 +238,12 @@ int check(const std::vector<std::string>& given)
     std::string corpusPath;
     std::string wordsPath;
     bool noWords = false;
+    bool adviceWanted = false;
     for (std::size_t i = 0; i < given.size(); ++i) {
         const std::string& a = given[i];
-        if (a == "--corpus" || a == "--words") {
+        if (a == "--advice") {
+            adviceWanted = true;
+        } else if (a == "--corpus" || a == "--words") {
             if (i + 1 == given.size()) {
                 std::cerr << "tovrin-kb check: " << a << " needs a file.\n";
                 return ExitUsage;
@@ -285,8 +294,10 @@ int check(const std::vector<std::string>& given)
         }
     }
     advice.phraseLists = &lists;
-    const auto advised = kbtool::adviseAuthors(words, advice);
-    problems.insert(problems.end(), advised.begin(), advised.end());
+    // The authors' advice only when asked for; its errors always.
+    for (const auto& p : kbtool::adviseAuthors(words, advice))
+        if (adviceWanted || !corpusPath.empty() || kbtool::severityOf(p.kind) == kbtool::Severity::Error)
+            problems.push_back(p);
     std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
     int errors = 0;
     int warnings = 0;
@@ -314,10 +325,10 @@ int stats(const std::vector<std::string>& args)
               << "Входящие выражения: [" << s.incoming << "]\n"
               << "Исходящие выражения: [" << s.outgoing << "]\n"
               << "Итого: [" << s.total << "]\n"
-              << "\nOutgoing expressions by file:\n";
+              << "\nИсходящие выражения по файлам:\n";
     for (const auto& list : s.lists)
         std::cout << "  " << shown(list.path) << ": " << list.count << '\n';
-    std::cout << "  " << shown(files::Words) << " (replies): " << s.replies << '\n';
+    std::cout << "  " << shown(files::Words) << " (ответы): " << s.replies << '\n';
     return ExitOk;
 }
 
@@ -844,6 +855,7 @@ int main(int argc, char** argv)
         {"import", ImportHelp, importFile},
         {"test", TestHelp, test},
         {"explain", ExplainHelp, explain},
+        {"merge", kbtool::MergeHelp, [](const std::vector<std::string>& a) { return kbtool::runMerge(a, fromStart); }},
     };
     for (const Command& c : commands) {
         if (command != c.name)

@@ -10,21 +10,23 @@
 #include "ui/window.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
 namespace {
 
 const char* const kUsage =
-    "Usage: tovrin [--help] [--version] [Qt options]\n"
+    "Использование: tovrin [--help] [--version] [ключи Qt]\n"
     "\n"
-    "Opens the conversation window. The knowledge is read from and learnt into Base/ of the\n"
-    "current folder; tovrin-launch (the menu entry) starts it in the working folder\n"
-    "~/.local/share/tovrin, made from the installed data the first time.\n"
+    "Открывает окно беседы. Знания читаются из Base/ текущей папки и пополняются там же.\n"
+    "Установленная программа запускается командой tovrin (или из меню): она сама переходит\n"
+    "в рабочую папку ~/.local/share/tovrin, сделанную из поставленных данных.\n"
     "\n"
-    "  --help     show this help and end\n"
-    "  --version  show the version and end\n";
+    "  --help     показать эту справку\n"
+    "  --version  показать версию\n";
 
 } // namespace
 
@@ -41,12 +43,21 @@ int main(int argc, char** argv)
             return 0;
         }
     }
+    // Without a display Qt would end the program with an abort of its own.
+    if (!tovrin::displayAvailable([](const char* name) { return std::getenv(name); })) {
+        std::fputs("tovrin: нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY), окну негде открыться; "
+                   "в терминале беседует tovrin-console.\n",
+                   stderr);
+        return 1;
+    }
     tovrin::choosePlatform();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovrin"));
     // Only the main window ends the program (its closing ends the event loop): a secondary
     // window that the window manager closes never does.
     QApplication::setQuitOnLastWindowClosed(false);
+    // The icon the task bar and the window manager show: the installed theme's, else our own.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovrin"), QIcon(QStringLiteral(":/ui/tovrin.png"))));
     tovrin::installQtTranslations(app);
     tovrin::substituteWindowFont();
 

@@ -129,12 +129,12 @@ TEST(Programs, AnswerHelpAndVersionAndRefuseAnUnknownOption)
         std::string out; // the beginning of standard output
     } cases[] = {
         {"tovrin-console", {"--version"}, 0, "tovrin-console" + version},
-        {"tovrin-console", {"--help"}, 0, "Usage: tovrin-console [--transcript]\n"},
+        {"tovrin-console", {"--help"}, 0, "Использование: tovrin-console [--transcript]\n"},
         {"tovrin-console", {"--transcript", "--bogus"}, 2, ""},
         {"tovrin-kb", {"--version"}, 0, "tovrin-kb" + version},
-        {"tovrin-kb", {"--help"}, 0, "Usage: tovrin-kb"},
+        {"tovrin-kb", {"--help"}, 0, "Использование: tovrin-kb"},
         {"tovrin", {"--version"}, 0, "tovrin" + version},
-        {"tovrin", {"--help"}, 0, "Usage: tovrin [--help]"},
+        {"tovrin", {"--help"}, 0, "Использование: tovrin [--help]"},
     };
     for (const auto& c : cases) {
         if (::access((bin + c.program).c_str(), X_OK) != 0)

@@ -229,11 +229,12 @@ TEST_F(KbProgram, AnswersUsageMistakesWithUsageAndStatus2)
         const char* inErr;
     };
     const Case cases[] = {
-        {{}, 2, "", "Usage: tovrin-kb"},
+        {{}, 2, "", "Использование: tovrin-kb"},
         {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"--help"}, 0, "Usage: tovrin-kb", ""},
-        {{"--help"}, 0, "  test CORPUS", ""},
-        {{"--help"}, 0, "  explain PHRASE", ""},
+        {{"--help"}, 0, "Использование: tovrin-kb", ""},
+        {{"--help"}, 0, "  test [--min-tuning", ""},
+        {{"--help"}, 0, "  explain [--after", ""},
+        {{"--help"}, 0, "  merge [--quiet]", ""},
         {{"explain", "--help"}, 0, "--batch FILE", ""},
         {{"explain", "--after-line", "x", "hi"}, 2, "", "--after-line takes a line number"},
         {{"explain", "--batch"}, 2, "", "--batch needs a file"},
