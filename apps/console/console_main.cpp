@@ -62,10 +62,8 @@ const char* const kUsage =
     "  --help        показать эту справку\n"
     "  --version     показать версию\n"
     "\n"
-    "Код возврата: 0, если все ходы (с ответом, записанным в стандартный вывод) и журнал
-"
-    "удались, иначе 1 (2 при неизвестном ключе).
-";
+    "Код возврата: 0, если все ходы (с ответом, записанным в стандартный вывод) и журнал\n"
+    "удались, иначе 1 (2 при неизвестном ключе).\n";
 
 // Started outside a working folder (a fresh home, or a folder that merely has a Base of some
 // other kind), the console goes through the launcher installed beside it, which makes the
