@@ -47,6 +47,7 @@ Sources of the phrase lists (data-src/<File>.txt): one phrase per line; "#" line
 blank lines are ignored. ReadMe.txt is taken line for line, blank lines included.
 """
 import os
+import re
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -106,21 +107,21 @@ KEY_SETS = {
 }
 MARKERS = "^;@"
 
-# The stems the program answers with a retort instead of a reply (kept in step with the
-# profanity filter of the reply engine). Nothing delivered may contain one: a key that holds
-# one is never reached, and a reply that holds one would be taken for rudeness by a second
-# copy of the program that reads it from the exchange file.
-PROFANITY = [
-    " ЛОХ", " ХАМ", "БЕСТОЛКОВ", "БЕСТОЛОЧЬ", "БЛУДЛИВ", "БЛУДНИЦА", "БЛЯ ", "БЛЯ,", "БЛЯ.",
-    "БЛЯ!", "БЛЯ?", "БЛЯДИ", "БЛЯДЬ", "БОЛВАН", "ВЫРОДК", "ВЫРОДОК", "ГАД ", "ГАД,", "ГАД.",
-    "ГАД!", "ГАДИН", "ДРОЧУН", "ЖЕРТВА АБОРТА", "ЖМУРИК", "ЕБАТЬ", "ЕБЛАН", "ЕБЛО", "ДЕБИЛ",
-    "ДУРА", "ДУРЕНЬ", "ДУРИК", "ДУРОЙ", "ДУРОЧ", "ДУРЫ", "КУРТИЗАН", "МАНДА", "МАНДЮ", "МРАЗЬ",
-    "МУДАК", "МУДИЛ", "МУДАЗВОН", "МУДОЗВОН", "МУРЛО", "НЕДОНОСК", "НЕДОНОСОК", "НЕДОУМ",
-    "ОТСОСИ", "ПАДЛ", "ПОДЛ", "ПИЗД", "ПОДОН", "ПРИДУРОК", "ПРОСТИТНЯ", "ПРОСТИТУТ", "СУКА",
-    "СУКИ", "СУКУ", "СУЧАРА", "СУЧКА", "СУЧКИ", "СУЧОК", "ТЕБЯ СОТРУ", "ТРАХАТЬ", "ТРАХНУТ",
-    "УБЛЮД", "УЁБИЩ", "УПЫР", "УРОД", "ХЕР ", "ХЕР,", "ХЕР.", "ХЕР!", "ХЕР?", "ХУИ", "ХУЙ", "ЧМО",
-    "ЧУРК", "ШАЛАВА", "ШАЛАВКА", "ШЛЮХА", "ШЛЮШ", "Я СОТРУ",
-]
+# The stems the program answers with a retort instead of a reply: the profanity filter's own
+# list, read from the reply engine's source so that there is one list. Nothing delivered may
+# contain one: a key that holds one is never reached, and a reply that holds one would be taken
+# for rudeness by a second copy of the program that reads it from the exchange file.
+def read_profanity():
+    path = os.path.join(HERE, os.pardir, "engine", "wordlists.cpp")
+    with open(path, encoding="utf-8") as f:
+        source = f.read()
+    body = re.search(r"kCenzura = \{(.*?)\};", source, re.S)
+    if not body:
+        sys.exit(f"{path}: the profanity list kCenzura was not found")
+    return re.findall(r'"((?:[^"\\]|\\.)*)"', body.group(1))
+
+
+PROFANITY = read_profanity()
 
 # Words too common to make a key on their own. The second, word-by-word pass of the lookup
 # finds a key whose words occur in order anywhere in a phrase, so a key made only of such
