@@ -6,7 +6,14 @@ cd "$(dirname "$0")"
 source tools/deps.sh
 tovrin_install_deps
 
-cmake -S . -B build-test -G Ninja \
+# A compiler cache, where the machine has one, makes a second run quick; paths are taken
+# relative to this folder, so that another clone of the tree finds the same entries.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$PWD"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build-test -G Ninja "${launcher[@]}" \
   -DCMAKE_BUILD_TYPE=Debug -DTOVRIN_WERROR=ON -DTOVRIN_SANITIZE=ON
 cmake --build build-test -j"$(nproc)"
 
