@@ -596,8 +596,9 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
     } cases[] = {
         // Blank lines are no phrase: only an import told so stores them.
         {"an import of 16 MiB of blank lines", {"import", "--force", "--allow-empty", "Base\\W1.Dat"}, "blank.txt", "blank.txt", 10},
-        // The load keeps the file's bytes as room for a next load: one more time the file.
-        {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 7},
+        // About 6.3 times in a plain build, 7.1 in one with the sanitizers (their own bookkeeping);
+        // the old check took 8.5 times before the sanitizers.
+        {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 8},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
