@@ -159,8 +159,8 @@ private:
     // Uploads one cue into the server's cache; called with the lock held.
     bool upload(const std::string& name, const std::vector<std::int16_t>& samples)
     {
-        const pa_sample_spec spec{PA_SAMPLE_S16LE, kCueRate, 1};
-        pa_stream* stream = pa_stream_new(context_, name.c_str(), &spec, nullptr);
+        const pa_sample_spec format{PA_SAMPLE_S16LE, kCueRate, 1};
+        pa_stream* stream = pa_stream_new(context_, name.c_str(), &format, nullptr);
         if (!stream)
             return false;
         pa_stream_set_state_callback(stream, [](pa_stream*, void* loop) {
