@@ -85,18 +85,35 @@ void Transcript::setCurrentFont(const FontChoice& font)
 
 void Transcript::appendLine(const QString& line)
 {
-    const QTextCharFormat format = charFormat(current_);
+    static const QTextBlockFormat kCentred = centred();
+    const QTextCharFormat& format = formatOf(current_);
     QTextCursor cursor(document());
     cursor.movePosition(QTextCursor::End);
+    // One edit: the document tells its layout and its watchers of the new paragraph once.
+    cursor.beginEditBlock();
     if (lines_.empty()) {
-        cursor.setBlockFormat(centred());
+        cursor.setBlockFormat(kCentred);
         cursor.setBlockCharFormat(format);
     } else {
-        cursor.insertBlock(centred(), format);
+        cursor.insertBlock(kCentred, format);
     }
     cursor.insertText(oneParagraph(line), format);
+    cursor.endEditBlock();
     lines_.push_back(current_);
     verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+}
+
+const QTextCharFormat& Transcript::formatOf(const Attributes& attributes)
+{
+    // The user's and the program's lines take turns: the formats of the last few attributes
+    // are kept, the oldest given up first.
+    for (const auto& [made, format] : formats_)
+        if (made == attributes)
+            return format;
+    if (formats_.size() == kKeptFormats)
+        formats_.erase(formats_.begin());
+    formats_.emplace_back(attributes, charFormat(attributes));
+    return formats_.back().second;
 }
 
 QString Transcript::line(int index) const

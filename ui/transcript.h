@@ -5,7 +5,9 @@
 #include "ui/pickers.h"
 
 #include <QColor>
+#include <QTextCharFormat>
 #include <QTextEdit>
+#include <utility>
 #include <vector>
 
 namespace tovrin {
@@ -42,6 +44,10 @@ public:
 private:
     std::vector<Attributes> lines_;
     Attributes current_;
+    // The character format of attributes, made once while they are among the last few used.
+    const QTextCharFormat& formatOf(const Attributes& attributes);
+    static constexpr std::size_t kKeptFormats = 4;
+    std::vector<std::pair<Attributes, QTextCharFormat>> formats_;
 };
 
 } // namespace tovrin
