@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ctime>
 
 namespace tovrin {
 
@@ -95,6 +96,47 @@ void readLines(std::string bytes, LineStore& lines)
     }
 }
 
+// The digests of versions of files that loads have read, by the versions' stamps. A load that
+// finds the stamp of a version read before takes its digest instead of digesting the bytes
+// again: the stamp stands for the bytes as far as a save trusts it to (a file whose stamp is
+// unchanged is taken as unchanged). A stamp is trusted so only when the file's last change is
+// older than any change that could still keep it: a change within the same tick of the
+// system's clock, on the coarsest timestamps a file system keeps, leaves the stamp as it was.
+struct KnownVersion {
+    std::string path;
+    FileStamp stamp;
+    std::uint64_t digest = 0;
+};
+constexpr std::size_t kKnownVersions = 8;
+constexpr long long kStampSettledSeconds = 2;
+thread_local std::vector<KnownVersion> tKnownVersions;
+
+// The clock the file system stamps changes with, as it stood before the stamp was taken.
+long long coarseSecondsNow()
+{
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    return static_cast<long long>(now.tv_sec);
+}
+
+std::uint64_t digestOfVersion(const std::string& path, const FileStamp& stamp, std::string_view bytes,
+                              long long secondsBeforeStamp)
+{
+    // A stamp that a change made now could still keep says nothing of the bytes.
+    const bool settled = stamp.changedSeconds + kStampSettledSeconds <= secondsBeforeStamp &&
+                         static_cast<std::size_t>(stamp.size) == bytes.size();
+    if (!settled)
+        return digestOf(bytes);
+    auto& known = tKnownVersions;
+    for (const KnownVersion& version : known)
+        if (version.path == path && version.stamp == stamp)
+            return version.digest;
+    if (known.size() == kKnownVersions)
+        known.erase(known.begin());
+    known.push_back({path, stamp, digestOf(bytes)});
+    return known.back().digest;
+}
+
 // What a load reads into: the file's bytes, then its lines. Kept by the thread, empty between
 // loads, so that loading the same files turn after turn takes the same room again.
 struct LoadRoom {
@@ -116,11 +158,13 @@ void LineList::load(const std::string& path, FileStamp& stamp)
             room.lines.clear();
         }
     } forget{room};
+    const long long secondsBeforeStamp = coarseSecondsNow();
     readWholeFile(path, room.bytes, &stamp);
     // The version read, taken before the reading of an RTF document works in its bytes.
     const std::string_view bytes = room.bytes.bytes();
     const bool rtf = looksLikeRtf(bytes);
-    Origin origin{path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, rtf)};
+    Origin origin{path, stamp, digestOfVersion(path, stamp, bytes, secondsBeforeStamp), bytes.size(), 0,
+                  endsAtLine(bytes, rtf)};
     if (rtf) {
         if (!readRtfInPlace(room.bytes.data(), room.bytes.size(), room.lines))
             throw FileError::failedToLoad();

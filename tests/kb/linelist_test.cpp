@@ -5,6 +5,7 @@
 #include "support/kbsupport.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 #include <new>
 #include <random>
+#include <thread>
 
 #include <malloc.h>
 
@@ -191,6 +193,56 @@ TEST(LineList, ASaveKeepsWhatWasAppendedToTheFileSinceItsLoad)
         } else {
             EXPECT_EQ(error, "");
             EXPECT_EQ(dir.readLines("Base\\Words.Dat"), c.expected);
+        }
+    }
+}
+
+// A load that finds a version it read before by its stamp takes the digest it made then: a
+// file changed since (in place, keeping its size) is still caught by the save, and lines
+// appended are still kept. The versions are old enough for their stamps to be trusted.
+TEST(LineList, AVersionKnownByItsStampIsStillCheckedAtTheSave)
+{
+    ScratchDir dir;
+    const Lines lines = {"h", "ПРИВЕТ^Привет!;"};
+    dir.writeLines("Base\\W1.Dat", lines);
+    dir.writeLines("Base\\W2.Dat", lines);
+    const auto changed = std::filesystem::last_write_time(dir.path() / "Base" / "W2.Dat");
+    while (std::filesystem::file_time_type::clock::now() - changed < std::chrono::milliseconds(2100))
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    struct Case {
+        const char* name;
+        const char* file;
+        std::string appended;      // added at the end after the load
+        std::string sameSizeEdit;  // or the file rewritten in place, as long as before
+        Lines expected;            // nothing: the save fails, the file stays
+    };
+    const Case cases[] = {
+        {"edited in place", "W1.Dat", "", cp("h\r\nПРИВЕТ^Превет!;\r\n"), {}},
+        {"a line appended", "W2.Dat", cp("КЛЮЧ^Ответ;\r\n"), "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "КЛЮЧ^Ответ;"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string path = std::string("Base\\") + c.file;
+        const auto onDisk = dir.path() / "Base" / c.file;
+        LineList first;
+        first.load(path); // the version becomes known
+        LineList words;
+        words.load(path);
+        if (!c.appended.empty())
+            std::ofstream(onDisk, std::ios::binary | std::ios::app) << c.appended;
+        if (!c.sameSizeEdit.empty()) {
+            ASSERT_EQ(std::filesystem::file_size(onDisk), c.sameSizeEdit.size());
+            std::fstream(onDisk, std::ios::binary | std::ios::in | std::ios::out) << c.sameSizeEdit;
+        }
+        const std::string before = tovrin::readWholeFile(path);
+        words.add(cp("НОВОЕ^"));
+        const std::string error = errorOf([&] { words.save(path); });
+        if (c.expected.empty()) {
+            EXPECT_EQ(error, "Failed to Save Stream");
+            EXPECT_EQ(tovrin::readWholeFile(path), before);
+        } else {
+            EXPECT_EQ(error, "");
+            EXPECT_EQ(dir.readLines(path), c.expected);
         }
     }
 }
