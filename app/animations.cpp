@@ -110,7 +110,7 @@ void TForm1::T4Timer()
         // window its input back: the window must stay usable should the shrink be stopped or
         // the exit fail.
         if (Form4 && Form4->isVisible())
-            Form4->N2Click();
+            Form4->close(); // as its own N2 hides it
 
         ++Tag;
         if (Tag >= design::ExitStep) {

@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <algorithm>
+#include <utility>
 
 namespace tovrin {
 
@@ -124,6 +125,13 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
     Button2 = new QPushButton(design::Button2Caption, this);
     Button2->setGeometry(design::Button2);
 
+    setObjectName(QStringLiteral("Form2"));
+    for (auto [control, name] : {std::pair<QWidget*, const char*>{Bevel1, "Bevel1"}, {GroupBox1, "GroupBox1"},
+                                 {Edit1, "Edit1"}, {GroupBox2, "GroupBox2"}, {RB1, "RB1"}, {RB2, "RB2"},
+                                 {SpinEdit1, "SpinEdit1"}, {Label1, "Label1"}, {Button1, "Button1"},
+                                 {Button2, "Button2"}})
+        control->setObjectName(QString::fromLatin1(name));
+
     lastPath_ = Edit1->text();
     lastPeriod_ = SpinEdit1->text();
 
@@ -134,6 +142,11 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
     connect(RB2, &QRadioButton::toggled, this, [this](bool on) { if (on) RB2Click(); });
     connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
     connect(SpinEdit1, &QSpinBox::textChanged, this, &TForm2::SpinEdit1Change);
+}
+
+QWidget* TForm2::owner() const
+{
+    return host_->mainWindow();
 }
 
 QString TForm2::exchangePath() const

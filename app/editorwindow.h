@@ -21,18 +21,8 @@ class TForm2 : public QDialog {
 
 public:
     explicit TForm2(SecondaryHost* host);
-
-    // ---- the editor's controls (named as in its window design)
-    QFrame* Bevel1 = nullptr;       // the raised frame round the whole window
-    QGroupBox* GroupBox1 = nullptr; // "Путь файла для внешнего ввода-вывода:"
-    QLineEdit* Edit1 = nullptr;     // the exchange file's path
-    QGroupBox* GroupBox2 = nullptr; // "Считывание фразы из файла:"
-    QRadioButton* RB1 = nullptr;    // "По нажатию клавиши [ENTER]": a turn on ENTER
-    QRadioButton* RB2 = nullptr;    // "По таймеру  каждые:": a turn at every tick of T6
-    QSpinBox* SpinEdit1 = nullptr;  // T6's period in seconds (1 … 36000)
-    QLabel* Label1 = nullptr;       // "сек."
-    QPushButton* Button1 = nullptr; // "Хорошо" of the editor: keeps the fields and closes
-    QPushButton* Button2 = nullptr; // "Отмена" of the editor: closes and keeps the fields too
+    // The main window it belongs to.
+    QWidget* owner() const;
 
     // The period field as the program reads it: a text that is no whole number (an emptied
     // field, say) reads as 1, and the value is kept within the field's bounds.
@@ -52,7 +42,12 @@ signals:
     // The path or the period was changed (N13's mark is cleared by it).
     void settingsChanged();
 
-public slots:
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private slots:
     void Button1Click();
     void Button2Click();
     void RB1Click();
@@ -60,12 +55,20 @@ public slots:
     void Edit1Change();
     void SpinEdit1Change();
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-
 private:
+    // ---- the editor's controls (named as in its window design, each bearing its name as
+    // its object name)
+    QFrame* Bevel1 = nullptr;       // the raised frame round the whole window
+    QGroupBox* GroupBox1 = nullptr; // "Путь файла для внешнего ввода-вывода:"
+    QLineEdit* Edit1 = nullptr;     // the exchange file's path
+    QGroupBox* GroupBox2 = nullptr; // "Считывание фразы из файла:"
+    QRadioButton* RB1 = nullptr;    // "По нажатию клавиши [ENTER]": a turn on ENTER
+    QRadioButton* RB2 = nullptr;    // "По таймеру  каждые:": a turn at every tick of T6
+    QSpinBox* SpinEdit1 = nullptr;  // T6's period in seconds (1 … 36000)
+    QLabel* Label1 = nullptr;       // "сек."
+    QPushButton* Button1 = nullptr; // "Хорошо" of the editor: keeps the fields and closes
+    QPushButton* Button2 = nullptr; // "Отмена" of the editor: closes and keeps the fields too
+
     // True, after saying so, when the path names one of the program's own files, which the
     // exchange file may never be.
     bool refusesPath();

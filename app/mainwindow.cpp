@@ -40,86 +40,92 @@
 
 namespace tovrin {
 
-namespace {
-
-namespace design {
-struct TimerRow {
+struct Form1TimerRow {
     int interval;
     bool running;
     void (TForm1::*tick)();
 };
-// T1 .. T10
-const TimerRow Timers[10] = {
-    {1, true, &TForm1::T1Timer},     // control state and focus
-    {1000, true, &TForm1::T2Timer},  // idle seconds
-    {1, true, &TForm1::T3Timer},     // knowledge counts, once
-    {1, false, &TForm1::T4Timer},    // shrink-and-close
-    {1, true, &TForm1::T5Timer},     // input sanitiser
-    {1, false, &TForm1::T6Timer},    // exchange-file poll
-    {1, true, &TForm1::T7Timer},     // shake, then the greeting
-    {1000, true, &TForm1::T8Timer},  // menu counts, once
-    {1000, false, &TForm1::T9Timer}, // delayed remark
-    {1, false, &TForm1::T10Timer},   // greeting
-};
 
-enum class Check { None, Off, On };
+enum class Form1Check { None, Off, On };
 
 // The menu in display order. A row either opens a submenu (menu) or is an entry (action);
 // parent is the menu it lies in, nullptr for the menu bar. "-" is a separator line; two of
 // them carry shortcuts and act only through these.
-struct MenuRow {
+struct Form1MenuRow {
+    const char* name; // the object name of the menu or entry
     QMenu* Form1Controls::*parent;
     QMenu* Form1Controls::*menu;
     QAction* Form1Controls::*action;
     const char* caption;
     const char* shortcut;
-    Check check;
+    Form1Check check;
     void (TForm1::*click)();
     const LookCommand* look = nullptr; // a colour or font command: Appearance runs it
 };
-using C = Form1Controls;
-using F = TForm1;
-const MenuRow Menu[] = {
-    {nullptr, &C::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
-    {&C::N1, nullptr, &C::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
-    {&C::N1, nullptr, &C::N23, "-", nullptr, Check::None, nullptr},
-    {&C::N1, nullptr, &C::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
-    {&C::N1, &C::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
-    {&C::N17, nullptr, &C::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
-    {&C::N17, nullptr, &C::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
-    {&C::N17, nullptr, &C::N20, "&Итого:", nullptr, Check::None, nullptr},
-    {&C::N1, nullptr, &C::N3, "-", nullptr, Check::None, nullptr},
-    {&C::N1, nullptr, &C::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
 
-    {nullptr, &C::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
-    {&C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, nullptr, &look::N6},
-    {&C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, nullptr, &look::N21},
-    {&C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, nullptr, &look::N16},
-    {&C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, nullptr, &look::N9},
-    {&C::N5, nullptr, &C::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
-    {&C::N5, &C::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
-    {&C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, nullptr, &look::User1},
-    {&C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu1},
-    {&C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, nullptr, &look::Mystring2},
-    {&C::N5, nullptr, &C::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
-    {&C::N5, &C::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
-    {&C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, nullptr, &look::User2},
-    {&C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu2},
-    {&C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, nullptr, &look::Mystring1},
-    {&C::N5, nullptr, &C::N8, "-", nullptr, Check::None, nullptr},
-    {&C::N5, nullptr, &C::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
-    {&C::N5, nullptr, &C::N14, "-", nullptr, Check::None, nullptr},
-    {&C::N5, &C::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
-    {&C::N37, nullptr, &C::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
-    {&C::N37, nullptr, &C::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
-    {&C::N5, nullptr, &C::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
-    {&C::N5, nullptr, &C::N39, "-", nullptr, Check::None, nullptr},
-    {&C::N5, nullptr, &C::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
+// The window's wiring: its timers and its menu, each with the handler it runs (the handlers
+// are the window's own: this is the one place outside it that names them).
+struct Form1Wiring {
+    // T1 .. T10
+    static inline const Form1TimerRow Timers[10] = {
+        {1, true, &TForm1::T1Timer},     // control state and focus
+        {1000, true, &TForm1::T2Timer},  // idle seconds
+        {1, true, &TForm1::T3Timer},     // knowledge counts, once
+        {1, false, &TForm1::T4Timer},    // shrink-and-close
+        {1, true, &TForm1::T5Timer},     // input sanitiser
+        {1, false, &TForm1::T6Timer},    // exchange-file poll
+        {1, true, &TForm1::T7Timer},     // shake, then the greeting
+        {1000, true, &TForm1::T8Timer},  // menu counts, once
+        {1000, false, &TForm1::T9Timer}, // delayed remark
+        {1, false, &TForm1::T10Timer},   // greeting
+    };
 
-    {nullptr, &C::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
-    {&C::N11, nullptr, &C::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
+    using C = Form1Controls;
+    using Check = Form1Check;
+    using F = TForm1;
+    static inline const Form1MenuRow Menu[] = {
+        {"N1", nullptr, &C::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
+        {"N2", &C::N1, nullptr, &C::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
+        {"N23", &C::N1, nullptr, &C::N23, "-", nullptr, Check::None, nullptr},
+        {"N22", &C::N1, nullptr, &C::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
+        {"N17", &C::N1, &C::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
+        {"N18", &C::N17, nullptr, &C::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
+        {"N19", &C::N17, nullptr, &C::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
+        {"N20", &C::N17, nullptr, &C::N20, "&Итого:", nullptr, Check::None, nullptr},
+        {"N3", &C::N1, nullptr, &C::N3, "-", nullptr, Check::None, nullptr},
+        {"N4", &C::N1, nullptr, &C::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
+
+        {"N5", nullptr, &C::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
+        {"N6", &C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, nullptr, &look::N6},
+        {"N21", &C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, nullptr, &look::N21},
+        {"N16", &C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, nullptr, &look::N16},
+        {"N9", &C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, nullptr, &look::N9},
+        {"N15", &C::N5, nullptr, &C::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
+        {"N7", &C::N5, &C::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
+        {"User1", &C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, nullptr, &look::User1},
+        {"Cpu1", &C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu1},
+        {"Mystring2", &C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, nullptr, &look::Mystring2},
+        {"N36", &C::N5, nullptr, &C::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
+        {"N10", &C::N5, &C::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
+        {"User2", &C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, nullptr, &look::User2},
+        {"Cpu2", &C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu2},
+        {"Mystring1", &C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, nullptr, &look::Mystring1},
+        {"N8", &C::N5, nullptr, &C::N8, "-", nullptr, Check::None, nullptr},
+        {"N13", &C::N5, nullptr, &C::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
+        {"N14", &C::N5, nullptr, &C::N14, "-", nullptr, Check::None, nullptr},
+        {"N37", &C::N5, &C::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
+        {"CpuUser1", &C::N37, nullptr, &C::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
+        {"Cpu31", &C::N37, nullptr, &C::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
+        {"N38", &C::N5, nullptr, &C::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
+        {"N39", &C::N5, nullptr, &C::N39, "-", nullptr, Check::None, nullptr},
+        {"N40", &C::N5, nullptr, &C::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
+
+        {"N11", nullptr, &C::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
+        {"N12", &C::N11, nullptr, &C::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
+    };
 };
-} // namespace design
+
+namespace {
 
 // N15 and N36 are separator lines that carry shortcuts. A menu would print the shortcut on
 // the line; they are to look like every other separator.
@@ -283,20 +289,21 @@ void TForm1::createControls()
 
 void TForm1::createActions()
 {
-    for (const auto& row : design::Menu) {
+    for (const auto& row : Form1Wiring::Menu) {
         if (!row.action)
             continue;
         auto* action = new QAction(this);
         this->*row.action = action;
+        action->setObjectName(QString::fromLatin1(row.name));
         if (QString::fromUtf8(row.caption) == QLatin1String("-"))
             action->setSeparator(true);
         else
             action->setText(QString::fromUtf8(row.caption));
         if (row.shortcut)
             action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
-        if (row.check != design::Check::None) {
+        if (row.check != Form1Check::None) {
             action->setCheckable(true);
-            action->setChecked(row.check == design::Check::On);
+            action->setChecked(row.check == Form1Check::On);
         }
         if (row.look) {
             connect(action, &QAction::triggered, this, [this, look = row.look] { appearance_->pick(*look); });
@@ -322,11 +329,12 @@ void TForm1::createActions()
 
 void TForm1::createMenus()
 {
-    for (const auto& row : design::Menu) {
+    for (const auto& row : Form1Wiring::Menu) {
         QMenu* parentMenu = row.parent ? this->*row.parent : nullptr;
         if (row.menu) {
             const QString caption = QString::fromUtf8(row.caption);
             this->*row.menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+            (this->*row.menu)->setObjectName(QString::fromLatin1(row.name));
         } else {
             parentMenu->addAction(this->*row.action);
         }
@@ -353,6 +361,7 @@ void TForm1::createStatusBar()
         if (i < 2)
             panel->setFixedWidth(form1::PanelWidths[i]);
         bar->addWidget(panel, i < 2 ? 0 : 1);
+        panel->setObjectName(QStringLiteral("SB1Panel%1").arg(i));
         SB1Panels[i] = panel;
     }
     setStatusPanelText(SB1Panels[2], form1::CpuUserPanel);
@@ -375,15 +384,15 @@ void TForm1::createTimers()
     for (int i = 0; i < 10; ++i) {
         T[i] = new QTimer(this);
         T[i]->setObjectName(QStringLiteral("T%1").arg(i + 1));
-        T[i]->setInterval(pacedInterval(design::Timers[i].interval));
-        connect(T[i], &QTimer::timeout, this, design::Timers[i].tick);
+        T[i]->setInterval(pacedInterval(Form1Wiring::Timers[i].interval));
+        connect(T[i], &QTimer::timeout, this, Form1Wiring::Timers[i].tick);
     }
 }
 
 void TForm1::startTimers()
 {
     for (int i = 0; i < 10; ++i)
-        if (design::Timers[i].running)
+        if (Form1Wiring::Timers[i].running)
             T[i]->start();
 }
 

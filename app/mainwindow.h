@@ -43,9 +43,10 @@ class Transcript;
 class TForm2;
 class TForm3;
 class TForm4;
+struct Form1Wiring;
 
-// The main window's controls, named as in the window design. Only the window creates and
-// changes them; others see them through TForm1::ui().
+// The main window's controls, named as in the window design. Only the window creates, changes
+// and sees them; each bears its name as its object name.
 struct Form1Controls {
     QWidget* TabControl1 = nullptr; // upper panel, holds RE1 and Talk
     Transcript* RE1 = nullptr;      // the dialogue transcript
@@ -115,13 +116,16 @@ struct Form1Controls {
 
 class TForm1 : public QMainWindow, public Host, public SecondaryHost, private Form1Controls {
     Q_OBJECT
+    friend struct Form1Wiring;
 
 public:
     explicit TForm1(Services services = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    // The controls and the look, for those that watch the window (the tests).
-    const Form1Controls& ui() const { return *this; }
+    // For those that watch the window (the tests, the bench): the look, the dialogue's engine
+    // (whose own operations bring a dialogue to where a test needs it) and the services. The
+    // controls are the window's own: watchers find them by their object names, the names of
+    // the window design ("Input", "RE1", "Speak", "N13", "T1", "SB1Panel0" ...).
     Appearance& appearance() { return *appearance_; }
     Engine& engine() { return *engine_; }
     Services& services() { return services_; }
@@ -129,38 +133,10 @@ public:
     // Told the window's place after every jump of the shake (tests watch the jumps with it).
     std::function<void(const QPoint&)> onShakeJump;
 
-    QTimer* timer(Timer t) const { return T[static_cast<int>(t)]; }
-    // Enabling a running timer never restarts it.
-    void setTimerEnabled(Timer timer, bool enabled);
-    bool timerEnabled(Timer timer) const;
+    // The shrink-and-close's step: 0 until it begins, its last step once it has ended.
+    int shrinkStep() const { return Tag; }
 
-    // The exit itself: appends the dialogue log block to Base\Log.Tovrin and closes the window.
-    // Throws FileError and leaves everything as it was when the log cannot be written.
-    void writeLogAndClose();
-
-    // ---- SecondaryHost
-    // While a secondary window is open the main window takes no input and T1 rests; its
-    // closing buttons give both back.
-    void openSecondary(QWidget* window);
-    void closeSecondary(QWidget* window) override;
-    void guarded(const std::function<void()>& handler) override;
-    void showMessage(const QString& message, QWidget* over) override;
-    QWidget* mainWindow() override { return this; }
-
-    // ---- Host
-    void appendTranscript(const std::string& line, LineStyle style) override;
-    int transcriptCount() const override;
-    std::string transcriptLine(int index) const override;
-    void setBusy(bool busy) override;
-    void setFarewell(bool said) override;
-    void setDelayedRemarkArmed(bool armed) override;
-    void greetingDone() override;
-    std::string inputText() const override;
-    void clearInput() override;
-    bool cpuCpuMode() const override;
-    std::string exchangePath() const override;
-
-public slots:
+private slots:
     // app/mainwindow.cpp
     void FormCreate();
     void T1Timer();
@@ -195,6 +171,38 @@ public slots:
     void EnRusClick();
     void N36Click();
     void N22Click();
+
+private:
+    QTimer* timer(Timer t) const { return T[static_cast<int>(t)]; }
+    // Enabling a running timer never restarts it.
+    void setTimerEnabled(Timer timer, bool enabled);
+    bool timerEnabled(Timer timer) const;
+
+    // The exit itself: appends the dialogue log block to Base\Log.Tovrin and closes the window.
+    // Throws FileError and leaves everything as it was when the log cannot be written.
+    void writeLogAndClose();
+
+    // ---- SecondaryHost
+    // While a secondary window is open the main window takes no input and T1 rests; its
+    // closing buttons give both back.
+    void openSecondary(QWidget* window);
+    void closeSecondary(QWidget* window) override;
+    void guarded(const std::function<void()>& handler) override;
+    void showMessage(const QString& message, QWidget* over) override;
+    QWidget* mainWindow() override { return this; }
+
+    // ---- Host
+    void appendTranscript(const std::string& line, LineStyle style) override;
+    int transcriptCount() const override;
+    std::string transcriptLine(int index) const override;
+    void setBusy(bool busy) override;
+    void setFarewell(bool said) override;
+    void setDelayedRemarkArmed(bool armed) override;
+    void greetingDone() override;
+    std::string inputText() const override;
+    void clearInput() override;
+    bool cpuCpuMode() const override;
+    std::string exchangePath() const override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

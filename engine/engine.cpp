@@ -138,6 +138,12 @@ void Engine::LoadKnowledgeAtStart()
     s_.RE2.load("Base\\Words.dat");
 }
 
+void Engine::pickUpAfter(const std::string& reply)
+{
+    s_.LastReply = reply;
+    s_.ThreadDepth = 0;
+}
+
 void Engine::DropLastLogLine() { s_.Log.remove(s_.Log.count() - 1); }
 
 void Engine::ClearLog() { s_.Log.clear(); }

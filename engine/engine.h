@@ -13,6 +13,9 @@
 namespace tovrin {
 
 class UpperPhrase;
+namespace test {
+struct EngineTestAccess;
+}
 
 class Engine {
 public:
@@ -75,11 +78,17 @@ public:
         bool HumanTopic = false; // this turn's phrase is about human matters: not learnt
     };
     const State& state() const { return s_; }
-    // A dialogue picked up in the middle: the tests and the bench set the state a turn is to
-    // find with it. The window never does.
-    State& preset() { return s_; }
+
+    // A dialogue picked up after the given reply of the program's, outside any thread: the
+    // next turn answers it, and a phrase nothing knows is learnt as its reply (the bench
+    // measures its learning turns so).
+    void pickUpAfter(const std::string& reply);
 
 private:
+    // The tests' way to the few states that no turn or tick reaches quickly (the silence count
+    // near its threshold, a remark half way, the sanitiser's place): tests/support/testsupport.h.
+    friend struct test::EngineTestAccess;
+
     // Where the knowledge path got its reply.
     enum class Outcome { Answered, FallbackW1, FallbackW2 };
 

@@ -192,6 +192,11 @@ QToolButton* TForm4::key(const QString& name) const
     return nullptr;
 }
 
+QWidget* TForm4::owner() const
+{
+    return host_->mainWindow();
+}
+
 void TForm4::FormCreate()
 {
     CapsState = 0;

@@ -21,11 +21,34 @@ class TForm4 : public QDialog {
 public:
     // Created hidden by the main window, whose input line it works on for its whole life.
     TForm4(SecondaryHost* host, QLineEdit* input);
+    // The main window it belongs to.
+    QWidget* owner() const;
 
     // Opening: the main window has shown it; its control-state tick starts.
     void opened();
 
-    // ---- controls (named as in the window design)
+signals:
+    // [Enter] presses the main window's "Сказать".
+    void speakPressed();
+
+public:
+    void setVisible(bool visible) override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private slots:
+    void FormCreate();
+    void N2Click(); // hides the keyboard
+    void T1Timer(); // the keyboard's T1, not the main window's
+    void SB23Click(); // Пробел
+    void SB62Click(); // Bcksp
+    void SB63Click(); // Caps Lock
+    void SB66Click(); // [Enter]
+
+private:
+    // ---- controls (named as in the window design, each bearing its name as its object name)
     QMenuBar* MainMenu1 = nullptr;
     QMenu* N1 = nullptr;   // &Система
     QAction* N2 = nullptr; // С&крыть виртуальную клавиатуру (the main window's N2 is «Новый диалог»)
@@ -46,27 +69,6 @@ public:
     // Caps Lock of this keyboard (not the physical one): 0 lower case, 1 upper case.
     int CapsState = 0;
 
-public slots:
-    void FormCreate();
-    void N2Click(); // hides the keyboard
-    void T1Timer(); // the keyboard's T1, not the main window's
-    void SB23Click(); // Пробел
-    void SB62Click(); // Bcksp
-    void SB63Click(); // Caps Lock
-    void SB66Click(); // [Enter]
-
-signals:
-    // [Enter] presses the main window's "Сказать".
-    void speakPressed();
-
-public:
-    void setVisible(bool visible) override;
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void reject() override;
-
-private:
     void createMenus();
     void createKeys();
     void createTimers();

@@ -103,15 +103,15 @@ EntryFault CheckEntry(std::string_view line)
 const char* EntryFaultText(EntryFault fault)
 {
     switch (fault) {
-    case EntryFault::Ok: return "well-formed";
-    case EntryFault::Empty: return "empty line";
-    case EntryFault::NoKeyTerminator: return "no \"^\" after the key";
-    case EntryFault::NoKey: return "no key before \"^\"";
-    case EntryFault::KeyEndsWithSpace: return "the key ends with a space";
-    case EntryFault::KeyHasSemicolon: return "the key holds \";\"";
-    case EntryFault::UnclosedReply: return "a reply is not closed by \";\"";
-    case EntryFault::EmptyReply: return "an empty reply";
-    case EntryFault::FarewellWithoutReply: return "a farewell mark without a reply";
+    case EntryFault::Ok: return "строка без ошибок";
+    case EntryFault::Empty: return "пустая строка";
+    case EntryFault::NoKeyTerminator: return "после ключа нет знака «^»";
+    case EntryFault::NoKey: return "перед «^» нет ключа";
+    case EntryFault::KeyEndsWithSpace: return "ключ кончается пробелом";
+    case EntryFault::KeyHasSemicolon: return "в ключе есть «;»";
+    case EntryFault::UnclosedReply: return "ответ не закрыт знаком «;»";
+    case EntryFault::EmptyReply: return "пустой ответ";
+    case EntryFault::FarewellWithoutReply: return "знак прощания без ответа";
     }
     return "";
 }

@@ -41,6 +41,7 @@ enum class EntryFault {
 };
 EntryFault CheckEntry(std::string_view line);
 inline bool EntryWellFormed(std::string_view line) { return CheckEntry(line) == EntryFault::Ok; }
+// What is wrong with a line, as a Russian phrase (UTF-8) for the kb tool to say.
 const char* EntryFaultText(EntryFault fault);
 
 // A well-formed entry with at least one reply: the only kind the lookup answers from.

@@ -21,11 +21,6 @@ namespace tovrin::kbtool {
 
 namespace {
 
-std::string plural(int n, const char* one, const char* many)
-{
-    return std::to_string(n) + ' ' + (n == 1 ? one : many);
-}
-
 // KOI8-R letters from 0xC0 on, in the code page's order; the capitals follow at 0xE0.
 constexpr std::string_view kKoi8Letters = "юабцдефгхийклмнопярстужвьызшэщчъ";
 
@@ -145,8 +140,9 @@ void repeatingReplies(const LineList& lines, std::vector<Problem>& out)
         const int n = EntryReplyCount(line);
         if (n < kFewestReplies)
             out.push_back({i, Finding::FewReplies, 0,
-                           "the entry has only " + plural(n, "reply", "replies") + " and soon repeats itself; give it " +
-                               std::to_string(kFewestReplies) + " or more"});
+                           ownText("у записи всего " + counted(n, "ответ", "ответа", "ответов") +
+                                   ", и она скоро начнёт повторяться; дайте ей " + std::to_string(kFewestReplies) +
+                                   " или больше")});
         if (n < 2)
             continue;
         const std::string first = EntryReply(line, 1);
@@ -155,8 +151,8 @@ void repeatingReplies(const LineList& lines, std::vector<Problem>& out)
             same = EntryReply(line, r) == first;
         if (same)
             out.push_back({i, Finding::SameReplies, 0,
-                           "all " + std::to_string(n) + " replies of the entry are \"" + first +
-                               "\": it says the same whatever is drawn"});
+                           ownText("все " + counted(n, "ответ", "ответа", "ответов") + " записи — \"") + first +
+                               ownText("\": что ни выпадет, она говорит одно и то же")});
     }
 }
 
@@ -190,10 +186,9 @@ void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector
             list.push_back(p.utf8);
     }
     for (const auto& [line, list] : hits) {
-        std::string text = "the farewell entry ends the conversation on the ordinary phrase \"" +
-                           cp1251::fromUtf8(list.front()) + "\"";
+        std::string text = ownText("прощальная запись заканчивает беседу на обычной фразе \"" + list.front() + "\"");
         if (list.size() > 1)
-            text += " and " + plural(static_cast<int>(list.size() - 1), "more", "more");
+            text += ownText(" и ещё на " + counted(static_cast<int>(list.size() - 1), "фразе", "фразах", "фразах"));
         out.push_back({line, Finding::FarewellInPhrase, 0, text});
     }
 }
@@ -287,9 +282,9 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
             continue;
         for (const int line : entries)
             out.push_back({line, Finding::KeyInManyWords, 0,
-                           "the key \"" + EntryKey(lines.view(line)) + "\" is found inside " +
-                               std::to_string(count[id]) +
-                               " words of the word list that mean something else, such as " + sampleOf(examples[id])});
+                           ownText("ключ \"") + EntryKey(lines.view(line)) + ownText("\" стоит внутри " +
+                               counted(count[id], "слова", "слов", "слов") +
+                               " словаря, которые значат другое, например: ") + sampleOf(examples[id])});
     }
     // One finding a key, naming each of its eager words.
     std::map<int, std::string> eager;
@@ -298,23 +293,24 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
         const std::string& core = forms[static_cast<std::size_t>(id.first)][static_cast<std::size_t>(id.second)].core;
         if (countInside[id] < kManyWordsForKeyWord || core.size() < 3)
             continue;
-        const std::string text = "\"" + core + "\" inside " + std::to_string(countInside[id]) + " words such as " +
+        const std::string text = "\"" + core + ownText("\" внутри " + counted(countInside[id], "слова", "слов", "слов") +
+                                                    ", например: ") +
                                  sampleOf(examplesInside[id]);
         for (const int line : entries)
             eager[line] += (eager[line].empty() ? "" : "; ") + text;
     }
     for (const auto& [line, words] : eager)
         out.push_back({line, Finding::KeyWordInWords, 0,
-                       "the key \"" + EntryKey(lines.view(line)) +
-                           "\" is also found word by word, and a word of it stands inside words of the word list "
-                           "that mean something else: " + words});
+                       ownText("ключ \"") + EntryKey(lines.view(line)) +
+                           ownText("\" находится и по словам, а его слово стоит внутри слов словаря, "
+                                   "которые значат другое: ") + words});
 }
 
 // Every line the program says, but the farewells' own replies: the replies of the entries and
 // the lines of the phrase lists. In two-copy mode each is the other copy's phrase.
 struct Said {
     std::string text;  // Windows-1251
-    std::string where; // English: whence it comes
+    std::string where; // Windows-1251: whence it comes
 };
 
 std::vector<Said> linesSaid(const LineList& lines, const std::vector<NamedList>* lists)
@@ -325,13 +321,13 @@ std::vector<Said> linesSaid(const LineList& lines, const std::vector<NamedList>*
         if (!EntryAnswers(line) || EntryHasFarewell(line))
             continue;
         for (int r = 1; r <= EntryReplyCount(line); ++r)
-            said.push_back({EntryReply(line, r), "a reply of line " + std::to_string(i)});
+            said.push_back({EntryReply(line, r), ownText("ответ строки " + std::to_string(i))});
     }
     if (lists != nullptr)
         for (const NamedList& list : *lists)
             for (int i = 0; i < list.lines.count(); ++i)
                 if (!list.lines.view(i).empty())
-                    said.push_back({list.lines.get(i), "line " + std::to_string(i) + " of " + list.name});
+                    said.push_back({list.lines.get(i), ownText("строка " + std::to_string(i) + " файла ") + list.name});
     return said;
 }
 
@@ -363,11 +359,11 @@ void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lis
         }
     }
     for (const auto& [line, list] : hits) {
-        std::string text = "the farewell key \"" + EntryKey(lines.view(line)) + "\" is found in \"" + list.front()->text +
-                           "\" (" + list.front()->where + ")";
+        std::string text = ownText("прощальный ключ \"") + EntryKey(lines.view(line)) + ownText("\" находится в \"") +
+                           list.front()->text + "\" (" + list.front()->where + ")";
         if (list.size() > 1)
-            text += " and " + plural(static_cast<int>(list.size() - 1), "more line", "more lines");
-        text += ": in two-copy mode that line is the other copy's phrase, and the conversation ends";
+            text += ownText(" и ещё в " + counted(static_cast<int>(list.size() - 1), "строке", "строках", "строках"));
+        text += ownText(": в режиме двух копий эта строка становится фразой другой копии, и беседа кончается");
         out.push_back({line, Finding::FarewellInReply, 0, text});
     }
 }
@@ -383,8 +379,8 @@ void filteredKeys(const LineList& lines, std::vector<Problem>& out)
         for (const std::string& word : Cenzura())
             if (upper.holds(word.front()) && ContainsKey(upper, word) != 0) {
                 out.push_back({i, Finding::FilteredKey, 0,
-                               "the key \"" + key + "\" holds \"" + word +
-                                   "\" of the profanity list, which answers every phrase that holds the key first"});
+                               ownText("ключ \"") + key + ownText("\" содержит \"") + word +
+                                   ownText("\" из списка грубостей, который первым отвечает на любую фразу с этим ключом")});
                 break;
             }
     }
@@ -405,10 +401,11 @@ void unreachedParents(const LineList& lines, const Corpus& corpus, std::vector<P
             continue;
         const int branches = static_cast<int>(std::count(parents.begin(), parents.end(), parent));
         out.push_back({i, Finding::UnreachedParent, parent,
-                       "no phrase of the corpus reaches line " + std::to_string(parent) + " \"" +
-                           EntryHead(lines.view(parent)) + "\", so " +
-                           (branches == 1 ? std::string("this branch below it is") : "the " + std::to_string(branches) + " branches below it are") +
-                           " never tried"});
+                       ownText("ни одна фраза корпуса не доходит до строки " + std::to_string(parent) + " \"") +
+                           EntryHead(lines.view(parent)) +
+                           ownText(branches == 1 ? std::string("\", так что её единственная ветка не пробуется никогда")
+                                                 : "\", так что её ветки (" + counted(branches, "ветка", "ветки", "веток") +
+                                                       ") не пробуются никогда")});
     }
 }
 

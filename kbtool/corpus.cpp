@@ -1,4 +1,5 @@
 #include "kbtool/corpus.h"
+#include "kbtool/kbtool.h"
 
 #include "engine/engine.h"
 #include "engine/lookup.h"
@@ -128,10 +129,10 @@ Corpus parseCorpus(std::string_view utf8)
             const std::string_view name = space == std::string_view::npos ? "" : trimmed(inside.substr(space));
             if (close == std::string_view::npos || (!rest.empty() && rest.front() != '#') || name.empty() ||
                 (kind != "part" && kind != "topic")) {
-                corpus.faults.push_back({number, "a header is \"[part NAME]\" or \"[topic NAME]\""});
+                corpus.faults.push_back({number, "заголовок — это «[part ИМЯ]» или «[topic ИМЯ]»"});
             } else if (kind == "part") {
                 if (name != kPartTuning && name != kPartHeldBack)
-                    corpus.faults.push_back({number, "the part is \"tuning\" or \"held-back\""});
+                    corpus.faults.push_back({number, "часть — это «tuning» или «held-back»"});
                 part = name;
                 topic.clear();
             } else {
@@ -141,12 +142,12 @@ Corpus parseCorpus(std::string_view utf8)
         }
         const std::vector<std::string_view> fields = split(raw, "\t");
         if (fields.size() < 2 || fields.size() > 4) {
-            corpus.faults.push_back({number, "a case is the phrase, a TAB, what must happen, and optionally a TAB "
-                                             "and the reply before it, and a TAB and the entry that said it"});
+            corpus.faults.push_back({number, "случай — это фраза, TAB и то, что должно произойти, а по желанию "
+                                             "ещё TAB и ответ перед фразой и TAB и запись, которая его сказала"});
             continue;
         }
         if (part.empty()) {
-            corpus.faults.push_back({number, "the case stands before any \"[part NAME]\" header"});
+            corpus.faults.push_back({number, "случай стоит раньше всякого заголовка «[part ИМЯ]»"});
             continue;
         }
         CorpusCase c;
@@ -170,7 +171,7 @@ Corpus parseCorpus(std::string_view utf8)
         if (fields.size() == 4)
             c.said = cp1251::fromUtf8(trimmed(fields[3]));
         if (c.phrase.empty() || (c.expect == CorpusCase::Expect::Keys && c.keys.empty())) {
-            corpus.faults.push_back({number, "the phrase or what must happen is empty"});
+            corpus.faults.push_back({number, "пуста фраза или то, что должно произойти"});
             continue;
         }
         corpus.cases.push_back(std::move(c));
@@ -181,12 +182,12 @@ Corpus parseCorpus(std::string_view utf8)
 const char* stepName(Step step)
 {
     switch (step) {
-    case Step::Profanity: return "the profanity filter";
-    case Step::LongPhrase: return "a canned long-phrase reply (4 turns in 6)";
-    case Step::Branch: return "the branch scan of the thread";
-    case Step::Contiguous: return "the main lookup, whole key";
-    case Step::ByWords: return "the main lookup, key word by word";
-    case Step::Fallback: return "a fallback reply, nothing fits";
+    case Step::Profanity: return "фильтр грубостей";
+    case Step::LongPhrase: return "готовый ответ на длинную фразу (4 хода из 6)";
+    case Step::Branch: return "просмотр веток нити";
+    case Step::Contiguous: return "главный поиск, ключ целиком";
+    case Step::ByWords: return "главный поиск, ключ по словам";
+    case Step::Fallback: return "запасной ответ, ничто не подошло";
     }
     return "";
 }
@@ -271,16 +272,17 @@ ThreadPick pickThread(const LineList& words, std::string_view reply, std::string
         if (allDigits(said)) {
             line = said.size() <= 9 ? std::stoi(std::string(said)) : 0;
             if (line < 1 || line >= words.count() || !EntryAnswers(words.view(line)))
-                pick.fault = "line " + std::string(said) + " is no entry that answers";
+                pick.fault = ownText("строка " + std::string(said) + " — не запись, которая отвечает");
             else if (!reply.empty() && !hasReply(words.view(line), reply))
-                pick.fault = "line " + std::string(said) + " does not have the reply before";
+                pick.fault = ownText("у строки " + std::string(said) + " нет ответа, сказанного перед фразой");
         } else {
             const auto it = std::find_if(pick.carriers.begin(), pick.carriers.end(),
                                          [&](int c) { return EntryHeadView(words.view(c)) == said; });
             if (reply.empty())
-                pick.fault = "an entry named by its head needs the reply it said";
+                pick.fault = ownText("для записи, названной заголовком, нужен ответ, который она сказала");
             else if (it == pick.carriers.end())
-                pick.fault = "no entry with the head \"" + std::string(said) + "\" has the reply before";
+                pick.fault = ownText("ни у одной записи с заголовком \"") + std::string(said) +
+                             ownText("\" нет ответа, сказанного перед фразой");
             else
                 line = *it;
         }
@@ -301,11 +303,11 @@ ThreadPick pickThread(const LineList& words, std::string_view reply, std::string
 std::string carriersText(const LineList& words, const std::vector<int>& carriers)
 {
     constexpr std::size_t kNamed = 10;
-    std::string text = carriers.size() == 1 ? "line " : "lines ";
+    std::string text = ownText(carriers.size() == 1 ? "строка " : "строки ");
     for (std::size_t k = 0; k < carriers.size() && k < kNamed; ++k)
         text += (k ? ", " : "") + std::to_string(carriers[k]) + " \"" + EntryHead(words.view(carriers[k])) + "\"";
     if (carriers.size() > kNamed)
-        text += " and " + std::to_string(carriers.size() - kNamed) + " more";
+        text += ownText(" и ещё " + std::to_string(carriers.size() - kNamed));
     return text;
 }
 
@@ -346,10 +348,10 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
             if (!pick.fault.empty())
                 why = pick.fault + "; ";
             else if (pick.ambiguous)
-                why = "entries with different branches have the reply before it (" + carriersText(words, pick.carriers) +
-                      "): name the one that said it; ";
+                why = ownText("ответ перед фразой есть у записей с разными ветками (") +
+                      carriersText(words, pick.carriers) + ownText("): назовите ту, что его сказала; ");
             else if (pick.line == 0)
-                why = "the reply before it is no reply of any entry; ";
+                why = ownText("ответа перед фразой нет ни у одной записи; ");
         }
         r.turn = playTurn(words, takePhrase(c.phrase), r.threadLine);
         const Turn& t = r.turn;
@@ -360,12 +362,12 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         case CorpusCase::Expect::Learn:
             r.passed = !t.farewell;
             if (!r.passed)
-                why += "a farewell entry answers";
+                why += ownText("отвечает прощальная запись");
             break;
         case CorpusCase::Expect::Farewell:
             r.passed = looked && t.farewell;
             if (!r.passed)
-                why += looked ? "no farewell entry answers" : std::string("decided by ") + stepName(t.step);
+                why += ownText(looked ? std::string("прощальная запись не отвечает") : std::string("решил ") + stepName(t.step));
             break;
         case CorpusCase::Expect::Keys: {
             const std::string head = t.line > 0 ? EntryHead(words.view(t.line)) : std::string();
@@ -373,12 +375,12 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
             if (r.passed)
                 break;
             if (!looked)
-                why += std::string("decided by ") + stepName(t.step);
+                why += ownText(std::string("решил ") + stepName(t.step));
             else
-                why += "another entry is expected";
+                why += ownText("ожидалась другая запись");
             for (const std::string& key : c.keys)
                 if (!hasHead(words, key))
-                    why += "; no entry has the head \"" + key + "\"";
+                    why += ownText("; ни у одной записи нет заголовка \"") + key + "\"";
             break;
         }
         }
@@ -386,7 +388,7 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         r.unintendedFarewell = t.farewell && c.expect != CorpusCase::Expect::Farewell &&
                                !(c.expect == CorpusCase::Expect::Keys && r.passed);
         if (r.unintendedFarewell && c.expect == CorpusCase::Expect::Keys)
-            why += "; and it ends the conversation";
+            why += ownText("; к тому же она заканчивает беседу");
         if (!why.empty() && why.size() >= 2 && why.compare(why.size() - 2, 2, "; ") == 0)
             why.resize(why.size() - 2);
         if (!threaded)
@@ -395,7 +397,7 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         if (r.unintendedFarewell)
             ++replay.unintendedFarewells;
         for (Share* s : {&shareNamed(replay.parts, c.part),
-                         &shareNamed(replay.topics, c.part + " / " + (c.topic.empty() ? "(no topic)" : c.topic))}) {
+                         &shareNamed(replay.topics, c.part + " / " + (c.topic.empty() ? "(без темы)" : c.topic))}) {
             ++s->cases;
             s->passed += r.passed ? 1 : 0;
         }

@@ -32,7 +32,7 @@ struct Corpus {
     std::vector<CorpusCase> cases;
     struct Fault {
         int line = 0;
-        std::string reason; // English
+        std::string reason; // Russian, UTF-8
     };
     std::vector<Fault> faults; // lines that are neither a header, a comment nor a case
 };
@@ -49,7 +49,7 @@ enum class Step {
     ByWords,    // the lookup: the words of a head found in order
     Fallback,   // nothing fits: a fallback reply, and the phrase is learnt
 };
-const char* stepName(Step step); // English
+const char* stepName(Step step); // Russian, UTF-8
 
 struct Turn {
     std::string phrase;      // Windows-1251, as the turn works on it
@@ -76,12 +76,12 @@ struct ThreadPick {
     int line = 0;              // the entry whose branches are tried first; 0 for none
     std::vector<int> carriers; // the entries that have the reply, in file order
     bool ambiguous = false;    // carriers with different branches, and none named
-    std::string fault;         // English: why the entry named cannot be the one; empty when fine
+    std::string fault;         // Russian, Windows-1251: why the entry named cannot be the one; empty when fine
 };
 // reply: Windows-1251, empty for none. said: the entry that said it, as a line number or as
 // its head (Windows-1251), empty when not named; given alone, it opens that entry's thread.
 ThreadPick pickThread(const LineList& words, std::string_view reply, std::string_view said);
-// "lines 12 "HEAD", 40 "HEAD"": the carriers, for a message (Windows-1251).
+// "строки 12 "HEAD", 40 "HEAD"": the carriers, for a message (Windows-1251).
 std::string carriersText(const LineList& words, const std::vector<int>& carriers);
 
 // What a fresh turn (no repetition, nothing learnt) does with the phrase taken by takePhrase,
@@ -96,7 +96,7 @@ struct CaseResult {
     int threadLine = 0;    // the entry whose reply came before; 0 when none
     bool passed = false;
     bool unintendedFarewell = false;
-    std::string why;       // for a miss: what went wrong (English, may quote Windows-1251)
+    std::string why;       // for a miss: what went wrong (Russian, Windows-1251)
 };
 
 struct Share {

@@ -95,16 +95,16 @@ const char* whyText(Neighbour::Why why)
 {
     using Why = Neighbour::Why;
     switch (why) {
-    case Why::Backtracked: return "the key stands in the phrase, but the scan never steps back and passes over it";
-    case Why::EndMark: return "the key fits but for its final mark";
-    case Why::WordOrder: return "every word of the key is there, but not in its order";
-    case Why::OneWordShort: return "every word of the key is there in order but one";
-    case Why::LowerCase: return "the key would fit if it were written in capitals";
-    case Why::CannotAnswer: return "the key fits, but the entry has no reply or breaks the grammar";
-    case Why::WordsLater: return "fits word by word only, and a whole key answers first";
-    case Why::Later: return "fits too, but stands further down";
-    case Why::Thread: return "fits, but the thread's branch answers first";
-    case Why::Filtered: return "fits, but the profanity filter answers first";
+    case Why::Backtracked: return "ключ стоит во фразе, но просмотр не возвращается назад и проходит мимо";
+    case Why::EndMark: return "ключ подошёл бы, если бы не знак в его конце";
+    case Why::WordOrder: return "все слова ключа есть, но не в том порядке";
+    case Why::OneWordShort: return "по порядку есть все слова ключа, кроме одного";
+    case Why::LowerCase: return "ключ подошёл бы, если бы был написан заглавными буквами";
+    case Why::CannotAnswer: return "ключ подходит, но у записи нет ответа или она нарушает грамматику";
+    case Why::WordsLater: return "подходит только по словам, а целый ключ отвечает первым";
+    case Why::Later: return "тоже подходит, но стоит ниже";
+    case Why::Thread: return "подходит, но первой отвечает ветка нити";
+    case Why::Filtered: return "подходит, но первым отвечает фильтр грубостей";
     }
     return "";
 }
@@ -234,19 +234,19 @@ std::string batchRow(const LineList& words, const LineList& insults, const Batch
     if (!p.after.empty() || !p.said.empty()) {
         const ThreadPick pick = pickThread(words, p.after, p.said);
         if (!pick.fault.empty())
-            return finish("no thread", "", false, pick.fault);
+            return finish("no thread", "", false, field(pick.fault));
         if (pick.ambiguous)
             return finish("no thread", "", false,
-                          "entries with different branches have the reply before: " +
-                              field(carriersText(words, pick.carriers)) + "; name the one that said it");
+                          "ответ перед фразой есть у записей с разными ветками: " +
+                              field(carriersText(words, pick.carriers)) + "; назовите ту, что его сказала");
         threadLine = pick.line;
     }
     const Turn t = playTurn(words, takePhrase(p.phrase), threadLine);
     std::string note;
     if (!p.after.empty() && threadLine == 0)
-        note = "no entry has the reply before, so there is no thread; ";
+        note = "ответа перед фразой нет ни у одной записи, поэтому нити нет; ";
     else if (threadLine > 0)
-        note = "the thread of line " + std::to_string(threadLine) + "; ";
+        note = "нить строки " + std::to_string(threadLine) + "; ";
     if (t.step == Step::Profanity) {
         std::string replies;
         for (int i = 0; i < insults.count(); ++i)
@@ -256,17 +256,17 @@ std::string batchRow(const LineList& words, const LineList& insults, const Batch
     const Step step = t.step == Step::LongPhrase ? t.lookupStep : t.step;
     note += stepName(step);
     if (t.step == Step::LongPhrase)
-        note += std::string("; a long phrase: ") + stepName(Step::LongPhrase) + " otherwise";
+        note += std::string("; длинная фраза: в остальных ходах ") + stepName(Step::LongPhrase);
     if (t.line == 0) {
         const bool question = !t.phrase.empty() && t.phrase.back() == '?';
         return finish(question ? "fallback W1" : "fallback W2", "", false,
-                      note + (t.humanTopic ? ", not learnt" : ", learnt"));
+                      note + (t.humanTopic ? ", не выучивается" : ", выучивается"));
     }
     const std::string line = words.get(t.line);
     std::string replies;
     for (int r = 1; r <= EntryReplyCount(line); ++r)
         replies += (r > 1 ? " | " : "") + field(EntryReply(line, r));
-    return finish(field(EntryHead(line)), replies, t.farewell, "line " + std::to_string(t.line) + ", " + note);
+    return finish(field(EntryHead(line)), replies, t.farewell, "строка " + std::to_string(t.line) + ", " + note);
 }
 
 } // namespace tovrin::kbtool

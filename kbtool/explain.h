@@ -27,7 +27,7 @@ struct Neighbour {
     } why = Why::Later;
     std::string missing; // for OneWordShort: the word that is not there (Windows-1251)
 };
-const char* whyText(Neighbour::Why why); // English
+const char* whyText(Neighbour::Why why); // Russian, UTF-8
 
 // The words of a key as the word-by-word pass cuts it: a space right after a separating one
 // begins the next word (so that word must begin a word of the phrase).

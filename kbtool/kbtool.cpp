@@ -117,6 +117,28 @@ Severity severityOf(Finding kind)
     return kind == Finding::Malformed || kind == Finding::FarewellInReply ? Severity::Error : Severity::Warning;
 }
 
+namespace {
+
+// Why an entry too long is refused, in UTF-8.
+std::string tooLong()
+{
+    return "запись длиннее " + std::to_string(kMaxEntryLength) + " символов, а больше строка файла знаний не вмещает";
+}
+
+} // namespace
+
+std::string ownText(std::string_view utf8) { return cp1251::fromUtf8(utf8); }
+
+std::string counted(long long n, std::string_view one, std::string_view few, std::string_view many)
+{
+    const long long last = n % 10;
+    const long long lastTwo = n % 100;
+    const std::string_view word = last == 1 && lastTwo != 11                                   ? one
+                                  : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? few
+                                                                                             : many;
+    return std::to_string(n) + ' ' + std::string(word);
+}
+
 std::vector<Problem> checkKnowledge(const LineList& words)
 {
     std::vector<Problem> problems;
@@ -138,11 +160,9 @@ std::vector<Problem> checkKnowledge(const LineList& words)
         const std::string_view text = *line;
         const EntryFault fault = CheckEntry(text);
         if (fault == EntryFault::Ok && text.size() > kMaxEntryLength)
-            problems.push_back({i, Finding::Malformed, 0,
-                                "the entry is longer than " + std::to_string(kMaxEntryLength) +
-                                    " characters, the most a line of the knowledge file may hold"});
+            problems.push_back({i, Finding::Malformed, 0, ownText(tooLong())});
         if (fault != EntryFault::Ok) {
-            problems.push_back({i, Finding::Malformed, 0, EntryFaultText(fault)});
+            problems.push_back({i, Finding::Malformed, 0, ownText(EntryFaultText(fault))});
             // The lookup passes over a malformed line, but one without "_" still ends the run
             // of branches that stood above it.
             if (text.empty() || text.front() != '_')
@@ -204,18 +224,18 @@ std::string describe(const Problem& p, const LineList& words)
         return p.detail + ": \"" + text + "\"";
     }
     case Finding::LowerCaseKey:
-        return "the key \"" + EntryKey(words.get(p.line)) +
-               "\" holds lower-case letters and is never matched (phrases are compared in upper case)";
+        return ownText("ключ \"") + EntryKey(words.get(p.line)) +
+               ownText("\" содержит строчные буквы и никогда не совпадает (фразы сравниваются заглавными буквами)");
     case Finding::DuplicateHead:
-        return "the head \"" + EntryHead(words.get(p.line)) + "\" is the same as on line " + related +
-               ", which is always found first";
+        return ownText("заголовок \"") + EntryHead(words.get(p.line)) + ownText("\" такой же, как в строке ") + related +
+               ownText(", которая всегда находится первой");
     case Finding::Shadowed:
-        return "the key \"" + EntryKey(words.get(p.line)) + "\" holds the key \"" +
-               EntryKey(words.get(p.relatedLine)) + "\" of line " + related +
-               ", which answers first wherever both are found";
+        return ownText("ключ \"") + EntryKey(words.get(p.line)) + ownText("\" содержит ключ \"") +
+               EntryKey(words.get(p.relatedLine)) + ownText("\" строки ") + related +
+               ownText(", которая отвечает первой везде, где находятся обе");
     case Finding::ControlCharacter:
-        return "character " + p.detail + " is a control character, which the program no longer takes in " +
-               "and an import refuses";
+        return ownText("символ ") + p.detail +
+               ownText(" — управляющий: программа таких больше не принимает, а импорт отвергает");
     case Finding::FewReplies:
     case Finding::FarewellInPhrase:
     case Finding::KeyInManyWords:
@@ -226,8 +246,8 @@ std::string describe(const Problem& p, const LineList& words)
     case Finding::FilteredKey: return p.detail;
     case Finding::OrphanBranch: {
         const int depth = EntryDepth(words.get(p.line));
-        return "the branch of depth " + std::to_string(depth) + " stands below no entry of depth " +
-               std::to_string(depth - 1) + " and is never reached";
+        return ownText("ветка глубины " + std::to_string(depth) + " не стоит ни под одной записью глубины " +
+                       std::to_string(depth - 1) + ", и до неё никогда не доходит");
     }
     }
     return {};
@@ -416,14 +436,14 @@ void ImportReader::take(std::string_view rest)
     while (!rest.empty() && !refusal) {
         const size_t length = utf8Sequence(rest);
         if (length == 0) {
-            refusal = "byte " + hexCode(rest.substr(0, 1)) + " at character " + std::to_string(column) +
-                      " is not UTF-8 text";
+            refusal = "байт " + hexCode(rest.substr(0, 1)) + " в символе " + std::to_string(column) +
+                      " — не текст UTF-8";
             break;
         }
         const std::string_view sequence = rest.substr(0, length);
         const unsigned char first = static_cast<unsigned char>(sequence.front());
         if (length == 1 && cp1251::isControl(static_cast<char>(first))) {
-            refusal = "character " + std::to_string(column) + " is a control character (" + hexCode(sequence) + ")";
+            refusal = "символ " + std::to_string(column) + " — управляющий (" + hexCode(sequence) + ")";
             break;
         }
         // The one byte that Windows-1251 leaves unassigned is exported as the replacement
@@ -431,8 +451,7 @@ void ImportReader::take(std::string_view rest)
         const std::string single =
             sequence == kUnassignedExported ? std::string(1, kUnassignedByte) : cp1251::fromUtf8(sequence);
         if (single.size() != 1 || cp1251::toUtf8(single) != sequence) {
-            refusal = "character " + std::to_string(column) + " " + quotedCharacter(sequence) +
-                      " has no Windows-1251 form";
+            refusal = "символа " + std::to_string(column) + " " + quotedCharacter(sequence) + " нет в Windows-1251";
             break;
         }
         converted += single;
@@ -444,8 +463,7 @@ void ImportReader::take(std::string_view rest)
         if (fault != EntryFault::Ok)
             refusal = std::string(EntryFaultText(fault));
         else if (converted.size() > kMaxEntryLength)
-            refusal = "the entry is longer than " + std::to_string(kMaxEntryLength) +
-                      " characters, the most a line of the knowledge file may hold";
+            refusal = tooLong();
     }
     if (refusal) {
         // Nothing will be written: the lines so far are not needed any more.

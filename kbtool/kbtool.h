@@ -16,6 +16,13 @@ class LineList;
 
 namespace kbtool {
 
+// A sentence of the tool's own (UTF-8 in the source) among text quoted from a file, which is
+// Windows-1251 as everything the core holds.
+std::string ownText(std::string_view utf8);
+
+// "1 запись", "2 записи", "5 записей": a count with the Russian form of its word (UTF-8).
+std::string counted(long long n, std::string_view one, std::string_view few, std::string_view many);
+
 enum class Severity { Error, Warning };
 
 enum class Finding {
@@ -40,7 +47,7 @@ struct Problem {
     int line = 0;         // index in the line list (line 0 is the header)
     Finding kind = Finding::Malformed;
     int relatedLine = 0;  // the earlier entry for DuplicateHead and Shadowed
-    std::string detail;   // for Malformed and the advice: what is wrong (English)
+    std::string detail;   // for Malformed and the advice: what is wrong (Windows-1251)
 };
 
 Severity severityOf(Finding kind);
@@ -52,7 +59,7 @@ std::vector<Problem> checkKnowledge(const LineList& words);
 // one of the line is named, by its column (detail) and code.
 std::vector<Problem> checkControlCharacters(const LineList& list);
 
-// A problem as one English sentence, without the line number. Texts quoted from the file stay
+// A problem as one Russian sentence, without the line number. Texts quoted from the file stay
 // in Windows-1251.
 std::string describe(const Problem& problem, const LineList& words);
 

@@ -15,6 +15,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <utility>
 
 // The picture lives in the library's resources, which a static library has to register itself.
 static void initAboutResources() { Q_INIT_RESOURCE(resources); }
@@ -87,6 +88,11 @@ TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
 
     createControls();
     applyOuterHeight();
+    setObjectName(QStringLiteral("Form3"));
+    for (auto [control, name] : {std::pair<QWidget*, const char*>{TabControl1, "TabControl1"}, {Image1, "Image1"},
+                                 {Label1, "Label1"}, {Button1, "Button1"}, {Button2, "Button2"},
+                                 {TabControl2, "TabControl2"}, {Memo1, "Memo1"}})
+        control->setObjectName(QString::fromLatin1(name));
 
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
@@ -97,6 +103,11 @@ TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
             centre();
         centring_ = false;
     });
+}
+
+QWidget* TForm3::owner() const
+{
+    return host_ ? host_->mainWindow() : nullptr;
 }
 
 void TForm3::createControls()

@@ -24,8 +24,31 @@ public:
     // host is the main window: it stays disabled while this one is shown and reports this
     // one's errors. It may be null for a window standing alone, which reports nothing.
     explicit TForm3(SecondaryHost* host);
+    // The main window it belongs to; nullptr for a window standing alone.
+    QWidget* owner() const;
 
-    // ---- controls (named as in the window design)
+    // The window's height with its frame, as the folding counts it.
+    int outerHeight() const { return outerHeight_; }
+    void setOuterHeight(int height);
+
+    // Escape acts as "Закрыть": the window closes through its own button, which gives the main
+    // window back.
+    void reject() override;
+
+private slots:
+    // Loads ReadMe.Txt into the memo and folds or unfolds. Throws FileError when the file cannot
+    // be read; the window and the memo then stay as they were.
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ---- controls (named as in the window design, each bearing its name as its object
+    // name)
     QFrame* TabControl1 = nullptr; // upper pane
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -34,26 +57,6 @@ public:
     QFrame* TabControl2 = nullptr;  // lower pane
     QPlainTextEdit* Memo1 = nullptr;
 
-    // The window's height with its frame, as the folding counts it.
-    int outerHeight() const { return outerHeight_; }
-    void setOuterHeight(int height);
-
-public slots:
-    // Loads ReadMe.Txt into the memo and folds or unfolds. Throws FileError when the file cannot
-    // be read; the window and the memo then stay as they were.
-    void Button1Click();
-    void Button2Click();
-
-    // Escape acts as "Закрыть": the window closes through its own button, which gives the main
-    // window back.
-    void reject() override;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void moveEvent(QMoveEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void createControls();
     void applyOuterHeight();
     int frameHeight();

@@ -176,8 +176,7 @@ struct Turn {
     {
         host.transcript.clear(); // no repetition of the run before
         host.input = cp1251::fromUtf8(utf8Phrase);
-        engine.preset().LastReply = cp1251::fromUtf8(lastReply);
-        engine.preset().ThreadDepth = 0;
+        engine.pickUpAfter(cp1251::fromUtf8(lastReply));
         engine.SpeakClick();
     }
 };
@@ -200,8 +199,7 @@ public:
     const char* name() const override { return "console"; }
     void say(const std::string& utf8Phrase, const std::string& lastReply) override
     {
-        session_.engine().preset().LastReply = cp1251::fromUtf8(lastReply);
-        session_.engine().preset().ThreadDepth = 0;
+        session_.engine().pickUpAfter(cp1251::fromUtf8(lastReply));
         session_.take(utf8Phrase);
         if (!session_.everyTurnSucceeded())
             throw std::runtime_error("the console's turn failed");

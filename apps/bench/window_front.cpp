@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -26,16 +27,18 @@ class WindowFront : public Front {
 public:
     WindowFront() : form_(Services{&cues_, &dice_, nullptr, &reporter_})
     {
-        for (QTimer* t : form_.ui().T)
+        for (QTimer* t : form_.findChildren<QTimer*>(QString(), Qt::FindDirectChildrenOnly))
             t->stop();
     }
     const char* name() const override { return "window"; }
     void say(const std::string& utf8Phrase, const std::string& lastReply) override
     {
-        form_.engine().preset().LastReply = cp1251::fromUtf8(lastReply);
-        form_.engine().preset().ThreadDepth = 0;
-        form_.ui().Input->setText(QString::fromStdString(utf8Phrase));
-        form_.SpeakClick();
+        form_.engine().pickUpAfter(cp1251::fromUtf8(lastReply));
+        // As the user does: the phrase in the input line, the control-state tick (T1) that
+        // enables "Сказать", and a press of it.
+        form_.findChild<QLineEdit*>(QStringLiteral("Input"))->setText(QString::fromStdString(utf8Phrase));
+        QMetaObject::invokeMethod(form_.findChild<QTimer*>(QStringLiteral("T1")), "timeout", Qt::DirectConnection);
+        form_.findChild<QToolButton*>(QStringLiteral("Speak"))->click();
         if (!reporter_.error.empty())
             throw std::runtime_error("the window's turn failed: " + reporter_.error);
     }

@@ -17,8 +17,8 @@
 #include "kb/fileerror.h"
 #include "kb/files.h"
 #include "kb/knowledge.h"
+#include "kb/startup.h"
 #include "lineinput.h"
-#include "tovrin/version.h"
 
 #include <clocale>
 #include <cstdio>
@@ -41,7 +41,6 @@ const char* const kPrompt = "> ";
 // as the input line takes, of at most four bytes each in UTF-8, and a CR. The rest of a longer
 // line is read and dropped, never held.
 constexpr std::size_t kLineBytes = 3 + static_cast<std::size_t>(kInputLimit) * 4 + 1;
-const char* const kLockWait = "Another copy of the program is saving in Base; waiting for it to finish.";
 // Set by the launcher for the programs it starts in the working folder.
 const char* const kLaunchedVariable = "TOVRIN_WORK_FOLDER";
 
@@ -103,14 +102,8 @@ int main(int argc, char** argv)
     bool transcript = false;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
+        if (answerStandardOption(arg, "tovrin-console", kUsage))
             return 0;
-        }
-        if (arg == "--version") {
-            std::printf("tovrin-console %s\n", kVersion);
-            return 0;
-        }
         if (arg == "--transcript") {
             transcript = true;
             continue;
@@ -119,9 +112,7 @@ int main(int argc, char** argv)
         return 2;
     }
     goToWorkingFolder(argv);
-    setLockWaitNotice([] { writeLine(stderr, kLockWait); });
-    // What saves killed on the way left under Base\ goes before the first turn needs the room.
-    removeAbandonedSaves(files::Words);
+    prepareBase("tovrin-console");
 
     std::setlocale(LC_ALL, "");
     ClockDice dice;

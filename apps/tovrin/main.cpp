@@ -5,7 +5,7 @@
 #include "app/platform.h"
 #include "kb/files.h"
 #include "kb/knowledge.h"
-#include "tovrin/version.h"
+#include "kb/startup.h"
 #include "ui/look.h"
 #include "ui/window.h"
 
@@ -13,7 +13,6 @@
 #include <QIcon>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <exception>
 
 namespace {
@@ -34,14 +33,8 @@ int main(int argc, char** argv)
 {
     // Answered before the application starts, so that they need no display.
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
-            std::fputs(kUsage, stdout);
+        if (tovrin::answerStandardOption(argv[i], "tovrin", kUsage))
             return 0;
-        }
-        if (std::strcmp(argv[i], "--version") == 0) {
-            std::printf("tovrin %s\n", tovrin::kVersion);
-            return 0;
-        }
     }
     // Without a display Qt would end the program with an abort of its own.
     if (!tovrin::displayAvailable([](const char* name) { return std::getenv(name); })) {
@@ -61,8 +54,7 @@ int main(int argc, char** argv)
     tovrin::installQtTranslations(app);
     tovrin::substituteWindowFont();
 
-    // What saves killed on the way left under Base\ goes before the first turn needs the room.
-    tovrin::removeAbandonedSaves(tovrin::files::Words);
+    tovrin::prepareBase("tovrin");
 
     std::unique_ptr<tovrin::TForm1> form1;
     try {

@@ -19,14 +19,21 @@ wait_until() {
 }
 
 desktop_start() {
-  local n
-  for n in $(seq 57 199); do
-    [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-  done
-  export DISPLAY=":$n"
-  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  desktop_pids+=($!)
-  wait_until 30 xdpyinfo || { echo "Xvfb did not start on $DISPLAY" >&2; return 1; }
+  # Xvfb chooses a free display itself and says which: a display chosen here beforehand could be
+  # taken by another server between the choice and the start, one of a neighbouring container
+  # among them, whose lock files this machine does not see.
+  local display_file server_log
+  display_file=$(mktemp)
+  server_log=$(mktemp)
+  desktop_dirs+=("$display_file" "$server_log")
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$display_file" >"$server_log" 2>&1 &
+  local server=$!
+  desktop_pids+=("$server")
+  wait_until 30 grep -q '[0-9]' "$display_file" ||
+    { echo "Xvfb did not start:" >&2; cat "$server_log" >&2; return 1; }
+  export DISPLAY=":$(tr -dc 0-9 <"$display_file")"
+  wait_until 30 xdpyinfo || { echo "Xvfb did not answer on $DISPLAY" >&2; return 1; }
+  kill -0 "$server" 2>/dev/null || { echo "Xvfb ended:" >&2; cat "$server_log" >&2; return 1; }
   desktop_log=$(mktemp)
   desktop_dirs+=("$desktop_log")
   openbox --sm-disable </dev/null >"$desktop_log" 2>&1 &

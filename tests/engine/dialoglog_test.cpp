@@ -68,7 +68,7 @@ TEST_F(DialogueLog, TwoExitsLeaveTwoBlocksTheOlderFirst)
 {
     say("привет", knowledge());
     engine.WriteDialogueLog(cp("07.12.2026"), cp("6:05:42"));
-    engine.preset().Log.clear();
+    engine.ClearLog();
     say("как погода", knowledge());
     engine.WriteDialogueLog(cp("07.12.2026"), cp("6:05:42"));
     const auto lines = file("Base\\Log.Tovrin");

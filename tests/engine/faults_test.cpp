@@ -144,7 +144,7 @@ TurnResult learningTurn(SaveFaults& faults)
     RecordingCues cues;
     ScriptedDice dice;
     Engine engine(host, cues, dice);
-    engine.preset().LastReply = cp("Как тебя зовут?");
+    engine.pickUpAfter(cp("Как тебя зовут?"));
     host.input = cp("Это секрет.");
     TurnResult result;
     SeamGuard seam(&faults);

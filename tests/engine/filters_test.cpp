@@ -71,7 +71,7 @@ TEST_F(Filters, AThreatToEraseIsProfanity)
 
 TEST_F(Filters, TheHumanTopicMarkOnlyKeepsAPhraseOutOfLearning)
 {
-    engine.preset().LastReply = cp("Как тебя зовут?");
+    engine.pickUpAfter(cp("Как тебя зовут?"));
     const auto words = file("Base\\Words.Dat");
     const auto w1 = file("Base\\W1.Dat");
     say("меня зовут Вася", knowledge());

@@ -151,7 +151,7 @@ TEST(FullDisk, LearningUntilTheDiskIsFullLosesNothingItHadSaved)
     RecordingCues cues;
     ScriptedDice dice;
     Engine engine(host, cues, dice);
-    engine.preset().LastReply = cp("Бывает.");
+    engine.pickUpAfter(cp("Бывает."));
     std::vector<std::string> learnt; // Windows-1251 keys of the turns that completed
     std::string failure;
     int turns = 0;

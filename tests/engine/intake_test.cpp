@@ -92,7 +92,7 @@ TEST_F(Intake, CpuCpuTakesTheFirstLineOfTheExchangeFile)
     host.cpuCpu = true;
     host.exchange = "Txt.Dat";
     host.input = cp("не это");
-    engine.preset().LoadtxtCpuCpu = LineList({cp("как дела"), cp("и ещё")});
+    EngineTestAccess::setExchangeRead(engine, LineList({cp("как дела"), cp("и ещё")}));
     for (int d : knowledge())
         dice.push(d);
     engine.SpeakClick();
@@ -124,8 +124,8 @@ TEST_F(Intake, ControlCharactersAreTakenInAsSpaces)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.taken);
         host.cpuCpu = c.exchange;
-        engine.preset().LoadtxtCpuCpu = LineList({cp(c.phrase)});
-        engine.preset().LastReply = cp("Да?");
+        EngineTestAccess::setExchangeRead(engine, LineList({cp(c.phrase)}));
+        engine.pickUpAfter(cp("Да?"));
         say(c.phrase, knowledge());
         EXPECT_EQ(utf(host.transcript[host.transcript.size() - 2].text), c.taken);
         EXPECT_EQ(utf(engine.state().Log.get(engine.state().Log.count() - 2)), std::string("USER:     ") + c.taken);
@@ -138,7 +138,7 @@ TEST_F(Intake, CpuCpuWithAnEmptyFirstLineDoesNothing)
 {
     host.cpuCpu = true;
     host.exchange = "Txt.Dat";
-    engine.preset().LoadtxtCpuCpu = LineList({"", cp("второй")});
+    EngineTestAccess::setExchangeRead(engine, LineList({"", cp("второй")}));
     engine.SpeakClick();
     EXPECT_TRUE(host.transcript.empty());
     EXPECT_FALSE(dir.exists("Txt.Dat"));
@@ -174,7 +174,7 @@ TEST_F(Intake, ThePreviousLineIsTheOneTwoBeforeTheEnd)
 
 TEST_F(Intake, TheReplyClearsTheInputAndTheIdleCount)
 {
-    engine.preset().IdleTicks = 42;
+    EngineTestAccess::setSilence(engine, 42);
     say("как погода", knowledge());
     EXPECT_EQ(host.input, "");
     EXPECT_EQ(engine.state().IdleTicks, 0);
@@ -224,13 +224,13 @@ TEST(Sanitiser, FindsEachMarkAndStartsOverAfterTheLastCharacter)
     ScriptedDice dice;
     Engine engine(host, cues, dice);
     for (char mark : {'^', '_', ';', '@'}) {
-        engine.preset().ScanPos = 0;
+        EngineTestAccess::setScanPos(engine, 0);
         const std::string text = std::string("ab") + mark;
         EXPECT_FALSE(engine.SanitiseTick(text));
         EXPECT_FALSE(engine.SanitiseTick(text));
         EXPECT_TRUE(engine.SanitiseTick(text)) << mark;
     }
-    engine.preset().ScanPos = 0;
+    EngineTestAccess::setScanPos(engine, 0);
     const std::string clean = cp("да");
     EXPECT_FALSE(engine.SanitiseTick(clean));
     EXPECT_EQ(engine.state().ScanPos, 1);

@@ -33,7 +33,7 @@ protected:
     // A fallback turn after the given previous reply.
     void after(const char* previousReply, const char* typed)
     {
-        engine.preset().LastReply = cp(previousReply);
+        engine.pickUpAfter(cp(previousReply));
         host.transcript.clear();
         say(typed, knowledge());
     }
@@ -334,7 +334,7 @@ TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
 TEST_F(Learning, AKnowledgeFileRemovedBeforeTheLearningStepFailsTheTurn)
 {
     WriterBetweenLookupAndLearning writer([] { return ::unlink("Base/Words.Dat") == 0; });
-    engine.preset().LastReply = cp("Как тебя зовут?");
+    engine.pickUpAfter(cp("Как тебя зовут?"));
     host.input = cp("это секрет");
     for (int d : knowledge())
         dice.push(d);

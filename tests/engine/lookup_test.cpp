@@ -121,8 +121,7 @@ TEST_F(Lookup, WhichEntryAnswers)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         dir.writeLines("Base\\Words.Dat", c.words);
-        engine.preset().ThreadDepth = 0;
-        engine.preset().LastReply.clear(); // nothing is learnt
+        engine.pickUpAfter(""); // nothing is learnt
         host.transcript.clear();
         say(c.typed, knowledge());
         EXPECT_EQ(reply(), c.expected);
@@ -201,7 +200,7 @@ TEST_F(Lookup, AnEmptyFallbackListGivesAnEmptyReply)
 
 TEST_F(Lookup, AnEntryLearntOnOneTurnAnswersTheNext)
 {
-    engine.preset().LastReply = cp("Как тебя зовут?");
+    engine.pickUpAfter(cp("Как тебя зовут?"));
     dir.writeLines("Base\\Words.Dat", {"З", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;"});
     say("это секрет", knowledge());
     host.transcript.clear();

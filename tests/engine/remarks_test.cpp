@@ -90,7 +90,7 @@ TEST_F(RemarksTest, IdleRemarkComesOnTheFirstTickThatReachesItsThreshold)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        engine.preset().IdleTicks = 0;
+        EngineTestAccess::setSilence(engine, 0);
         host.transcript.clear();
         for (size_t i = 0; i + 1 < c.draws.size(); ++i) {
             idleTick(c.draws[i]);
@@ -115,7 +115,7 @@ TEST_F(RemarksTest, IdleThresholdIsDrawnAfreshAfterReseedingOnEverySecond)
 TEST_F(RemarksTest, IdleRemarkIsALineOfPauseDatInTheSharedColourWithTheCueAfterIt)
 {
     dir.writeLines("Base\\Pause.Dat", {"Первая.", "Вторая.", "Третья."});
-    engine.preset().IdleTicks = 59;
+    EngineTestAccess::setSilence(engine, 59);
     dice.push(0); // threshold 60
     dice.push(2); // the last line
     engine.IdleTick();
@@ -134,14 +134,14 @@ TEST_F(RemarksTest, IdleRemarkIsALineOfPauseDatInTheSharedColourWithTheCueAfterI
 TEST_F(RemarksTest, IdleRemarkDrawsLineZeroAndAnEmptyListGivesAnEmptyLine)
 {
     dir.writeLines("Base\\Pause.Dat", {"Первая.", "Вторая."});
-    engine.preset().IdleTicks = 89;
+    EngineTestAccess::setSilence(engine, 89);
     dice.push(30);
     dice.push(0);
     engine.IdleTick();
     EXPECT_EQ(utf(host.transcript.back().text), "Первая.");
 
     dir.write("Base\\Pause.Dat", "");
-    engine.preset().IdleTicks = 89;
+    EngineTestAccess::setSilence(engine, 89);
     idleTick(30);
     EXPECT_EQ(host.transcript.back().text, "");
     EXPECT_EQ(lastLog(), "CPU:     ");
@@ -149,7 +149,7 @@ TEST_F(RemarksTest, IdleRemarkDrawsLineZeroAndAnEmptyListGivesAnEmptyLine)
 
 TEST_F(RemarksTest, MissingPauseDatFailsEveryDueTickAndTheCountKeepsGrowing)
 {
-    engine.preset().IdleTicks = 89;
+    EngineTestAccess::setSilence(engine, 89);
     for (int second = 90; second <= 93; ++second) {
         dice.push(30);
         try {
@@ -174,7 +174,7 @@ TEST_F(RemarksTest, OtherRemarksLeaveTheSilenceCountAlone)
 {
     dir.writeLines("Base\\Begin.dat", {"Здравствуйте."});
     dir.writeLines("Base\\AI.dat", {"0", "1"});
-    engine.preset().IdleTicks = 42;
+    EngineTestAccess::setSilence(engine, 42);
 
     dice.push(0); // greet
     engine.GreetingTick();
@@ -213,7 +213,7 @@ TEST_F(RemarksTest, GreetingComesOneTimeInThreeAndIsDoneEitherWay)
 TEST_F(RemarksTest, GreetingIsDrawnUnderTheHourglassAndSpokenInTheProgramStyleAfterTheCue)
 {
     dir.writeLines("Base\\Begin.dat", {"Привет!", "Здравствуйте.", "Добрый день."});
-    engine.preset().CpuPhrase = cp("прежний ответ");
+    EngineTestAccess::setLastSaid(engine, cp("прежний ответ"));
     dice.push(0);
     dice.push(2); // the last line: the draw covers every line and no more
     engine.GreetingTick();
@@ -257,7 +257,8 @@ TEST_F(RemarksTest, DelayedRemarkComesOnTheSecondTickAndStopsT9)
 {
     dir.writeLines("Base\\AI.dat", {"нулевая", "первая", "вторая"});
     host.delayArmed = true;
-    const std::string before = engine.preset().CpuPhrase = cp("ответ");
+    const std::string before = cp("ответ");
+    EngineTestAccess::setLastSaid(engine, before);
 
     engine.DelayTick();
     EXPECT_EQ(engine.state().DelayCounter, 500);
@@ -295,7 +296,7 @@ TEST_F(RemarksTest, DelayedRemarkNeverSaysLineZero)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lines.size());
         dir.writeLines("Base\\AI.dat", c.lines);
-        engine.preset().DelayCounter = 500;
+        EngineTestAccess::setDelayProgress(engine, 500);
         dice.push(c.draw);
         engine.DelayTick();
         EXPECT_EQ(host.transcript.back().text, c.said);
@@ -340,8 +341,8 @@ TEST_F(RemarksTest, DelayedRemarkIsALineOfAIdatWhateverTheWorkingListHolds)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        engine.preset().RE2 = utf8List(c.working);
-        engine.preset().DelayCounter = 500;
+        EngineTestAccess::setWorkingList(engine, utf8List(c.working));
+        EngineTestAccess::setDelayProgress(engine, 500);
         dice.push(0);
         engine.DelayTick();
         EXPECT_EQ(utf(host.transcript.back().text), "ИИ один");
@@ -352,7 +353,7 @@ TEST_F(RemarksTest, DelayedRemarkIsALineOfAIdatWhateverTheWorkingListHolds)
 TEST_F(RemarksTest, DelayedRemarkWithoutItsListFailsOnceAndIsDisarmed)
 {
     host.delayArmed = true;
-    engine.preset().DelayCounter = 500;
+    EngineTestAccess::setDelayProgress(engine, 500);
     EXPECT_EQ(errorOf([&] { engine.DelayTick(); }), "Cannot open file Base\\AI.dat");
     EXPECT_TRUE(host.transcript.empty());
     EXPECT_FALSE(host.delayArmed);

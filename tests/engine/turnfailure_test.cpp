@@ -33,14 +33,14 @@ TEST_F(TurnFailure, AMissingFileStopsTheTurnAtItsStep)
         const std::string typed = *c.typed ? std::string(c.typed) : std::string(120, 'x');
         // A first «привет», so that the repetition case has something to repeat.
         host.transcript.clear();
-        engine.preset().Log.clear();
+        engine.ClearLog();
         say("привет", knowledge());
         const auto saved = dir.readLines(c.missing);
         dir.remove(c.missing);
 
         // The failing turn draws nothing scripted: every draw it reaches gives 0, which keeps
         // a short phrase on the knowledge path and sends the long one to its canned list.
-        engine.preset().LastReply = cp(c.lastReply);
+        engine.pickUpAfter(cp(c.lastReply));
         host.input = cp(typed);
         try {
             engine.SpeakClick();
@@ -83,7 +83,7 @@ private:
 
 TEST_F(TurnFailure, LearningKeepsWhatItSavedBeforeAFailedSave)
 {
-    engine.preset().LastReply = cp("Как дела?");
+    engine.pickUpAfter(cp("Как дела?"));
     FailLaterSaves faults(1); // W1 is saved, the knowledge file is not
     setSaveFaults(&faults);
     host.input = cp("хорошо");
@@ -113,7 +113,7 @@ TEST_F(TurnFailure, AnUnwritableExchangeFileStopsTheTurnAfterTheReply)
 {
     host.cpuCpu = true;
     host.exchange = "Нет такой папки\\Txt.Dat";
-    engine.preset().LoadtxtCpuCpu = LineList({cp("как погода")});
+    EngineTestAccess::setExchangeRead(engine, LineList({cp("как погода")}));
     for (int d : knowledge())
         dice.push(d);
     try {
@@ -142,7 +142,7 @@ TEST_F(TurnFailure, TheExchangeFileIsNeverOneOfTheProgramsOwn)
         EXPECT_EQ(errorOf([&] { engine.LoadExchange(); }), "Cannot open file " + path);
 
         host.transcript.clear();
-        engine.preset().LoadtxtCpuCpu = LineList({cp("как погода")});
+        EngineTestAccess::setExchangeRead(engine, LineList({cp("как погода")}));
         for (int d : knowledge())
             dice.push(d);
         EXPECT_EQ(errorOf([&] { engine.SpeakClick(); }), "Cannot create file " + path);

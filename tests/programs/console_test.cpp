@@ -260,6 +260,8 @@ TEST_F(Console, AHugeLineIsReadInBoundedPieces)
     std::cout << "[ huge line ] peak " << usage.ru_maxrss / 1024 << " MiB\n";
 }
 
+const char* const kLockWaitLine = "tovrin-console: другая копия программы сейчас сохраняет файлы в Base, жду, пока она закончит.";
+
 // A copy that waits for another one's save says so after a second, then goes on.
 TEST_F(Console, AWaitForTheLockIsAnnounced)
 {
@@ -270,7 +272,7 @@ TEST_F(Console, AWaitForTheLockIsAnnounced)
         pid = start("in.txt", "out.txt", "err.txt");
         for (int i = 0; i < 6000 && slurp("err.txt").empty(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_EQ(slurp("err.txt"), "Another copy of the program is saving in Base; waiting for it to finish.\n");
+        EXPECT_EQ(slurp("err.txt"), std::string(kLockWaitLine) + "\n");
     }
     EXPECT_EQ(finish(pid), 0);
     EXPECT_EQ(linesOf(slurp("out.txt")),
@@ -485,7 +487,7 @@ TEST_F(Console, TwoCopiesLearnIntoOneBaseWithoutLosingALesson)
     // A copy may wait a second for the other's save, and says so; nothing else goes wrong.
     std::string errors;
     for (const auto& line : linesOf(slurp("a.err") + slurp("b.err")))
-        if (line != "Another copy of the program is saving in Base; waiting for it to finish.")
+        if (line != kLockWaitLine)
             errors += line + "\n";
     EXPECT_EQ(errors, "");
 

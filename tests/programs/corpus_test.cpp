@@ -190,13 +190,13 @@ TEST(CorpusProgram, FailsBelowAThresholdAndOnAnyUnintendedFarewell)
     const std::string twoOfThree = "[part tuning]\n[topic a]\nпривет\tПРИВЕТ\nкто ты\tlearn\nхм\tПРИВЕТ\n"
                                    "[part held-back]\nпривет всем\tПРИВЕТ\n";
     const Case cases[] = {
-        {twoOfThree, {}, 0, "part tuning: 2 of 3 as expected (66.7%)"},
-        {twoOfThree, {"--min-tuning", "66"}, 0, "corpus.txt:5: miss [tuning / a] \"хм\""},
-        {twoOfThree, {"--min-tuning", "67"}, 1, "at least 67.0% required: FAILED"},
-        {twoOfThree, {"--min-held-back", "100"}, 0, "part held-back: 1 of 1 as expected (100.0%)"},
-        {"[part tuning]\nпривет\tПРИВЕТ\n", {"--min-held-back", "50"}, 1, "part held-back: no cases"},
-        {"[part tuning]\nну пока\tlearn\n", {}, 1, "unintended farewells: 1: FAILED"},
-        {"[part tuning]\nпривет\n", {}, 1, "corpus.txt:2: error:"},
+        {twoOfThree, {}, 0, "часть tuning: как ожидалось 2 из 3 (66,7%)"},
+        {twoOfThree, {"--min-tuning", "66"}, 0, "corpus.txt:5: промах [tuning / a] \"хм\""},
+        {twoOfThree, {"--min-tuning", "67"}, 1, "нужно не меньше 67,0%: НЕ ПРОЙДЕНО"},
+        {twoOfThree, {"--min-held-back", "100"}, 0, "часть held-back: как ожидалось 1 из 1 (100,0%)"},
+        {"[part tuning]\nпривет\tПРИВЕТ\n", {"--min-held-back", "50"}, 1, "часть held-back: случаев нет"},
+        {"[part tuning]\nну пока\tlearn\n", {}, 1, "нежданных прощаний: 1: НЕ ПРОЙДЕНО"},
+        {"[part tuning]\nпривет\n", {}, 1, "corpus.txt:2: ошибка:"},
         {twoOfThree, {"--min-tuning", "101"}, 2, ""},
     };
     for (const Case& c : cases) {
@@ -273,12 +273,12 @@ TEST(CorpusProgram, FindsTheCorpusFromTheStartingFolderAndExplains)
     std::ofstream(dir.path() / "corpus.txt", std::ios::binary) << "[part tuning]\nкак дела\t_КАК ДЕЛА\tПривет!\n";
     auto r = runProgram(kb, {"test", "-C", "kb", "corpus.txt", "--min-tuning", "100"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("part tuning: 1 of 1 as expected (100.0%)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("часть tuning: как ожидалось 1 из 1 (100,0%)"), std::string::npos) << r.out;
 
     r = runProgram(kb, {"-C", "kb", "explain", "--after", "Привет!", "как", "дела"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("After:    \"Привет!\": a reply of line 1 \"ПРИВЕТ\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Answer:   line 2 \"_КАК ДЕЛА\" by the branch scan of the thread"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Перед ней: \"Привет!\": ответ строки 1 \"ПРИВЕТ\""), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ответ:     строка 2 \"_КАК ДЕЛА\" — просмотр веток нити"), std::string::npos) << r.out;
 }
 
 namespace {
@@ -376,8 +376,9 @@ TEST(ExplainBatch, GivesOneRowOfFieldsAPhrase)
                                           "ну и закат\\tночью\n"
                                           "кто ты?\n"
                                           "ну пока\r\n"
-                                          "ты дурак\n");
-    ASSERT_EQ(batch.size(), 6u);
+                                          "ты дурак\n"
+                                          "плохо\tКак дела?\tНЕ ТОТ\n");
+    ASSERT_EQ(batch.size(), 7u);
     EXPECT_EQ(batch[0].line, 2);
     EXPECT_EQ(batch[2].phrase, "ну и закат\tночью");
     std::vector<std::string> rows;
@@ -398,6 +399,7 @@ TEST(ExplainBatch, GivesOneRowOfFieldsAPhrase)
         {"кто ты?", "", "fallback W1", "", "no"},
         {"ну пока", "", "ПОКА", "До встречи!", "yes"},
         {"ты дурак", "", "profanity filter", "Не груби.", "no"},
+        {"плохо", "Как дела?", "no thread", "", "no"},
     };
     ASSERT_EQ(rows.size(), expected.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -406,7 +408,9 @@ TEST(ExplainBatch, GivesOneRowOfFieldsAPhrase)
         got.pop_back(); // the note, for a person
         EXPECT_EQ(got, expected[i]);
     }
-    EXPECT_NE(rows[1].find("lines 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\""), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find("строки 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\""), std::string::npos) << rows[1];
+    // A note that quotes the head it was given is UTF-8 like the rest of the row.
+    EXPECT_NE(rows[6].find("заголовком \"НЕ ТОТ\""), std::string::npos) << rows[6];
 }
 
 TEST(CorpusProgram, ExplainRefusesAnAmbiguousReplyAndTakesTheLineThatSaidIt)
@@ -419,11 +423,11 @@ TEST(CorpusProgram, ExplainRefusesAnAmbiguousReplyAndTakesTheLineThatSaidIt)
     dir.writeLines("kb/Base/X.Dat", {"Не груби."});
     auto r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "плохо"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("lines 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\". Name the one"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("строки 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\". Назовите ту"), std::string::npos) << r.err;
 
     r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "--after-line", "3", "плохо"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Answer:   line 4 \"_ПЛОХО\" by the branch scan of the thread"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ответ:     строка 4 \"_ПЛОХО\" — просмотр веток нити"), std::string::npos) << r.out;
 
     r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--batch", "-"}, "плохо\tКак дела?\tЗДРАВСТВУЙ\nну пока\n");
     EXPECT_EQ(r.exitCode, 0) << r.err;

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -230,22 +231,16 @@ TEST_F(KbProgram, AnswersUsageMistakesWithUsageAndStatus2)
     };
     const Case cases[] = {
         {{}, 2, "", "Использование: tovrin-kb"},
-        {{"frobnicate"}, 2, "", "unknown command 'frobnicate'"},
-        {{"--help"}, 0, "Использование: tovrin-kb", ""},
-        {{"--help"}, 0, "  test [--min-tuning", ""},
-        {{"--help"}, 0, "  explain [--after", ""},
-        {{"--help"}, 0, "  merge [--quiet]", ""},
-        {{"explain", "--help"}, 0, "--batch FILE", ""},
-        {{"explain", "--after-line", "x", "hi"}, 2, "", "--after-line takes a line number"},
-        {{"explain", "--batch"}, 2, "", "--batch needs a file"},
-        {{"explain", "--batch", "f", "hi"}, 2, "", "from its file alone"},
-        {{"check", "--help"}, 0, "Usage: tovrin-kb check", ""},
-        {{"stats", "--help"}, 0, "Usage: tovrin-kb stats", ""},
-        {{"export", "--help"}, 0, "Usage: tovrin-kb export", ""},
-        {{"import", "-h"}, 0, "Usage: tovrin-kb import", ""},
-        {{"check", "a", "b"}, 2, "", "at most one file"},
-        {{"stats", "x"}, 2, "", "takes no arguments"},
-        {{"export", "--frob"}, 2, "", "unknown option --frob"},
+        {{"frobnicate"}, 2, "", "неизвестная команда «frobnicate»"},
+        {{"import", "-h"}, 0, "Использование: tovrin-kb [-C ПАПКА] import", ""},
+        {{"help", "stats"}, 0, "Использование: tovrin-kb [-C ПАПКА] stats", ""},
+        {{"explain", "--after-line", "x", "hi"}, 2, "", "--after-line принимает номер строки"},
+        {{"explain", "--batch"}, 2, "", "после --batch нужен файл"},
+        {{"explain", "--batch", "f", "hi"}, 2, "", "только из его файла"},
+        {{"check", "a", "b"}, 2, "", "не больше одного файла"},
+        {{"stats", "x"}, 2, "", "аргументов не принимает"},
+        {{"export", "--frob"}, 2, "", "неизвестный ключ --frob"},
+        {{"test", "--min-tuning", "101", "c"}, 2, "", "процент от 0 до 100"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "(none)" : c.args[0]);
@@ -256,21 +251,54 @@ TEST_F(KbProgram, AnswersUsageMistakesWithUsageAndStatus2)
     }
 }
 
+// The general help names every command, and each command's own help shows its usage and
+// explains every option of it, each of which the command takes.
+TEST_F(KbProgram, EveryCommandIsInTheHelpWithItsOptions)
+{
+    ScratchDir dir;
+    const auto help = runProgram(Kb, {"--help"});
+    ASSERT_EQ(help.exitCode, 0);
+    std::set<std::string> listed;
+    std::istringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);)
+        if (line.size() > 2 && line.compare(0, 2, "  ") == 0 && line[2] >= 'a' && line[2] <= 'z')
+            listed.insert(line.substr(2, line.find(' ', 2) - 2));
+    for (const char* command : {"check", "stats", "export", "import", "test", "explain", "merge"})
+        EXPECT_TRUE(listed.count(command)) << command << " is missing from:\n" << help.out;
+    for (const std::string& command : listed) {
+        SCOPED_TRACE(command);
+        const auto own = runProgram(Kb, {command, "--help"});
+        EXPECT_EQ(own.exitCode, 0);
+        const std::string usage = "Использование: tovrin-kb [-C ПАПКА] " + command;
+        ASSERT_EQ(own.out.rfind(usage, 0), 0u) << own.out;
+        // The usage lines end at the first empty line; every option they show is told below.
+        const std::size_t body = own.out.find("\n\n");
+        ASSERT_NE(body, std::string::npos);
+        const std::string synopsis = own.out.substr(0, body);
+        for (std::size_t at = synopsis.find("--"); at != std::string::npos; at = synopsis.find("--", at + 2)) {
+            const std::string option = synopsis.substr(at, synopsis.find_first_of(" ]|\n", at) - at);
+            EXPECT_NE(own.out.find("  " + option, body), std::string::npos) << option << " is not explained";
+            const auto r = runProgram(Kb, {command, option});
+            EXPECT_EQ(r.err.find("неизвестный ключ"), std::string::npos) << option << ": " << r.err;
+        }
+    }
+}
+
 TEST_F(KbProgram, CheckNamesEachLineAndFailsOnlyOnErrors)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;Салют!;", "ПРИВЕТ ВСЕМ^Всем!;И тебе!;Салют!;"});
     auto r = runProgram(Kb, {"check", "--no-words"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Base\\Words.Dat:2: warning: the key \"ПРИВЕТ ВСЕМ\" holds the key \"ПРИВЕТ\" of line 1"),
+    EXPECT_NE(r.out.find("Base\\Words.Dat:2: предупреждение: ключ \"ПРИВЕТ ВСЕМ\" содержит ключ \"ПРИВЕТ\" строки 1"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("2 entries, 0 errors, 1 warning."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 записи, 0 ошибок, 1 предупреждение."), std::string::npos) << r.out;
 
     dir.writeLines("Base/other.dat", {"h", "ПРИВЕТ^Привет!", "ДА^Да.;"});
     r = runProgram(Kb, {"check", "Base/other.dat"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("Base/other.dat:1: error: a reply is not closed by \";\": \"ПРИВЕТ^Привет!\""),
+    EXPECT_NE(r.out.find("Base/other.dat:1: ошибка: ответ не закрыт знаком «;»: \"ПРИВЕТ^Привет!\""),
               std::string::npos)
         << r.out;
 
@@ -355,7 +383,7 @@ TEST_F(KbProgram, EveryExportImportsBackToTheSameLines)
     ASSERT_EQ(runProgram(Kb, {"export", "Base\\W1.Dat"}).exitCode, 0);
     const auto r = runProgram(Kb, {"import", "Base\\W1.Dat"}, fileBytes(dir.path() / "Base" / "W1.Dat"));
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("the text is an RTF document"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("текст — документ RTF"), std::string::npos) << r.err;
 }
 
 TEST_F(KbProgram, ARefusedImportWritesNothing)
@@ -365,9 +393,9 @@ TEST_F(KbProgram, ARefusedImportWritesNothing)
     const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
     const auto r = runProgram(Kb, {"import", "Base\\Words.Dat"}, "h\nДА^Да.;\nПЛОХО\nИКС^日本;\n");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("line 2: no \"^\" after the key."), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("line 3: character 5 \"日\" has no Windows-1251 form."), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("was left as it was (2 lines refused)"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("строка 2: после ключа нет знака «^»."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("строка 3: символа 5 \"日\" нет в Windows-1251."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("оставлен как был (отвергнуто строк: 2)"), std::string::npos) << r.err;
     EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
     for (const auto& e : std::filesystem::directory_iterator(dir.path() / "Base"))
         EXPECT_TRUE(e.path().filename() == "Words.Dat" || e.path().filename() == ".tovrin.lock") << e.path();
@@ -431,22 +459,22 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
         const char* why;
     };
     const Case cases[] = {
-        {"nothing at all", {"import"}, "", "the text holds no entry after its header line"},
-        {"the header alone", {"import"}, "h\n", "the text holds no entry after its header line"},
-        {"a phrase list with no line", {"import", "Base\\W1.Dat"}, "\xEF\xBB\xBF", "the text holds no line"},
+        {"nothing at all", {"import"}, "", "в тексте нет ни одной записи после строки заголовка"},
+        {"the header alone", {"import"}, "h\n", "в тексте нет ни одной записи после строки заголовка"},
+        {"a phrase list with no line", {"import", "Base\\W1.Dat"}, "\xEF\xBB\xBF", "в тексте нет ни одной строки"},
         // An empty variable in a script: blank lines hold no phrase, forced or not.
-        {"a phrase list of one empty line", {"import", "Base\\W1.Dat"}, "\n", "the text holds no phrase"},
-        {"a phrase list of blanks, forced", {"import", "--force", "Base\\W1.Dat"}, "\n  \r\n\t\n", "the text holds no phrase"},
-        {"an existing list of empty lines", {"import", "--force", "Base\\W2.Dat"}, "\n\n", "the text holds no phrase"},
-        {"an RTF document", {"import"}, "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n", "the text is an RTF document"},
+        {"a phrase list of one empty line", {"import", "Base\\W1.Dat"}, "\n", "в тексте нет ни одной фразы"},
+        {"a phrase list of blanks, forced", {"import", "--force", "Base\\W1.Dat"}, "\n  \r\n\t\n", "в тексте нет ни одной фразы"},
+        {"an existing list of empty lines", {"import", "--force", "Base\\W2.Dat"}, "\n\n", "в тексте нет ни одной фразы"},
+        {"an RTF document", {"import"}, "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n", "текст — документ RTF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto r = runProgram(Kb, c.args, c.input);
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_NE(r.err.find(c.why), std::string::npos) << r.err;
-        EXPECT_NE(r.err.find("was left as it was."), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("wrote"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("оставлен как был."), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("записано"), std::string::npos) << r.err;
     }
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "Base" / "W1.Dat"));
     EXPECT_EQ(dir.readLines("Base\\W2.Dat"), std::vector<std::string>{"Фраза."});
@@ -456,7 +484,7 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
         SCOPED_TRACE(fd < 0 ? "closed" : "a folder");
         const auto r = runWithInput({"import"}, fd);
         EXPECT_EQ(r.exitCode, 1);
-        EXPECT_NE(r.err.find("could not read standard input: "), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("не удалось прочесть стандартный ввод: "), std::string::npos) << r.err;
     }
     ::close(folder);
     EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
@@ -486,12 +514,12 @@ TEST_F(KbProgram, AnImportRefusesAFileThatChangedSinceItsExport)
         words.save("Base\\Words.Dat");
     };
     const auto import = [](const std::string& text) { return runProgram(Kb, {"import"}, text); };
-    const std::string changed = "has changed since the export this text came from";
+    const std::string changed = "изменился после выгрузки";
 
     // A text that names no version.
     auto r = import("h\nПРИВЕТ^Привет!;Здорово!;\n");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("does not say which version"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("не говорит, из какой версии"), std::string::npos) << r.err;
 
     // Exported for editing; the program learns; exported again only to look: the edited first
     // text is still refused.
@@ -530,17 +558,17 @@ TEST_F(KbProgram, CannotOpenNamesTheCause)
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"h"});
     std::filesystem::create_directories(dir.path() / "Base" / "Folder.Dat");
-    const std::string hint = "Run it in the program's working folder";
+    const std::string hint = "Запустите команду в рабочей папке программы";
     struct Case {
         std::string file;
         const char* cause;
         bool hinted;
     };
     const Case cases[] = {
-        {"Base\\Missing.Dat", "there is no such file.", false},
-        {"Base\\Folder.Dat", "it is a folder, not a file.", false},
-        {"Elsewhere\\Words.Dat", "there is no folder Elsewhere here.", true},
-        {"D:\\Txt.Dat", "names a drive or a network share", false},
+        {"Base\\Missing.Dat", "такого файла нет.", false},
+        {"Base\\Folder.Dat", "это папка, а не файл.", false},
+        {"Elsewhere\\Words.Dat", "здесь нет папки Elsewhere.", true},
+        {"D:\\Txt.Dat", "называет диск или сетевую папку", false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -559,11 +587,11 @@ TEST_F(KbProgram, CheckReportsControlCharacters)
     dir.write("Base\\Words.Dat", cp("h\x01\r\nПРИВЕТ^При\x1b[2Jвет;Здравствуй;Хай;\r\nДА^Да\t.;Ага.;Угу.;\r\n"));
     const auto r = runProgram(Kb, {"check", "--no-words"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Base\\Words.Dat:0: warning: character 2 (01) is a control character"), std::string::npos)
+    EXPECT_NE(r.out.find("Base\\Words.Dat:0: предупреждение: символ 2 (01) — управляющий"), std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Base\\Words.Dat:1: warning: character 11 (1B) is a control character"), std::string::npos)
+    EXPECT_NE(r.out.find("Base\\Words.Dat:1: предупреждение: символ 11 (1B) — управляющий"), std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("2 entries, 0 errors, 2 warnings."), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("2 записи, 0 ошибок, 2 предупреждения."), std::string::npos) << r.out;
 }
 
 // However its input is shaped, tovrin-kb holds no more than a few times what it reads: the

@@ -2,6 +2,8 @@
 // A main window with recording doubles for everything that sounds, draws dice, opens
 // dialogs or shows errors. Its timers are stopped at once: tests tick them by hand.
 #include "app/editorwindow.h"
+#include "input/keyboardwindow.h"
+#include "ui/aboutwindow.h"
 #include "app/mainwindow.h"
 #include "ui/appearance.h"
 #include "ui/transcript.h"
@@ -9,10 +11,99 @@
 #include "support/guisupport.h"
 #include "support/testsupport.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTimer>
+#include <QToolButton>
 #include <memory>
 
 namespace tovrin::test {
+
+// A control of a window by its object name, the name of the window design, as anyone watching
+// the window finds it. A name that is not there ends the test program at once.
+template <typename T>
+T* child(const QObject& window, const char* name)
+{
+    T* found = window.findChild<T*>(QString::fromLatin1(name));
+    if (!found)
+        qFatal("%s has no %s named %s", qPrintable(window.objectName()), T::staticMetaObject.className(), name);
+    return found;
+}
+
+// A secondary window of the main window (the editor "Form2", the about window "Form3", the
+// keyboard "Form4"), among the windows open or hidden.
+template <typename T>
+T* secondary(const TForm1& form, const char* name)
+{
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* found = qobject_cast<T*>(w);
+            found && found->objectName() == QLatin1String(name) && found->owner() == &form)
+            return found;
+    qFatal("no window named %s", name);
+}
+
+// The main window's controls that the tests use most.
+inline QLineEdit* inputOf(const TForm1& form) { return child<QLineEdit>(form, "Input"); }
+inline Transcript* transcriptOf(const TForm1& form) { return child<Transcript>(form, "RE1"); }
+inline QToolButton* buttonOf(const TForm1& form, const char* name) { return child<QToolButton>(form, name); }
+inline QPushButton* talkOf(const TForm1& form) { return child<QPushButton>(form, "Talk"); }
+inline QAction* actionOf(const TForm1& form, const char* name) { return child<QAction>(form, name); }
+inline QMenu* menuOf(const TForm1& form, const char* name) { return child<QMenu>(form, name); }
+inline QLabel* panelOf(const TForm1& form, int panel)
+{
+    return child<QLabel>(form, QStringLiteral("SB1Panel%1").arg(panel).toLatin1().constData());
+}
+// Timer Tn, n from 1 to 10.
+inline QTimer* timerOf(const TForm1& form, int n)
+{
+    return child<QTimer>(form, QStringLiteral("T%1").arg(n).toLatin1().constData());
+}
+inline QList<QTimer*> timersOf(const TForm1& form)
+{
+    QList<QTimer*> timers;
+    for (int n = 1; n <= 10; ++n)
+        timers << timerOf(form, n);
+    return timers;
+}
+inline TForm2* editorOf(const TForm1& form) { return secondary<TForm2>(form, "Form2"); }
+inline TForm3* aboutOf(const TForm1& form) { return secondary<TForm3>(form, "Form3"); }
+inline TForm4* keyboardOf(const TForm1& form) { return secondary<TForm4>(form, "Form4"); }
+
+// One tick of a timer, running or not, as the event loop would deliver it.
+inline void tick(QTimer* timer) { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }
+inline void tick(const TForm1& form, int n) { tick(timerOf(form, n)); }
+
+// What the engine sees of the main window.
+inline Host& hostOf(TForm1& form) { return form; }
+
+// A turn as the user takes it: the phrase typed into the input line, the control-state tick
+// that enables «Сказать», and a press of it.
+inline void say(TForm1& form, const QString& phrase)
+{
+    inputOf(form)->setText(phrase);
+    tick(form, 1);
+    buttonOf(form, "Speak")->click();
+}
+
+// An undo as the user makes it: the control-state tick that enables "<", and a press of it.
+inline void undo(TForm1& form)
+{
+    tick(form, 1);
+    buttonOf(form, "Cancel")->click();
+}
+
+// Starts a stopped timer or stops a running one; a running timer is not restarted.
+inline void setRunning(QTimer* timer, bool on)
+{
+    if (!on)
+        timer->stop();
+    else if (!timer->isActive())
+        timer->start();
+}
 
 struct FormFixture {
     RecordingCues cues;
@@ -25,7 +116,7 @@ struct FormFixture {
         : form(std::make_unique<TForm1>(Services{&cues, &dice, &pickers, &reporter}))
     {
         if (stopTimers)
-            for (QTimer* t : form->ui().T)
+            for (QTimer* t : timersOf(*form))
                 t->stop();
     }
     TForm1* operator->() const { return form.get(); }
@@ -62,8 +153,8 @@ inline void writeBase(const ScratchDir& dir)
 inline QStringList transcriptLines(const TForm1& form)
 {
     QStringList lines;
-    for (int i = 0; i < form.ui().RE1->count(); ++i)
-        lines << form.ui().RE1->line(i);
+    for (int i = 0; i < transcriptOf(form)->count(); ++i)
+        lines << transcriptOf(form)->line(i);
     return lines;
 }
 

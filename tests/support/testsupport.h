@@ -1,6 +1,7 @@
 #pragma once
 // Test doubles of the engine's surroundings: scripted dice, a recording cue player and a
 // recording host; with the files layer's helpers.
+#include "engine/engine.h"
 #include "engine/host.h"
 #include "support/kbsupport.h"
 
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tovrin::test {
@@ -60,6 +62,24 @@ public:
     std::string input;
     bool cpuCpu = false;
     std::string exchange = "D:\\Txt.Dat";
+};
+
+// The states of the engine that no turn or tick reaches quickly, each set alone.
+struct EngineTestAccess {
+    // The seconds of silence counted so far (an idle remark is due from 60 on).
+    static void setSilence(Engine& e, int seconds) { e.s_.IdleTicks = seconds; }
+    // The delayed remark's progress (it speaks at 1000; a tick adds 500).
+    static void setDelayProgress(Engine& e, int counter) { e.s_.DelayCounter = counter; }
+    // The input sanitiser's place in the line.
+    static void setScanPos(Engine& e, int pos) { e.s_.ScanPos = pos; }
+    // What the program said last (CpuPhrase), Windows-1251.
+    static void setLastSaid(Engine& e, const std::string& phrase) { e.s_.CpuPhrase = phrase; }
+    // The list the last step left in RE2.
+    static void setWorkingList(Engine& e, LineList list) { e.s_.RE2 = std::move(list); }
+    // The exchange file as the last poll read it.
+    static void setExchangeRead(Engine& e, LineList list) { e.s_.LoadtxtCpuCpu = std::move(list); }
+    // A line of the dialogue log kept for the exit, Windows-1251.
+    static void addLogLine(Engine& e, const std::string& line) { e.s_.Log.add(line); }
 };
 
 } // namespace tovrin::test

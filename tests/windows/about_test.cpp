@@ -24,12 +24,12 @@ const QString History1 = QStringLiteral("Версия 2.2.6.\nИсправлен
 const QString History2 = QStringLiteral("Версия 2.2.7.");
 
 struct Fixture : ScratchForm {
-    TForm3& about = *form.ui().Form3;
+    TForm3& about = *aboutOf(form);
 
     Fixture()
     {
         reporter.errors.clear(); // the knowledge file is not needed here
-        form.timer(Timer::T1)->start();
+        timerOf(form, 1)->start();
         form.show();
     }
 
@@ -43,7 +43,7 @@ struct Fixture : ScratchForm {
 
     void open()
     {
-        form.N12Click();
+        actionOf(form, "N12")->trigger();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
     }
 };
@@ -88,16 +88,16 @@ void AboutTest::followsTheWindowDesign()
     QVERIFY(!about.windowFlags().testFlag(Qt::WindowSystemMenuHint));
     QCOMPARE(about.minimumSize(), about.maximumSize());
     // The picture is found among the program's own resources.
-    QVERIFY(!about.Image1->pixmap().isNull());
-    QCOMPARE(about.Image1->size(), QSize(178, 137));
-    QVERIFY(about.Memo1->isReadOnly());
+    QVERIFY(!child<QLabel>(about, "Image1")->pixmap().isNull());
+    QCOMPARE(child<QLabel>(about, "Image1")->size(), QSize(178, 137));
+    QVERIFY(child<QPlainTextEdit>(about, "Memo1")->isReadOnly());
 }
 
 void AboutTest::opensFoldedAsASecondaryWindow()
 {
     f->about.setOuterHeight(TForm3::UnfoldedHeight);
     f->open();
-    QVERIFY(!f->form.timer(Timer::T1)->isActive());
+    QVERIFY(!timerOf(f->form, 1)->isActive());
     QVERIFY(!f->form.isEnabled());
     QVERIFY(f->about.isVisible());
     QVERIFY(f->about.isEnabled());
@@ -110,17 +110,17 @@ void AboutTest::historyUnfoldsAndFolds()
     f->writeHistory(History1);
     f->open();
 
-    f->about.Button1->click();
-    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+    child<QPushButton>(f->about, "Button1")->click();
+    QCOMPARE(child<QPlainTextEdit>(f->about, "Memo1")->toPlainText(), History1);
     QCOMPARE(f->about.outerHeight(), 327);
     QTRY_COMPARE(f->about.frameGeometry().height(), 327);
     // Unfolded, the whole of the memo shows.
-    QVERIFY(f->about.TabControl2->geometry().bottom() < f->about.height());
+    QVERIFY(child<QFrame>(f->about, "TabControl2")->geometry().bottom() < f->about.height());
 
-    f->about.Button1->click();
+    child<QPushButton>(f->about, "Button1")->click();
     QCOMPARE(f->about.outerHeight(), 179);
     QTRY_COMPARE(f->about.frameGeometry().height(), 179);
-    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+    QCOMPARE(child<QPlainTextEdit>(f->about, "Memo1")->toPlainText(), History1);
     QVERIFY(f->reporter.errors.isEmpty());
 }
 
@@ -142,15 +142,15 @@ void AboutTest::historyPressAddsOnePixel()
     QFETCH(int, after);
     f->writeHistory(History1);
     f->about.setOuterHeight(before);
-    f->about.Button1Click();
+    child<QPushButton>(f->about, "Button1")->click();
     QCOMPARE(f->about.outerHeight(), after);
 }
 
 void AboutTest::closingGivesTheMainWindowBack()
 {
     f->open();
-    f->about.Button2->click();
-    QVERIFY(f->form.timer(Timer::T1)->isActive());
+    child<QPushButton>(f->about, "Button2")->click();
+    QVERIFY(timerOf(f->form, 1)->isActive());
     QVERIFY(f->form.isEnabled());
     QVERIFY(f->about.isHidden());
 }
@@ -159,43 +159,43 @@ void AboutTest::reopensFoldedWithTheLastText()
 {
     f->writeHistory(History1);
     f->open();
-    f->about.Button1->click();
+    child<QPushButton>(f->about, "Button1")->click();
     QCOMPARE(f->about.outerHeight(), 327);
-    f->about.Button2->click();
+    child<QPushButton>(f->about, "Button2")->click();
 
     f->open();
     QCOMPARE(f->about.outerHeight(), 179);
     QTRY_COMPARE(f->about.frameGeometry().height(), 179);
-    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+    QCOMPARE(child<QPlainTextEdit>(f->about, "Memo1")->toPlainText(), History1);
 }
 
 void AboutTest::eachPressReadsTheHistoryAfresh()
 {
     f->writeHistory(History1);
     f->open();
-    f->about.Button1->click();
+    child<QPushButton>(f->about, "Button1")->click();
     f->writeHistory(History2);
-    f->about.Button1->click();
-    QCOMPARE(f->about.Memo1->toPlainText(), History2);
+    child<QPushButton>(f->about, "Button1")->click();
+    QCOMPARE(child<QPlainTextEdit>(f->about, "Memo1")->toPlainText(), History2);
     QCOMPARE(f->about.outerHeight(), 179);
 }
 
 void AboutTest::missingHistoryIsReportedAndNothingMoves()
 {
     f->open();
-    f->about.Button1->click();
+    child<QPushButton>(f->about, "Button1")->click();
     QCOMPARE(f->reporter.errors, QStringList{QStringLiteral("Cannot open file ReadMe.Txt")});
     QCOMPARE(f->about.outerHeight(), 179);
-    QVERIFY(f->about.Memo1->toPlainText().isEmpty());
+    QVERIFY(child<QPlainTextEdit>(f->about, "Memo1")->toPlainText().isEmpty());
 
     // Unfolded with a history, then the file goes: the window and the memo stay as they were.
     f->writeHistory(History1);
-    f->about.Button1->click();
+    child<QPushButton>(f->about, "Button1")->click();
     f->dir.remove("ReadMe.Txt");
-    f->about.Button1->click();
+    child<QPushButton>(f->about, "Button1")->click();
     QCOMPARE(f->reporter.errors.size(), 2);
     QCOMPARE(f->about.outerHeight(), 327);
-    QCOMPARE(f->about.Memo1->toPlainText(), History1);
+    QCOMPARE(child<QPlainTextEdit>(f->about, "Memo1")->toPlainText(), History1);
 }
 
 // The keyboard alone works the window: Tab goes between the two buttons only while the
@@ -219,14 +219,14 @@ void AboutTest::keysOfTheWindow()
     about.activateWindow();
     QTRY_VERIFY(about.isActiveWindow());
     if (unfolded) {
-        about.Button1->setFocus();
-        QTest::keyClick(about.Button1, Qt::Key_Return);
+        child<QPushButton>(about, "Button1")->setFocus();
+        QTest::keyClick(child<QPushButton>(about, "Button1"), Qt::Key_Return);
         QCOMPARE(about.outerHeight(), TForm3::UnfoldedHeight);
-        QCOMPARE(about.Memo1->toPlainText(), History1);
+        QCOMPARE(child<QPlainTextEdit>(about, "Memo1")->toPlainText(), History1);
     }
 
     QSet<QWidget*> stops;
-    about.Button2->setFocus();
+    child<QPushButton>(about, "Button2")->setFocus();
     for (int i = 0; i < 6; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget* focused = QApplication::focusWidget();
@@ -237,13 +237,13 @@ void AboutTest::keysOfTheWindow()
     for (QWidget* w : stops)
         names << QString::fromLatin1(w->metaObject()->className()) + w->objectName();
     QVERIFY2(stops.size() == tabStops, qPrintable(names.join(QLatin1Char(' '))));
-    QCOMPARE(stops.contains(about.Memo1), unfolded);
+    QCOMPARE(stops.contains(child<QPlainTextEdit>(about, "Memo1")), unfolded);
 
     // Enter and Space on "История" fold or unfold.
-    about.Button1->setFocus();
-    QTest::keyClick(about.Button1, Qt::Key_Enter);
+    child<QPushButton>(about, "Button1")->setFocus();
+    QTest::keyClick(child<QPushButton>(about, "Button1"), Qt::Key_Enter);
     QCOMPARE(about.outerHeight(), unfolded ? TForm3::FoldedHeight : TForm3::UnfoldedHeight);
-    QTest::keyClick(about.Button1, Qt::Key_Space);
+    QTest::keyClick(child<QPushButton>(about, "Button1"), Qt::Key_Space);
     QCOMPARE(about.outerHeight(), unfolded ? TForm3::UnfoldedHeight : TForm3::FoldedHeight);
 
     about.close();
@@ -251,12 +251,12 @@ void AboutTest::keysOfTheWindow()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
     QVERIFY(about.isHidden());
     QVERIFY(f->form.isEnabled());
-    QVERIFY(f->form.timer(Timer::T1)->isActive());
+    QVERIFY(timerOf(f->form, 1)->isActive());
 
     // Enter on "Закрыть" closes it as well.
     f->open();
-    about.Button2->setFocus();
-    QTest::keyClick(about.Button2, Qt::Key_Return);
+    child<QPushButton>(about, "Button2")->setFocus();
+    QTest::keyClick(child<QPushButton>(about, "Button2"), Qt::Key_Return);
     QVERIFY(about.isHidden());
     QVERIFY(f->form.isEnabled());
 }
@@ -270,7 +270,7 @@ void AboutTest::centredOnTheDesktopOnlyTheFirstTime()
     const QPoint elsewhere = f->about.pos() + QPoint(40, 30);
     f->about.move(elsewhere);
     QTRY_COMPARE(f->about.pos(), elsewhere);
-    f->about.Button2->click();
+    child<QPushButton>(f->about, "Button2")->click();
     f->open();
     QTRY_COMPARE(f->about.pos(), elsewhere);
 }

@@ -46,7 +46,7 @@ struct Window {
     }
 };
 
-QList<QMenu*> shakenMenus(const TForm1& form) { return {form.ui().N1, form.ui().N5, form.ui().N11}; }
+QList<QMenu*> shakenMenus(const TForm1& form) { return {menuOf(form, "N1"), menuOf(form, "N5"), menuOf(form, "N11")}; }
 
 } // namespace
 
@@ -111,7 +111,7 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
         QCOMPARE(form.size(), size);
     };
 
-    form.T7Timer();
+    tick(form, 7);
 
     QCOMPARE(seen.size(), jumps);
     QCOMPARE(seen, drawn);
@@ -136,24 +136,24 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
 {
     Window& w = open();
     TForm1& form = w.form();
-    form.setTimerEnabled(Timer::T7, true);
+    setRunning(timerOf(form, 7), true);
     bool lockedThroughout = true;
     form.onShakeJump = [&](const QPoint&) {
-        lockedThroughout = lockedThroughout && form.ui().Input->isReadOnly();
+        lockedThroughout = lockedThroughout && inputOf(form)->isReadOnly();
         for (QMenu* m : shakenMenus(form))
             lockedThroughout = lockedThroughout && !m->menuAction()->isEnabled();
         lockedThroughout = lockedThroughout && w.f->cues.played == std::vector<Cue>{Cue::MP4};
     };
 
-    form.T7Timer();
+    tick(form, 7);
 
     QVERIFY(lockedThroughout);
-    QVERIFY(!form.ui().Input->isReadOnly());
+    QVERIFY(!inputOf(form)->isReadOnly());
     for (QMenu* m : shakenMenus(form))
         QVERIFY(m->menuAction()->isEnabled());
     QVERIFY(w.f->cues.played == std::vector<Cue>{Cue::MP4});
-    QVERIFY(!form.timerEnabled(Timer::T7));
-    QVERIFY(form.timerEnabled(Timer::T10));
+    QVERIFY(!timerOf(form, 7)->isActive());
+    QVERIFY(timerOf(form, 10)->isActive());
     QVERIFY(!QGuiApplication::overrideCursor());
 }
 
@@ -161,13 +161,13 @@ void AnimationsTest::newDialogueShakesThenGreets()
 {
     Window& w = open();
     TForm1& form = w.form();
-    form.N2Click();
-    QVERIFY(form.timerEnabled(Timer::T7));
+    actionOf(form, "N2")->trigger();
+    QVERIFY(timerOf(form, 7)->isActive());
     // Every draw 0: the fewest jumps, and the greeting's one chance in three comes.
-    form.T7Timer();
-    QVERIFY(form.timerEnabled(Timer::T10));
-    form.T10Timer();
-    QVERIFY(!form.timerEnabled(Timer::T10));
+    tick(form, 7);
+    QVERIFY(timerOf(form, 10)->isActive());
+    tick(form, 10);
+    QVERIFY(!timerOf(form, 10)->isActive());
     QVERIFY(w.f->cues.played == (std::vector<Cue>{Cue::MP4, Cue::MP5}));
     QCOMPARE(transcriptLines(form), QStringList{QStringLiteral("Здравствуй, я Товрин.")});
 }
@@ -176,28 +176,28 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
 {
     Window& w = open(true); // the delivered Base folder, with its Log.Tovrin
     TForm1& form = w.form();
-    form.engine().preset().Log.add(cp1251::fromUtf8("USER:     Пока."));
-    form.engine().preset().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
+    EngineTestAccess::addLogLine(form.engine(), cp1251::fromUtf8("USER:     Пока."));
+    EngineTestAccess::addLogLine(form.engine(), cp1251::fromUtf8("CPU:     До свидания."));
     const int linesBefore = w.logFile().size();
-    form.setTimerEnabled(Timer::T4, true);
+    setRunning(timerOf(form, 4), true);
     const QPoint start = form.pos();
     const QSize size = form.size();
 
     for (int step = 1; step <= 79; ++step) {
-        form.T4Timer();
-        QCOMPARE(form.ui().Tag, step);
+        tick(form, 4);
+        QCOMPARE(form.shrinkStep(), step);
         QCOMPARE(form.pos(), start - step * QPoint(3, 2));
         QCOMPARE(form.size(), QSize(std::max(size.width() - 10 * step, 1),
                                     std::max(size.height() - 8 * step, 1)));
         QCOMPARE(w.played(Cue::MP6), std::max(0, step - 9));
     }
     QVERIFY(form.isVisible());
-    QVERIFY(form.timerEnabled(Timer::T4));
+    QVERIFY(timerOf(form, 4)->isActive());
     QCOMPARE(w.logFile().size(), linesBefore);
 
-    form.T4Timer();
-    QCOMPARE(form.ui().Tag, 80);
-    QVERIFY(!form.timerEnabled(Timer::T4));
+    tick(form, 4);
+    QCOMPARE(form.shrinkStep(), 80);
+    QVERIFY(!timerOf(form, 4)->isActive());
     QVERIFY(!form.isVisible());
     QVERIFY(w.f->reporter.errors.isEmpty());
     QCOMPARE(w.played(Cue::MP6), 71);
@@ -222,10 +222,10 @@ void AnimationsTest::shrinkOnItsOwnTimerLastsOverASecond()
     TForm1& form = w.form();
     QElapsedTimer clock;
     clock.start();
-    form.setFarewell(true);
+    hostOf(form).setFarewell(true);
     QTRY_VERIFY_WITH_TIMEOUT(!form.isVisible(), 20000);
     QVERIFY2(clock.elapsed() >= 1000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(form.ui().Tag, 80);
+    QCOMPARE(form.shrinkStep(), 80);
     QCOMPARE(w.played(Cue::MP6), 71);
 }
 
@@ -234,33 +234,29 @@ void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
     Window& w = open();
     TForm1& form = w.form();
     w.dir.writeLines("Base\\Words.Dat", {"// База", "ПРИВЕТ^Здравствуй!;", "ПОКА^До свидания!;@"});
-    const auto say = [&](const QString& phrase) {
-        form.ui().Input->setText(phrase);
-        form.SpeakClick();
-    };
     const QPoint start = form.pos();
 
-    say(QStringLiteral("пока"));
-    QVERIFY(form.timerEnabled(Timer::T4));
+    say(form, QStringLiteral("пока"));
+    QVERIFY(timerOf(form, 4)->isActive());
     for (int i = 0; i < 30; ++i)
-        form.T4Timer();
+        tick(form, 4);
     // A reply from a main phrase without the farewell mark stops the shrink where it is.
-    say(QStringLiteral("привет"));
-    QVERIFY(!form.timerEnabled(Timer::T4));
-    QCOMPARE(form.ui().Tag, 30);
+    say(form, QStringLiteral("привет"));
+    QVERIFY(!timerOf(form, 4)->isActive());
+    QCOMPARE(form.shrinkStep(), 30);
     const QRect reached = form.geometry();
     QCOMPARE(form.pos(), start - 30 * QPoint(3, 2));
 
     // The next farewell: the count goes on from 30, so 50 more steps end the program.
-    say(QStringLiteral("пока"));
-    QVERIFY(form.timerEnabled(Timer::T4));
+    say(form, QStringLiteral("пока"));
+    QVERIFY(timerOf(form, 4)->isActive());
     QCOMPARE(form.geometry(), reached);
     for (int i = 0; i < 49; ++i)
-        form.T4Timer();
+        tick(form, 4);
     QVERIFY(form.isVisible());
     QCOMPARE(form.pos(), start - 79 * QPoint(3, 2));
-    form.T4Timer();
-    QCOMPARE(form.ui().Tag, 80);
+    tick(form, 4);
+    QCOMPARE(form.shrinkStep(), 80);
     QVERIFY(!form.isVisible());
     QVERIFY(w.f->reporter.errors.isEmpty());
 }
@@ -269,10 +265,10 @@ void AnimationsTest::shrinkStopsAtTheSmallestSizeButKeepsDrifting()
 {
     Window& w = open();
     TForm1& form = w.form();
-    form.setTimerEnabled(Timer::T4, true);
+    setRunning(timerOf(form, 4), true);
     const QPoint start = form.pos();
     for (int step = 1; step <= 79; ++step)
-        form.T4Timer();
+        tick(form, 4);
     // 79 steps take off far more than the window has: it sits at its smallest size, which
     // the user cannot change, and it still moved on every step.
     QCOMPARE(form.size(), QSize(1, 1));
@@ -286,17 +282,17 @@ void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
     Window& w = open();
     TForm1& form = w.form();
     // The keyboard is open: the main window takes no input and its T1 rests.
-    form.N22Click();
-    QVERIFY(form.ui().Form4->isVisible());
+    actionOf(form, "N22")->trigger();
+    QVERIFY(keyboardOf(form)->isVisible());
     QVERIFY(!form.isEnabled());
-    form.setTimerEnabled(Timer::T4, true);
+    setRunning(timerOf(form, 4), true);
 
-    form.T4Timer();
-    QVERIFY(!form.ui().Form4->isVisible());
-    QVERIFY(!form.ui().Form4->T1->isActive());
+    tick(form, 4);
+    QVERIFY(!keyboardOf(form)->isVisible());
+    QVERIFY(!child<QTimer>(*keyboardOf(form), "T1")->isActive());
     QVERIFY(form.isEnabled());
-    QVERIFY(form.timerEnabled(Timer::T1));
-    QCOMPARE(form.ui().Tag, 1);
+    QVERIFY(timerOf(form, 1)->isActive());
+    QCOMPARE(form.shrinkStep(), 1);
 }
 
 // A window system reports a moved window's place some time after the move; the path goes on
@@ -330,29 +326,29 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
 {
     Window& w = open();
     TForm1& form = w.form();
-    form.engine().preset().Log.add(cp1251::fromUtf8("CPU:     До свидания."));
+    EngineTestAccess::addLogLine(form.engine(), cp1251::fromUtf8("CPU:     До свидания."));
     w.dir.remove("Base\\Log.Tovrin");
-    form.setTimerEnabled(Timer::T4, true);
+    setRunning(timerOf(form, 4), true);
     for (int step = 1; step <= 79; ++step) // up to the step before the exit
-        form.T4Timer();
+        tick(form, 4);
     const QRect before = form.geometry();
 
-    form.T4Timer();
+    tick(form, 4);
     QCOMPARE(w.f->reporter.errors.size(), 1);
     QVERIFY(w.f->reporter.errors[0].contains(QStringLiteral("Log.Tovrin")));
     // T4 is stopped, so no further tick can report it again; the rest of the failing tick is
     // skipped and the window stays open and usable where the shrink left it.
-    QVERIFY(!form.timerEnabled(Timer::T4));
+    QVERIFY(!timerOf(form, 4)->isActive());
     QCOMPARE(form.geometry(), before);
     QVERIFY(form.isVisible());
     QVERIFY(form.isEnabled());
-    QVERIFY(!form.ui().Input->isReadOnly());
+    QVERIFY(!inputOf(form)->isReadOnly());
     QCOMPARE(form.engine().state().Log.count(), 1);
 
     // With the log file back, the next farewell ends the program at its first step.
     w.dir.write("Base\\Log.Tovrin", "");
-    form.setTimerEnabled(Timer::T4, true);
-    form.T4Timer();
+    setRunning(timerOf(form, 4), true);
+    tick(form, 4);
     QCOMPARE(w.f->reporter.errors.size(), 1);
     QVERIFY(!form.isVisible());
     QCOMPARE(w.logFile().back(), QString(53, u'='));

@@ -45,8 +45,8 @@ struct Fixture : ScratchForm {
 
     Transcript::Attributes append(const QString& text, LineStyle style)
     {
-        form.appendTranscript(cp1251::fromUtf8(text.toStdString()), style);
-        return form.ui().RE1->lineAttributes(form.ui().RE1->count() - 1);
+        hostOf(form).appendTranscript(cp1251::fromUtf8(text.toStdString()), style);
+        return transcriptOf(form)->lineAttributes(transcriptOf(form)->count() - 1);
     }
 };
 
@@ -56,7 +56,7 @@ QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().
 // A colour command: how to run it, the picker value it works on, and where its effect shows.
 struct ColourCommand {
     const char* name;
-    QAction* Form1Controls::*action; // its menu entry
+    const char* action; // its menu entry
     QColor Appearance::*value;
     std::function<QColor(const TForm1&)> effect;
 };
@@ -64,18 +64,18 @@ struct ColourCommand {
 const QList<ColourCommand>& colourCommands()
 {
     static const QList<ColourCommand> commands{
-        {"N6 main background", &Form1Controls::N6, &Appearance::ColorDialog1,
+        {"N6 main background", "N6", &Appearance::ColorDialog1,
          [](const TForm1& f) { return colour(&f, QPalette::Window); }},
-        {"N21 transcript background", &Form1Controls::N21, &Appearance::ColorDialog1,
-         [](const TForm1& f) { return colour(f.ui().RE1, QPalette::Base); }},
-        {"N16 input background", &Form1Controls::N16, &Appearance::ColorDialog1,
-         [](const TForm1& f) { return colour(f.ui().Input, QPalette::Base); }},
-        {"Mystring2 input text", &Form1Controls::Mystring2, &Appearance::ColorDialog1,
-         [](const TForm1& f) { return colour(f.ui().Input, QPalette::Text); }},
-        {"User1 transcript colour", &Form1Controls::User1, &Appearance::ColorDialog2,
-         [](const TForm1& f) { return f.ui().RE1->current().color; }},
-        {"Cpu1 transcript colour", &Form1Controls::Cpu1, &Appearance::ColorDialog3,
-         [](const TForm1& f) { return f.ui().RE1->current().color; }},
+        {"N21 transcript background", "N21", &Appearance::ColorDialog1,
+         [](const TForm1& f) { return colour(transcriptOf(f), QPalette::Base); }},
+        {"N16 input background", "N16", &Appearance::ColorDialog1,
+         [](const TForm1& f) { return colour(inputOf(f), QPalette::Base); }},
+        {"Mystring2 input text", "Mystring2", &Appearance::ColorDialog1,
+         [](const TForm1& f) { return colour(inputOf(f), QPalette::Text); }},
+        {"User1 transcript colour", "User1", &Appearance::ColorDialog2,
+         [](const TForm1& f) { return transcriptOf(f)->current().color; }},
+        {"Cpu1 transcript colour", "Cpu1", &Appearance::ColorDialog3,
+         [](const TForm1& f) { return transcriptOf(f)->current().color; }},
     };
     return commands;
 }
@@ -122,7 +122,7 @@ private:
 void AppearanceTest::startsFromTheDesignValues()
 {
     TForm1& form = f->form;
-    QVERIFY(form.ui().N13->isChecked());
+    QVERIFY(actionOf(form, "N13")->isChecked());
     QCOMPARE(form.appearance().ColorDialog1, Black);
     QCOMPARE(form.appearance().ColorDialog2, Black);
     QCOMPARE(form.appearance().ColorDialog3, Black);
@@ -130,11 +130,11 @@ void AppearanceTest::startsFromTheDesignValues()
     QCOMPARE(form.appearance().FontDialog2, Initial);
     QCOMPARE(form.appearance().FontDialog3, Initial);
     QCOMPARE(colour(&form, QPalette::Window), Silver);
-    QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
-    QCOMPARE(colour(form.ui().Input, QPalette::Base), Silver);
-    QCOMPARE(colour(form.ui().Input, QPalette::Text), Black);
+    QCOMPARE(colour(transcriptOf(form), QPalette::Base), Silver);
+    QCOMPARE(colour(inputOf(form), QPalette::Base), Silver);
+    QCOMPARE(colour(inputOf(form), QPalette::Text), Black);
     // Only a restore makes the input line bold.
-    QVERIFY(!form.ui().Input->font().bold());
+    QVERIFY(!inputOf(form)->font().bold());
 }
 
 void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
@@ -145,12 +145,12 @@ void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
         const QColor before = command.effect(form);
 
         f->pickers.colors = {std::nullopt};
-        (form.ui().*command.action)->trigger();
+        actionOf(form, command.action)->trigger();
         QVERIFY2(command.effect(form) == before, command.name);
         QVERIFY2(form.appearance().*command.value == Black, command.name);
 
         f->pickers.colors = {Red};
-        (form.ui().*command.action)->trigger();
+        actionOf(form, command.action)->trigger();
         QVERIFY2(command.effect(form) == Red, command.name);
         QVERIFY2(form.appearance().*command.value == Red, command.name);
         QVERIFY2(f->pickers.colorPresets == (QList<QColor>{Black, Black}), command.name);
@@ -159,13 +159,7 @@ void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
 
 void AppearanceTest::everyCommandClearsTheRestoreMarkEvenWhenCancelled()
 {
-    const QList<std::pair<const char*, QAction* Form1Controls::*>> commands{
-        {"N6", &Form1Controls::N6},           {"N21", &Form1Controls::N21},
-        {"N16", &Form1Controls::N16},         {"N9", &Form1Controls::N9},
-        {"User1", &Form1Controls::User1},     {"Cpu1", &Form1Controls::Cpu1},
-        {"Mystring2", &Form1Controls::Mystring2}, {"User2", &Form1Controls::User2},
-        {"Cpu2", &Form1Controls::Cpu2},       {"Mystring1", &Form1Controls::Mystring1},
-    };
+    const char* const commands[] = {"N6", "N21", "N16", "N9", "User1", "Cpu1", "Mystring2", "User2", "Cpu2", "Mystring1"};
     // The mark is cleared before the dialog opens: the dialog itself sees it cleared.
     struct WatchingPickers : Pickers {
         QAction* mark = nullptr;
@@ -173,14 +167,14 @@ void AppearanceTest::everyCommandClearsTheRestoreMarkEvenWhenCancelled()
         bool pickColor(QColor&, QWidget*) override { markWhileOpen << mark->isChecked(); return false; }
         bool pickFont(FontChoice&, bool, QWidget*) override { markWhileOpen << mark->isChecked(); return false; }
     };
-    for (const auto& [name, action] : commands) {
+    for (const char* name : commands) {
         fresh();
         WatchingPickers watching;
-        watching.mark = f->form.ui().N13;
+        watching.mark = actionOf(f->form, "N13");
         f->form.services().pickers = &watching;
-        QVERIFY2(f->form.ui().N13->isChecked(), name);
-        (f->form.ui().*action)->trigger();
-        QVERIFY2(!f->form.ui().N13->isChecked(), name);
+        QVERIFY2(actionOf(f->form, "N13")->isChecked(), name);
+        actionOf(f->form, name)->trigger();
+        QVERIFY2(!actionOf(f->form, "N13")->isChecked(), name);
         QVERIFY2(!watching.markWhileOpen.isEmpty() && !watching.markWhileOpen.contains(true), name);
         f->form.services().pickers = &f->pickers;
     }
@@ -190,13 +184,13 @@ void AppearanceTest::sharedColourDialogOpensWithTheColourConfirmedLast()
 {
     TForm1& form = f->form;
     f->pickers.colors = {Green, std::nullopt, Blue};
-    form.ui().N6->trigger();
-    form.ui().N21->trigger();
-    form.ui().Mystring2->trigger();
+    actionOf(form, "N6")->trigger();
+    actionOf(form, "N21")->trigger();
+    actionOf(form, "Mystring2")->trigger();
     QCOMPARE(f->pickers.colorPresets, (QList<QColor>{Black, Green, Green}));
     QCOMPARE(colour(&form, QPalette::Window), Green);
-    QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
-    QCOMPARE(colour(form.ui().Input, QPalette::Text), Blue);
+    QCOMPARE(colour(transcriptOf(form), QPalette::Base), Silver);
+    QCOMPARE(colour(inputOf(form), QPalette::Text), Blue);
     QCOMPARE(form.appearance().ColorDialog1, Blue);
     // The speakers' colours are dialogs of their own.
     QCOMPARE(form.appearance().ColorDialog2, Black);
@@ -230,14 +224,14 @@ void AppearanceTest::buttonCaptionsAreChosenOneByOne()
     QFETCH(QList<QColor>, captions);
 
     TForm1& form = f->form;
-    const QList<QToolButton*> buttons{form.ui().Speak, form.ui().Cancel, form.ui().EnRus};
+    const QList<QToolButton*> buttons{buttonOf(form, "Speak"), buttonOf(form, "Cancel"), buttonOf(form, "EnRus")};
     QList<QColor> before;
     for (QToolButton* b : buttons)
         before << colour(b, QPalette::ButtonText);
     for (const QColor& answer : answers)
         f->pickers.colors.push_back(answer.isValid() ? std::optional<QColor>(answer) : std::nullopt);
 
-    form.ui().N9->trigger();
+    actionOf(form, "N9")->trigger();
 
     QCOMPARE(f->pickers.colorPresets, presets);
     for (int i = 0; i < buttons.size(); ++i) {
@@ -252,17 +246,17 @@ void AppearanceTest::speakersColoursReachTheirNextLinesOnly()
     f->append(QStringLiteral("Привет."), LineStyle::User);
 
     f->pickers.colors = {Red, Blue};
-    form.ui().User1->trigger();
+    actionOf(form, "User1")->trigger();
     QCOMPARE(f->append(QStringLiteral("Как дела?"), LineStyle::User).color, Red);
     QCOMPARE(f->append(QStringLiteral("Хорошо."), LineStyle::Program).color, Black);
 
-    form.ui().Cpu1->trigger();
+    actionOf(form, "Cpu1")->trigger();
     QCOMPARE(f->append(QStringLiteral("Ещё."), LineStyle::User).color, Red);
     QCOMPARE(f->append(QStringLiteral("Ответ."), LineStyle::Program).color, Blue);
 
     // Nothing already shown changes colour.
-    QCOMPARE(form.ui().RE1->lineAttributes(0).color, Black);
-    QCOMPARE(form.ui().RE1->lineAttributes(2).color, Black);
+    QCOMPARE(transcriptOf(form)->lineAttributes(0).color, Black);
+    QCOMPARE(transcriptOf(form)->lineAttributes(2).color, Black);
 }
 
 void AppearanceTest::idleRemarkTakesTheSharedColour()
@@ -270,9 +264,9 @@ void AppearanceTest::idleRemarkTakesTheSharedColour()
     TForm1& form = f->form;
     f->pickers.colors = {Green, Blue};
     f->pickers.fonts = {FontChoice{QStringLiteral("Arial"), 12, true, false}};
-    form.ui().N6->trigger(); // a background, but the shared colour is the idle remark's too
-    form.ui().Cpu1->trigger();
-    form.ui().Cpu2->trigger();
+    actionOf(form, "N6")->trigger(); // a background, but the shared colour is the idle remark's too
+    actionOf(form, "Cpu1")->trigger();
+    actionOf(form, "Cpu2")->trigger();
 
     const auto reply = f->append(QStringLiteral("Ответ."), LineStyle::Program);
     const auto remark = f->append(QStringLiteral("Молчите?"), LineStyle::IdleRemark);
@@ -290,19 +284,19 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
     f->append(QStringLiteral("Вторая строка."), LineStyle::Program);
 
     // The first line selected, as the user would do with the mouse.
-    QTextCursor cursor(form.ui().RE1->document());
+    QTextCursor cursor(transcriptOf(form)->document());
     cursor.movePosition(QTextCursor::Start);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-    form.ui().RE1->setTextCursor(cursor);
+    transcriptOf(form)->setTextCursor(cursor);
     const auto formatAt = [&form](int line) {
-        QTextCursor at(form.ui().RE1->document()->findBlockByNumber(line));
+        QTextCursor at(transcriptOf(form)->document()->findBlockByNumber(line));
         at.movePosition(QTextCursor::NextCharacter);
         return at.charFormat();
     };
 
     // A colour: the selection takes it and keeps its own font.
     f->pickers.colors = {Red};
-    form.ui().User1->trigger();
+    actionOf(form, "User1")->trigger();
     QCOMPARE(formatAt(0).foreground().color(), Red);
     QCOMPARE(formatAt(0).fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
     QCOMPARE(formatAt(0).fontPointSize(), 12.0);
@@ -310,7 +304,7 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
 
     // A cancelled font: size and style reach the selection, the face does not.
     f->pickers.fonts = {std::nullopt};
-    form.ui().Cpu2->trigger();
+    actionOf(form, "Cpu2")->trigger();
     QCOMPARE(formatAt(0).foreground().color(), Red);
     QCOMPARE(formatAt(0).fontFamilies().toStringList(), QStringList{QStringLiteral("Arial")});
     QCOMPARE(formatAt(0).fontPointSize(), 8.0);
@@ -318,14 +312,14 @@ void AppearanceTest::transcriptChoicesReachTheSelectionOnly()
 
     // A confirmed one brings its face as well.
     f->pickers.fonts = {FontChoice{QStringLiteral("Courier New"), 10, false, true}};
-    form.ui().Cpu2->trigger();
+    actionOf(form, "Cpu2")->trigger();
     QCOMPARE(formatAt(0).fontFamilies().toStringList(), QStringList{QStringLiteral("Courier New")});
     QCOMPARE(formatAt(0).fontPointSize(), 10.0);
     QVERIFY(formatAt(0).fontItalic());
     QCOMPARE(formatAt(1).fontPointSize(), 8.0);
 
     // Only the shown text changed; the lines keep the attributes they were appended with.
-    QCOMPARE(form.ui().RE1->lineAttributes(0).font, arial);
+    QCOMPARE(transcriptOf(form)->lineAttributes(0).font, arial);
 }
 
 void AppearanceTest::transcriptFontTakesFaceOnConfirmAndSizeAndStyleAlways()
@@ -333,15 +327,15 @@ void AppearanceTest::transcriptFontTakesFaceOnConfirmAndSizeAndStyleAlways()
     TForm1& form = f->form;
     const FontChoice arialBold{QStringLiteral("Arial"), 12, true, false};
     f->pickers.fonts = {arialBold};
-    form.ui().User2->trigger();
+    actionOf(form, "User2")->trigger();
     QCOMPARE(form.appearance().FontDialog1, arialBold);
-    QCOMPARE(form.ui().RE1->current().font, arialBold);
+    QCOMPARE(transcriptOf(form)->current().font, arialBold);
 
     // A cancelled program font still brings its size and style, but not its face.
     f->pickers.fonts = {std::nullopt};
-    form.ui().Cpu2->trigger();
+    actionOf(form, "Cpu2")->trigger();
     QCOMPARE(form.appearance().FontDialog2, Initial);
-    QCOMPARE(form.ui().RE1->current().font, (FontChoice{QStringLiteral("Arial"), 8, false, false}));
+    QCOMPARE(transcriptOf(form)->current().font, (FontChoice{QStringLiteral("Arial"), 8, false, false}));
 
     QCOMPARE(f->pickers.fontPresets, (QList<FontChoice>{Initial, Initial}));
     QCOMPARE(f->pickers.fontOnlySize8, (QList<bool>{false, false}));
@@ -353,8 +347,8 @@ void AppearanceTest::speakersFontsReachTheirNextLines()
     const FontChoice user{QStringLiteral("Arial"), 14, false, true};
     const FontChoice program{QStringLiteral("Courier New"), 10, true, true};
     f->pickers.fonts = {user, program};
-    form.ui().User2->trigger();
-    form.ui().Cpu2->trigger();
+    actionOf(form, "User2")->trigger();
+    actionOf(form, "Cpu2")->trigger();
 
     QCOMPARE(f->append(QStringLiteral("Привет."), LineStyle::User).font, user);
     QCOMPARE(f->append(QStringLiteral("Здравствуйте."), LineStyle::Program).font, program);
@@ -364,27 +358,27 @@ void AppearanceTest::speakersFontsReachTheirNextLines()
 void AppearanceTest::inputFontTakesFaceOnConfirmStyleAlwaysSizeNever()
 {
     TForm1& form = f->form;
-    const int size = form.ui().Input->font().pointSize();
+    const int size = inputOf(form)->font().pointSize();
     f->pickers.fonts = {FontChoice{QStringLiteral("Arial"), 12, true, true}};
-    form.ui().Mystring1->trigger();
+    actionOf(form, "Mystring1")->trigger();
     QCOMPARE(f->pickers.fontOnlySize8, QList<bool>{true});
-    QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Arial"));
-    QVERIFY(form.ui().Input->font().bold());
-    QVERIFY(form.ui().Input->font().italic());
-    QCOMPARE(form.ui().Input->font().pointSize(), size);
+    QCOMPARE(inputOf(form)->font().family(), QStringLiteral("Arial"));
+    QVERIFY(inputOf(form)->font().bold());
+    QVERIFY(inputOf(form)->font().italic());
+    QCOMPARE(inputOf(form)->font().pointSize(), size);
 
     // A cancel puts the dialog's style back, and leaves the face as it is.
-    QFont changed = form.ui().Input->font();
+    QFont changed = inputOf(form)->font();
     changed.setFamily(QStringLiteral("Courier New"));
     changed.setBold(false);
     changed.setItalic(false);
-    form.ui().Input->setFont(changed);
+    inputOf(form)->setFont(changed);
     f->pickers.fonts = {std::nullopt};
-    form.ui().Mystring1->trigger();
-    QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Courier New"));
-    QVERIFY(form.ui().Input->font().bold());
-    QVERIFY(form.ui().Input->font().italic());
-    QCOMPARE(form.ui().Input->font().pointSize(), size);
+    actionOf(form, "Mystring1")->trigger();
+    QCOMPARE(inputOf(form)->font().family(), QStringLiteral("Courier New"));
+    QVERIFY(inputOf(form)->font().bold());
+    QVERIFY(inputOf(form)->font().italic());
+    QCOMPARE(inputOf(form)->font().pointSize(), size);
 }
 
 void AppearanceTest::restoreBringsBackTheInitialSettings()
@@ -393,31 +387,31 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     const FontChoice odd{QStringLiteral("Arial"), 12, true, true};
     f->pickers.colors = {Red, Green, Blue, Red, Green, Blue, Red, Green, Blue};
     f->pickers.fonts = {odd, odd, odd};
-    form.ui().N6->trigger();
-    form.ui().N21->trigger();
-    form.ui().N16->trigger();
-    form.ui().N9->trigger();
-    form.ui().User1->trigger();
-    form.ui().Cpu1->trigger();
-    form.ui().Mystring2->trigger();
-    form.ui().User2->trigger();
-    form.ui().Cpu2->trigger();
-    form.ui().Mystring1->trigger();
-    form.ui().Form2->Edit1->setText(QStringLiteral("Base\\Exchange.Dat"));
-    form.ui().Form2->SpinEdit1->setValue(5000);
-    form.ui().Form3->setOuterHeight(TForm3::UnfoldedHeight);
-    QVERIFY(!form.ui().N13->isChecked());
+    actionOf(form, "N6")->trigger();
+    actionOf(form, "N21")->trigger();
+    actionOf(form, "N16")->trigger();
+    actionOf(form, "N9")->trigger();
+    actionOf(form, "User1")->trigger();
+    actionOf(form, "Cpu1")->trigger();
+    actionOf(form, "Mystring2")->trigger();
+    actionOf(form, "User2")->trigger();
+    actionOf(form, "Cpu2")->trigger();
+    actionOf(form, "Mystring1")->trigger();
+    child<QLineEdit>(*editorOf(form), "Edit1")->setText(QStringLiteral("Base\\Exchange.Dat"));
+    child<QSpinBox>(*editorOf(form), "SpinEdit1")->setValue(5000);
+    aboutOf(form)->setOuterHeight(TForm3::UnfoldedHeight);
+    QVERIFY(!actionOf(form, "N13")->isChecked());
 
-    form.N13Click();
+    actionOf(form, "N13")->trigger();
 
-    QVERIFY(form.ui().N13->isChecked());
+    QVERIFY(actionOf(form, "N13")->isChecked());
     QCOMPARE(colour(&form, QPalette::Window), Silver);
-    QCOMPARE(colour(form.ui().RE1, QPalette::Base), Silver);
-    QCOMPARE(colour(form.ui().Input, QPalette::Base), Silver);
-    QCOMPARE(colour(form.ui().Input, QPalette::Text), Black);
-    QVERIFY(form.ui().Input->font().bold());
-    QVERIFY(!form.ui().Input->font().italic());
-    for (QToolButton* b : {form.ui().Speak, form.ui().Cancel, form.ui().EnRus})
+    QCOMPARE(colour(transcriptOf(form), QPalette::Base), Silver);
+    QCOMPARE(colour(inputOf(form), QPalette::Base), Silver);
+    QCOMPARE(colour(inputOf(form), QPalette::Text), Black);
+    QVERIFY(inputOf(form)->font().bold());
+    QVERIFY(!inputOf(form)->font().italic());
+    for (QToolButton* b : {buttonOf(form, "Speak"), buttonOf(form, "Cancel"), buttonOf(form, "EnRus")})
         QCOMPARE(colour(b, QPalette::ButtonText), Black);
     QCOMPARE(form.appearance().ColorDialog1, Black);
     QCOMPARE(form.appearance().ColorDialog2, Black);
@@ -426,9 +420,9 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     QCOMPARE(form.appearance().FontDialog2, Initial);
     // The input line's dialog gets its face and size back and keeps its style.
     QCOMPARE(form.appearance().FontDialog3, (FontChoice{QStringLiteral("MS Sans Serif"), 8, true, true}));
-    QCOMPARE(form.ui().Form2->Edit1->text(), QStringLiteral("D:\\Txt.Dat"));
-    QCOMPARE(form.ui().Form2->SpinEdit1->value(), 1000);
-    QCOMPARE(form.ui().Form3->outerHeight(), TForm3::FoldedHeight);
+    QCOMPARE(child<QLineEdit>(*editorOf(form), "Edit1")->text(), QStringLiteral("D:\\Txt.Dat"));
+    QCOMPARE(child<QSpinBox>(*editorOf(form), "SpinEdit1")->value(), 1000);
+    QCOMPARE(aboutOf(form)->outerHeight(), TForm3::FoldedHeight);
 
     // The speakers take the initial settings from their next lines on.
     const auto user = f->append(QStringLiteral("Привет."), LineStyle::User);
@@ -439,8 +433,8 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     QCOMPARE(program.font, Initial);
 
     // A later change of the editor's fields counts as a change of the settings again.
-    form.ui().Form2->SpinEdit1->setValue(2000);
-    QVERIFY(!form.ui().N13->isChecked());
+    child<QSpinBox>(*editorOf(form), "SpinEdit1")->setValue(2000);
+    QVERIFY(!actionOf(form, "N13")->isChecked());
 }
 
 void AppearanceTest::restoreLeavesFaceOfInputAndTranscriptAlone()
@@ -449,31 +443,31 @@ void AppearanceTest::restoreLeavesFaceOfInputAndTranscriptAlone()
     const FontChoice arial{QStringLiteral("Arial"), 12, false, true};
     f->pickers.fonts = {arial, arial};
     f->pickers.colors = {Red};
-    form.ui().Mystring1->trigger();
-    form.ui().User2->trigger();
-    form.ui().User1->trigger();
+    actionOf(form, "Mystring1")->trigger();
+    actionOf(form, "User2")->trigger();
+    actionOf(form, "User1")->trigger();
     f->append(QStringLiteral("Привет."), LineStyle::User);
-    const Transcript::Attributes current = form.ui().RE1->current();
+    const Transcript::Attributes current = transcriptOf(form)->current();
 
-    form.N13Click();
+    actionOf(form, "N13")->trigger();
 
-    QCOMPARE(form.ui().Input->font().family(), QStringLiteral("Arial"));
-    QCOMPARE(form.ui().RE1->current(), current);
-    QCOMPARE(form.ui().RE1->lineAttributes(0).color, Red);
-    QCOMPARE(form.ui().RE1->lineAttributes(0).font, arial);
-    QCOMPARE(form.ui().RE1->count(), 1);
+    QCOMPARE(inputOf(form)->font().family(), QStringLiteral("Arial"));
+    QCOMPARE(transcriptOf(form)->current(), current);
+    QCOMPARE(transcriptOf(form)->lineAttributes(0).color, Red);
+    QCOMPARE(transcriptOf(form)->lineAttributes(0).font, arial);
+    QCOMPARE(transcriptOf(form)->count(), 1);
 }
 
 void AppearanceTest::restoreMarkFollowsTheMenu()
 {
     TForm1& form = f->form;
-    form.ui().N6->trigger(); // cancelled
-    QVERIFY(!form.ui().N13->isChecked());
-    form.ui().N13->trigger();
-    QVERIFY(form.ui().N13->isChecked());
+    actionOf(form, "N6")->trigger(); // cancelled
+    QVERIFY(!actionOf(form, "N13")->isChecked());
+    actionOf(form, "N13")->trigger();
+    QVERIFY(actionOf(form, "N13")->isChecked());
     // Choosing the restore again keeps the mark: it is set, never toggled.
-    form.ui().N13->trigger();
-    QVERIFY(form.ui().N13->isChecked());
+    actionOf(form, "N13")->trigger();
+    QVERIFY(actionOf(form, "N13")->isChecked());
 }
 
 void AppearanceTest::fontPickerOffersFaceStyleAndSizeOnly()

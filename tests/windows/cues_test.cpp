@@ -182,7 +182,7 @@ private slots:
         dir.writeLines("Base\\Words.Dat", {"// заголовок"});
         RecordingReporter reporter;
         TForm1 form(Services{nullptr, nullptr, nullptr, &reporter});
-        form.ui().Input->setText(QStringLiteral("звук")); // plays, or stays silent without a device
+        inputOf(form)->setText(QStringLiteral("звук")); // plays, or stays silent without a device
         QCOMPARE(reporter.errors, QStringList());
     }
 
@@ -192,9 +192,10 @@ private slots:
         ScratchDir dir;
         writeBase(dir);
         FormFixture f;
-        f->ui().Input->setText(QStringLiteral("привет"));
+        inputOf(*f)->setText(QStringLiteral("привет"));
         f.cues.played.clear();
-        f->SpeakClick();
+        tick(*f, 1);
+        buttonOf(*f, "Speak")->click();
         QVERIFY(f.cues.played.size() >= 3);
         QCOMPARE(f.cues.played.front(), Cue::MP2);
         QCOMPARE(f.cues.played[1], Cue::MP5);

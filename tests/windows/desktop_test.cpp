@@ -92,15 +92,15 @@ private slots:
         FormFixture f;
         f->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
-        f->T3Timer();
-        f->Cpu31Click();
+        tick(*f, 3);
+        actionOf(*f, "Cpu31")->trigger();
         const QStringList panel0 = withWords ? QStringList{QStringLiteral("Загрузка окончена")}
                                              : QStringList{QStringLiteral("Идёт загрузка подождите...")};
-        QCOMPARE(f->ui().SB1Panels[0]->text(), panel0.front());
+        QCOMPARE(panelOf(*f, 0)->text(), panel0.front());
         if (withWords)
-            QVERIFY(f->ui().SB1Panels[1]->text().startsWith(QStringLiteral("Программе известно:")));
-        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\Cpu"));
-        for (QLabel* panel : f->ui().SB1Panels)
+            QVERIFY(panelOf(*f, 1)->text().startsWith(QStringLiteral("Программе известно:")));
+        QCOMPARE(panelOf(*f, 2)->text(), QStringLiteral("Режим Cpu\\Cpu"));
+        for (QLabel* panel : {panelOf(*f, 0), panelOf(*f, 1), panelOf(*f, 2)})
             QVERIFY2(panel->sizeHint().width() <= panel->width(),
                      qPrintable(QStringLiteral("%1: %2 > %3").arg(panel->text()).arg(panel->sizeHint().width()).arg(panel->width())));
     }
@@ -122,14 +122,14 @@ private slots:
         writeBase(dir);
         FormFixture f;
         if (setting == 1)
-            f->N13Click();
+            actionOf(*f, "N13")->trigger();
         if (setting == 2) {
             f.pickers.colors = {QColor(Qt::blue), QColor(Qt::blue), QColor(Qt::blue)};
-            f->ui().N9->trigger();
+            actionOf(*f, "N9")->trigger();
         }
-        f->T1Timer();
+        tick(*f, 1);
         const QColor grey = f->palette().color(QPalette::Disabled, QPalette::ButtonText);
-        for (QToolButton* button : {f->ui().Speak, f->ui().EnRus, f->ui().Cancel}) {
+        for (QToolButton* button : {buttonOf(*f, "Speak"), buttonOf(*f, "EnRus"), buttonOf(*f, "Cancel")}) {
             QVERIFY(!button->isEnabled());
             const QPalette palette = button->palette();
             QCOMPARE(palette.color(QPalette::Disabled, QPalette::ButtonText), grey);

@@ -40,8 +40,7 @@ void prepareBase(const ScratchDir& dir, int entries, const std::vector<std::stri
 
 void takeTurn(FormFixture& f, const QString& phrase)
 {
-    f->ui().Input->setText(phrase);
-    f->SpeakClick();
+    say(*f, phrase);
 }
 
 } // namespace
@@ -54,34 +53,30 @@ private slots:
     void cleanup() { QLocale::setDefault(QLocale::system()); }
 
     // After a turn whose lines fit, the first undo takes the reply from both records and the
-    // second the phrase; an undo on empty records removes nothing and still shakes.
+    // second the phrase.
     void undoAfterATurn()
     {
         ScratchDir dir;
         writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
-        QCOMPARE(f->ui().RE1->count(), 2);
+        QCOMPARE(transcriptOf(*f)->count(), 2);
         QCOMPARE(logLines(*f).size(), 2);
-        const QString phrase = f->ui().RE1->line(0);
+        const QString phrase = transcriptOf(*f)->line(0);
         QCOMPARE(phrase, QStringLiteral("Привет."));
         QCOMPARE(logLines(*f).at(0), QStringLiteral("USER:     Привет."));
         QVERIFY(logLines(*f).at(1).startsWith(QStringLiteral("CPU:     ")));
-        QCOMPARE(logLines(*f).at(1).mid(9), f->ui().RE1->line(1));
+        QCOMPARE(logLines(*f).at(1).mid(9), transcriptOf(*f)->line(1));
 
-        f->CancelClick();
-        QVERIFY(f->ui().T[6]->isActive());
+        undo(*f);
+        QVERIFY(timerOf(*f, 7)->isActive());
         QCOMPARE(transcriptLines(*f), QStringList{phrase});
         QCOMPARE(logLines(*f), QStringList{QStringLiteral("USER:     Привет.")});
-        f->ui().T[6]->stop();
-        f->N15Click(); // Ctrl+Z does the same
-        QCOMPARE(f->ui().RE1->count(), 0);
+        timerOf(*f, 7)->stop();
+        actionOf(*f, "N15")->trigger(); // Ctrl+Z does the same
+        QCOMPARE(transcriptOf(*f)->count(), 0);
         QCOMPARE(logLines(*f), QStringList());
-        QVERIFY(f->ui().T[6]->isActive());
-        f->ui().T[6]->stop();
-        f->CancelClick();
-        QCOMPARE(f->ui().RE1->count(), 0);
-        QVERIFY(f->ui().T[6]->isActive());
+        QVERIFY(timerOf(*f, 7)->isActive());
     }
 
     // Lines that live only in the transcript make the two records lose different entries.
@@ -91,11 +86,11 @@ private slots:
         writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
-        const QString reply = f->ui().RE1->line(1);
-        f->CpuUser1Click();
-        QCOMPARE(f->ui().RE1->count(), 4);
+        const QString reply = transcriptOf(*f)->line(1);
+        actionOf(*f, "CpuUser1")->trigger();
+        QCOMPARE(transcriptOf(*f)->count(), 4);
         QCOMPARE(logLines(*f).size(), 2);
-        f->CancelClick();
+        undo(*f);
         QCOMPARE(transcriptLines(*f),
                  (QStringList{"Привет.", reply, QStringLiteral("Сервис:   // Режим диалога Cpu\\User.")}));
         QCOMPARE(logLines(*f), QStringList{QStringLiteral("USER:     Привет.")});
@@ -107,15 +102,15 @@ private slots:
         writeBase(dir);
         FormFixture f;
         takeTurn(f, QStringLiteral("привет"));
-        f->ui().Input->setText(QStringLiteral("недописанное"));
+        inputOf(*f)->setText(QStringLiteral("недописанное"));
         f.cues.played.clear();
-        f->N2Click();
-        QCOMPARE(f->ui().RE1->count(), 0);
+        actionOf(*f, "N2")->trigger();
+        QCOMPARE(transcriptOf(*f)->count(), 0);
         QCOMPARE(f->engine().state().Log.count(), 0);
-        QCOMPARE(f->ui().Input->text(), QString());
+        QCOMPARE(inputOf(*f)->text(), QString());
         QCOMPARE(f.cues.played, std::vector<Cue>{Cue::MP1});
-        QVERIFY(f->ui().T[6]->isActive());
-        QVERIFY(f->ui().T[9]->isActive());
+        QVERIFY(timerOf(*f, 7)->isActive());
+        QVERIFY(timerOf(*f, 10)->isActive());
     }
 
     // The block: empty line, rules, date and time, the learnt count, the dialogue, "=" rule.
@@ -140,9 +135,9 @@ private slots:
         FormFixture f;
         f->show();
         for (const QString& l : dialogue)
-            f->engine().preset().Log.add(cpOf(l));
+            EngineTestAccess::addLogLine(f->engine(), cpOf(l));
         const LogStamp before = MakeLogStamp(std::time(nullptr));
-        f->N4Click();
+        actionOf(*f, "N4")->trigger();
         const LogStamp after = MakeLogStamp(std::time(nullptr));
         QCOMPARE(f.reporter.errors, QStringList());
         QVERIFY(!f->isVisible());
@@ -179,9 +174,9 @@ private slots:
         FormFixture f;
         f.reporter.errors.clear();
         f->show();
-        f->appendTranscript(cp("Привет."), LineStyle::User);
-        f->engine().preset().Log.add(cp("USER:     Привет."));
-        f->N4Click();
+        hostOf(*f).appendTranscript(cp("Привет."), LineStyle::User);
+        EngineTestAccess::addLogLine(f->engine(), cp("USER:     Привет."));
+        actionOf(*f, "N4")->trigger();
         QCOMPARE(f.reporter.errors.size(), 1);
         QVERIFY2(f.reporter.errors.at(0).startsWith(QStringLiteral("Cannot open file Base\\"), Qt::CaseInsensitive),
                  qPrintable(f.reporter.errors.at(0)));
@@ -191,7 +186,7 @@ private slots:
         QCOMPARE(dir.exists("Base\\Log.Tovrin"), missing != QStringLiteral("Base\\Log.Tovrin"));
 
         prepareBase(dir, 2);
-        f->N4Click();
+        actionOf(*f, "N4")->trigger();
         QCOMPARE(f.reporter.errors.size(), 1);
         QVERIFY(!f->isVisible());
         QVERIFY(fileLines(dir, "Base\\Log.Tovrin").contains(QStringLiteral("USER:     Привет.")));
@@ -203,10 +198,10 @@ private slots:
         ScratchDir dir;
         prepareBase(dir, 1);
         FormFixture f;
-        f->engine().preset().Log.add(cp("USER:     Старое."));
-        f->N2Click();
-        f->engine().preset().Log.add(cp("USER:     Новое."));
-        f->N4Click();
+        EngineTestAccess::addLogLine(f->engine(), cp("USER:     Старое."));
+        actionOf(*f, "N2")->trigger();
+        EngineTestAccess::addLogLine(f->engine(), cp("USER:     Новое."));
+        actionOf(*f, "N4")->trigger();
         const QStringList lines = fileLines(dir, "Base\\Log.Tovrin");
         QVERIFY(!lines.contains(QStringLiteral("USER:     Старое.")));
         QCOMPARE(lines.mid(lines.size() - 2), (QStringList{"USER:     Новое.", Equals}));

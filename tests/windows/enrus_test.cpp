@@ -30,7 +30,7 @@ struct Window {
     // Types a line as the user would have it before pressing "E/R", then forgets the cues.
     void type(const QString& text)
     {
-        form.ui().Input->setText(text);
+        inputOf(form)->setText(text);
         cues.played.clear();
     }
     // The cues heard so far, as "MP3 MP1".
@@ -81,12 +81,12 @@ void EnRusTest::convertsTheWholeLine()
     QFETCH(QString, expected);
     Window w;
     w.type(typed);
-    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
+    QSignalSpy changes(inputOf(w.form), &QLineEdit::textChanged);
 
-    w.form.EnRusClick();
+    actionOf(w.form, "N36")->trigger();
 
-    QCOMPARE(w.form.ui().Input->text(), expected);
-    QCOMPARE(w.form.ui().Input->text().size(), typed.size());
+    QCOMPARE(inputOf(w.form)->text(), expected);
+    QCOMPARE(inputOf(w.form)->text().size(), typed.size());
     const bool changed = expected != typed;
     QCOMPARE(changes.count(), changed ? 1 : 0);
     // The click comes first on every press; typing is heard only when the line really changed.
@@ -97,10 +97,10 @@ void EnRusTest::secondPressConvertsWhatTheFirstProduced()
 {
     Window w;
     w.type(u"@|$^&"_s);
-    w.form.EnRusClick();
-    QCOMPARE(w.form.ui().Input->text(), u"\"/;:?"_s);
-    w.form.EnRusClick();
-    QCOMPARE(w.form.ui().Input->text(), u"Э.жЖ?"_s);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"\"/;:?"_s);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"Э.жЖ?"_s);
     QCOMPARE(w.heard(), u"MP3 MP1 MP3 MP1"_s);
 }
 
@@ -108,21 +108,21 @@ void EnRusTest::ignoresCaretAndSelection()
 {
     Window w;
     w.type(u"Ghbdtn vbh"_s);
-    w.form.ui().Input->setSelection(2, 3);
-    w.form.EnRusClick();
-    QCOMPARE(w.form.ui().Input->text(), u"Привет мир"_s);
+    inputOf(w.form)->setSelection(2, 3);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"Привет мир"_s);
 
     w.type(u"Ghbdtn"_s);
-    w.form.ui().Input->setCursorPosition(2);
-    w.form.EnRusClick();
-    QCOMPARE(w.form.ui().Input->text(), u"Привет"_s);
-    QCOMPARE(w.form.ui().Input->cursorPosition(), 2);
+    inputOf(w.form)->setCursorPosition(2);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"Привет"_s);
+    QCOMPARE(inputOf(w.form)->cursorPosition(), 2);
 
     // A line with nothing to convert is not touched at all: its selection stays.
     w.type(u"Привет"_s);
-    w.form.ui().Input->setSelection(1, 2);
-    w.form.EnRusClick();
-    QCOMPARE(w.form.ui().Input->selectedText(), u"ри"_s);
+    inputOf(w.form)->setSelection(1, 2);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->selectedText(), u"ри"_s);
 }
 
 void EnRusTest::keepsCharactersOutsideTheCodePage()
@@ -131,31 +131,31 @@ void EnRusTest::keepsCharactersOutsideTheCodePage()
     // and the rest of the line is converted around them.
     Window w;
     w.type(u"café Ghbdtn 😀 €"_s);
-    w.form.EnRusClick();
-    QCOMPARE(w.form.ui().Input->text(), u"сфаé Привет 😀 €"_s);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"сфаé Привет 😀 €"_s);
 }
 
 void EnRusTest::ctrlSWorksWhileTheButtonIsDisabled()
 {
     Window w;
     w.type(u"Ghbdtn"_s);
-    w.form.ui().EnRus->setEnabled(false);
-    w.form.ui().N36->trigger();
-    QCOMPARE(w.form.ui().Input->text(), u"Привет"_s);
+    buttonOf(w.form, "EnRus")->setEnabled(false);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"Привет"_s);
     QCOMPARE(w.heard(), u"MP3 MP1"_s);
 
     w.type(u"Lf"_s);
-    w.form.N36Click();
-    QCOMPARE(w.form.ui().Input->text(), u"Да"_s);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), u"Да"_s);
 }
 
 void EnRusTest::emptyLineOnlySoundsTheCue()
 {
     Window w;
     w.type(QString());
-    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
-    w.form.N36Click();
-    QCOMPARE(w.form.ui().Input->text(), QString());
+    QSignalSpy changes(inputOf(w.form), &QLineEdit::textChanged);
+    actionOf(w.form, "N36")->trigger();
+    QCOMPARE(inputOf(w.form)->text(), QString());
     QCOMPARE(changes.count(), 0);
     QCOMPARE(w.heard(), u"MP3"_s);
     QVERIFY(w.reporter.errors.isEmpty());

@@ -28,9 +28,9 @@ struct Fixture : ScratchForm {
 struct Places {
     QRect panel, transcript, bar, speak, enRus, cancel, input;
     explicit Places(const TForm1& f)
-        : panel(f.ui().TabControl1->geometry()), transcript(f.ui().RE1->geometry()), bar(f.ui().TabControl2->geometry()),
-          speak(f.ui().Speak->geometry()), enRus(f.ui().EnRus->geometry()), cancel(f.ui().Cancel->geometry()),
-          input(f.ui().Input->geometry())
+        : panel(child<QWidget>(f, "TabControl1")->geometry()), transcript(transcriptOf(f)->geometry()), bar(child<QWidget>(f, "TabControl2")->geometry()),
+          speak(buttonOf(f, "Speak")->geometry()), enRus(buttonOf(f, "EnRus")->geometry()), cancel(buttonOf(f, "Cancel")->geometry()),
+          input(inputOf(f)->geometry())
     {
     }
 };
@@ -51,7 +51,6 @@ private slots:
     void fullScreenStretchesThePanelsToTheMaximisedWindow();
     void returnPutsEverythingBackButTheTranscriptsHeight();
     void secondRoundGoesTheSameWay();
-    void choosingTheMenuEntrySwitchesBothWays();
 
 private:
     void checkStretched(const Places& start);
@@ -70,13 +69,13 @@ void FullScreenTest::checkStretched(const Places& start)
     // The window really grew: the offscreen screen is larger than the normal window.
     QVERIFY(w > start.panel.width() && h > start.bar.bottom());
 
-    QCOMPARE(form.ui().TabControl1->geometry(), QRect(start.panel.topLeft(), QSize(w - 4, h - 98)));
-    QCOMPARE(form.ui().RE1->geometry(), QRect(QPoint(3, 5), QSize(w - 11, h - 108)));
-    QCOMPARE(form.ui().TabControl2->geometry(), QRect(start.bar.left(), h - 99, w - 5, start.bar.height()));
-    QCOMPARE(form.ui().Speak->geometry(), QRect(QPoint(w - 93, start.speak.top()), start.speak.size()));
-    QCOMPARE(form.ui().EnRus->geometry(), QRect(QPoint(w - 136, start.enRus.top()), start.enRus.size()));
-    QCOMPARE(form.ui().Cancel->geometry(), QRect(QPoint(w - 163, start.cancel.top()), start.cancel.size()));
-    QCOMPARE(form.ui().Input->geometry(), QRect(start.input.topLeft(), QSize(w - 167, start.input.height())));
+    QCOMPARE(child<QWidget>(form, "TabControl1")->geometry(), QRect(start.panel.topLeft(), QSize(w - 4, h - 98)));
+    QCOMPARE(transcriptOf(form)->geometry(), QRect(QPoint(3, 5), QSize(w - 11, h - 108)));
+    QCOMPARE(child<QWidget>(form, "TabControl2")->geometry(), QRect(start.bar.left(), h - 99, w - 5, start.bar.height()));
+    QCOMPARE(buttonOf(form, "Speak")->geometry(), QRect(QPoint(w - 93, start.speak.top()), start.speak.size()));
+    QCOMPARE(buttonOf(form, "EnRus")->geometry(), QRect(QPoint(w - 136, start.enRus.top()), start.enRus.size()));
+    QCOMPARE(buttonOf(form, "Cancel")->geometry(), QRect(QPoint(w - 163, start.cancel.top()), start.cancel.size()));
+    QCOMPARE(inputOf(form)->geometry(), QRect(start.input.topLeft(), QSize(w - 167, start.input.height())));
 }
 
 void FullScreenTest::fullScreenStretchesThePanelsToTheMaximisedWindow()
@@ -84,10 +83,10 @@ void FullScreenTest::fullScreenStretchesThePanelsToTheMaximisedWindow()
     TForm1& form = f->form;
     const Places start(form);
 
-    form.N40Click();
+    actionOf(form, "N40")->trigger();
 
-    QVERIFY(form.ui().N40->isChecked());
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("Normal"));
+    QVERIFY(actionOf(form, "N40")->isChecked());
+    QCOMPARE(actionOf(form, "N40")->text(), QStringLiteral("Normal"));
     checkStretched(start);
 }
 
@@ -99,11 +98,12 @@ void FullScreenTest::returnPutsEverythingBackButTheTranscriptsHeight()
     const QSize minimum = form.minimumSize();
     const QSize maximum = form.maximumSize();
 
-    form.N40Click();
-    form.N40Click();
+    actionOf(form, "N40")->trigger();
+    QVERIFY(form.isMaximized());
+    actionOf(form, "N40")->trigger();
 
-    QVERIFY(!form.ui().N40->isChecked());
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("Full Screen"));
+    QVERIFY(!actionOf(form, "N40")->isChecked());
+    QCOMPARE(actionOf(form, "N40")->text(), QStringLiteral("Full Screen"));
     QVERIFY(!form.isMaximized());
     QCOMPARE(form.minimumSize(), minimum);
     QCOMPARE(form.maximumSize(), maximum);
@@ -123,27 +123,14 @@ void FullScreenTest::secondRoundGoesTheSameWay()
 {
     TForm1& form = f->form;
     const Places start(form);
-    form.N40Click();
-    form.N40Click();
-    form.N40Click();
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("Normal"));
+    actionOf(form, "N40")->trigger();
+    actionOf(form, "N40")->trigger();
+    actionOf(form, "N40")->trigger();
+    QCOMPARE(actionOf(form, "N40")->text(), QStringLiteral("Normal"));
     checkStretched(start);
-    form.N40Click();
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("Full Screen"));
-    QCOMPARE(form.ui().RE1->size(), QSize(581, 305));
-}
-
-void FullScreenTest::choosingTheMenuEntrySwitchesBothWays()
-{
-    TForm1& form = f->form;
-    form.ui().N40->trigger();
-    QVERIFY(form.ui().N40->isChecked());
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("Normal"));
-    QVERIFY(form.isMaximized());
-    form.ui().N40->trigger();
-    QVERIFY(!form.ui().N40->isChecked());
-    QCOMPARE(form.ui().N40->text(), QStringLiteral("Full Screen"));
-    QVERIFY(!form.isMaximized());
+    actionOf(form, "N40")->trigger();
+    QCOMPARE(actionOf(form, "N40")->text(), QStringLiteral("Full Screen"));
+    QCOMPARE(transcriptOf(form)->size(), QSize(581, 305));
 }
 
 QTEST_MAIN(FullScreenTest)

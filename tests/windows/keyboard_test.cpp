@@ -43,19 +43,29 @@ struct Window {
     TForm1& form = *fixture;
     RecordingCues& cues = fixture.cues;
     RecordingReporter& reporter = fixture.reporter;
-    TForm4& kb = *form.ui().Form4;
+    TForm4& kb = *keyboardOf(form);
 
-    QString input() const { return form.ui().Input->text(); }
+    QString input() const { return inputOf(form)->text(); }
     void setInput(const QString& text)
     {
-        form.ui().Input->setText(text);
+        inputOf(form)->setText(text);
         cues.played.clear();
     }
-    void press(const char* name)
+    QToolButton* key(const QString& name) const { return child<QToolButton>(kb, qPrintable(name)); }
+    void press(const char* name) { key(QString::fromLatin1(name))->click(); }
+    QTimer* keyboardTimer() const { return child<QTimer>(kb, "T1"); }
+    // Bcksp as the user presses it: the keyboard's tick enables it first.
+    void backspace()
     {
-        QToolButton* key = kb.key(QString::fromLatin1(name));
-        QVERIFY2(key, name);
-        key->click();
+        tick(keyboardTimer());
+        key(QStringLiteral("SB62"))->click();
+    }
+    void hideKeyboard() { child<QAction>(kb, "N2")->trigger(); }
+    // What Caps Lock's caption says: 1 pressed, 0 not.
+    int caps() const
+    {
+        const QString caption = key(QStringLiteral("SB63"))->text();
+        return caption == u"Caps Lock [нажат]"_s ? 1 : caption == u"Caps Lock [не нажат]"_s ? 0 : -1;
     }
     QString heard() const
     {
@@ -65,47 +75,6 @@ struct Window {
         return names.join(u' ');
     }
 };
-
-enum Row { SignsUpper, SignsLower, LettersUpper, LettersLower };
-
-struct KeyRow {
-    Row row;
-    QStringList names;
-    QString captions; // one character per key, in order
-};
-
-// The keys as they stand, left to right.
-QList<KeyRow> designRows()
-{
-    return {
-        {SignsUpper,
-         {u"SB4"_s, u"SB5"_s, u"SB6"_s, u"SB7"_s, u"Sd8"_s, u"SB13"_s, u"SB14"_s, u"SB15"_s, u"SB16"_s,
-          u"SB17"_s, u"SB18"_s, u"SB19"_s, u"SB20"_s, u"SB21"_s, u"SB64"_s, u"SB65"_s},
-         u"#$%&*+=\\|/[]{}~`"_s},
-        {SignsLower,
-         {u"SB28"_s, u"SB27"_s, u"SB2"_s, u"SB22"_s, u"SB9"_s, u"SB10"_s, u"SB11"_s, u"SB12"_s, u"SB24"_s,
-          u"SB25"_s, u"SB26"_s},
-         u",.!?()-:\"<>"_s},
-        {LettersUpper, {}, u"АБВГДЕЁЖЗИЙКЛМНОП"_s},
-        {LettersLower, {}, u"РСТУФХЦЧШЩЪЫЬЭЮЯ"_s},
-    };
-}
-
-QStringList numbered(int first, int count)
-{
-    QStringList names;
-    for (int i = 0; i < count; ++i)
-        names << u"SB%1"_s.arg(first + i);
-    return names;
-}
-
-QList<KeyRow> allRows()
-{
-    QList<KeyRow> rows = designRows();
-    rows[LettersUpper].names = numbered(29, 17);
-    rows[LettersLower].names = numbered(46, 16);
-    return rows;
-}
 
 } // namespace
 
@@ -131,19 +100,18 @@ private slots:
 void KeyboardTest::signAndSpaceKeysIgnoreCapsLock()
 {
     Window w;
-    QList<KeyRow> rows = allRows().mid(SignsUpper, 2);
-    rows.append({SignsLower, {u"SB23"_s}, u" "_s});
+    // A sign of each row, a sign that a letter's case could change, and the space bar.
+    const QList<std::pair<const char*, QString>> keys = {
+        {"SB4", u"#"_s}, {"SB65", u"`"_s}, {"SB28", u","_s}, {"SB26", u">"_s}, {"SB23", u" "_s}};
     for (int caps = 0; caps < 2; ++caps) {
-        QCOMPARE(w.kb.CapsState, caps);
-        for (const KeyRow& row : rows) {
-            for (int i = 0; i < row.names.size(); ++i) {
-                w.setInput(u"x"_s);
-                w.kb.key(row.names[i])->click();
-                QCOMPARE(w.input(), u"x"_s + row.captions[i]);
-                QCOMPARE(w.heard(), u"MP1"_s);
-            }
+        QCOMPARE(w.caps(), caps);
+        for (const auto& [name, sign] : keys) {
+            w.setInput(u"x"_s);
+            w.press(name);
+            QCOMPARE(w.input(), u"x"_s + sign);
+            QCOMPARE(w.heard(), u"MP1"_s);
         }
-        w.kb.SB63->click();
+        w.key(u"SB63"_s)->click();
     }
 }
 
@@ -151,53 +119,46 @@ void KeyboardTest::lettersFollowCapsLock()
 {
     Window w;
     const char* word[] = {"SB45", "SB46", "SB38", "SB31", "SB34", "SB48"}; // П Р И В Е Т
-    QCOMPARE(w.kb.CapsState, 0);
+    QCOMPARE(w.caps(), 0);
     w.setInput(QString());
     for (const char* k : word)
         w.press(k);
     QCOMPARE(w.input(), u"привет"_s);
     QCOMPARE(w.heard(), u"MP1 MP1 MP1 MP1 MP1 MP1"_s);
 
-    w.kb.SB63->click();
-    QCOMPARE(w.kb.CapsState, 1);
-    QCOMPARE(w.kb.SB63->text(), u"Caps Lock [нажат]"_s);
+    w.key("SB63")->click();
+    QCOMPARE(w.caps(), 1);
+    QCOMPARE(w.key("SB63")->text(), u"Caps Lock [нажат]"_s);
     w.setInput(QString());
     for (const char* k : word)
         w.press(k);
     QCOMPARE(w.input(), u"ПРИВЕТ"_s);
 
-    w.kb.SB63->click();
-    QCOMPARE(w.kb.CapsState, 0);
-    QCOMPARE(w.kb.SB63->text(), u"Caps Lock [не нажат]"_s);
+    w.key("SB63")->click();
+    QCOMPARE(w.caps(), 0);
+    QCOMPARE(w.key("SB63")->text(), u"Caps Lock [не нажат]"_s);
     w.setInput(QString());
     w.press("SB35"); // Ё
-    w.kb.SB63->click();
+    w.key("SB63")->click();
     w.press("SB35");
     QCOMPARE(w.input(), u"ёЁ"_s);
 
-    // Every letter, in both cases.
-    const QList<KeyRow> rows = allRows();
-    for (int caps = 1; caps >= 0; --caps) {
-        QCOMPARE(w.kb.CapsState, caps);
-        for (int r : {LettersUpper, LettersLower}) {
-            w.setInput(QString());
-            for (const QString& name : rows[r].names)
-                w.kb.key(name)->click();
-            QCOMPARE(w.input(), caps ? rows[r].captions : rows[r].captions.toLower());
-        }
-        w.kb.SB63->click();
-    }
+    // The first and the last letter of both rows.
+    w.setInput(QString());
+    for (const char* k : {"SB29", "SB45", "SB46", "SB61"})
+        w.press(k);
+    QCOMPARE(w.input(), u"АПРЯ"_s); // Caps Lock is still pressed
 }
 
 void KeyboardTest::keysAppendAtTheEndWhateverTheCaret()
 {
     Window w;
     w.setInput(u"ривет"_s);
-    w.form.ui().Input->setCursorPosition(0);
+    inputOf(w.form)->setCursorPosition(0);
     w.press("SB45");
     QCOMPARE(w.input(), u"риветп"_s);
 
-    w.form.ui().Input->setSelection(0, 3);
+    inputOf(w.form)->setSelection(0, 3);
     w.press("SB23");
     QCOMPARE(w.input(), u"риветп "_s);
 }
@@ -206,22 +167,22 @@ void KeyboardTest::backspaceRemovesTheLastCharacter()
 {
     Window w;
     w.setInput(u"да"_s);
-    w.form.ui().Input->setCursorPosition(0);
-    w.kb.SB62Click();
+    inputOf(w.form)->setCursorPosition(0);
+    w.backspace();
     QCOMPARE(w.input(), u"д"_s);
-    w.kb.SB62Click();
+    w.backspace();
     QCOMPARE(w.input(), QString());
     QCOMPARE(w.heard(), u"MP1 MP1"_s);
 
     // A character made of two code units goes as a whole.
     w.setInput(u"да😀"_s);
-    w.kb.SB62Click();
+    w.backspace();
     QCOMPARE(w.input(), u"да"_s);
 
     // Reached from code on an empty line it changes nothing.
     w.setInput(QString());
-    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
-    w.kb.SB62Click();
+    QSignalSpy changes(inputOf(w.form), &QLineEdit::textChanged);
+    w.backspace();
     QCOMPARE(w.input(), QString());
     QCOMPARE(changes.count(), 0);
 }
@@ -230,28 +191,28 @@ void KeyboardTest::timerEnablesBackspaceAndEnterByTheLine()
 {
     Window w;
     w.setInput(u"д"_s);
-    w.kb.T1Timer();
-    QVERIFY(w.kb.SB62->isEnabled());
-    QVERIFY(w.kb.SB66->isEnabled());
+    tick(w.keyboardTimer());
+    QVERIFY(w.key("SB62")->isEnabled());
+    QVERIFY(w.key("SB66")->isEnabled());
 
-    w.kb.SB62->click();
-    w.kb.T1Timer();
-    QVERIFY(!w.kb.SB62->isEnabled());
-    QVERIFY(!w.kb.SB66->isEnabled());
+    w.key("SB62")->click();
+    tick(w.keyboardTimer());
+    QVERIFY(!w.key("SB62")->isEnabled());
+    QVERIFY(!w.key("SB66")->isEnabled());
 
     // A disabled Bcksp cannot be pressed; a line of spaces is not empty.
-    w.kb.SB62->click();
-    w.kb.SB23->click();
+    w.key("SB62")->click();
+    w.key("SB23")->click();
     QCOMPARE(w.input(), u" "_s);
-    w.kb.T1Timer();
-    QVERIFY(w.kb.SB62->isEnabled());
-    QVERIFY(w.kb.SB66->isEnabled());
+    tick(w.keyboardTimer());
+    QVERIFY(w.key("SB62")->isEnabled());
+    QVERIFY(w.key("SB66")->isEnabled());
 }
 
 void KeyboardTest::keysStopAtTheInputLimit()
 {
     Window w;
-    const int limit = w.form.ui().Input->maxLength();
+    const int limit = inputOf(w.form)->maxLength();
     QCOMPARE(limit, 255);
     w.setInput(QString(limit - 1, u'a'));
     w.press("SB29");
@@ -259,7 +220,7 @@ void KeyboardTest::keysStopAtTheInputLimit()
     QVERIFY(w.input().endsWith(u'а'));
 
     w.cues.played.clear();
-    QSignalSpy changes(w.form.ui().Input, &QLineEdit::textChanged);
+    QSignalSpy changes(inputOf(w.form), &QLineEdit::textChanged);
     for (const char* k : {"SB29", "SB4", "SB23"})
         w.press(k);
     QCOMPARE(w.input().size(), limit);
@@ -267,7 +228,7 @@ void KeyboardTest::keysStopAtTheInputLimit()
     QCOMPARE(changes.count(), 0);
     QCOMPARE(w.heard(), QString());
 
-    w.kb.SB62Click();
+    w.backspace();
     QCOMPARE(w.input().size(), limit - 1);
 }
 
@@ -275,19 +236,19 @@ void KeyboardTest::enterRunsATurnAndTheKeyboardStays()
 {
     Window w(true);
     w.form.show();
-    w.form.N22Click();
+    actionOf(w.form, "N22")->trigger();
     for (const char* k : {"SB45", "SB46", "SB38", "SB31", "SB34", "SB48"})
         w.press(k);
     w.cues.played.clear();
-    w.kb.T1Timer();
-    QVERIFY(w.kb.SB66->isEnabled());
+    tick(w.keyboardTimer());
+    QVERIFY(w.key("SB66")->isEnabled());
     QVERIFY(!w.form.isEnabled());
 
-    w.kb.SB66->click();
+    w.key("SB66")->click();
 
-    QCOMPARE(w.form.ui().RE1->count(), 2);
-    QCOMPARE(w.form.ui().RE1->line(0), u"Привет."_s);
-    QVERIFY(!w.form.ui().RE1->line(1).isEmpty());
+    QCOMPARE(transcriptOf(w.form)->count(), 2);
+    QCOMPARE(transcriptOf(w.form)->line(0), u"Привет."_s);
+    QVERIFY(!transcriptOf(w.form)->line(1).isEmpty());
     QCOMPARE(w.input(), QString());
     // The phrase is heard, then the reply, then the line being cleared.
     QCOMPARE(w.heard(), u"MP2 MP5 MP1"_s);
@@ -295,9 +256,9 @@ void KeyboardTest::enterRunsATurnAndTheKeyboardStays()
     QVERIFY(w.kb.isVisible());
     QVERIFY(!w.form.isEnabled());
 
-    w.kb.T1Timer();
-    QVERIFY(!w.kb.SB66->isEnabled());
-    QVERIFY(!w.kb.SB62->isEnabled());
+    tick(w.keyboardTimer());
+    QVERIFY(!w.key("SB66")->isEnabled());
+    QVERIFY(!w.key("SB62")->isEnabled());
 }
 
 void KeyboardTest::openingAndHidingFollowTheSecondaryWindowRule()
@@ -305,51 +266,51 @@ void KeyboardTest::openingAndHidingFollowTheSecondaryWindowRule()
     Window w;
     w.form.show();
     // As the program runs: the control-state tick and the idle count are going.
-    QTimer* mainT1 = w.form.ui().T[0];
+    QTimer* mainT1 = timerOf(w.form, 1);
     mainT1->start();
-    w.form.ui().T[1]->start();
-    w.kb.T1->stop();
+    timerOf(w.form, 2)->start();
+    w.keyboardTimer()->stop();
 
-    w.form.N22Click();
+    actionOf(w.form, "N22")->trigger();
     QVERIFY(w.kb.isVisible());
     QVERIFY(w.kb.isEnabled());
-    QVERIFY(w.kb.T1->isActive());
+    QVERIFY(w.keyboardTimer()->isActive());
     QVERIFY(!w.form.isEnabled());
     QVERIFY(!mainT1->isActive());
     // The keys stay usable although their main window is disabled.
-    QVERIFY(w.kb.key(u"SB29"_s)->isEnabled());
+    QVERIFY(w.key(u"SB29"_s)->isEnabled());
     w.setInput(QString());
     w.press("SB29");
     QCOMPARE(w.input(), u"а"_s);
     // The main window's other timers go on.
-    QVERIFY(w.form.ui().T[1]->isActive());
+    QVERIFY(timerOf(w.form, 2)->isActive());
 
-    w.kb.N2->trigger();
+    w.hideKeyboard();
     QVERIFY(w.kb.isHidden());
-    QVERIFY(!w.kb.T1->isActive());
+    QVERIFY(!w.keyboardTimer()->isActive());
     QVERIFY(w.form.isEnabled());
     QVERIFY(mainT1->isActive());
     QCOMPARE(mainT1->interval(), kClockTickMs);
 
     // And once more: the second opening is like the first.
-    w.form.N22Click();
+    actionOf(w.form, "N22")->trigger();
     QVERIFY(w.kb.isVisible());
     QVERIFY(w.kb.isEnabled());
     QVERIFY(!w.form.isEnabled());
     QVERIFY(!mainT1->isActive());
-    w.kb.N2Click();
+    w.hideKeyboard();
     QVERIFY(w.form.isEnabled());
 }
 
 void KeyboardTest::capsLockSurvivesHiding()
 {
     Window w;
-    w.form.N22Click();
-    w.kb.SB63->click();
-    w.kb.N2Click();
-    w.form.N22Click();
-    QCOMPARE(w.kb.CapsState, 1);
-    QCOMPARE(w.kb.SB63->text(), u"Caps Lock [нажат]"_s);
+    actionOf(w.form, "N22")->trigger();
+    w.key("SB63")->click();
+    w.hideKeyboard();
+    actionOf(w.form, "N22")->trigger();
+    QCOMPARE(w.caps(), 1);
+    QCOMPARE(w.key("SB63")->text(), u"Caps Lock [нажат]"_s);
     w.setInput(QString());
     w.press("SB29");
     QCOMPARE(w.input(), u"А"_s);
@@ -359,15 +320,15 @@ void KeyboardTest::firstShowingIsCentredLaterOnesWhereItWas()
 {
     Window w;
     w.form.show();
-    w.form.N22Click();
+    actionOf(w.form, "N22")->trigger();
     const QRect desktop = w.kb.screen()->availableGeometry();
     const QPoint offset = w.kb.geometry().center() - desktop.center();
     QVERIFY2(offset.manhattanLength() <= 40, qPrintable(u"off centre by %1,%2"_s.arg(offset.x()).arg(offset.y())));
 
     w.kb.move(desktop.topLeft() + QPoint(30, 40));
     const QPoint moved = w.kb.pos();
-    w.kb.N2Click();
-    w.form.N22Click();
+    w.hideKeyboard();
+    actionOf(w.form, "N22")->trigger();
     QCOMPARE(w.kb.pos(), moved);
 }
 
@@ -375,7 +336,7 @@ void KeyboardTest::escapeAndCloseNeverStrandTheMainWindow()
 {
     Window w;
     w.form.show();
-    w.form.N22Click();
+    actionOf(w.form, "N22")->trigger();
     QTest::keyClick(&w.kb, Qt::Key_Escape);
     QVERIFY(w.kb.isVisible());
     QVERIFY(!w.form.isEnabled());
@@ -384,8 +345,8 @@ void KeyboardTest::escapeAndCloseNeverStrandTheMainWindow()
     w.kb.close();
     QVERIFY(w.kb.isHidden());
     QVERIFY(w.form.isEnabled());
-    QVERIFY(w.form.ui().T[0]->isActive());
-    QVERIFY(!w.kb.T1->isActive());
+    QVERIFY(timerOf(w.form, 1)->isActive());
+    QVERIFY(!w.keyboardTimer()->isActive());
 }
 
 QTEST_MAIN(KeyboardTest)

@@ -53,12 +53,12 @@ private slots:
     void checkMarksBelongToTheHandlers()
     {
         FormFixture f;
-        f->ui().CpuUser1->trigger();
-        QVERIFY(f->ui().CpuUser1->isChecked());
-        QVERIFY(!f->ui().Cpu31->isChecked());
-        f->ui().Cpu31->trigger();
-        QVERIFY(f->ui().Cpu31->isChecked());
-        QVERIFY(!f->ui().CpuUser1->isChecked());
+        actionOf(*f, "CpuUser1")->trigger();
+        QVERIFY(actionOf(*f, "CpuUser1")->isChecked());
+        QVERIFY(!actionOf(*f, "Cpu31")->isChecked());
+        actionOf(*f, "Cpu31")->trigger();
+        QVERIFY(actionOf(*f, "Cpu31")->isChecked());
+        QVERIFY(!actionOf(*f, "CpuUser1")->isChecked());
     }
 
 
@@ -68,41 +68,41 @@ private slots:
         // No Base\Words.dat in the scratch folder: FormCreate reports, and start-up goes on.
         FormFixture f;
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Words.dat")});
-        QVERIFY(f->ui().Form2 && f->ui().Form3 && f->ui().Form4);
-        QVERIFY(!f->ui().Form2->isVisible() && !f->ui().Form3->isVisible() && !f->ui().Form4->isVisible());
-        QCOMPARE(f->ui().Form2->windowTitle(), QStringLiteral("Редактор"));
+        QVERIFY(editorOf(*f) && aboutOf(*f) && keyboardOf(*f));
+        QVERIFY(!editorOf(*f)->isVisible() && !aboutOf(*f)->isVisible() && !keyboardOf(*f)->isVisible());
+        QCOMPARE(editorOf(*f)->windowTitle(), QStringLiteral("Редактор"));
     }
 
     void controlStateTick()
     {
         FormFixture f;
-        f->T1Timer();
-        QVERIFY(!f->ui().Speak->isEnabled() && !f->ui().EnRus->isEnabled() && !f->ui().Talk->isEnabled());
-        QVERIFY(!f->ui().Cancel->isEnabled() && !f->ui().N15->isEnabled());
+        tick(*f, 1);
+        QVERIFY(!buttonOf(*f, "Speak")->isEnabled() && !buttonOf(*f, "EnRus")->isEnabled() && !talkOf(*f)->isEnabled());
+        QVERIFY(!buttonOf(*f, "Cancel")->isEnabled() && !actionOf(*f, "N15")->isEnabled());
 
-        f->ui().Input->setText(QStringLiteral(" ")); // spaces are not empty
-        f->T1Timer();
-        QVERIFY(f->ui().Speak->isEnabled() && f->ui().EnRus->isEnabled() && f->ui().Talk->isEnabled());
-        QVERIFY(!f->ui().Cancel->isEnabled());
+        inputOf(*f)->setText(QStringLiteral(" ")); // spaces are not empty
+        tick(*f, 1);
+        QVERIFY(buttonOf(*f, "Speak")->isEnabled() && buttonOf(*f, "EnRus")->isEnabled() && talkOf(*f)->isEnabled());
+        QVERIFY(!buttonOf(*f, "Cancel")->isEnabled());
 
-        f->appendTranscript(cp("Привет."), LineStyle::User);
-        f->T1Timer();
-        QVERIFY(f->ui().Cancel->isEnabled() && f->ui().N15->isEnabled());
+        hostOf(*f).appendTranscript(cp("Привет."), LineStyle::User);
+        tick(*f, 1);
+        QVERIFY(buttonOf(*f, "Cancel")->isEnabled() && actionOf(*f, "N15")->isEnabled());
 
-        f->ui().Input->clear();
-        f->ui().RE1->clearLines();
-        f->T1Timer();
-        QVERIFY(!f->ui().Speak->isEnabled() && !f->ui().Talk->isEnabled() && !f->ui().Cancel->isEnabled() && !f->ui().N15->isEnabled());
+        inputOf(*f)->clear();
+        transcriptOf(*f)->clearLines();
+        tick(*f, 1);
+        QVERIFY(!buttonOf(*f, "Speak")->isEnabled() && !talkOf(*f)->isEnabled() && !buttonOf(*f, "Cancel")->isEnabled() && !actionOf(*f, "N15")->isEnabled());
     }
 
     void focusReturnsToTheInputLine()
     {
         FormFixture f;
         f->show();
-        f->ui().RE1->setFocus();
-        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->ui().RE1));
-        f->T1Timer();
-        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(f->ui().Input));
+        transcriptOf(*f)->setFocus();
+        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(transcriptOf(*f)));
+        tick(*f, 1);
+        QCOMPARE(f->focusWidget(), static_cast<QWidget*>(inputOf(*f)));
     }
 
     // MP1 on every real change of the input line, whoever makes it.
@@ -110,13 +110,13 @@ private slots:
     {
         FormFixture f;
         f->show();
-        typeText(f->ui().Input, QStringLiteral("привет"));
+        typeText(inputOf(*f), QStringLiteral("привет"));
         QCOMPARE(f.cues.played, std::vector<Cue>(6, Cue::MP1));
-        f->ui().Input->setText(QStringLiteral("привет")); // the same text: no change
+        inputOf(*f)->setText(QStringLiteral("привет")); // the same text: no change
         QCOMPARE(f.cues.played.size(), size_t(6));
-        f->clearInput();
+        hostOf(*f).clearInput();
         QCOMPARE(f.cues.played.size(), size_t(7));
-        f->clearInput(); // already empty
+        hostOf(*f).clearInput(); // already empty
         QCOMPARE(f.cues.played.size(), size_t(7));
     }
 
@@ -139,10 +139,10 @@ private slots:
         writeBase(*scratch_);
         FormFixture f;
         f->show();
-        f->ui().Input->setText(typed);
-        f->T1Timer();
+        inputOf(*f)->setText(typed);
+        tick(*f, 1);
         f.cues.played.clear();
-        QTest::keyClick(f->ui().Input, Qt::Key(key));
+        QTest::keyClick(inputOf(*f), Qt::Key(key));
         // A turn echoes the phrase with MP2 before anything else of it.
         const bool echoed = !f.cues.played.empty() && f.cues.played.front() == Cue::MP2;
         QCOMPARE(echoed, turnTaken);
@@ -154,25 +154,13 @@ private slots:
         writeBase(*scratch_);
         FormFixture f;
         f->show();
-        f->ui().Input->setText(QStringLiteral("привет"));
-        f->T1Timer();
-        f->ui().Talk->setEnabled(false);
+        inputOf(*f)->setText(QStringLiteral("привет"));
+        tick(*f, 1);
+        talkOf(*f)->setEnabled(false);
         f.cues.played.clear();
-        QTest::keyClick(f->ui().Input, Qt::Key_Return);
+        QTest::keyClick(inputOf(*f), Qt::Key_Return);
         QVERIFY(f.cues.played.empty());
-        QCOMPARE(f->ui().RE1->count(), 0);
-    }
-
-    // A press from code runs the handler even while the button is disabled.
-    void pressFromCodeWhileDisabled()
-    {
-        writeBase(*scratch_);
-        FormFixture f;
-        f->ui().Input->setText(QStringLiteral("привет"));
-        QVERIFY(!f->ui().Speak->isEnabled());
-        f->TalkClick();
-        QVERIFY(f->ui().RE1->count() >= 1);
-        QCOMPARE(f->ui().RE1->line(0), QStringLiteral("Привет."));
+        QCOMPARE(transcriptOf(*f)->count(), 0);
     }
 
     void undoShortcutReachesTheMenuFromTheInputLine()
@@ -180,15 +168,15 @@ private slots:
         FormFixture f;
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        f->appendTranscript(cp("один"), LineStyle::User);
-        f->appendTranscript(cp("два"), LineStyle::Program);
-        f->T1Timer();
-        QTest::keyClick(f->ui().Input, Qt::Key_Z, Qt::ControlModifier);
+        hostOf(*f).appendTranscript(cp("один"), LineStyle::User);
+        hostOf(*f).appendTranscript(cp("два"), LineStyle::Program);
+        tick(*f, 1);
+        QTest::keyClick(inputOf(*f), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(transcriptLines(*f), QStringList{QStringLiteral("один")});
-        f->ui().RE1->clearLines();
-        f->T1Timer(); // Ctrl+Z is disabled with the transcript empty
-        f->engine().preset().Log.add("CPU:     x");
-        QTest::keyClick(f->ui().Input, Qt::Key_Z, Qt::ControlModifier);
+        transcriptOf(*f)->clearLines();
+        tick(*f, 1); // Ctrl+Z is disabled with the transcript empty
+        EngineTestAccess::addLogLine(f->engine(), "CPU:     x");
+        QTest::keyClick(inputOf(*f), Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(f->engine().state().Log.count(), 1);
     }
 
@@ -209,14 +197,14 @@ private slots:
         FormFixture f;
         f->show();
         QVERIFY(QTest::qWaitForWindowActive(f.form.get()));
-        QLineEdit* input = f->ui().Input;
+        QLineEdit* input = inputOf(*f);
         QTest::keyClicks(input, QStringLiteral("hello"));
         input->clear(); // as the end of a turn clears it
         QTest::keyClicks(input, QStringLiteral("ab"));
         QTest::keyClick(input, Qt::Key_Backspace);
         QTest::keyClick(input, Qt::Key_Backspace);
-        f->T1Timer();
-        QVERIFY(!f->ui().N15->isEnabled());
+        tick(*f, 1);
+        QVERIFY(!actionOf(*f, "N15")->isEnabled());
         QTest::keyClick(input, key.key(), key.keyboardModifiers());
         QCOMPARE(input->text(), QString());
         QTest::keyClick(input, Qt::Key_Z);
@@ -228,28 +216,28 @@ private slots:
     {
         FormFixture f;
         // A symbol goes, a smile is written as typed, a letter the code page lacks is marked.
-        f->ui().Input->setText(QStringLiteral("ёлка ✓"));
-        QCOMPARE(f->inputText(), cp("ёлка"));
-        f->ui().Input->setText(QStringLiteral("ёлка \U0001F60A"));
-        QCOMPARE(f->inputText(), cp("ёлка)"));
-        f->ui().Input->setText(QStringLiteral("ёлка \u65E5"));
-        QCOMPARE(f->inputText(), cp("ёлка ?"));
+        inputOf(*f)->setText(QStringLiteral("ёлка ✓"));
+        QCOMPARE(hostOf(*f).inputText(), cp("ёлка"));
+        inputOf(*f)->setText(QStringLiteral("ёлка \U0001F60A"));
+        QCOMPARE(hostOf(*f).inputText(), cp("ёлка)"));
+        inputOf(*f)->setText(QStringLiteral("ёлка \u65E5"));
+        QCOMPARE(hostOf(*f).inputText(), cp("ёлка ?"));
     }
 
     void secondaryWindowRule()
     {
         FormFixture f;
         f->show();
-        f->ui().T[0]->start();
-        f->N38Click();
-        QVERIFY(!f->ui().T[0]->isActive());
+        timerOf(*f, 1)->start();
+        actionOf(*f, "N38")->trigger();
+        QVERIFY(!timerOf(*f, 1)->isActive());
         QVERIFY(!f->isEnabled());
-        QVERIFY(f->ui().Form2->isVisible() && f->ui().Form2->isEnabled());
-        QCOMPARE(f->ui().Form2->SpinEdit1->value(), 1);
-        f->ui().Form2->Button2Click();
-        QVERIFY(f->ui().T[0]->isActive());
+        QVERIFY(editorOf(*f)->isVisible() && editorOf(*f)->isEnabled());
+        QCOMPARE(child<QSpinBox>(*editorOf(*f), "SpinEdit1")->value(), 1);
+        child<QPushButton>(*editorOf(*f), "Button2")->click();
+        QVERIFY(timerOf(*f, 1)->isActive());
         QVERIFY(f->isEnabled());
-        QVERIFY(!f->ui().Form2->isVisible());
+        QVERIFY(!editorOf(*f)->isVisible());
     }
 
     void closeBoxEndsWithoutTheLog()
@@ -258,10 +246,10 @@ private slots:
         const auto before = scratch_->readLines("Base\\Log.Tovrin");
         FormFixture f(false);
         f->show();
-        f->engine().preset().Log.add(cp("USER:     Привет."));
+        EngineTestAccess::addLogLine(f->engine(), cp("USER:     Привет."));
         QVERIFY(f->close());
         QVERIFY(!f->isVisible());
-        for (QTimer* t : f->ui().T)
+        for (QTimer* t : timersOf(*f))
             QVERIFY(!t->isActive());
         QCOMPARE(scratch_->readLines("Base\\Log.Tovrin"), before);
     }
@@ -277,19 +265,19 @@ private slots:
             void showError(const QString& message, QWidget*) override
             {
                 shown << message;
-                form->T3Timer(); // a tick that comes while this box is open
+                tick(*form, 3); // a tick that comes while this box is open
             }
         } nested;
         nested.form = f.form.get();
         f->services().reporter = &nested;
-        f->ui().T[2]->start();
-        f->T8Timer(); // Words is missing: shown; T3 fails meanwhile and is kept back
+        timerOf(*f, 3)->start();
+        tick(*f, 8); // Words is missing: shown; T3 fails meanwhile and is kept back
         QCOMPARE(nested.shown, QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
-        QVERIFY(f->ui().T[2]->isActive());
+        QVERIFY(timerOf(*f, 3)->isActive());
         f->services().reporter = &f.reporter;
-        f->T3Timer();
+        tick(*f, 3);
         QCOMPARE(f.reporter.errors.mid(1), QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
-        QVERIFY(!f->ui().T[2]->isActive());
+        QVERIFY(!timerOf(*f, 3)->isActive());
     }
 
     void guardShowsTheExactMessageAndGoesOn()
@@ -297,8 +285,8 @@ private slots:
         FormFixture f;
         f.reporter.errors.clear();
         bool after = false;
-        f->guarded([] { throw FileError::cannotOpen(cp("Base\\Фразы.Dat")); });
-        f->guarded([&] { after = true; });
+        static_cast<SecondaryHost&>(*f).guarded([] { throw FileError::cannotOpen(cp("Base\\Фразы.Dat")); });
+        static_cast<SecondaryHost&>(*f).guarded([&] { after = true; });
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Фразы.Dat")});
         QVERIFY(after);
     }
@@ -306,11 +294,11 @@ private slots:
     void busyPointer()
     {
         FormFixture f;
-        f->setBusy(true);
-        f->setBusy(true);
+        hostOf(*f).setBusy(true);
+        hostOf(*f).setBusy(true);
         QVERIFY(QGuiApplication::overrideCursor());
         QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        f->setBusy(false);
+        hostOf(*f).setBusy(false);
         QVERIFY(!QGuiApplication::overrideCursor());
     }
 
@@ -319,35 +307,35 @@ private slots:
     void turnMeaningDrivesTheTimers()
     {
         FormFixture f;
-        f->setFarewell(true);
-        QVERIFY(f->timerEnabled(Timer::T4));
-        f->setFarewell(false);
-        QVERIFY(!f->timerEnabled(Timer::T4));
+        hostOf(*f).setFarewell(true);
+        QVERIFY(timerOf(*f, 4)->isActive());
+        hostOf(*f).setFarewell(false);
+        QVERIFY(!timerOf(*f, 4)->isActive());
 
-        f->setDelayedRemarkArmed(true);
-        QVERIFY(f->timerEnabled(Timer::T9));
-        const int remaining = f->ui().T[8]->remainingTime();
-        f->setDelayedRemarkArmed(true); // arming an armed remark does not restart its pace
-        QVERIFY(f->ui().T[8]->remainingTime() <= remaining);
-        f->setDelayedRemarkArmed(false);
-        QVERIFY(!f->timerEnabled(Timer::T9));
+        hostOf(*f).setDelayedRemarkArmed(true);
+        QVERIFY(timerOf(*f, 9)->isActive());
+        const int remaining = timerOf(*f, 9)->remainingTime();
+        hostOf(*f).setDelayedRemarkArmed(true); // arming an armed remark does not restart its pace
+        QVERIFY(timerOf(*f, 9)->remainingTime() <= remaining);
+        hostOf(*f).setDelayedRemarkArmed(false);
+        QVERIFY(!timerOf(*f, 9)->isActive());
 
-        f->setTimerEnabled(Timer::T10, true);
-        f->greetingDone();
-        QVERIFY(!f->timerEnabled(Timer::T10));
+        setRunning(timerOf(*f, 10), true);
+        hostOf(*f).greetingDone();
+        QVERIFY(!timerOf(*f, 10)->isActive());
     }
 
     void sanitiserClearsTheLineAndDisablesTheTranscript()
     {
         FormFixture f;
-        f->ui().Input->setText(QStringLiteral("абв^"));
+        inputOf(*f)->setText(QStringLiteral("абв^"));
         for (int i = 0; i < 3; ++i) {
-            f->T5Timer();
-            QCOMPARE(f->ui().Input->text(), QStringLiteral("абв^"));
+            tick(*f, 5);
+            QCOMPARE(inputOf(*f)->text(), QStringLiteral("абв^"));
         }
-        f->T5Timer();
-        QCOMPARE(f->ui().Input->text(), QString());
-        QVERIFY(!f->ui().RE1->isEnabled());
+        tick(*f, 5);
+        QCOMPARE(inputOf(*f)->text(), QString());
+        QVERIFY(!transcriptOf(*f)->isEnabled());
     }
 
 private:

@@ -26,9 +26,9 @@ const QString CpuNotice = QStringLiteral("Сервис:   // Режим диал
 // Points the editor at an exchange file and picks the way of reading.
 void configure(FormFixture& f, const QString& path, bool byTimer, int milliseconds = 1000)
 {
-    f->ui().Form2->Edit1->setText(path);
-    (byTimer ? f->ui().Form2->RB2 : f->ui().Form2->RB1)->setChecked(true);
-    f->ui().Form2->SpinEdit1->setValue(milliseconds);
+    child<QLineEdit>(*editorOf(*f), "Edit1")->setText(path);
+    (byTimer ? child<QRadioButton>(*editorOf(*f), "RB2") : child<QRadioButton>(*editorOf(*f), "RB1"))->setChecked(true);
+    child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(milliseconds);
 }
 
 } // namespace
@@ -43,8 +43,8 @@ private slots:
     void groupControlsLieInsideTheirFrames()
     {
         FormFixture f;
-        TForm2* e = f->ui().Form2;
-        for (QGroupBox* box : {e->GroupBox1, e->GroupBox2}) {
+        TForm2* e = editorOf(*f);
+        for (QGroupBox* box : {child<QGroupBox>(*e, "GroupBox1"), child<QGroupBox>(*e, "GroupBox2")}) {
             const QImage drawn = box->grab().toImage();
             const int x = drawn.width() - 20;
             const QRgb background = drawn.pixel(x, drawn.height() / 2);
@@ -68,41 +68,41 @@ private slots:
     void switchToCpuUser()
     {
         FormFixture f;
-        f->ui().Input->setText(QStringLiteral("набрано"));
-        f->ui().T[5]->start();
-        f->CpuUser1Click();
-        f->CpuUser1Click(); // the active mode runs all its steps again
-        QCOMPARE(f->ui().Input->text(), QString());
-        QVERIFY(f->ui().T[0]->isActive());
-        QVERIFY(!f->ui().T[5]->isActive());
-        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\User"));
+        inputOf(*f)->setText(QStringLiteral("набрано"));
+        timerOf(*f, 6)->start();
+        actionOf(*f, "CpuUser1")->trigger();
+        actionOf(*f, "CpuUser1")->trigger(); // the active mode runs all its steps again
+        QCOMPARE(inputOf(*f)->text(), QString());
+        QVERIFY(timerOf(*f, 1)->isActive());
+        QVERIFY(!timerOf(*f, 6)->isActive());
+        QCOMPARE(panelOf(*f, 2)->text(), QStringLiteral("Режим Cpu\\User"));
         QCOMPARE(transcriptLines(*f), (QStringList{UserNotice, "", UserNotice, ""}));
-        QCOMPARE(f->ui().RE1->lineAttributes(0).color, Teal);
-        QCOMPARE(f->ui().RE1->lineAttributes(1).color, Teal); // the empty line sets nothing
+        QCOMPARE(transcriptOf(*f)->lineAttributes(0).color, Teal);
+        QCOMPARE(transcriptOf(*f)->lineAttributes(1).color, Teal); // the empty line sets nothing
         QCOMPARE(f->engine().state().Log.count(), 0);
-        QVERIFY(f->ui().CpuUser1->isChecked() && !f->ui().Cpu31->isChecked());
-        QVERIFY(!f->cpuCpuMode());
+        QVERIFY(actionOf(*f, "CpuUser1")->isChecked() && !actionOf(*f, "Cpu31")->isChecked());
+        QVERIFY(!hostOf(*f).cpuCpuMode());
     }
 
     void switchToCpuCpu()
     {
         FormFixture f;
         f->appearance().FontDialog2 = FontChoice{QStringLiteral("Courier"), 10, false, true};
-        f->appendTranscript(cp("Ответ."), LineStyle::Program);
-        f->ui().T[0]->start();
-        f->ui().T[5]->setInterval(5000); // left as its own tick set it
-        f->ui().Input->setText(QStringLiteral("остаётся"));
-        f->Cpu31Click();
-        QVERIFY(!f->ui().T[0]->isActive());
-        QVERIFY(f->ui().T[5]->isActive());
-        QCOMPARE(f->ui().T[5]->interval(), 5000);
-        QCOMPARE(f->ui().SB1Panels[2]->text(), QStringLiteral("Режим Cpu\\Cpu"));
+        hostOf(*f).appendTranscript(cp("Ответ."), LineStyle::Program);
+        timerOf(*f, 1)->start();
+        timerOf(*f, 6)->setInterval(5000); // left as its own tick set it
+        inputOf(*f)->setText(QStringLiteral("остаётся"));
+        actionOf(*f, "Cpu31")->trigger();
+        QVERIFY(!timerOf(*f, 1)->isActive());
+        QVERIFY(timerOf(*f, 6)->isActive());
+        QCOMPARE(timerOf(*f, 6)->interval(), 5000);
+        QCOMPARE(panelOf(*f, 2)->text(), QStringLiteral("Режим Cpu\\Cpu"));
         QCOMPARE(transcriptLines(*f), (QStringList{"Ответ.", CpuNotice}));
-        QCOMPARE(f->ui().RE1->lineAttributes(1).color, Teal);
-        QCOMPARE(f->ui().RE1->lineAttributes(1).font, f->appearance().FontDialog2); // the font stays
-        QCOMPARE(f->ui().Input->text(), QStringLiteral("остаётся"));
-        QVERIFY(f->ui().Cpu31->isChecked() && !f->ui().CpuUser1->isChecked());
-        QVERIFY(f->cpuCpuMode());
+        QCOMPARE(transcriptOf(*f)->lineAttributes(1).color, Teal);
+        QCOMPARE(transcriptOf(*f)->lineAttributes(1).font, f->appearance().FontDialog2); // the font stays
+        QCOMPARE(inputOf(*f)->text(), QStringLiteral("остаётся"));
+        QVERIFY(actionOf(*f, "Cpu31")->isChecked() && !actionOf(*f, "CpuUser1")->isChecked());
+        QVERIFY(hostOf(*f).cpuCpuMode());
         QCOMPARE(f->engine().state().Log.count(), 0);
     }
 
@@ -126,31 +126,31 @@ private slots:
         QFETCH(int, stored);
         FormFixture f;
         f->show();
-        f->N38Click();
-        f->ui().Form2->RB2Click();
-        f->ui().Form2->SpinEdit1->findChild<QLineEdit*>()->setText(typed);
-        f->ui().Form2->Button1Click();
-        QCOMPARE(f->ui().Form2->SpinEdit1->value(), stored);
-        QVERIFY(!f->ui().Form2->isVisible());
+        actionOf(*f, "N38")->trigger();
+        child<QRadioButton>(*editorOf(*f), "RB2")->click();
+        child<QSpinBox>(*editorOf(*f), "SpinEdit1")->findChild<QLineEdit*>()->setText(typed);
+        child<QPushButton>(*editorOf(*f), "Button1")->click();
+        QCOMPARE(child<QSpinBox>(*editorOf(*f), "SpinEdit1")->value(), stored);
+        QVERIFY(!editorOf(*f)->isVisible());
         QVERIFY(f->isEnabled());
-        QVERIFY(f->ui().T[0]->isActive());
+        QVERIFY(timerOf(*f, 1)->isActive());
     }
 
     // "Отмена" keeps whatever was left in the editor, unconverted; opening sets 1.
     void cancelKeepsTheFields()
     {
         FormFixture f;
-        f->ui().Form2->SpinEdit1->setValue(5000);
-        f->N38Click();
-        QCOMPARE(f->ui().Form2->SpinEdit1->value(), 1);
-        f->ui().Form2->Edit1->setText(QStringLiteral("C:\\other.txt"));
-        f->ui().Form2->RB2->setChecked(true);
-        f->ui().Form2->SpinEdit1->setValue(7);
-        f->ui().Form2->Button2Click();
-        QCOMPARE(f->ui().Form2->SpinEdit1->value(), 7);
-        QCOMPARE(f->ui().Form2->Edit1->text(), QStringLiteral("C:\\other.txt"));
-        QVERIFY(f->ui().Form2->RB2->isChecked());
-        QCOMPARE(f->exchangePath(), std::string("C:\\other.txt"));
+        child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(5000);
+        actionOf(*f, "N38")->trigger();
+        QCOMPARE(child<QSpinBox>(*editorOf(*f), "SpinEdit1")->value(), 1);
+        child<QLineEdit>(*editorOf(*f), "Edit1")->setText(QStringLiteral("C:\\other.txt"));
+        child<QRadioButton>(*editorOf(*f), "RB2")->setChecked(true);
+        child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(7);
+        child<QPushButton>(*editorOf(*f), "Button2")->click();
+        QCOMPARE(child<QSpinBox>(*editorOf(*f), "SpinEdit1")->value(), 7);
+        QCOMPARE(child<QLineEdit>(*editorOf(*f), "Edit1")->text(), QStringLiteral("C:\\other.txt"));
+        QVERIFY(child<QRadioButton>(*editorOf(*f), "RB2")->isChecked());
+        QCOMPARE(hostOf(*f).exchangePath(), std::string("C:\\other.txt"));
     }
 
     // The exchange file may never be one of the program's own files: the editor says so in
@@ -171,18 +171,18 @@ private slots:
         scratch_->write("Sound\\Close.wav", "RIFF");
         FormFixture f;
         const auto words = scratch_->readLines("Base\\Words.Dat");
-        f->N38Click();
-        TForm2* editor = f->ui().Form2;
-        editor->Edit1->setText(path);
-        accept ? editor->Button1Click() : editor->Button2Click();
+        actionOf(*f, "N38")->trigger();
+        TForm2* editor = editorOf(*f);
+        child<QLineEdit>(*editor, "Edit1")->setText(path);
+        accept ? child<QPushButton>(*editor, "Button1")->click() : child<QPushButton>(*editor, "Button2")->click();
         QVERIFY(editor->isVisible());
         QVERIFY(!f->isEnabled());
         QCOMPARE(f.reporter.errors.size(), 1);
         QVERIFY2(f.reporter.errors[0].contains(path) && f.reporter.errors[0].contains(QStringLiteral("другой файл")),
                  qPrintable(f.reporter.errors[0]));
 
-        editor->Edit1->setText(QStringLiteral("Base\\Txt.Dat"));
-        accept ? editor->Button1Click() : editor->Button2Click();
+        child<QLineEdit>(*editor, "Edit1")->setText(QStringLiteral("Base\\Txt.Dat"));
+        accept ? child<QPushButton>(*editor, "Button1")->click() : child<QPushButton>(*editor, "Button2")->click();
         QVERIFY(!editor->isVisible());
         QVERIFY(f->isEnabled());
         QCOMPARE(f.reporter.errors.size(), 1);
@@ -193,20 +193,20 @@ private slots:
     void escapeLeavesLikeCancel()
     {
         FormFixture f;
-        f->N38Click();
-        QTest::keyClick(f->ui().Form2, Qt::Key_Escape);
-        QVERIFY(!f->ui().Form2->isVisible());
+        actionOf(*f, "N38")->trigger();
+        QTest::keyClick(editorOf(*f), Qt::Key_Escape);
+        QVERIFY(!editorOf(*f)->isVisible());
         QVERIFY(f->isEnabled());
-        QVERIFY(f->ui().T[0]->isActive());
+        QVERIFY(timerOf(*f, 1)->isActive());
     }
 
     void radioButtonsDriveThePeriodField()
     {
         FormFixture f;
-        f->ui().Form2->RB2->setChecked(true);
-        QVERIFY(f->ui().Form2->SpinEdit1->isEnabled());
-        f->ui().Form2->RB1->setChecked(true);
-        QVERIFY(!f->ui().Form2->SpinEdit1->isEnabled());
+        child<QRadioButton>(*editorOf(*f), "RB2")->setChecked(true);
+        QVERIFY(child<QSpinBox>(*editorOf(*f), "SpinEdit1")->isEnabled());
+        child<QRadioButton>(*editorOf(*f), "RB1")->setChecked(true);
+        QVERIFY(!child<QSpinBox>(*editorOf(*f), "SpinEdit1")->isEnabled());
     }
 
     // Any real change of the two fields clears the mark of "Вернуть первоначальные настройки".
@@ -227,36 +227,36 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, cleared);
         FormFixture f;
-        QVERIFY(f->ui().N13->isChecked());
+        QVERIFY(actionOf(*f, "N13")->isChecked());
         if (field == 0)
-            f->ui().Form2->Edit1->setText(text);
+            child<QLineEdit>(*editorOf(*f), "Edit1")->setText(text);
         else
-            f->ui().Form2->SpinEdit1->setValue(text.toInt());
-        QCOMPARE(f->ui().N13->isChecked(), !cleared);
+            child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(text.toInt());
+        QCOMPARE(actionOf(*f, "N13")->isChecked(), !cleared);
     }
 
     void openingTheEditorChangesThePeriod()
     {
         FormFixture f;
-        f->ui().Form2->SpinEdit1->setValue(1000);
-        f->ui().N13->setChecked(true);
-        f->N38Click(); // 1000 -> 1 is a change
-        QVERIFY(!f->ui().N13->isChecked());
+        child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(1000);
+        actionOf(*f, "N13")->setChecked(true);
+        actionOf(*f, "N38")->trigger(); // 1000 -> 1 is a change
+        QVERIFY(!actionOf(*f, "N13")->isChecked());
     }
 
     // The default path names a drive that does not exist here: shown once, the poll goes on.
     void pollOfTheDefaultPath()
     {
         FormFixture f;
-        f->Cpu31Click();
+        actionOf(*f, "Cpu31")->trigger();
         for (int i = 0; i < 5; ++i)
-            f->T6Timer();
+            tick(*f, 6);
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file D:\\Txt.Dat")});
-        QVERIFY(f->ui().T[5]->isActive());
+        QVERIFY(timerOf(*f, 6)->isActive());
         // Back to Cpu\User and again to Cpu\Cpu: the failure is shown anew.
-        f->CpuUser1Click();
-        f->Cpu31Click();
-        f->T6Timer();
+        actionOf(*f, "CpuUser1")->trigger();
+        actionOf(*f, "Cpu31")->trigger();
+        tick(*f, 6);
         QCOMPARE(f.reporter.errors.size(), 2);
     }
 
@@ -273,16 +273,16 @@ private slots:
         QFETCH(bool, byTimer);
         FormFixture f;
         configure(f, QStringLiteral("Txt.Dat"), byTimer);
-        f->Cpu31Click();
-        f->T6Timer();
-        f->T6Timer();
+        actionOf(*f, "Cpu31")->trigger();
+        tick(*f, 6);
+        tick(*f, 6);
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Txt.Dat")});
         scratch_->writeLines("Txt.Dat", {""});
-        f->T6Timer();
+        tick(*f, 6);
         QCOMPARE(f.reporter.errors.size(), 1);
         scratch_->remove("Txt.Dat");
-        f->T6Timer();
-        f->T6Timer();
+        tick(*f, 6);
+        tick(*f, 6);
         QCOMPARE(f.reporter.errors.size(), 2);
     }
 
@@ -302,18 +302,18 @@ private slots:
         FormFixture f;
         f->show();
         configure(f, QStringLiteral("Txt.Dat"), false);
-        f->Cpu31Click();
-        f->T6Timer();
-        f->N38Click();
+        actionOf(*f, "Cpu31")->trigger();
+        tick(*f, 6);
+        actionOf(*f, "N38")->trigger();
         for (const QString& typed : {QStringLiteral("/"), QStringLiteral("/t"), QStringLiteral("/tm")}) {
-            f->ui().Form2->Edit1->setText(typed);
-            f->T6Timer();
+            child<QLineEdit>(*editorOf(*f), "Edit1")->setText(typed);
+            tick(*f, 6);
         }
         QCOMPARE(f.reporter.errors, QStringList());
-        QVERIFY(f->ui().Form2->isVisible());
-        (accept ? f->ui().Form2->Button1 : f->ui().Form2->Button2)->click();
-        f->T6Timer();
-        f->T6Timer();
+        QVERIFY(editorOf(*f)->isVisible());
+        (accept ? child<QPushButton>(*editorOf(*f), "Button1") : child<QPushButton>(*editorOf(*f), "Button2"))->click();
+        tick(*f, 6);
+        tick(*f, 6);
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file /tm")});
     }
 
@@ -340,17 +340,17 @@ private slots:
         FormFixture f;
         f->show();
         configure(f, QStringLiteral("Txt.Dat"), false);
-        f->Cpu31Click();
-        f->ui().Talk->setEnabled(false);
-        f->T6Timer();
-        QVERIFY(f->ui().Talk->isEnabled());
+        actionOf(*f, "Cpu31")->trigger();
+        talkOf(*f)->setEnabled(false);
+        tick(*f, 6);
+        QVERIFY(talkOf(*f)->isEnabled());
         QCOMPARE(f.reporter.errors, QStringList());
-        const int before = f->ui().RE1->count();
-        QTest::keyClick(f->ui().Input, Qt::Key_Return);
+        const int before = transcriptOf(*f)->count();
+        QTest::keyClick(inputOf(*f), Qt::Key_Return);
         if (phrase.isEmpty()) {
-            QCOMPARE(f->ui().RE1->count(), before); // an empty phrase ends the turn at once
+            QCOMPARE(transcriptOf(*f)->count(), before); // an empty phrase ends the turn at once
         } else {
-            QCOMPARE(f->ui().RE1->line(before), phrase);
+            QCOMPARE(transcriptOf(*f)->line(before), phrase);
             QCOMPARE(logLines(*f).value(0), QStringLiteral("USER:     ") + phrase);
         }
     }
@@ -362,24 +362,24 @@ private slots:
         scratch_->writeLines("Txt.Dat", {"как дела", "и ещё"});
         FormFixture f;
         configure(f, QStringLiteral("Txt.Dat"), true, 2000);
-        f->Cpu31Click();
-        QCOMPARE(f->ui().T[5]->interval(), kClockTickMs); // the first tick comes at once
-        f->ui().Talk->setEnabled(true);
-        f->T6Timer();
-        QCOMPARE(f->ui().T[5]->interval(), 2000);
-        QVERIFY(!f->ui().Talk->isEnabled());
+        actionOf(*f, "Cpu31")->trigger();
+        QCOMPARE(timerOf(*f, 6)->interval(), kClockTickMs); // the first tick comes at once
+        talkOf(*f)->setEnabled(true);
+        tick(*f, 6);
+        QCOMPARE(timerOf(*f, 6)->interval(), 2000);
+        QVERIFY(!talkOf(*f)->isEnabled());
         QCOMPARE(f.reporter.errors, QStringList());
-        QCOMPARE(f->ui().RE1->count(), 3);
-        QCOMPARE(f->ui().RE1->line(1), QStringLiteral("Как дела."));
-        const QString reply = f->ui().RE1->line(2);
+        QCOMPARE(transcriptOf(*f)->count(), 3);
+        QCOMPARE(transcriptOf(*f)->line(1), QStringLiteral("Как дела."));
+        const QString reply = transcriptOf(*f)->line(2);
         const auto file = scratch_->readLines("Txt.Dat");
         QCOMPARE(file.size(), size_t(1));
         QCOMPARE(QString::fromStdString(file[0]), reply);
 
         // The next tick answers the program's own reply.
-        f->T6Timer();
-        QCOMPARE(f->ui().RE1->count(), 5);
-        QCOMPARE(f->ui().RE1->line(3).left(reply.size() - 1), reply.left(reply.size() - 1));
+        tick(*f, 6);
+        QCOMPARE(transcriptOf(*f)->count(), 5);
+        QCOMPARE(transcriptOf(*f)->line(3).left(reply.size() - 1), reply.left(reply.size() - 1));
     }
 
     void timerReadingOfAnEmptyFileTakesNoTurn()
@@ -387,10 +387,10 @@ private slots:
         scratch_->write("Txt.Dat", "");
         FormFixture f;
         configure(f, QStringLiteral("Txt.Dat"), true);
-        f->Cpu31Click();
-        f->T6Timer();
-        f->T6Timer();
-        QCOMPARE(f->ui().RE1->count(), 1); // only the notice
+        actionOf(*f, "Cpu31")->trigger();
+        tick(*f, 6);
+        tick(*f, 6);
+        QCOMPARE(transcriptOf(*f)->count(), 1); // only the notice
         QCOMPARE(f.reporter.errors, QStringList());
         QCOMPARE(f.cues.played, std::vector<Cue>());
     }

@@ -22,9 +22,9 @@ struct Window {
     void idleSecond(int thresholdDraw)
     {
         f->dice.push(thresholdDraw);
-        form().T2Timer();
+        tick(form(), 2);
     }
-    QString lastLine() const { return form().ui().RE1->line(form().ui().RE1->count() - 1); }
+    QString lastLine() const { return transcriptOf(form())->line(transcriptOf(form())->count() - 1); }
 };
 
 } // namespace
@@ -55,20 +55,20 @@ void RemarksWindowTest::remarksTakeTheirOwnStyles()
     form.appearance().FontDialog2 = FontChoice{QStringLiteral("Arial"), 12, true, false};
 
     // The greeting in the program style.
-    form.setTimerEnabled(Timer::T10, true);
+    setRunning(timerOf(form, 10), true);
     f->f->dice.push(0);
-    form.T10Timer();
+    tick(form, 10);
     QCOMPARE(f->lastLine(), QStringLiteral("Привет!"));
-    QCOMPARE(form.ui().RE1->lineAttributes(0).color, QColor(Qt::blue));
-    QCOMPARE(form.ui().RE1->lineAttributes(0).font, form.appearance().FontDialog2);
-    QVERIFY(!form.timerEnabled(Timer::T10));
+    QCOMPARE(transcriptOf(form)->lineAttributes(0).color, QColor(Qt::blue));
+    QCOMPARE(transcriptOf(form)->lineAttributes(0).font, form.appearance().FontDialog2);
+    QVERIFY(!timerOf(form, 10)->isActive());
 
     // The idle remark in the shared colour, the font as the greeting left it.
-    form.engine().preset().IdleTicks = 59;
+    EngineTestAccess::setSilence(form.engine(), 59);
     f->idleSecond(0);
     QCOMPARE(f->lastLine(), QStringLiteral("Тишина."));
-    QCOMPARE(form.ui().RE1->lineAttributes(1).color, QColor(Qt::red));
-    QCOMPARE(form.ui().RE1->lineAttributes(1).font, form.appearance().FontDialog2);
+    QCOMPARE(transcriptOf(form)->lineAttributes(1).color, QColor(Qt::red));
+    QCOMPARE(transcriptOf(form)->lineAttributes(1).font, form.appearance().FontDialog2);
     QCOMPARE(QString::fromStdString(cp1251::toUtf8(form.engine().state().Log.get(1))),
              QStringLiteral("CPU:     Тишина."));
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -78,20 +78,20 @@ void RemarksWindowTest::delayedRemarkStopsItsTimer()
 {
     TForm1& form = f->form();
     f->dir.writeLines("Base\\AI.dat", {"нулевая", "первая"});
-    form.setTimerEnabled(Timer::T9, true);
-    form.T9Timer();
-    QCOMPARE(form.ui().RE1->count(), 0);
-    QVERIFY(form.timerEnabled(Timer::T9));
-    form.T9Timer();
+    setRunning(timerOf(form, 9), true);
+    tick(form, 9);
+    QCOMPARE(transcriptOf(form)->count(), 0);
+    QVERIFY(timerOf(form, 9)->isActive());
+    tick(form, 9);
     QCOMPARE(f->lastLine(), QStringLiteral("первая"));
-    QVERIFY(!form.timerEnabled(Timer::T9));
+    QVERIFY(!timerOf(form, 9)->isActive());
 }
 
 void RemarksWindowTest::missingPauseListIsReportedOncePerRunOfFailures()
 {
     TForm1& form = f->form();
     f->dir.remove("Base\\Pause.Dat");
-    form.engine().preset().IdleTicks = 60;
+    EngineTestAccess::setSilence(form.engine(), 60);
     // Due at once, then a quiet second below its threshold, then due again: one message.
     f->idleSecond(0);
     f->idleSecond(30);
@@ -101,14 +101,14 @@ void RemarksWindowTest::missingPauseListIsReportedOncePerRunOfFailures()
     QCOMPARE(f->f->reporter.errors,
              QStringList{QStringLiteral("Cannot open file Base\\Pause.Dat")});
     QCOMPARE(form.engine().state().IdleTicks, 73);
-    QCOMPARE(form.ui().RE1->count(), 0);
+    QCOMPARE(transcriptOf(form)->count(), 0);
 
     // A remark that succeeds ends the run; the next failure is news again.
     f->dir.writeLines("Base\\Pause.Dat", {"Тишина."});
     f->idleSecond(0);
-    QCOMPARE(form.ui().RE1->count(), 1);
+    QCOMPARE(transcriptOf(form)->count(), 1);
     f->dir.remove("Base\\Pause.Dat");
-    form.engine().preset().IdleTicks = 89;
+    EngineTestAccess::setSilence(form.engine(), 89);
     f->idleSecond(30);
     QCOMPARE(f->f->reporter.errors.size(), 2);
 }
@@ -117,23 +117,23 @@ void RemarksWindowTest::missingGreetingListIsReportedOncePerArming()
 {
     TForm1& form = f->form();
     f->dir.remove("Base\\Begin.dat");
-    form.setTimerEnabled(Timer::T10, true);
+    setRunning(timerOf(form, 10), true);
     for (int i = 0; i < 5; ++i) {
         f->f->dice.push(0);
-        form.T10Timer();
+        tick(form, 10);
     }
     QCOMPARE(f->f->reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Begin.dat")});
-    QVERIFY(form.timerEnabled(Timer::T10));
+    QVERIFY(timerOf(form, 10)->isActive());
 
     // A tick without the chance stops T10; the next arming may report again.
     f->f->dice.push(1);
-    form.T10Timer();
-    QVERIFY(!form.timerEnabled(Timer::T10));
-    form.setTimerEnabled(Timer::T10, true);
+    tick(form, 10);
+    QVERIFY(!timerOf(form, 10)->isActive());
+    setRunning(timerOf(form, 10), true);
     f->f->dice.push(0);
-    form.T10Timer();
+    tick(form, 10);
     QCOMPARE(f->f->reporter.errors.size(), 2);
-    QCOMPARE(form.ui().RE1->count(), 0);
+    QCOMPARE(transcriptOf(form)->count(), 0);
 }
 
 QTEST_MAIN(RemarksWindowTest)

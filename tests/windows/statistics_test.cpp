@@ -60,12 +60,12 @@ private slots:
         ScratchDir dir;
         dir.writeLines("Base\\Words.Dat", words);
         FormFixture f(false);
-        QVERIFY(f->ui().T[2]->isActive());
-        f->T3Timer();
-        QCOMPARE(f->ui().SB1Panels[0]->text(), Loaded);
-        QCOMPARE(f->ui().SB1Panels[1]->text(), known);
-        QVERIFY(!f->ui().Input->isReadOnly());
-        QVERIFY(!f->ui().T[2]->isActive());
+        QVERIFY(timerOf(*f, 3)->isActive());
+        tick(*f, 3);
+        QCOMPARE(panelOf(*f, 0)->text(), Loaded);
+        QCOMPARE(panelOf(*f, 1)->text(), known);
+        QVERIFY(!inputOf(*f)->isReadOnly());
+        QVERIFY(!timerOf(*f, 3)->isActive());
         QCOMPARE(f.reporter.errors, QStringList());
     }
 
@@ -75,14 +75,14 @@ private slots:
         ScratchDir dir;
         FormFixture f(false);
         f.reporter.errors.clear();
-        f->ui().Input->setText(QStringLiteral("уже набрано"));
-        f->T3Timer();
+        inputOf(*f)->setText(QStringLiteral("уже набрано"));
+        tick(*f, 3);
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
-        QVERIFY(!f->ui().T[2]->isActive());
-        QCOMPARE(f->ui().SB1Panels[0]->text(), Loading);
-        QCOMPARE(f->ui().SB1Panels[1]->text(), QString());
-        QVERIFY(!f->ui().Input->isReadOnly());
-        QVERIFY(f->ui().Speak->isEnabled());
+        QVERIFY(!timerOf(*f, 3)->isActive());
+        QCOMPARE(panelOf(*f, 0)->text(), Loading);
+        QCOMPARE(panelOf(*f, 1)->text(), QString());
+        QVERIFY(!inputOf(*f)->isReadOnly());
+        QVERIFY(buttonOf(*f, "Speak")->isEnabled());
     }
 
     void menuCounts_data()
@@ -109,10 +109,10 @@ private slots:
         dir.writeLines("Base\\Collection.Dat", {"не считается"});
         dir.writeLines("Base\\AI.dat", {"не считается"});
         FormFixture f(false);
-        QVERIFY(f->ui().T[7]->isActive());
-        f->T8Timer();
-        QCOMPARE((QStringList{f->ui().N18->text(), f->ui().N19->text(), f->ui().N20->text()}), captions);
-        QVERIFY(!f->ui().T[7]->isActive());
+        QVERIFY(timerOf(*f, 8)->isActive());
+        tick(*f, 8);
+        QCOMPARE((QStringList{actionOf(*f, "N18")->text(), actionOf(*f, "N19")->text(), actionOf(*f, "N20")->text()}), captions);
+        QVERIFY(!timerOf(*f, 8)->isActive());
         QCOMPARE(f.reporter.errors, QStringList());
     }
 
@@ -124,12 +124,12 @@ private slots:
         writeLists(dir, 2);
         dir.remove("Base\\Povtor.Dat");
         FormFixture f(false);
-        f->T8Timer();
+        tick(*f, 8);
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Povtor.Dat")});
-        QCOMPARE(f->ui().N18->text(), QStringLiteral("&Входящие выражения: [6]"));
-        QCOMPARE(f->ui().N19->text(), QStringLiteral("&Исходящие выражения:"));
-        QCOMPARE(f->ui().N20->text(), QStringLiteral("&Итого:"));
-        QVERIFY(!f->ui().T[7]->isActive());
+        QCOMPARE(actionOf(*f, "N18")->text(), QStringLiteral("&Входящие выражения: [6]"));
+        QCOMPARE(actionOf(*f, "N19")->text(), QStringLiteral("&Исходящие выражения:"));
+        QCOMPARE(actionOf(*f, "N20")->text(), QStringLiteral("&Итого:"));
+        QVERIFY(!timerOf(*f, 8)->isActive());
     }
 };
 

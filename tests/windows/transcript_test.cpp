@@ -54,32 +54,32 @@ private slots:
         };
         int n = 0;
         for (const Step& s : steps) {
-            f->appendTranscript(cp("строка ") + std::to_string(n), s.style);
-            const auto a = f->ui().RE1->lineAttributes(n);
+            hostOf(*f).appendTranscript(cp("строка ") + std::to_string(n), s.style);
+            const auto a = transcriptOf(*f)->lineAttributes(n);
             QCOMPARE(a.color, s.color);
             QCOMPARE(a.font, s.font);
-            const QTextCharFormat shown = shownFormat(*f->ui().RE1, n);
+            const QTextCharFormat shown = shownFormat(*transcriptOf(*f), n);
             QCOMPARE(shown.foreground().color(), s.color);
             QCOMPARE(shown.fontFamilies().toStringList().value(0), s.font.face);
             QCOMPARE(shown.fontPointSize(), double(s.font.size));
             QCOMPARE(shown.fontWeight() == QFont::Bold, s.font.bold);
             QCOMPARE(shown.fontItalic(), s.font.italic);
-            QCOMPARE(f->ui().RE1->document()->findBlockByNumber(n).blockFormat().alignment() & Qt::AlignHCenter,
+            QCOMPARE(transcriptOf(*f)->document()->findBlockByNumber(n).blockFormat().alignment() & Qt::AlignHCenter,
                      Qt::AlignHCenter);
             ++n;
         }
-        QCOMPARE(f->transcriptCount(), n);
+        QCOMPARE(hostOf(*f).transcriptCount(), n);
     }
 
     void startsBlackInTheDesignFont()
     {
         FormFixture f;
-        const auto a = f->ui().RE1->current();
+        const auto a = transcriptOf(*f)->current();
         QCOMPARE(a.color, QColor(Qt::black));
         QCOMPARE(a.font, FontChoice{});
-        QCOMPARE(f->transcriptCount(), 0);
-        QCOMPARE(f->transcriptLine(-1), std::string());
-        QCOMPARE(f->transcriptLine(0), std::string());
+        QCOMPARE(hostOf(*f).transcriptCount(), 0);
+        QCOMPARE(hostOf(*f).transcriptLine(-1), std::string());
+        QCOMPARE(hostOf(*f).transcriptLine(0), std::string());
     }
 
     void linesArePlainText_data()
@@ -97,10 +97,10 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, shown);
         FormFixture f;
-        f->appendTranscript(cpOf(typed), LineStyle::User);
-        QCOMPARE(f->ui().RE1->count(), 1);
-        QCOMPARE(f->ui().RE1->line(0), shown);
-        QCOMPARE(f->ui().RE1->toPlainText(), shown);
+        hostOf(*f).appendTranscript(cpOf(typed), LineStyle::User);
+        QCOMPARE(transcriptOf(*f)->count(), 1);
+        QCOMPARE(transcriptOf(*f)->line(0), shown);
+        QCOMPARE(transcriptOf(*f)->toPlainText(), shown);
     }
 
     // A long entry wraps on screen but stays one line: the turn's previous line, undo and
@@ -110,37 +110,37 @@ private slots:
         FormFixture f;
         f->show();
         const std::string longLine = cp(std::string(120, 'x') + " очень длинная фраза " + std::string(120, 'y'));
-        f->appendTranscript(cp("Первая."), LineStyle::User);
-        f->appendTranscript(longLine, LineStyle::Program);
-        f->appendTranscript(cp("Третья."), LineStyle::User);
-        QVERIFY(f->ui().RE1->document()->findBlockByNumber(1).layout()->lineCount() > 1);
-        QCOMPARE(f->transcriptCount(), 3);
-        QCOMPARE(f->transcriptLine(1), longLine);
-        f->ui().RE1->removeLast();
-        QCOMPARE(f->transcriptCount(), 2);
-        QCOMPARE(f->transcriptLine(1), longLine);
-        f->ui().RE1->removeLast();
-        QCOMPARE(f->ui().RE1->toPlainText(), QStringLiteral("Первая."));
+        hostOf(*f).appendTranscript(cp("Первая."), LineStyle::User);
+        hostOf(*f).appendTranscript(longLine, LineStyle::Program);
+        hostOf(*f).appendTranscript(cp("Третья."), LineStyle::User);
+        QVERIFY(transcriptOf(*f)->document()->findBlockByNumber(1).layout()->lineCount() > 1);
+        QCOMPARE(hostOf(*f).transcriptCount(), 3);
+        QCOMPARE(hostOf(*f).transcriptLine(1), longLine);
+        transcriptOf(*f)->removeLast();
+        QCOMPARE(hostOf(*f).transcriptCount(), 2);
+        QCOMPARE(hostOf(*f).transcriptLine(1), longLine);
+        transcriptOf(*f)->removeLast();
+        QCOMPARE(transcriptOf(*f)->toPlainText(), QStringLiteral("Первая."));
     }
 
     void removeAndClear()
     {
         FormFixture f;
-        f->ui().RE1->removeLast(); // nothing to remove
-        QCOMPARE(f->ui().RE1->count(), 0);
-        f->appendTranscript(cp("один"), LineStyle::User);
-        f->appendTranscript("", LineStyle::Unchanged);
-        f->appendTranscript(cp("три"), LineStyle::Program);
-        f->ui().RE1->removeLast();
+        transcriptOf(*f)->removeLast(); // nothing to remove
+        QCOMPARE(transcriptOf(*f)->count(), 0);
+        hostOf(*f).appendTranscript(cp("один"), LineStyle::User);
+        hostOf(*f).appendTranscript("", LineStyle::Unchanged);
+        hostOf(*f).appendTranscript(cp("три"), LineStyle::Program);
+        transcriptOf(*f)->removeLast();
         QCOMPARE(transcriptLines(*f), (QStringList{"один", ""}));
-        f->ui().RE1->removeLast();
-        f->ui().RE1->removeLast();
-        QCOMPARE(f->ui().RE1->count(), 0);
-        QCOMPARE(f->ui().RE1->toPlainText(), QString());
-        f->appendTranscript(cp("снова"), LineStyle::User);
-        f->ui().RE1->clearLines();
-        QCOMPARE(f->ui().RE1->count(), 0);
-        f->appendTranscript(cp("после"), LineStyle::User);
+        transcriptOf(*f)->removeLast();
+        transcriptOf(*f)->removeLast();
+        QCOMPARE(transcriptOf(*f)->count(), 0);
+        QCOMPARE(transcriptOf(*f)->toPlainText(), QString());
+        hostOf(*f).appendTranscript(cp("снова"), LineStyle::User);
+        transcriptOf(*f)->clearLines();
+        QCOMPARE(transcriptOf(*f)->count(), 0);
+        hostOf(*f).appendTranscript(cp("после"), LineStyle::User);
         QCOMPARE(transcriptLines(*f), QStringList{"после"});
     }
 
@@ -148,15 +148,15 @@ private slots:
     void selectionTakesTheCurrentAttributes()
     {
         FormFixture f;
-        f->appendTranscript(cp("красное"), LineStyle::User);
-        f->appendTranscript(cp("чёрное"), LineStyle::User);
-        QTextCursor c(f->ui().RE1->document()->findBlockByNumber(0));
+        hostOf(*f).appendTranscript(cp("красное"), LineStyle::User);
+        hostOf(*f).appendTranscript(cp("чёрное"), LineStyle::User);
+        QTextCursor c(transcriptOf(*f)->document()->findBlockByNumber(0));
         c.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-        f->ui().RE1->setTextCursor(c);
-        f->ui().RE1->setCurrentColor(Red);
-        f->ui().RE1->applyCurrentToSelection();
-        QCOMPARE(shownFormat(*f->ui().RE1, 0).foreground().color(), Red);
-        QCOMPARE(shownFormat(*f->ui().RE1, 1).foreground().color(), QColor(Qt::black));
+        transcriptOf(*f)->setTextCursor(c);
+        transcriptOf(*f)->setCurrentColor(Red);
+        transcriptOf(*f)->applyCurrentToSelection();
+        QCOMPARE(shownFormat(*transcriptOf(*f), 0).foreground().color(), Red);
+        QCOMPARE(shownFormat(*transcriptOf(*f), 1).foreground().color(), QColor(Qt::black));
     }
 
 private:

@@ -32,10 +32,10 @@ std::string normalised(std::string phrase)
 
 void talkByTimer(FormFixture& f, const QString& path)
 {
-    f->ui().Form2->Edit1->setText(path);
-    f->ui().Form2->RB2->setChecked(true);
-    f->ui().Form2->SpinEdit1->setValue(1000);
-    f->Cpu31Click();
+    child<QLineEdit>(*editorOf(*f), "Edit1")->setText(path);
+    child<QRadioButton>(*editorOf(*f), "RB2")->setChecked(true);
+    child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(1000);
+    actionOf(*f, "Cpu31")->trigger();
 }
 
 } // namespace
@@ -60,7 +60,7 @@ private slots:
         for (int turn = 0; turn < turns; ++turn) {
             FormFixture& speaker = *copies[turn % 2];
             const int logBefore = speaker->engine().state().Log.count();
-            speaker->T6Timer();
+            tick(*speaker, 6);
             QCOMPARE(speaker.reporter.errors, QStringList());
             // It read exactly the line the other copy (or the opening line) wrote...
             QCOMPARE(speaker->engine().state().UserPhrase, normalised(written));

@@ -1,15 +1,17 @@
-#include "kb_merge.h"
+// tovrin-kb merge: the working folder brought up to the installed delivered data, keeping
+// everything the program learnt. The launcher runs it at every start.
+#include "command.h"
 
 #include "kbtool/upgrade.h"
 #include "tovrin/version.h"
 
 #include <iostream>
 
-namespace tovrin::kbtool {
+namespace tovrin::kb {
 
-const char* const MergeHelp =
-    "Использование: tovrin-kb [-C ПАПКА] merge [--quiet] ДАННЫЕ\n"
-    "\n"
+namespace {
+
+const char* const kHelp =
     "Приводит рабочую папку (текущую или ПАПКУ) к поставленным данным программы из папки\n"
     "ДАННЫЕ (в пакете: /usr/share/games/tovrin/data). Недостающие файлы копируются.\n"
     "Когда данные новее тех, из которых папка сделана, файлы Base\\ сливаются: новые записи\n"
@@ -24,7 +26,7 @@ const char* const MergeHelp =
     "\n"
     "Выводит одну строку о том, что пришло. Код возврата: 0 при успехе, 1 при ошибке файла.\n";
 
-int runMerge(const std::vector<std::string>& args, const std::function<std::string(const std::string&)>& fromStart)
+int merge(const Args& args)
 {
     bool quiet = false;
     std::string data;
@@ -33,23 +35,32 @@ int runMerge(const std::vector<std::string>& args, const std::function<std::stri
             quiet = true;
         } else if (a.size() > 1 && a[0] == '-') {
             std::cerr << "tovrin-kb merge: неизвестный ключ " << a << ".\n";
-            return 2;
+            return ExitUsage;
         } else if (data.empty()) {
             data = a;
         } else {
             std::cerr << "tovrin-kb merge: укажите одну папку данных.\n";
-            return 2;
+            return ExitUsage;
         }
     }
     if (data.empty()) {
         std::cerr << "tovrin-kb merge: укажите папку поставленных данных.\n";
-        return 2;
+        return ExitUsage;
     }
-    const UpgradeReport report = upgradeWorkingFolder(fromStart(data), kVersion);
-    const std::string line = describeUpgrade(report);
+    const kbtool::UpgradeReport report = kbtool::upgradeWorkingFolder(fromStart(data), kVersion);
+    const std::string line = kbtool::describeUpgrade(report);
     if (!quiet && !line.empty())
         std::cout << line << '\n';
-    return 0;
+    return ExitOk;
 }
 
-} // namespace tovrin::kbtool
+} // namespace
+
+const Command& mergeCommand()
+{
+    static const Command c{"merge", {"[--quiet] ДАННЫЕ"},
+                           "приводит рабочую папку к поставленным данным, сохраняя выученное", kHelp, merge};
+    return c;
+}
+
+} // namespace tovrin::kb
