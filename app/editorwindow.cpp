@@ -1,5 +1,7 @@
 #include "app/editorwindow.h"
 
+#include "app/editorwindowdesign.h"
+
 #include "kb/knowledge.h"
 #include "ui/secondary.h"
 #include "ui/window.h"
@@ -22,35 +24,6 @@ namespace tovrin {
 
 namespace {
 
-namespace design {
-const QString Title = QStringLiteral("Редактор");
-constexpr QSize ClientSize(305, 185);
-constexpr QRect Bevel1(0, 1, 305, 184);
-constexpr QRect GroupBox1(8, 8, 289, 57);
-const QString GroupBox1Caption = QStringLiteral("Путь файла для внешнего ввода-вывода:");
-constexpr QRect Edit1(8, 24, 273, 21);
-constexpr QRect GroupBox2(8, 72, 289, 73);
-const QString GroupBox2Caption = QStringLiteral("Считывание фразы из файла:");
-constexpr QRect RB1(16, 16, 177, 17);
-const QString RB1Caption = QStringLiteral("По нажатию клавиши [ENTER]");
-constexpr QRect RB2(16, 37, 129, 17);
-const QString RB2Caption = QStringLiteral("По таймеру  каждые:");
-constexpr QRect SpinEdit1(145, 34, 44, 22);
-constexpr int PeriodMin = 1;
-constexpr int PeriodMax = 36000;
-constexpr int PeriodAtStart = 1000;
-constexpr int PeriodAtOpening = 1;
-constexpr QPoint Label1(193, 37);
-const QString Label1Caption = QStringLiteral("сек.");
-constexpr QRect Button1(77, 152, 75, 25);
-const QString Button1Caption = QStringLiteral("Хорошо");
-constexpr QRect Button2(154, 152, 75, 25);
-const QString Button2Caption = QStringLiteral("Отмена");
-const QString ProgramFileRefused = QStringLiteral(
-    "Файл «%1» принадлежит самой программе (папки Base\\ и Sound\\): ответ, записанный в файл обмена, "
-    "заменил бы его целиком. Укажите для обмена другой файл.");
-} // namespace design
-
 // The period field: an emptied field, once it is left, reads as the smallest period rather
 // than snapping back to the value it held before.
 class PeriodField : public QSpinBox {
@@ -70,17 +43,17 @@ public:
 
 TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
 {
-    setWindowTitle(design::Title);
+    setWindowTitle(form2::Title);
     // No buttons in the title bar: the window is left only through "Хорошо" and "Отмена".
     setWindowFlags(NoCloseBox);
-    setFixedSize(design::ClientSize);
+    setFixedSize(form2::ClientSize);
     setFont(host->mainWindow()->font());
     QPalette face = palette();
     face.setColor(QPalette::Window, face.color(QPalette::Button));
     setPalette(face);
 
     Bevel1 = new QFrame(this);
-    Bevel1->setGeometry(design::Bevel1);
+    Bevel1->setGeometry(form2::Bevel1);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
 
     // The group frames as the window design draws them: the caption sits on the frame's top
@@ -90,40 +63,40 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
     if (captionOnFrame)
         captionOnFrame->setParent(this);
 
-    GroupBox1 = new QGroupBox(design::GroupBox1Caption, this);
-    GroupBox1->setGeometry(design::GroupBox1);
+    GroupBox1 = new QGroupBox(form2::GroupBox1Caption, this);
+    GroupBox1->setGeometry(form2::GroupBox1);
     Edit1 = new QLineEdit(QString::fromStdString(files::DefaultExchange), GroupBox1);
-    Edit1->setGeometry(design::Edit1);
+    Edit1->setGeometry(form2::Edit1);
     QPalette field = Edit1->palette();
     field.setColor(QPalette::Base, field.color(QPalette::HighlightedText));
     Edit1->setPalette(field);
 
-    GroupBox2 = new QGroupBox(design::GroupBox2Caption, this);
-    GroupBox2->setGeometry(design::GroupBox2);
+    GroupBox2 = new QGroupBox(form2::GroupBox2Caption, this);
+    GroupBox2->setGeometry(form2::GroupBox2);
     if (captionOnFrame) {
         GroupBox1->setStyle(captionOnFrame);
         GroupBox2->setStyle(captionOnFrame);
     }
-    RB1 = new QRadioButton(design::RB1Caption, GroupBox2);
-    RB1->setGeometry(design::RB1);
+    RB1 = new QRadioButton(form2::RB1Caption, GroupBox2);
+    RB1->setGeometry(form2::RB1);
     RB1->setChecked(true);
-    RB2 = new QRadioButton(design::RB2Caption, GroupBox2);
-    RB2->setGeometry(design::RB2);
+    RB2 = new QRadioButton(form2::RB2Caption, GroupBox2);
+    RB2->setGeometry(form2::RB2);
     SpinEdit1 = new PeriodField(GroupBox2);
-    SpinEdit1->setGeometry(design::SpinEdit1);
-    SpinEdit1->setRange(design::PeriodMin, design::PeriodMax);
-    SpinEdit1->setValue(design::PeriodMin);
+    SpinEdit1->setGeometry(form2::SpinEdit1);
+    SpinEdit1->setRange(form2::PeriodMin, form2::PeriodMax);
+    SpinEdit1->setValue(form2::PeriodMin);
     SpinEdit1->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
     SpinEdit1->setPalette(field);
     SpinEdit1->setEnabled(false);
-    Label1 = new QLabel(design::Label1Caption, GroupBox2);
-    Label1->move(design::Label1);
+    Label1 = new QLabel(form2::Label1Caption, GroupBox2);
+    Label1->move(form2::Label1);
     Label1->adjustSize();
 
-    Button1 = new QPushButton(design::Button1Caption, this);
-    Button1->setGeometry(design::Button1);
-    Button2 = new QPushButton(design::Button2Caption, this);
-    Button2->setGeometry(design::Button2);
+    Button1 = new QPushButton(form2::Button1Caption, this);
+    Button1->setGeometry(form2::Button1);
+    Button2 = new QPushButton(form2::Button2Caption, this);
+    Button2->setGeometry(form2::Button2);
 
     setObjectName(QStringLiteral("Form2"));
     for (auto [control, name] : {std::pair<QWidget*, const char*>{Bevel1, "Bevel1"}, {GroupBox1, "GroupBox1"},
@@ -161,13 +134,13 @@ bool TForm2::readsByTimer() const
 
 void TForm2::prepareToOpen()
 {
-    SpinEdit1->setValue(design::PeriodAtOpening);
+    SpinEdit1->setValue(form2::PeriodAtOpening);
 }
 
 void TForm2::restoreInitialSettings()
 {
     Edit1->setText(QString::fromStdString(files::DefaultExchange));
-    SpinEdit1->setValue(design::PeriodAtStart);
+    SpinEdit1->setValue(form2::PeriodAtStart);
 }
 
 int TForm2::periodValue() const
@@ -175,15 +148,15 @@ int TForm2::periodValue() const
     bool ok = false;
     const int value = SpinEdit1->cleanText().trimmed().toInt(&ok);
     if (!ok)
-        return design::PeriodMin;
-    return std::clamp(value, design::PeriodMin, design::PeriodMax);
+        return form2::PeriodMin;
+    return std::clamp(value, form2::PeriodMin, form2::PeriodMax);
 }
 
 bool TForm2::refusesPath()
 {
     if (!files::namesProgramFile(toCp1251(Edit1->text())))
         return false;
-    host_->showMessage(design::ProgramFileRefused.arg(Edit1->text()), this);
+    host_->showMessage(form2::ProgramFileRefused.arg(Edit1->text()), this);
     Edit1->setFocus();
     Edit1->selectAll();
     return true;
@@ -195,7 +168,7 @@ void TForm2::Button1Click()
         return;
     // The field holds seconds while the editor is open and milliseconds once accepted.
     const long long milliseconds = static_cast<long long>(periodValue()) * 1000;
-    SpinEdit1->setValue(static_cast<int>(std::min<long long>(milliseconds, design::PeriodMax)));
+    SpinEdit1->setValue(static_cast<int>(std::min<long long>(milliseconds, form2::PeriodMax)));
     host_->closeSecondary(this);
 }
 

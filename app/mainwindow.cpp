@@ -56,8 +56,8 @@ struct Form1MenuRow {
     QMenu* Form1Controls::*parent;
     QMenu* Form1Controls::*menu;
     QAction* Form1Controls::*action;
-    const char* caption;
-    const char* shortcut;
+    const QString& caption; // form1::Separator for a separator line
+    const QString* shortcut;
     Form1Check check;
     void (TForm1::*click)();
     const LookCommand* look = nullptr; // a colour or font command: Appearance runs it
@@ -84,44 +84,44 @@ struct Form1Wiring {
     using Check = Form1Check;
     using F = TForm1;
     static inline const Form1MenuRow Menu[] = {
-        {"N1", nullptr, &C::N1, nullptr, "&Система", nullptr, Check::None, nullptr},
-        {"N2", &C::N1, nullptr, &C::N2, "&Новый диалог", nullptr, Check::None, &F::N2Click},
-        {"N23", &C::N1, nullptr, &C::N23, "-", nullptr, Check::None, nullptr},
-        {"N22", &C::N1, nullptr, &C::N22, "&Вызвать виртуальную клавиатуру", nullptr, Check::None, &F::N22Click},
-        {"N17", &C::N1, &C::N17, nullptr, "&Подробнее о базе:", nullptr, Check::None, nullptr},
-        {"N18", &C::N17, nullptr, &C::N18, "&Входящие выражения:", nullptr, Check::None, nullptr},
-        {"N19", &C::N17, nullptr, &C::N19, "&Исходящие выражения:", nullptr, Check::None, nullptr},
-        {"N20", &C::N17, nullptr, &C::N20, "&Итого:", nullptr, Check::None, nullptr},
-        {"N3", &C::N1, nullptr, &C::N3, "-", nullptr, Check::None, nullptr},
-        {"N4", &C::N1, nullptr, &C::N4, "В&ыход", nullptr, Check::None, &F::N4Click},
+        {"N1", nullptr, &C::N1, nullptr, form1::N1Caption, nullptr, Check::None, nullptr},
+        {"N2", &C::N1, nullptr, &C::N2, form1::N2Caption, nullptr, Check::None, &F::N2Click},
+        {"N23", &C::N1, nullptr, &C::N23, form1::Separator, nullptr, Check::None, nullptr},
+        {"N22", &C::N1, nullptr, &C::N22, form1::N22Caption, nullptr, Check::None, &F::N22Click},
+        {"N17", &C::N1, &C::N17, nullptr, form1::N17Caption, nullptr, Check::None, nullptr},
+        {"N18", &C::N17, nullptr, &C::N18, form1::N18Caption, nullptr, Check::None, nullptr},
+        {"N19", &C::N17, nullptr, &C::N19, form1::N19Caption, nullptr, Check::None, nullptr},
+        {"N20", &C::N17, nullptr, &C::N20, form1::N20Caption, nullptr, Check::None, nullptr},
+        {"N3", &C::N1, nullptr, &C::N3, form1::Separator, nullptr, Check::None, nullptr},
+        {"N4", &C::N1, nullptr, &C::N4, form1::N4Caption, nullptr, Check::None, &F::N4Click},
 
-        {"N5", nullptr, &C::N5, nullptr, "&Настройки", nullptr, Check::None, nullptr},
-        {"N6", &C::N5, nullptr, &C::N6, "&Цвет основного фона ", nullptr, Check::None, nullptr, &look::N6},
-        {"N21", &C::N5, nullptr, &C::N21, "Ц&вет фона поля вывода реплик", nullptr, Check::None, nullptr, &look::N21},
-        {"N16", &C::N5, nullptr, &C::N16, "Цв&ет фона поля ввода реплик", nullptr, Check::None, nullptr, &look::N16},
-        {"N9", &C::N5, nullptr, &C::N9, "Цве&т шрифтов кнопок на панели", nullptr, Check::None, nullptr, &look::N9},
-        {"N15", &C::N5, nullptr, &C::N15, "-", "Ctrl+Z", Check::None, &F::N15Click},
-        {"N7", &C::N5, &C::N7, nullptr, "Цвет &реплик", nullptr, Check::None, nullptr},
-        {"User1", &C::N7, nullptr, &C::User1, "&User", nullptr, Check::None, nullptr, &look::User1},
-        {"Cpu1", &C::N7, nullptr, &C::Cpu1, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu1},
-        {"Mystring2", &C::N7, nullptr, &C::Mystring2, "&My string", nullptr, Check::None, nullptr, &look::Mystring2},
-        {"N36", &C::N5, nullptr, &C::N36, "-", "Ctrl+S", Check::None, &F::N36Click},
-        {"N10", &C::N5, &C::N10, nullptr, "&Параметры шрифта", nullptr, Check::None, nullptr},
-        {"User2", &C::N10, nullptr, &C::User2, "&User", nullptr, Check::None, nullptr, &look::User2},
-        {"Cpu2", &C::N10, nullptr, &C::Cpu2, "&Cpu", nullptr, Check::None, nullptr, &look::Cpu2},
-        {"Mystring1", &C::N10, nullptr, &C::Mystring1, "&My string", nullptr, Check::None, nullptr, &look::Mystring1},
-        {"N8", &C::N5, nullptr, &C::N8, "-", nullptr, Check::None, nullptr},
-        {"N13", &C::N5, nullptr, &C::N13, "Вернуть первоначальные настройки", nullptr, Check::On, &F::N13Click},
-        {"N14", &C::N5, nullptr, &C::N14, "-", nullptr, Check::None, nullptr},
-        {"N37", &C::N5, &C::N37, nullptr, "&Режим", nullptr, Check::None, nullptr},
-        {"CpuUser1", &C::N37, nullptr, &C::CpuUser1, "&Cpu\\User", nullptr, Check::On, &F::CpuUser1Click},
-        {"Cpu31", &C::N37, nullptr, &C::Cpu31, "C&pu\\Cpu", nullptr, Check::Off, &F::Cpu31Click},
-        {"N38", &C::N5, nullptr, &C::N38, "Ре&дактор", nullptr, Check::None, &F::N38Click},
-        {"N39", &C::N5, nullptr, &C::N39, "-", nullptr, Check::None, nullptr},
-        {"N40", &C::N5, nullptr, &C::N40, "&Full Screen", nullptr, Check::Off, &F::N40Click},
+        {"N5", nullptr, &C::N5, nullptr, form1::N5Caption, nullptr, Check::None, nullptr},
+        {"N6", &C::N5, nullptr, &C::N6, form1::N6Caption, nullptr, Check::None, nullptr, &look::N6},
+        {"N21", &C::N5, nullptr, &C::N21, form1::N21Caption, nullptr, Check::None, nullptr, &look::N21},
+        {"N16", &C::N5, nullptr, &C::N16, form1::N16Caption, nullptr, Check::None, nullptr, &look::N16},
+        {"N9", &C::N5, nullptr, &C::N9, form1::N9Caption, nullptr, Check::None, nullptr, &look::N9},
+        {"N15", &C::N5, nullptr, &C::N15, form1::Separator, &form1::N15Shortcut, Check::None, &F::N15Click},
+        {"N7", &C::N5, &C::N7, nullptr, form1::N7Caption, nullptr, Check::None, nullptr},
+        {"User1", &C::N7, nullptr, &C::User1, form1::User1Caption, nullptr, Check::None, nullptr, &look::User1},
+        {"Cpu1", &C::N7, nullptr, &C::Cpu1, form1::Cpu1Caption, nullptr, Check::None, nullptr, &look::Cpu1},
+        {"Mystring2", &C::N7, nullptr, &C::Mystring2, form1::Mystring2Caption, nullptr, Check::None, nullptr, &look::Mystring2},
+        {"N36", &C::N5, nullptr, &C::N36, form1::Separator, &form1::N36Shortcut, Check::None, &F::N36Click},
+        {"N10", &C::N5, &C::N10, nullptr, form1::N10Caption, nullptr, Check::None, nullptr},
+        {"User2", &C::N10, nullptr, &C::User2, form1::User2Caption, nullptr, Check::None, nullptr, &look::User2},
+        {"Cpu2", &C::N10, nullptr, &C::Cpu2, form1::Cpu2Caption, nullptr, Check::None, nullptr, &look::Cpu2},
+        {"Mystring1", &C::N10, nullptr, &C::Mystring1, form1::Mystring1Caption, nullptr, Check::None, nullptr, &look::Mystring1},
+        {"N8", &C::N5, nullptr, &C::N8, form1::Separator, nullptr, Check::None, nullptr},
+        {"N13", &C::N5, nullptr, &C::N13, form1::N13Caption, nullptr, Check::On, &F::N13Click},
+        {"N14", &C::N5, nullptr, &C::N14, form1::Separator, nullptr, Check::None, nullptr},
+        {"N37", &C::N5, &C::N37, nullptr, form1::N37Caption, nullptr, Check::None, nullptr},
+        {"CpuUser1", &C::N37, nullptr, &C::CpuUser1, form1::CpuUser1Caption, nullptr, Check::On, &F::CpuUser1Click},
+        {"Cpu31", &C::N37, nullptr, &C::Cpu31, form1::Cpu31Caption, nullptr, Check::Off, &F::Cpu31Click},
+        {"N38", &C::N5, nullptr, &C::N38, form1::N38Caption, nullptr, Check::None, &F::N38Click},
+        {"N39", &C::N5, nullptr, &C::N39, form1::Separator, nullptr, Check::None, nullptr},
+        {"N40", &C::N5, nullptr, &C::N40, form1::N40Caption, nullptr, Check::Off, &F::N40Click},
 
-        {"N11", nullptr, &C::N11, nullptr, "С&правка", nullptr, Check::None, nullptr},
-        {"N12", &C::N11, nullptr, &C::N12, "&О программе...", nullptr, Check::None, &F::N12Click},
+        {"N11", nullptr, &C::N11, nullptr, form1::N11Caption, nullptr, Check::None, nullptr},
+        {"N12", &C::N11, nullptr, &C::N12, form1::N12Caption, nullptr, Check::None, &F::N12Click},
     };
 };
 
@@ -295,12 +295,12 @@ void TForm1::createActions()
         auto* action = new QAction(this);
         this->*row.action = action;
         action->setObjectName(QString::fromLatin1(row.name));
-        if (QString::fromUtf8(row.caption) == QLatin1String("-"))
+        if (row.caption == form1::Separator)
             action->setSeparator(true);
         else
-            action->setText(QString::fromUtf8(row.caption));
+            action->setText(row.caption);
         if (row.shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+            action->setShortcut(QKeySequence(*row.shortcut));
         if (row.check != Form1Check::None) {
             action->setCheckable(true);
             action->setChecked(row.check == Form1Check::On);
@@ -332,8 +332,7 @@ void TForm1::createMenus()
     for (const auto& row : Form1Wiring::Menu) {
         QMenu* parentMenu = row.parent ? this->*row.parent : nullptr;
         if (row.menu) {
-            const QString caption = QString::fromUtf8(row.caption);
-            this->*row.menu = parentMenu ? parentMenu->addMenu(caption) : menuBar()->addMenu(caption);
+            this->*row.menu = parentMenu ? parentMenu->addMenu(row.caption) : menuBar()->addMenu(row.caption);
             (this->*row.menu)->setObjectName(QString::fromLatin1(row.name));
         } else {
             parentMenu->addAction(this->*row.action);

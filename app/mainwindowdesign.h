@@ -46,4 +46,39 @@ inline const QString Loading = QStringLiteral("Идёт загрузка под�
 inline const QString Loaded = QStringLiteral("Загрузка окончена");
 inline const QString KnownText = QStringLiteral("Программе известно:   [главные фразы - %1   ветки - %2]");
 
+// The menu, in the order it shows (its wiring is in mainwindow.cpp). A separator line has no
+// caption of its own; two of them carry shortcuts.
+inline const QString Separator = QStringLiteral("-");
+inline const QString N1Caption = QStringLiteral("&Система");
+inline const QString N2Caption = QStringLiteral("&Новый диалог");
+inline const QString N22Caption = QStringLiteral("&Вызвать виртуальную клавиатуру");
+inline const QString N17Caption = QStringLiteral("&Подробнее о базе:");
+inline const QString N18Caption = QStringLiteral("&Входящие выражения:");
+inline const QString N19Caption = QStringLiteral("&Исходящие выражения:");
+inline const QString N20Caption = QStringLiteral("&Итого:");
+inline const QString N4Caption = QStringLiteral("В&ыход");
+inline const QString N5Caption = QStringLiteral("&Настройки");
+inline const QString N6Caption = QStringLiteral("&Цвет основного фона ");
+inline const QString N21Caption = QStringLiteral("Ц&вет фона поля вывода реплик");
+inline const QString N16Caption = QStringLiteral("Цв&ет фона поля ввода реплик");
+inline const QString N9Caption = QStringLiteral("Цве&т шрифтов кнопок на панели");
+inline const QString N7Caption = QStringLiteral("Цвет &реплик");
+inline const QString User1Caption = QStringLiteral("&User");
+inline const QString Cpu1Caption = QStringLiteral("&Cpu");
+inline const QString Mystring2Caption = QStringLiteral("&My string");
+inline const QString N10Caption = QStringLiteral("&Параметры шрифта");
+inline const QString User2Caption = QStringLiteral("&User");
+inline const QString Cpu2Caption = QStringLiteral("&Cpu");
+inline const QString Mystring1Caption = QStringLiteral("&My string");
+inline const QString N13Caption = QStringLiteral("Вернуть первоначальные настройки");
+inline const QString N37Caption = QStringLiteral("&Режим");
+inline const QString CpuUser1Caption = QStringLiteral("&Cpu\\User");
+inline const QString Cpu31Caption = QStringLiteral("C&pu\\Cpu");
+inline const QString N38Caption = QStringLiteral("Ре&дактор");
+inline const QString N40Caption = QStringLiteral("&Full Screen");
+inline const QString N11Caption = QStringLiteral("С&правка");
+inline const QString N12Caption = QStringLiteral("&О программе...");
+inline const QString N15Shortcut = QStringLiteral("Ctrl+Z");
+inline const QString N36Shortcut = QStringLiteral("Ctrl+S");
+
 } // namespace tovrin::form1

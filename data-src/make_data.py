@@ -2,15 +2,19 @@
 """Builds the delivered Base/ files and ReadMe.Txt from the readable sources in data-src/.
 
 The sources are UTF-8; the program reads Windows-1251 with CR LF, so every output is written
-in that form. Before anything is written the whole knowledge file and every phrase list are
-checked; a fault stops the build with a list of what is wrong. Among the checks: keys in upper
-case without stray spaces, no key that an earlier entry always answers for (among the main
-phrases, and among the branches that may follow one entry), no rude stem anywhere, no marker
-character in a phrase, and the farewells present.
+in that form. Before anything is written the sources and every phrase list are checked, and
+then the knowledge file as it would be written goes through `tovrin-kb check`, the program's own
+judge of the entry grammar and of the keys that an earlier entry always answers for; a fault of
+either, an error or a warning of the checker alike, stops the build with a list of what is
+wrong. The checks of this script are those of the sources and of the authors' rules: no marker
+character in a key or a phrase, no stray spaces, no rude stem anywhere, no branch that an
+earlier branch after the same entry answers for, and the farewells present.
 
     python3 data-src/make_data.py            # check, then write data/Base/* and data/ReadMe.Txt
     python3 data-src/make_data.py --check    # check, and fail when the committed files are stale
     python3 data-src/make_data.py --report   # also print the counts
+    python3 data-src/make_data.py --kb PATH  # the tovrin-kb to check with (else $TOVRIN_KB, else
+                                             # the newest build*/tovrin-kb of the tree)
 
 Source of the knowledge file: data-src/words/*.txt, joined in the order of their names
 (01-greetings.txt, 02-hello.txt, ...). The order of entries is the order of lookup, so
@@ -46,9 +50,12 @@ the files go from the specific to the general, and so do the entries inside each
 Sources of the phrase lists (data-src/<File>.txt): one phrase per line; "#" lines and
 blank lines are ignored. ReadMe.txt is taken line for line, blank lines included.
 """
+import glob
 import os
 import re
+import subprocess
 import sys
+import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SRC = HERE
@@ -88,7 +95,7 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
               "ЭХ.", "ЭХ!", "АУ.", "АУ!", "ЧЁ?", "ЧЕ?", "ЧО?", "ДА.", "ДА!", "ДА)", "ОК.", "ОК!",
               "ОК,", "ОК)", "HI.", "HI!", "HI,", "ЧАО", "ДАА", "BYE", "МАМ", "СЫН", "МЯУ", "ГТА",
               "GTA", "УВЫ", "МДЯ", "ХМ.", "ХМ,", "ХМ!", "ЭММ", "НУУ", "ЭЭЭ", "THX", "WOW", "ЧП.",
-              "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D"}
+              "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D", "ББ.", "ББ!", "ББ)"}
 
 # Named key sets for the ways people say "don't know", "no" and "yes"; a branch line names
 # them as $НЗ, $НЕТ and $ДА. Inside one set the order matters only where one key holds
@@ -390,19 +397,15 @@ def expand(entries, faults):
 
 
 def check_key(e, faults):
+    # An empty key, a key in lower case and one that ends in a space are the checker's to name.
     where = f"{e.lineno} [{e.key}]"
     k = e.key
-    if not k:
-        faults.add(where, "empty key")
-        return
-    if k != upper(k):
-        faults.add(where, "the key is not in upper case, so it would never be found")
     if any(c in k for c in MARKERS + "_~"):
         faults.add(where, "a marker character inside the key")
     # A leading space is the start of a word (the word-by-word pass keeps it with the word
-    # after it). The program drops an entry whose key ends in a space.
-    if k != k.rstrip() or k.strip() != k.lstrip(" ") or "  " in k or not k.strip():
-        faults.add(where, "spaces around the key or two spaces between its words")
+    # after it).
+    if k.strip() != k.strip(" ") or "  " in k:
+        faults.add(where, "white space other than a space around the key, or two spaces between its words")
     if not encodable(k):
         faults.add(where, "a character that Windows-1251 cannot hold")
     if profanity_in(k):
@@ -541,25 +544,10 @@ def add_short_answer_guards(entries):
 
 
 def check_structure(entries, faults, said):
-    if entries and entries[0].depth:
-        faults.add(f"{entries[0].lineno}", "the first entry is a branch")
-    for prev, e in zip(entries, entries[1:]):
-        if e.depth > prev.depth + 1:
-            faults.add(f"{e.lineno} [{e.key}]",
-                       f"a branch of depth {e.depth} right below depth {prev.depth}")
-
-    # A main phrase whose key holds an earlier main key is never reached: the earlier one
-    # answers every phrase that holds the later one.
+    # A branch without an entry above it and a main phrase whose key holds an earlier main
+    # key are the checker's to name. A branch whose key holds the key of an earlier branch
+    # that may follow the same entry is this script's: the earlier one answers first.
     mains = [e for e in entries if e.depth == 0]
-    for j, later in enumerate(mains):
-        for earlier in mains[:j]:
-            if earlier.key in later.key:
-                why = "the same key twice" if earlier.key == later.key else \
-                    f"shadowed by «{earlier.key}» ({earlier.lineno})"
-                faults.add(f"{later.lineno} [{later.key}]", why)
-                break
-
-    # The same between the branches that can follow their own parent.
     for i, parent in enumerate(entries):
         cands = candidates(entries, i)
         own = set()
@@ -690,13 +678,63 @@ def build(faults, report):
         for out, _, _, titled in LISTS:
             report.append(f"{out}: {len(lists[out])} phrases" + (" after the title line" if titled else ""))
         report.append(f"ReadMe.Txt: {len(history)} lines")
-    return outputs
+    return outputs, entries
+
+
+# ---- the program's checker
+
+def find_checker(argv):
+    """The tovrin-kb to check with: --kb PATH, else $TOVRIN_KB, else the newest build*/tovrin-kb
+    of the tree; None when there is none."""
+    if "--kb" in argv:
+        i = argv.index("--kb")
+        return argv[i + 1] if i + 1 < len(argv) else None
+    if os.environ.get("TOVRIN_KB"):
+        return os.environ["TOVRIN_KB"]
+    built = [p for p in glob.glob(os.path.join(HERE, os.pardir, "build*", "tovrin-kb")) if os.access(p, os.X_OK)]
+    return max(built, key=os.path.getmtime) if built else None
+
+
+# "Base\Words.Dat:12: ошибка: ..." or "... предупреждение: ..."
+FINDING = re.compile(r"^Base\\Words\.Dat:(\d+): (?:ошибка|предупреждение): (.*)$")
+
+
+def check_with_program(kb, outputs, entries, faults):
+    """Runs `tovrin-kb check` on the knowledge file and the phrase lists as they would be
+    written; every finding, error or warning, is a fault, named by the source line it came from."""
+    if not kb:
+        faults.add("words", "no tovrin-kb to check the knowledge file with: build it "
+                            "(cmake --build build --target tovrin-kb) or name it with --kb PATH")
+        return
+    with tempfile.TemporaryDirectory(prefix="make_data-") as folder:
+        os.mkdir(os.path.join(folder, "Base"))
+        for path, data in outputs.items():
+            if os.path.dirname(os.path.abspath(path)) == os.path.abspath(BASE):
+                with open(os.path.join(folder, "Base", os.path.basename(path)), "wb") as f:
+                    f.write(data)
+        try:
+            run = subprocess.run([kb, "-C", folder, "check", "--no-words"], capture_output=True)
+        except OSError as error:
+            faults.add("words", f"tovrin-kb could not be run ({kb}): {error}")
+            return
+    out = run.stdout.decode("utf-8", "replace").splitlines()
+    findings = [FINDING.match(line) for line in out]
+    for found in filter(None, findings):
+        n = int(found.group(1))
+        where = f"{entries[n - 1].lineno} [{entries[n - 1].key}]" if 0 < n <= len(entries) else f"Words.Dat:{n}"
+        faults.add(where, f"tovrin-kb check: {found.group(2)}")
+    # The checker's own failure (a file it could not read, a crash) is a fault too, and so is
+    # a refusal without a finding to say why.
+    if run.returncode not in (0, 1) or (run.returncode == 1 and not any(findings)):
+        faults.add("words", f"tovrin-kb check ended with {run.returncode}: "
+                            + run.stderr.decode("utf-8", "replace").strip())
 
 
 def main(argv):
     faults = Faults()
     report = [] if "--report" in argv or "--check" not in argv else None
-    outputs = build(faults, report)
+    outputs, entries = build(faults, report)
+    check_with_program(find_checker(argv), outputs, entries, faults)
     if faults.items:
         print("\n".join(faults.items), file=sys.stderr)
         print(f"{len(faults.items)} faults; nothing written", file=sys.stderr)

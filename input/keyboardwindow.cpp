@@ -1,5 +1,6 @@
 #include "input/keyboardwindow.h"
 
+#include "input/keyboardwindowdesign.h"
 #include "ui/look.h"
 #include "ui/secondary.h"
 #include "ui/window.h"
@@ -19,53 +20,6 @@ namespace tovrin {
 
 namespace {
 
-// ---- the window's design
-namespace design {
-const char* const Title = "Виртуальная клавиатура";
-const char* const SystemMenu = "&Система";
-const char* const HideCommand = "С&крыть виртуальную клавиатуру";
-const char* const SignsCaption = "Знаки:";
-const char* const LettersCaption = "Буквы:";
-const char* const CapsOff = "Caps Lock [не нажат]";
-const char* const CapsOn = "Caps Lock [нажат]";
-constexpr QSize ClientSize(353, 145);
-constexpr int TimerInterval = 1; // paced at the clock tick
-
-struct KeyDesign {
-    const char* name;
-    const char* caption; // the character the key appends
-};
-
-// Sign keys append their caption whatever the Caps Lock state.
-constexpr KeyDesign SignsUpperRow[] = {
-    {"SB4", "#"},  {"SB5", "$"},  {"SB6", "%"},  {"SB7", "&"},  {"Sd8", "*"},  {"SB13", "+"},
-    {"SB14", "="}, {"SB15", "\\"}, {"SB16", "|"}, {"SB17", "/"}, {"SB18", "["}, {"SB19", "]"},
-    {"SB20", "{"}, {"SB21", "}"}, {"SB64", "~"}, {"SB65", "`"},
-};
-constexpr KeyDesign SignsLowerRow[] = {
-    {"SB28", ","}, {"SB27", "."}, {"SB2", "!"},  {"SB22", "?"},  {"SB9", "("},  {"SB10", ")"},
-    {"SB11", "-"}, {"SB12", ":"}, {"SB24", "\""}, {"SB25", "<"}, {"SB26", ">"},
-};
-// Letter keys are numbered on from their first component, in alphabetical order.
-constexpr int LettersUpperFirst = 29;
-const char* const LettersUpperRow = "АБВГДЕЁЖЗИЙКЛМНОП";
-constexpr int LettersLowerFirst = 46;
-const char* const LettersLowerRow = "РСТУФХЦЧШЩЪЫЬЭЮЯ";
-
-// Places in the client area (groups, the tall keys, the bottom row) and inside the groups.
-constexpr QSize SignKey(16, 17);
-constexpr QSize LetterKey(17, 17);
-constexpr QRect SignsGroup(4, 2, 303, 52);
-constexpr QRect LettersGroup(4, 54, 303, 52);
-constexpr QPoint UpperRowOrigin(7, 14);
-constexpr QPoint LowerRowOrigin(7, 31);
-constexpr QRect BackspaceKey(309, 8, 41, 50);
-constexpr QRect EnterKey(309, 58, 41, 51);
-constexpr QRect SpaceKey(11, 114, 134, 22);
-constexpr QRect CapsKey(149, 114, 123, 22);
-
-} // namespace design
-
 // A caption shows "&" only when it is doubled; a single one would mark an access key.
 QString captionOf(const QString& text)
 {
@@ -79,7 +33,7 @@ TForm4::TForm4(SecondaryHost* host, QLineEdit* input)
     : QDialog(nullptr, NoCloseBox), host_(host), input_(input)
 {
     setObjectName(QStringLiteral("Form4"));
-    setWindowTitle(QString::fromUtf8(design::Title));
+    setWindowTitle(form4::Title);
     setFont(QFont(look::FontFace, look::FontSize));
     paintWindowFace(this);
 
@@ -102,17 +56,17 @@ void TForm4::createMenus()
 {
     MainMenu1 = new QMenuBar(this);
     MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
-    N1 = MainMenu1->addMenu(QString::fromUtf8(design::SystemMenu));
+    N1 = MainMenu1->addMenu(form4::SystemMenu);
     N1->setObjectName(QStringLiteral("N1"));
-    N2 = N1->addAction(QString::fromUtf8(design::HideCommand));
+    N2 = N1->addAction(form4::HideCommand);
     N2->setObjectName(QStringLiteral("N2"));
     connect(N2, &QAction::triggered, this, &TForm4::N2Click);
 }
 
-QToolButton* TForm4::addKey(QWidget* parent, const char* name, const QString& caption, QRect place)
+QToolButton* TForm4::addKey(QWidget* parent, const QString& name, const QString& caption, QRect place)
 {
     auto* button = new QToolButton(parent);
-    button->setObjectName(QString::fromLatin1(name));
+    button->setObjectName(name);
     button->setText(caption);
     button->setGeometry(place);
     button->setFixedSize(place.size());
@@ -126,10 +80,10 @@ void TForm4::createKeys()
 {
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("Client"));
-    Client->setFixedSize(design::ClientSize);
+    Client->setFixedSize(form4::ClientSize);
 
-    auto makeGroup = [this](const char* name, const char* caption, QRect place) {
-        auto* group = new QGroupBox(QString::fromUtf8(caption), Client);
+    auto makeGroup = [this](const char* name, const QString& caption, QRect place) {
+        auto* group = new QGroupBox(caption, Client);
         group->setObjectName(QString::fromLatin1(name));
         group->setGeometry(place);
         QPalette white = group->palette();
@@ -137,37 +91,36 @@ void TForm4::createKeys()
         group->setPalette(white);
         return group;
     };
-    GroupBox1 = makeGroup("GroupBox1", design::SignsCaption, design::SignsGroup);
-    GroupBox2 = makeGroup("GroupBox2", design::LettersCaption, design::LettersGroup);
+    GroupBox1 = makeGroup("GroupBox1", form4::SignsCaption, form4::SignsGroup);
+    GroupBox2 = makeGroup("GroupBox2", form4::LettersCaption, form4::LettersGroup);
 
-    auto addSigns = [this](std::span<const design::KeyDesign> row, QPoint origin) {
-        for (const design::KeyDesign& key : row) {
-            const QString sign = QString::fromUtf8(key.caption);
-            QToolButton* button = addKey(GroupBox1, key.name, captionOf(sign), QRect(origin, design::SignKey));
+    auto addSigns = [this](std::span<const form4::KeyDesign> row, QPoint origin) {
+        for (const form4::KeyDesign& key : row) {
+            const QString& sign = key.caption;
+            QToolButton* button = addKey(GroupBox1, key.name, captionOf(sign), QRect(origin, form4::SignKey));
             connect(button, &QToolButton::clicked, this, [this, sign] { signClick(sign); });
-            origin.rx() += design::SignKey.width();
+            origin.rx() += form4::SignKey.width();
         }
     };
-    addSigns(design::SignsUpperRow, design::UpperRowOrigin);
-    addSigns(design::SignsLowerRow, design::LowerRowOrigin);
+    addSigns(form4::SignsUpperRow, form4::UpperRowOrigin);
+    addSigns(form4::SignsLowerRow, form4::LowerRowOrigin);
 
-    auto addLetters = [this](const char* letters, int firstNumber, QPoint origin) {
-        const QString row = QString::fromUtf8(letters);
+    auto addLetters = [this](const QString& row, int firstNumber, QPoint origin) {
         for (int i = 0; i < row.size(); ++i) {
             const QString letter = row.mid(i, 1);
-            const QByteArray name = "SB" + QByteArray::number(firstNumber + i);
-            QToolButton* button = addKey(GroupBox2, name.constData(), letter, QRect(origin, design::LetterKey));
+            const QString name = QStringLiteral("SB%1").arg(firstNumber + i);
+            QToolButton* button = addKey(GroupBox2, name, letter, QRect(origin, form4::LetterKey));
             connect(button, &QToolButton::clicked, this, [this, letter] { letterClick(letter); });
-            origin.rx() += design::LetterKey.width();
+            origin.rx() += form4::LetterKey.width();
         }
     };
-    addLetters(design::LettersUpperRow, design::LettersUpperFirst, design::UpperRowOrigin);
-    addLetters(design::LettersLowerRow, design::LettersLowerFirst, design::LowerRowOrigin);
+    addLetters(form4::LettersUpperRow, form4::LettersUpperFirst, form4::UpperRowOrigin);
+    addLetters(form4::LettersLowerRow, form4::LettersLowerFirst, form4::LowerRowOrigin);
 
-    SB62 = addKey(Client, "SB62", QStringLiteral("Bcksp"), design::BackspaceKey);
-    SB66 = addKey(Client, "SB66", QStringLiteral("[Enter]"), design::EnterKey);
-    SB23 = addKey(Client, "SB23", QString::fromUtf8("Пробел"), design::SpaceKey);
-    SB63 = addKey(Client, "SB63", QString::fromUtf8(design::CapsOff), design::CapsKey);
+    SB62 = addKey(Client, QStringLiteral("SB62"), form4::BackspaceCaption, form4::BackspaceKey);
+    SB66 = addKey(Client, QStringLiteral("SB66"), form4::EnterCaption, form4::EnterKey);
+    SB23 = addKey(Client, QStringLiteral("SB23"), form4::SpaceCaption, form4::SpaceKey);
+    SB63 = addKey(Client, QStringLiteral("SB63"), form4::CapsOff, form4::CapsKey);
     connect(SB62, &QToolButton::clicked, this, &TForm4::SB62Click);
     connect(SB66, &QToolButton::clicked, this, &TForm4::SB66Click);
     connect(SB23, &QToolButton::clicked, this, &TForm4::SB23Click);
@@ -179,7 +132,7 @@ void TForm4::createTimers()
     // Runs from the start; it only matters while the window is shown.
     T1 = new QTimer(this);
     T1->setObjectName(QStringLiteral("T1"));
-    T1->setInterval(pacedInterval(design::TimerInterval));
+    T1->setInterval(pacedInterval(form4::TimerInterval));
     connect(T1, &QTimer::timeout, this, &TForm4::T1Timer);
     T1->start();
 }
@@ -200,7 +153,7 @@ QWidget* TForm4::owner() const
 void TForm4::FormCreate()
 {
     CapsState = 0;
-    SB63->setText(QString::fromUtf8(design::CapsOff));
+    SB63->setText(form4::CapsOff);
 }
 
 void TForm4::opened()
@@ -252,7 +205,7 @@ void TForm4::SB62Click()
 void TForm4::SB63Click()
 {
     CapsState = (CapsState + 1) % 2;
-    SB63->setText(QString::fromUtf8(CapsState == 0 ? design::CapsOff : design::CapsOn));
+    SB63->setText(CapsState == 0 ? form4::CapsOff : form4::CapsOn);
 }
 
 void TForm4::SB66Click()

@@ -72,7 +72,7 @@ private:
     void createMenus();
     void createKeys();
     void createTimers();
-    QToolButton* addKey(QWidget* parent, const char* name, const QString& caption, QRect place);
+    QToolButton* addKey(QWidget* parent, const QString& name, const QString& caption, QRect place);
 
     // Appends text at the end of the input line, whatever the caret; a key that would take the
     // line beyond the input line's limit does nothing, as typing would.

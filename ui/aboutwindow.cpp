@@ -4,6 +4,7 @@
 #include "ui/secondary.h"
 #include "ui/window.h"
 #include "kb/fileerror.h"
+#include "kb/knowledge.h"
 #include "kb/linelist.h"
 
 #include <QCloseEvent>
@@ -24,49 +25,6 @@ namespace tovrin {
 
 namespace {
 
-// The window design, in client pixels.
-namespace design {
-const QString Title = QStringLiteral("О программе");
-constexpr int ClientWidth = 377;
-// What the window design allows for the title bar and borders before the window system has
-// told the real frame: the upper pane fills the folded window exactly.
-constexpr int FrameAllowance = TForm3::FoldedHeight - 153;
-
-const QRect UpperPane(0, 0, 377, 153);
-const QRect Picture(8, 8, 178, 137);
-const QString PictureResource = QStringLiteral(":/ui/about.png");
-
-const QRect Label(196, 6, 164, 82);
-// "2.26" reads "ВЕРСИЯ: 2.2.6.": every digit stands apart.
-QString versionCaption()
-{
-    QString digits;
-    for (const QChar c : look::Version)
-        if (c.isDigit())
-            digits += QString(c) + u'.';
-    return QStringLiteral("ВЕРСИЯ: ") + digits;
-}
-const QString LabelFace = QStringLiteral("Arial Black");
-constexpr int LabelPixelHeight = 29;
-
-const QRect HistoryButton(186, 93, 185, 25);
-const QRect CloseButton(186, 121, 185, 25);
-const QString History = QStringLiteral("История");
-const QString Close = QStringLiteral("Закрыть");
-
-const QRect LowerPane(0, 153, 376, 148);
-const QRect Memo(3, 4, 370, 140);
-const QString MemoFace = QStringLiteral("Courier New");
-constexpr int MemoPixelHeight = 11; // 8 points at 96 pixels per inch
-
-const std::string HistoryFile = "ReadMe.Txt";
-
-// The window system may tell the frame's size a moment after it has shown and framed the
-// window (X11 window managers do, without any event), so the height and the first centring
-// are done once more when things have settled.
-constexpr int FrameSettleMs = 150;
-} // namespace design
-
 QFrame* bevelledPane(QWidget* parent, const QRect& place)
 {
     auto* pane = new QFrame(parent);
@@ -80,7 +38,7 @@ QFrame* bevelledPane(QWidget* parent, const QRect& place)
 TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
 {
     initAboutResources();
-    setWindowTitle(design::Title);
+    setWindowTitle(form3::Title);
     setWindowFlags(NoCloseBox);
     // A secondary window never keeps the program alive once the main window has closed.
     setAttribute(Qt::WA_QuitOnClose, false);
@@ -96,7 +54,7 @@ TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
 
     settle_ = new QTimer(this);
     settle_->setSingleShot(true);
-    settle_->setInterval(design::FrameSettleMs);
+    settle_->setInterval(form3::FrameSettleMs);
     connect(settle_, &QTimer::timeout, this, [this] {
         applyOuterHeight();
         if (centring_)
@@ -112,19 +70,19 @@ QWidget* TForm3::owner() const
 
 void TForm3::createControls()
 {
-    TabControl1 = bevelledPane(this, design::UpperPane);
+    TabControl1 = bevelledPane(this, form3::UpperPane);
 
     Image1 = new QLabel(TabControl1);
-    Image1->setGeometry(design::Picture);
+    Image1->setGeometry(form3::Picture);
     Image1->setScaledContents(true);
-    Image1->setPixmap(QPixmap(design::PictureResource));
+    Image1->setPixmap(QPixmap(form3::PictureResource));
 
-    Label1 = new QLabel(design::versionCaption(), TabControl1);
-    Label1->setGeometry(design::Label);
+    Label1 = new QLabel(form3::versionCaption(), TabControl1);
+    Label1->setGeometry(form3::Label);
     Label1->setAlignment(Qt::AlignCenter);
     Label1->setWordWrap(true);
-    QFont labelFont(design::LabelFace);
-    labelFont.setPixelSize(design::LabelPixelHeight);
+    QFont labelFont(form3::LabelFace);
+    labelFont.setPixelSize(form3::LabelPixelHeight);
     labelFont.setBold(true);
     labelFont.setUnderline(true);
     Label1->setFont(labelFont);
@@ -132,10 +90,10 @@ void TForm3::createControls()
     white.setColor(QPalette::WindowText, Qt::white);
     Label1->setPalette(white);
 
-    Button1 = new QPushButton(design::History, TabControl1);
-    Button1->setGeometry(design::HistoryButton);
-    Button2 = new QPushButton(design::Close, TabControl1);
-    Button2->setGeometry(design::CloseButton);
+    Button1 = new QPushButton(form3::History, TabControl1);
+    Button1->setGeometry(form3::HistoryButton);
+    Button2 = new QPushButton(form3::Close, TabControl1);
+    Button2->setGeometry(form3::CloseButton);
     // Enter presses the button that has the focus, as Space does.
     for (QPushButton* button : {Button1, Button2}) {
         button->setCursor(Qt::PointingHandCursor);
@@ -154,16 +112,16 @@ void TForm3::createControls()
     });
     connect(Button2, &QPushButton::clicked, this, &TForm3::Button2Click);
 
-    TabControl2 = bevelledPane(this, design::LowerPane);
+    TabControl2 = bevelledPane(this, form3::LowerPane);
     Memo1 = new QPlainTextEdit(TabControl2);
-    Memo1->setGeometry(design::Memo);
+    Memo1->setGeometry(form3::Memo);
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont memoFont(design::MemoFace);
+    QFont memoFont(form3::MemoFace);
     memoFont.setStyleHint(QFont::TypeWriter);
-    memoFont.setPixelSize(design::MemoPixelHeight);
+    memoFont.setPixelSize(form3::MemoPixelHeight);
     Memo1->setFont(memoFont);
     QPalette memoColours = Memo1->palette();
     memoColours.setColor(QPalette::Base, look::Silver);
@@ -173,7 +131,7 @@ void TForm3::createControls()
 void TForm3::Button1Click()
 {
     // The history is read afresh on every press, folding included, so an edited file shows.
-    const std::vector<std::string> lines = loadMemo(design::HistoryFile);
+    const std::vector<std::string> lines = loadMemo(files::ReadMe);
     QStringList text;
     for (const std::string& line : lines)
         text << fromCp1251(line);
@@ -214,12 +172,12 @@ int TForm3::frameHeight()
         if (frame.top() + frame.bottom() > 0)
             measuredFrame_ = frame.top() + frame.bottom();
     }
-    return measuredFrame_ > 0 ? measuredFrame_ : design::FrameAllowance;
+    return measuredFrame_ > 0 ? measuredFrame_ : form3::FrameAllowance;
 }
 
 void TForm3::applyOuterHeight()
 {
-    const QSize client(design::ClientWidth, std::max(1, outerHeight_ - frameHeight()));
+    const QSize client(form3::ClientWidth, std::max(1, outerHeight_ - frameHeight()));
     // The lower pane is cut off while folded: it takes no focus then, as it shows nothing.
     const bool lowerShows = outerHeight_ > FoldedHeight;
     if (TabControl2 && TabControl2->isVisibleTo(this) != lowerShows)

@@ -1,6 +1,8 @@
 #pragma once
 // The about window: picture, version label, "История" and "Закрыть", and below them the history
 // memo, shown only while the window is unfolded.
+#include "ui/aboutwindowdesign.h"
+
 #include <QDialog>
 
 class QFrame;
@@ -18,8 +20,8 @@ class TForm3 : public QDialog {
 
 public:
     // Outer heights, frame included: only the upper pane shows, or both panes.
-    static constexpr int FoldedHeight = 179;
-    static constexpr int UnfoldedHeight = 327;
+    static constexpr int FoldedHeight = form3::FoldedHeight;
+    static constexpr int UnfoldedHeight = form3::UnfoldedHeight;
 
     // host is the main window: it stays disabled while this one is shown and reports this
     // one's errors. It may be null for a window standing alone, which reports nothing.

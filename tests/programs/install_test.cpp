@@ -201,4 +201,13 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     r = launch(bin / "tovrin", {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + elsewhere.string()}, "");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(elsewhere / "tovrin" / "Base" / "Words.Dat"));
+
+    // A working folder that would hold the installed data is refused before anything is made in
+    // it: a later "start afresh" (deleting the folder) would delete the installation.
+    const fs::path around = prefix.path() / "share" / "games";
+    r = launch(bin / "tovrin", {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + around.string()}, "");
+    EXPECT_EQ(r.exitCode, 1) << r.err;
+    EXPECT_NE(r.err.find("лежат внутри рабочей папки"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(around / "tovrin" / "Base")) << "the working folder was prepared around the data";
+    EXPECT_TRUE(fs::exists(data / "Base" / "Words.Dat"));
 }

@@ -123,16 +123,6 @@ struct FormFixture {
     TForm1& operator*() const { return *form; }
 };
 
-// A main window started in a scratch working folder of its own (with no Base folder unless the
-// test writes one), with its doubles at hand.
-struct ScratchForm {
-    ScratchDir dir;
-    FormFixture window;
-    TForm1& form = *window;
-    ScriptedPickers& pickers = window.pickers;
-    RecordingReporter& reporter = window.reporter;
-};
-
 // A small Base folder with every file a turn, the counts and the exit use.
 inline void writeBase(const ScratchDir& dir)
 {
@@ -148,6 +138,43 @@ inline void writeBase(const ScratchDir& dir)
     dir.writeLines("Base\\Collection.Dat", {});
     dir.writeLines("Base\\Log.Tovrin", {});
 }
+
+// What the scratch working folder of a window test starts with.
+enum class Folder {
+    Empty,     // nothing: no Base folder unless the test writes one
+    SmallBase, // the small Base of writeBase
+    Delivered, // a copy of the delivered data
+};
+
+struct WorkFolder : ScratchDir {
+    explicit WorkFolder(Folder folder) : ScratchDir(folder == Folder::Delivered)
+    {
+        if (folder == Folder::SmallBase)
+            writeBase(*this);
+    }
+};
+
+// A main window started in a scratch working folder of its own, with its doubles at hand; its
+// timers rest until a test starts them.
+struct ScratchForm {
+    explicit ScratchForm(Folder folder = Folder::Empty) : dir(folder) {}
+
+    WorkFolder dir;
+    FormFixture window;
+    TForm1& form = *window;
+    RecordingCues& cues = window.cues;
+    ScriptedPickers& pickers = window.pickers;
+    RecordingReporter& reporter = window.reporter;
+
+    // The cues heard so far, as "MP3 MP1".
+    QString heard() const
+    {
+        QStringList names;
+        for (Cue cue : cues.played)
+            names << QStringLiteral("MP%1").arg(int(cue) + 1);
+        return names.join(u' ');
+    }
+};
 
 // The transcript's lines, in UTF-8.
 inline QStringList transcriptLines(const TForm1& form)

@@ -21,21 +21,15 @@ namespace {
 
 // A shown main window on a small Base folder, or on the delivered data; nothing ticks by
 // itself.
-struct Window {
-    explicit Window(bool deliveredData) : dir(deliveredData)
+struct Window : ScratchForm {
+    explicit Window(bool deliveredData) : ScratchForm(deliveredData ? Folder::Delivered : Folder::SmallBase)
     {
-        if (!deliveredData)
-            writeBase(dir);
-        f = std::make_unique<FormFixture>();
-        f->form->show();
+        form.show();
     }
-    ScratchDir dir;
-    std::unique_ptr<FormFixture> f;
-    TForm1& form() const { return **f; }
 
     int played(Cue cue) const
     {
-        return static_cast<int>(std::count(f->cues.played.begin(), f->cues.played.end(), cue));
+        return static_cast<int>(std::count(cues.played.begin(), cues.played.end(), cue));
     }
     QStringList logFile() const
     {
@@ -92,17 +86,17 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
     QFETCH(int, jumpsDraw);
     QFETCH(int, jumps);
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     const QPoint centre = form.pos();
     const QSize size = form.size();
 
     // Drawn places that sweep the whole square, corners included.
     QList<QPoint> drawn;
-    w.f->dice.push(jumpsDraw);
+    w.window.dice.push(jumpsDraw);
     for (int i = 0; i < jumps; ++i) {
         const int x = i % 11, y = (i * 7 + 3) % 11;
-        w.f->dice.push(x);
-        w.f->dice.push(y);
+        w.window.dice.push(x);
+        w.window.dice.push(y);
         drawn << QPoint(95 + x, 95 + y);
     }
     QList<QPoint> seen;
@@ -120,10 +114,10 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
         QVERIFY2(p.y() >= 95 && p.y() <= 105, qPrintable(QString::number(p.y())));
     }
     // Every draw asked for: the count of jumps, then 11 places across and 11 down.
-    QCOMPARE(w.f->dice.asked.front(), 126);
-    QCOMPARE(static_cast<int>(w.f->dice.asked.size()), 1 + 2 * jumps);
-    QVERIFY(std::all_of(w.f->dice.asked.begin() + 1, w.f->dice.asked.end(), [](int n) { return n == 11; }));
-    QCOMPARE(w.f->dice.reseeds, 1);
+    QCOMPARE(w.window.dice.asked.front(), 126);
+    QCOMPARE(static_cast<int>(w.window.dice.asked.size()), 1 + 2 * jumps);
+    QVERIFY(std::all_of(w.window.dice.asked.begin() + 1, w.window.dice.asked.end(), [](int n) { return n == 11; }));
+    QCOMPARE(w.window.dice.reseeds, 1);
 
     // Back in the centre of the desktop, where the window first showed, at its own size.
     QCOMPARE(form.pos(), centre);
@@ -135,14 +129,14 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
 void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
 {
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     setRunning(timerOf(form, 7), true);
     bool lockedThroughout = true;
     form.onShakeJump = [&](const QPoint&) {
         lockedThroughout = lockedThroughout && inputOf(form)->isReadOnly();
         for (QMenu* m : shakenMenus(form))
             lockedThroughout = lockedThroughout && !m->menuAction()->isEnabled();
-        lockedThroughout = lockedThroughout && w.f->cues.played == std::vector<Cue>{Cue::MP4};
+        lockedThroughout = lockedThroughout && w.cues.played == std::vector<Cue>{Cue::MP4};
     };
 
     tick(form, 7);
@@ -151,7 +145,7 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
     QVERIFY(!inputOf(form)->isReadOnly());
     for (QMenu* m : shakenMenus(form))
         QVERIFY(m->menuAction()->isEnabled());
-    QVERIFY(w.f->cues.played == std::vector<Cue>{Cue::MP4});
+    QVERIFY(w.cues.played == std::vector<Cue>{Cue::MP4});
     QVERIFY(!timerOf(form, 7)->isActive());
     QVERIFY(timerOf(form, 10)->isActive());
     QVERIFY(!QGuiApplication::overrideCursor());
@@ -160,7 +154,7 @@ void AnimationsTest::shakeLocksInputAndMenusOnlyWhileItRuns()
 void AnimationsTest::newDialogueShakesThenGreets()
 {
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     actionOf(form, "N2")->trigger();
     QVERIFY(timerOf(form, 7)->isActive());
     // Every draw 0: the fewest jumps, and the greeting's one chance in three comes.
@@ -168,14 +162,14 @@ void AnimationsTest::newDialogueShakesThenGreets()
     QVERIFY(timerOf(form, 10)->isActive());
     tick(form, 10);
     QVERIFY(!timerOf(form, 10)->isActive());
-    QVERIFY(w.f->cues.played == (std::vector<Cue>{Cue::MP4, Cue::MP5}));
+    QVERIFY(w.cues.played == (std::vector<Cue>{Cue::MP4, Cue::MP5}));
     QCOMPARE(transcriptLines(form), QStringList{QStringLiteral("Здравствуй, я Товрин.")});
 }
 
 void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth()
 {
     Window& w = open(true); // the delivered Base folder, with its Log.Tovrin
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     EngineTestAccess::addLogLine(form.engine(), cp1251::fromUtf8("USER:     Пока."));
     EngineTestAccess::addLogLine(form.engine(), cp1251::fromUtf8("CPU:     До свидания."));
     const int linesBefore = w.logFile().size();
@@ -199,7 +193,7 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
     QCOMPARE(form.shrinkStep(), 80);
     QVERIFY(!timerOf(form, 4)->isActive());
     QVERIFY(!form.isVisible());
-    QVERIFY(w.f->reporter.errors.isEmpty());
+    QVERIFY(w.window.reporter.errors.isEmpty());
     QCOMPARE(w.played(Cue::MP6), 71);
 
     const QStringList log = w.logFile();
@@ -219,7 +213,7 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
 void AnimationsTest::shrinkOnItsOwnTimerLastsOverASecond()
 {
     Window& w = open(true);
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     QElapsedTimer clock;
     clock.start();
     hostOf(form).setFarewell(true);
@@ -232,7 +226,7 @@ void AnimationsTest::shrinkOnItsOwnTimerLastsOverASecond()
 void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
 {
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     w.dir.writeLines("Base\\Words.Dat", {"// База", "ПРИВЕТ^Здравствуй!;", "ПОКА^До свидания!;@"});
     const QPoint start = form.pos();
 
@@ -258,13 +252,13 @@ void AnimationsTest::shrinkStopsWhereItIsAndTheNextFarewellCountsOn()
     tick(form, 4);
     QCOMPARE(form.shrinkStep(), 80);
     QVERIFY(!form.isVisible());
-    QVERIFY(w.f->reporter.errors.isEmpty());
+    QVERIFY(w.window.reporter.errors.isEmpty());
 }
 
 void AnimationsTest::shrinkStopsAtTheSmallestSizeButKeepsDrifting()
 {
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     setRunning(timerOf(form, 4), true);
     const QPoint start = form.pos();
     for (int step = 1; step <= 79; ++step)
@@ -280,7 +274,7 @@ void AnimationsTest::shrinkStopsAtTheSmallestSizeButKeepsDrifting()
 void AnimationsTest::shrinkPutsTheKeyboardAwayAndLeavesTheWindowUsable()
 {
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     // The keyboard is open: the main window takes no input and its T1 rests.
     actionOf(form, "N22")->trigger();
     QVERIFY(keyboardOf(form)->isVisible());
@@ -325,7 +319,7 @@ void AnimationsTest::shrinkKeepsItsOwnPlaceWhenTheReportsLag()
 void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
 {
     Window& w = open();
-    TForm1& form = w.form();
+    TForm1& form = w.form;
     EngineTestAccess::addLogLine(form.engine(), cp1251::fromUtf8("CPU:     До свидания."));
     w.dir.remove("Base\\Log.Tovrin");
     setRunning(timerOf(form, 4), true);
@@ -334,8 +328,8 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
     const QRect before = form.geometry();
 
     tick(form, 4);
-    QCOMPARE(w.f->reporter.errors.size(), 1);
-    QVERIFY(w.f->reporter.errors[0].contains(QStringLiteral("Log.Tovrin")));
+    QCOMPARE(w.window.reporter.errors.size(), 1);
+    QVERIFY(w.window.reporter.errors[0].contains(QStringLiteral("Log.Tovrin")));
     // T4 is stopped, so no further tick can report it again; the rest of the failing tick is
     // skipped and the window stays open and usable where the shrink left it.
     QVERIFY(!timerOf(form, 4)->isActive());
@@ -349,7 +343,7 @@ void AnimationsTest::failingExitIsReportedOnceAndLeavesTheWindowUsable()
     w.dir.write("Base\\Log.Tovrin", "");
     setRunning(timerOf(form, 4), true);
     tick(form, 4);
-    QCOMPARE(w.f->reporter.errors.size(), 1);
+    QCOMPARE(w.window.reporter.errors.size(), 1);
     QVERIFY(!form.isVisible());
     QCOMPARE(w.logFile().back(), QString(53, u'='));
 }

@@ -14,32 +14,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A working folder with a small Base, for the turns the window may run.
-struct BaseDir : ScratchDir {
-    BaseDir() { writeBase(*this); }
-};
-
-// The main window with recording doubles; its timers rest until a test starts them.
-struct Window {
-    BaseDir dir;
-    FormFixture fixture;
-    TForm1& form = *fixture;
-    RecordingCues& cues = fixture.cues;
-    RecordingReporter& reporter = fixture.reporter;
+// The main window on a small Base, for the turns it may run.
+struct Window : ScratchForm {
+    Window() : ScratchForm(Folder::SmallBase) {}
 
     // Types a line as the user would have it before pressing "E/R", then forgets the cues.
     void type(const QString& text)
     {
         inputOf(form)->setText(text);
         cues.played.clear();
-    }
-    // The cues heard so far, as "MP3 MP1".
-    QString heard() const
-    {
-        QStringList names;
-        for (Cue cue : cues.played)
-            names << u"MP%1"_s.arg(int(cue) + 1);
-        return names.join(u' ');
     }
 };
 

@@ -25,24 +25,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The working folder: the delivered data, or a small Base of the window tests' own.
-struct WorkFolder : ScratchDir {
-    explicit WorkFolder(bool delivered) : ScratchDir(delivered)
-    {
-        if (!delivered)
-            writeBase(*this);
-    }
-};
+// The main window on a small Base, or on the delivered data.
+struct Window : ScratchForm {
+    explicit Window(bool delivered = false) : ScratchForm(delivered ? Folder::Delivered : Folder::SmallBase) {}
 
-// The main window with recording doubles; its timers rest until a test starts them.
-struct Window {
-    explicit Window(bool delivered = false) : dir(delivered) {}
-
-    WorkFolder dir;
-    FormFixture fixture;
-    TForm1& form = *fixture;
-    RecordingCues& cues = fixture.cues;
-    RecordingReporter& reporter = fixture.reporter;
     TForm4& kb = *keyboardOf(form);
 
     QString input() const { return inputOf(form)->text(); }
@@ -66,13 +52,6 @@ struct Window {
     {
         const QString caption = key(QStringLiteral("SB63"))->text();
         return caption == u"Caps Lock [нажат]"_s ? 1 : caption == u"Caps Lock [не нажат]"_s ? 0 : -1;
-    }
-    QString heard() const
-    {
-        QStringList names;
-        for (Cue cue : cues.played)
-            names << u"MP%1"_s.arg(int(cue) + 1);
-        return names.join(u' ');
     }
 };
 
