@@ -44,8 +44,10 @@ constexpr int ExitStep = 80;
 void shrinkOneStep(QWidget& window, ShrinkPath& path)
 {
     window.move(path.next(window.pos(), QPoint(design::DriftLeft, design::DriftUp)));
-    const QSize last = window.minimumSize() == window.maximumSize() ? window.minimumSize() : window.size();
-    window.setFixedSize((last - QSize(design::ShrinkWidth, design::ShrinkHeight)).expandedTo(QSize(1, 1)));
+    const QSize last =
+        window.minimumSize() == window.maximumSize() ? window.minimumSize() : window.size();
+    window.setFixedSize(
+        (last - QSize(design::ShrinkWidth, design::ShrinkHeight)).expandedTo(QSize(1, 1)));
 }
 
 } // namespace
@@ -58,10 +60,7 @@ bool TForm1::managedFrame() const
     return isVisible() && windowHandle() && QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
-bool TForm1::frameKnown() const
-{
-    return windowHandle()->frameMargins().top() > 0;
-}
+bool TForm1::frameKnown() const { return windowHandle()->frameMargins().top() > 0; }
 
 void TForm1::T7Timer()
 {
@@ -72,7 +71,8 @@ void TForm1::T7Timer()
         if (!frameWait_.isValid())
             frameWait_.start();
         frameKnownTicks_ = frameKnown() ? frameKnownTicks_ + 1 : 0;
-        if (frameKnownTicks_ < design::FrameSettleTicks && frameWait_.elapsed() < design::FrameWaitMs)
+        if (frameKnownTicks_ < design::FrameSettleTicks &&
+            frameWait_.elapsed() < design::FrameWaitMs)
             return;
     }
     // The whole shake happens inside this tick: no other handler runs between the jumps.

@@ -18,10 +18,7 @@ void TForm1::CancelClick()
     setTimerEnabled(Timer::T7, true);
 }
 
-void TForm1::N15Click()
-{
-    CancelClick();
-}
+void TForm1::N15Click() { CancelClick(); }
 
 void TForm1::N2Click()
 {

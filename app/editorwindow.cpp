@@ -99,9 +99,15 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
     Button2->setGeometry(form2::Button2);
 
     setObjectName(QStringLiteral("Form2"));
-    for (auto [control, name] : {std::pair<QWidget*, const char*>{Bevel1, "Bevel1"}, {GroupBox1, "GroupBox1"},
-                                 {Edit1, "Edit1"}, {GroupBox2, "GroupBox2"}, {RB1, "RB1"}, {RB2, "RB2"},
-                                 {SpinEdit1, "SpinEdit1"}, {Label1, "Label1"}, {Button1, "Button1"},
+    for (auto [control, name] : {std::pair<QWidget*, const char*>{Bevel1, "Bevel1"},
+                                 {GroupBox1, "GroupBox1"},
+                                 {Edit1, "Edit1"},
+                                 {GroupBox2, "GroupBox2"},
+                                 {RB1, "RB1"},
+                                 {RB2, "RB2"},
+                                 {SpinEdit1, "SpinEdit1"},
+                                 {Label1, "Label1"},
+                                 {Button1, "Button1"},
                                  {Button2, "Button2"}})
         control->setObjectName(QString::fromLatin1(name));
 
@@ -111,31 +117,25 @@ TForm2::TForm2(SecondaryHost* host) : QDialog(nullptr), host_(host)
     connect(Button1, &QPushButton::clicked, this, &TForm2::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &TForm2::Button2Click);
     // toggled rather than clicked: a selection made with the arrow keys counts as well.
-    connect(RB1, &QRadioButton::toggled, this, [this](bool on) { if (on) RB1Click(); });
-    connect(RB2, &QRadioButton::toggled, this, [this](bool on) { if (on) RB2Click(); });
+    connect(RB1, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RB1Click();
+    });
+    connect(RB2, &QRadioButton::toggled, this, [this](bool on) {
+        if (on)
+            RB2Click();
+    });
     connect(Edit1, &QLineEdit::textChanged, this, &TForm2::Edit1Change);
     connect(SpinEdit1, &QSpinBox::textChanged, this, &TForm2::SpinEdit1Change);
 }
 
-QWidget* TForm2::owner() const
-{
-    return host_->mainWindow();
-}
+QWidget* TForm2::owner() const { return host_->mainWindow(); }
 
-QString TForm2::exchangePath() const
-{
-    return Edit1->text();
-}
+QString TForm2::exchangePath() const { return Edit1->text(); }
 
-bool TForm2::readsByTimer() const
-{
-    return RB2->isChecked();
-}
+bool TForm2::readsByTimer() const { return RB2->isChecked(); }
 
-void TForm2::prepareToOpen()
-{
-    SpinEdit1->setValue(form2::PeriodAtOpening);
-}
+void TForm2::prepareToOpen() { SpinEdit1->setValue(form2::PeriodAtOpening); }
 
 void TForm2::restoreInitialSettings()
 {
@@ -180,15 +180,9 @@ void TForm2::Button2Click()
     host_->closeSecondary(this);
 }
 
-void TForm2::RB1Click()
-{
-    SpinEdit1->setEnabled(false);
-}
+void TForm2::RB1Click() { SpinEdit1->setEnabled(false); }
 
-void TForm2::RB2Click()
-{
-    SpinEdit1->setEnabled(true);
-}
+void TForm2::RB2Click() { SpinEdit1->setEnabled(true); }
 
 void TForm2::Edit1Change()
 {
@@ -217,10 +211,7 @@ void TForm2::showEvent(QShowEvent* event)
 
 // Escape and the window manager's close command leave the editor the way "Отмена" does;
 // otherwise the main window would stay disabled with nothing open to enable it again.
-void TForm2::reject()
-{
-    Button2Click();
-}
+void TForm2::reject() { Button2Click(); }
 
 void TForm2::closeEvent(QCloseEvent* event)
 {

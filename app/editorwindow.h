@@ -58,14 +58,14 @@ private slots:
 private:
     // ---- the editor's controls (named as in its window design, each bearing its name as
     // its object name)
-    QFrame* Bevel1 = nullptr;       // the raised frame round the whole window
+    QFrame* Bevel1 = nullptr; // the raised frame round the whole window
     QGroupBox* GroupBox1 = nullptr; // "Путь файла для внешнего ввода-вывода:"
-    QLineEdit* Edit1 = nullptr;     // the exchange file's path
+    QLineEdit* Edit1 = nullptr; // the exchange file's path
     QGroupBox* GroupBox2 = nullptr; // "Считывание фразы из файла:"
-    QRadioButton* RB1 = nullptr;    // "По нажатию клавиши [ENTER]": a turn on ENTER
-    QRadioButton* RB2 = nullptr;    // "По таймеру  каждые:": a turn at every tick of T6
-    QSpinBox* SpinEdit1 = nullptr;  // T6's period in seconds (1 … 36000)
-    QLabel* Label1 = nullptr;       // "сек."
+    QRadioButton* RB1 = nullptr; // "По нажатию клавиши [ENTER]": a turn on ENTER
+    QRadioButton* RB2 = nullptr; // "По таймеру  каждые:": a turn at every tick of T6
+    QSpinBox* SpinEdit1 = nullptr; // T6's period in seconds (1 … 36000)
+    QLabel* Label1 = nullptr; // "сек."
     QPushButton* Button1 = nullptr; // "Хорошо" of the editor: keeps the fields and closes
     QPushButton* Button2 = nullptr; // "Отмена" of the editor: closes and keeps the fields too
 

@@ -68,16 +68,16 @@ struct Form1MenuRow {
 struct Form1Wiring {
     // T1 .. T10
     static inline const Form1TimerRow Timers[10] = {
-        {1, true, &TForm1::T1Timer},     // control state and focus
-        {1000, true, &TForm1::T2Timer},  // idle seconds
-        {1, true, &TForm1::T3Timer},     // knowledge counts, once
-        {1, false, &TForm1::T4Timer},    // shrink-and-close
-        {1, true, &TForm1::T5Timer},     // input sanitiser
-        {1, false, &TForm1::T6Timer},    // exchange-file poll
-        {1, true, &TForm1::T7Timer},     // shake, then the greeting
-        {1000, true, &TForm1::T8Timer},  // menu counts, once
+        {1, true, &TForm1::T1Timer}, // control state and focus
+        {1000, true, &TForm1::T2Timer}, // idle seconds
+        {1, true, &TForm1::T3Timer}, // knowledge counts, once
+        {1, false, &TForm1::T4Timer}, // shrink-and-close
+        {1, true, &TForm1::T5Timer}, // input sanitiser
+        {1, false, &TForm1::T6Timer}, // exchange-file poll
+        {1, true, &TForm1::T7Timer}, // shake, then the greeting
+        {1000, true, &TForm1::T8Timer}, // menu counts, once
         {1000, false, &TForm1::T9Timer}, // delayed remark
-        {1, false, &TForm1::T10Timer},   // greeting
+        {1, false, &TForm1::T10Timer}, // greeting
     };
 
     using C = Form1Controls;
@@ -97,25 +97,37 @@ struct Form1Wiring {
 
         {"N5", nullptr, &C::N5, nullptr, form1::N5Caption, nullptr, Check::None, nullptr},
         {"N6", &C::N5, nullptr, &C::N6, form1::N6Caption, nullptr, Check::None, nullptr, &look::N6},
-        {"N21", &C::N5, nullptr, &C::N21, form1::N21Caption, nullptr, Check::None, nullptr, &look::N21},
-        {"N16", &C::N5, nullptr, &C::N16, form1::N16Caption, nullptr, Check::None, nullptr, &look::N16},
+        {"N21", &C::N5, nullptr, &C::N21, form1::N21Caption, nullptr, Check::None, nullptr,
+         &look::N21},
+        {"N16", &C::N5, nullptr, &C::N16, form1::N16Caption, nullptr, Check::None, nullptr,
+         &look::N16},
         {"N9", &C::N5, nullptr, &C::N9, form1::N9Caption, nullptr, Check::None, nullptr, &look::N9},
-        {"N15", &C::N5, nullptr, &C::N15, form1::Separator, &form1::N15Shortcut, Check::None, &F::N15Click},
+        {"N15", &C::N5, nullptr, &C::N15, form1::Separator, &form1::N15Shortcut, Check::None,
+         &F::N15Click},
         {"N7", &C::N5, &C::N7, nullptr, form1::N7Caption, nullptr, Check::None, nullptr},
-        {"User1", &C::N7, nullptr, &C::User1, form1::User1Caption, nullptr, Check::None, nullptr, &look::User1},
-        {"Cpu1", &C::N7, nullptr, &C::Cpu1, form1::Cpu1Caption, nullptr, Check::None, nullptr, &look::Cpu1},
-        {"Mystring2", &C::N7, nullptr, &C::Mystring2, form1::Mystring2Caption, nullptr, Check::None, nullptr, &look::Mystring2},
-        {"N36", &C::N5, nullptr, &C::N36, form1::Separator, &form1::N36Shortcut, Check::None, &F::N36Click},
+        {"User1", &C::N7, nullptr, &C::User1, form1::User1Caption, nullptr, Check::None, nullptr,
+         &look::User1},
+        {"Cpu1", &C::N7, nullptr, &C::Cpu1, form1::Cpu1Caption, nullptr, Check::None, nullptr,
+         &look::Cpu1},
+        {"Mystring2", &C::N7, nullptr, &C::Mystring2, form1::Mystring2Caption, nullptr, Check::None,
+         nullptr, &look::Mystring2},
+        {"N36", &C::N5, nullptr, &C::N36, form1::Separator, &form1::N36Shortcut, Check::None,
+         &F::N36Click},
         {"N10", &C::N5, &C::N10, nullptr, form1::N10Caption, nullptr, Check::None, nullptr},
-        {"User2", &C::N10, nullptr, &C::User2, form1::User2Caption, nullptr, Check::None, nullptr, &look::User2},
-        {"Cpu2", &C::N10, nullptr, &C::Cpu2, form1::Cpu2Caption, nullptr, Check::None, nullptr, &look::Cpu2},
-        {"Mystring1", &C::N10, nullptr, &C::Mystring1, form1::Mystring1Caption, nullptr, Check::None, nullptr, &look::Mystring1},
+        {"User2", &C::N10, nullptr, &C::User2, form1::User2Caption, nullptr, Check::None, nullptr,
+         &look::User2},
+        {"Cpu2", &C::N10, nullptr, &C::Cpu2, form1::Cpu2Caption, nullptr, Check::None, nullptr,
+         &look::Cpu2},
+        {"Mystring1", &C::N10, nullptr, &C::Mystring1, form1::Mystring1Caption, nullptr,
+         Check::None, nullptr, &look::Mystring1},
         {"N8", &C::N5, nullptr, &C::N8, form1::Separator, nullptr, Check::None, nullptr},
         {"N13", &C::N5, nullptr, &C::N13, form1::N13Caption, nullptr, Check::On, &F::N13Click},
         {"N14", &C::N5, nullptr, &C::N14, form1::Separator, nullptr, Check::None, nullptr},
         {"N37", &C::N5, &C::N37, nullptr, form1::N37Caption, nullptr, Check::None, nullptr},
-        {"CpuUser1", &C::N37, nullptr, &C::CpuUser1, form1::CpuUser1Caption, nullptr, Check::On, &F::CpuUser1Click},
-        {"Cpu31", &C::N37, nullptr, &C::Cpu31, form1::Cpu31Caption, nullptr, Check::Off, &F::Cpu31Click},
+        {"CpuUser1", &C::N37, nullptr, &C::CpuUser1, form1::CpuUser1Caption, nullptr, Check::On,
+         &F::CpuUser1Click},
+        {"Cpu31", &C::N37, nullptr, &C::Cpu31, form1::Cpu31Caption, nullptr, Check::Off,
+         &F::Cpu31Click},
         {"N38", &C::N5, nullptr, &C::N38, form1::N38Caption, nullptr, Check::None, &F::N38Click},
         {"N39", &C::N5, nullptr, &C::N39, form1::Separator, nullptr, Check::None, nullptr},
         {"N40", &C::N5, nullptr, &C::N40, form1::N40Caption, nullptr, Check::Off, &F::N40Click},
@@ -142,7 +154,8 @@ public:
                            const QWidget* widget) const override
     {
         QStyleOptionMenuItem plain;
-        const QStyleOption* used = type == CT_MenuItem ? plainSeparator(CE_MenuItem, option, plain) : option;
+        const QStyleOption* used =
+            type == CT_MenuItem ? plainSeparator(CE_MenuItem, option, plain) : option;
         return QProxyStyle::sizeFromContents(type, used, size, widget);
     }
 
@@ -151,7 +164,8 @@ private:
                                               QStyleOptionMenuItem& plain)
     {
         const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-        if (element != CE_MenuItem || !item || item->menuItemType != QStyleOptionMenuItem::Separator)
+        if (element != CE_MenuItem || !item ||
+            item->menuItemType != QStyleOptionMenuItem::Separator)
             return option;
         plain = *item;
         plain.text.clear();
@@ -275,9 +289,14 @@ void TForm1::createControls()
     Speak = makeButton(form1::Speak, form1::SpeakCaption, form1::SpeakHint);
 
     // Named as in the window design, so that anyone watching the window finds them by name.
-    for (auto [control, name] : {std::pair<QWidget*, const char*>{TabControl1, "TabControl1"}, {RE1, "RE1"},
-                                 {Talk, "Talk"}, {TabControl2, "TabControl2"}, {Input, "Input"},
-                                 {Cancel, "Cancel"}, {EnRus, "EnRus"}, {Speak, "Speak"}})
+    for (auto [control, name] : {std::pair<QWidget*, const char*>{TabControl1, "TabControl1"},
+                                 {RE1, "RE1"},
+                                 {Talk, "Talk"},
+                                 {TabControl2, "TabControl2"},
+                                 {Input, "Input"},
+                                 {Cancel, "Cancel"},
+                                 {EnRus, "EnRus"},
+                                 {Speak, "Speak"}})
         control->setObjectName(QString::fromLatin1(name));
 
     connect(Input, &QLineEdit::textChanged, this, &TForm1::InputChange);
@@ -306,7 +325,8 @@ void TForm1::createActions()
             action->setChecked(row.check == Form1Check::On);
         }
         if (row.look) {
-            connect(action, &QAction::triggered, this, [this, look = row.look] { appearance_->pick(*look); });
+            connect(action, &QAction::triggered, this,
+                    [this, look = row.look] { appearance_->pick(*look); });
             continue;
         }
         const auto click = row.click;
@@ -332,7 +352,8 @@ void TForm1::createMenus()
     for (const auto& row : Form1Wiring::Menu) {
         QMenu* parentMenu = row.parent ? this->*row.parent : nullptr;
         if (row.menu) {
-            this->*row.menu = parentMenu ? parentMenu->addMenu(row.caption) : menuBar()->addMenu(row.caption);
+            this->*row.menu =
+                parentMenu ? parentMenu->addMenu(row.caption) : menuBar()->addMenu(row.caption);
             (this->*row.menu)->setObjectName(QString::fromLatin1(row.name));
         } else {
             parentMenu->addAction(this->*row.action);
@@ -344,7 +365,8 @@ void TForm1::createMenus()
 
     appearance_ = std::make_unique<Appearance>(
         services_.pickers, Appearance::Controls{this, RE1, Input, {Speak, Cancel, EnRus}, N13});
-    fullScreen_ = new FullScreen({this, TabControl1, RE1, TabControl2, Input, Cancel, EnRus, Speak, N40});
+    fullScreen_ =
+        new FullScreen({this, TabControl1, RE1, TabControl2, Input, Cancel, EnRus, Speak, N40});
 }
 
 void TForm1::createStatusBar()
@@ -504,10 +526,7 @@ void TForm1::InputChange()
     services_.cues->play(Cue::MP1);
 }
 
-void TForm1::TalkClick()
-{
-    SpeakClick();
-}
+void TForm1::TalkClick() { SpeakClick(); }
 
 void TForm1::SpeakClick()
 {
@@ -532,10 +551,12 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     // the menu's shortcuts belong to the menu. While an entry is disabled its key does
     // nothing at all: it does not reach the line either, whose own undo would bring the phrase
     // last sent back (and its redo likewise).
-    if (watched == Input && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
+    if (watched == Input &&
+        (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress)) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
-        const bool menuKey = (N15 && pressed == N15->shortcut()) || (N36 && pressed == N36->shortcut());
+        const bool menuKey =
+            (N15 && pressed == N15->shortcut()) || (N36 && pressed == N36->shortcut());
         if (event->type() == QEvent::ShortcutOverride && menuKey) {
             event->ignore();
             return true;
@@ -561,7 +582,8 @@ void TForm1::closeEvent(QCloseEvent* event)
     // on ticking or stay open.
     for (QTimer* t : T)
         t->stop();
-    for (QWidget* w : {static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form4)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(Form2), static_cast<QWidget*>(Form3), static_cast<QWidget*>(Form4)})
         if (w)
             w->hide();
     event->accept();
@@ -572,10 +594,7 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 // ---- the error guard
 
-void TForm1::guarded(const std::function<void()>& handler)
-{
-    attempt(handler);
-}
+void TForm1::guarded(const std::function<void()>& handler) { attempt(handler); }
 
 void TForm1::showMessage(const QString& message, QWidget* over)
 {
@@ -625,15 +644,9 @@ void TForm1::appendTranscript(const std::string& line, LineStyle style)
     appendLine(fromCp1251(line), style);
 }
 
-int TForm1::transcriptCount() const
-{
-    return RE1->count();
-}
+int TForm1::transcriptCount() const { return RE1->count(); }
 
-std::string TForm1::transcriptLine(int index) const
-{
-    return toCp1251(RE1->line(index));
-}
+std::string TForm1::transcriptLine(int index) const { return toCp1251(RE1->line(index)); }
 
 void TForm1::setBusy(bool busy)
 {
@@ -655,42 +668,21 @@ void TForm1::setTimerEnabled(Timer t, bool enabled)
         tm->start();
 }
 
-bool TForm1::timerEnabled(Timer t) const
-{
-    return timer(t)->isActive();
-}
+bool TForm1::timerEnabled(Timer t) const { return timer(t)->isActive(); }
 
 // What a turn means, as the window's timers: a farewell starts the shrink-and-close (T4), an
 // armed delayed remark ticks on T9, the greeting's attempts run on T10.
-void TForm1::setFarewell(bool said)
-{
-    setTimerEnabled(Timer::T4, said);
-}
+void TForm1::setFarewell(bool said) { setTimerEnabled(Timer::T4, said); }
 
-void TForm1::setDelayedRemarkArmed(bool armed)
-{
-    setTimerEnabled(Timer::T9, armed);
-}
+void TForm1::setDelayedRemarkArmed(bool armed) { setTimerEnabled(Timer::T9, armed); }
 
-void TForm1::greetingDone()
-{
-    setTimerEnabled(Timer::T10, false);
-}
+void TForm1::greetingDone() { setTimerEnabled(Timer::T10, false); }
 
-std::string TForm1::inputText() const
-{
-    return typedToCp1251(Input->text());
-}
+std::string TForm1::inputText() const { return typedToCp1251(Input->text()); }
 
-void TForm1::clearInput()
-{
-    Input->clear();
-}
+void TForm1::clearInput() { Input->clear(); }
 
-bool TForm1::cpuCpuMode() const
-{
-    return Cpu31->isChecked();
-}
+bool TForm1::cpuCpuMode() const { return Cpu31->isChecked(); }
 
 std::string TForm1::exchangePath() const
 {

@@ -49,55 +49,55 @@ struct Form1Wiring;
 // and sees them; each bears its name as its object name.
 struct Form1Controls {
     QWidget* TabControl1 = nullptr; // upper panel, holds RE1 and Talk
-    Transcript* RE1 = nullptr;      // the dialogue transcript
+    Transcript* RE1 = nullptr; // the dialogue transcript
     QWidget* TabControl2 = nullptr; // lower bar, holds the input line and its buttons
-    QLineEdit* Input = nullptr;     // the input line, 255 characters at most
-    QToolButton* Cancel = nullptr;  // "<": undoes the last line
-    QToolButton* EnRus = nullptr;   // "E/R": layout correction
-    QToolButton* Speak = nullptr;   // "Сказать": submits the phrase
-    QPushButton* Talk = nullptr;    // out of view: the default button, ENTER presses it
-    QLabel* SB1Panels[3] = {};      // status bar SB1: counting, knowledge counts, mode
+    QLineEdit* Input = nullptr; // the input line, 255 characters at most
+    QToolButton* Cancel = nullptr; // "<": undoes the last line
+    QToolButton* EnRus = nullptr; // "E/R": layout correction
+    QToolButton* Speak = nullptr; // "Сказать": submits the phrase
+    QPushButton* Talk = nullptr; // out of view: the default button, ENTER presses it
+    QLabel* SB1Panels[3] = {}; // status bar SB1: counting, knowledge counts, mode
 
     // The menu bar and its submenus
-    QMenu* N1 = nullptr;  // &Система
+    QMenu* N1 = nullptr; // &Система
     QMenu* N17 = nullptr; // Система → &Подробнее о базе:
-    QMenu* N5 = nullptr;  // &Настройки
-    QMenu* N7 = nullptr;  // Настройки → Цвет &реплик
+    QMenu* N5 = nullptr; // &Настройки
+    QMenu* N7 = nullptr; // Настройки → Цвет &реплик
     QMenu* N10 = nullptr; // Настройки → &Параметры шрифта
     QMenu* N37 = nullptr; // Настройки → &Режим
     QMenu* N11 = nullptr; // С&правка
 
     // Система
-    QAction* N2 = nullptr;  // &Новый диалог: clears the transcript and the dialogue log
+    QAction* N2 = nullptr; // &Новый диалог: clears the transcript and the dialogue log
     QAction* N23 = nullptr; // separator
     QAction* N22 = nullptr; // &Вызвать виртуальную клавиатуру: opens Form4
     QAction* N18 = nullptr; // Подробнее о базе → &Входящие выражения: [count]
     QAction* N19 = nullptr; // Подробнее о базе → &Исходящие выражения: [count]
     QAction* N20 = nullptr; // Подробнее о базе → &Итого: [count]
-    QAction* N3 = nullptr;  // separator
-    QAction* N4 = nullptr;  // В&ыход: writes the dialogue log and closes
+    QAction* N3 = nullptr; // separator
+    QAction* N4 = nullptr; // В&ыход: writes the dialogue log and closes
 
     // Настройки
-    QAction* N6 = nullptr;        // &Цвет основного фона: the window's background
-    QAction* N21 = nullptr;       // Ц&вет фона поля вывода реплик: the transcript's background
-    QAction* N16 = nullptr;       // Цв&ет фона поля ввода реплик: the input line's background
-    QAction* N9 = nullptr;        // Цве&т шрифтов кнопок на панели: the buttons' captions
-    QAction* N15 = nullptr;       // separator carrying Ctrl+Z: undo
-    QAction* User1 = nullptr;     // Цвет реплик → &User: colour of the user's lines
-    QAction* Cpu1 = nullptr;      // Цвет реплик → &Cpu: colour of the program's lines
+    QAction* N6 = nullptr; // &Цвет основного фона: the window's background
+    QAction* N21 = nullptr; // Ц&вет фона поля вывода реплик: the transcript's background
+    QAction* N16 = nullptr; // Цв&ет фона поля ввода реплик: the input line's background
+    QAction* N9 = nullptr; // Цве&т шрифтов кнопок на панели: the buttons' captions
+    QAction* N15 = nullptr; // separator carrying Ctrl+Z: undo
+    QAction* User1 = nullptr; // Цвет реплик → &User: colour of the user's lines
+    QAction* Cpu1 = nullptr; // Цвет реплик → &Cpu: colour of the program's lines
     QAction* Mystring2 = nullptr; // Цвет реплик → &My string: the input line's text colour
-    QAction* N36 = nullptr;       // separator carrying Ctrl+S: layout correction
-    QAction* User2 = nullptr;     // Параметры шрифта → &User: font of the user's lines
-    QAction* Cpu2 = nullptr;      // Параметры шрифта → &Cpu: font of the program's lines
+    QAction* N36 = nullptr; // separator carrying Ctrl+S: layout correction
+    QAction* User2 = nullptr; // Параметры шрифта → &User: font of the user's lines
+    QAction* Cpu2 = nullptr; // Параметры шрифта → &Cpu: font of the program's lines
     QAction* Mystring1 = nullptr; // Параметры шрифта → &My string: the input line's font
-    QAction* N8 = nullptr;        // separator
-    QAction* N13 = nullptr;       // Вернуть первоначальные настройки: checked while untouched
-    QAction* N14 = nullptr;       // separator
-    QAction* CpuUser1 = nullptr;  // Режим → &Cpu\User: the user talks (checked at start)
-    QAction* Cpu31 = nullptr;     // Режим → C&pu\Cpu: phrases come from the exchange file
-    QAction* N38 = nullptr;       // Ре&дактор: opens the exchange-file editor Form2
-    QAction* N39 = nullptr;       // separator
-    QAction* N40 = nullptr;       // &Full Screen: checked while maximised
+    QAction* N8 = nullptr; // separator
+    QAction* N13 = nullptr; // Вернуть первоначальные настройки: checked while untouched
+    QAction* N14 = nullptr; // separator
+    QAction* CpuUser1 = nullptr; // Режим → &Cpu\User: the user talks (checked at start)
+    QAction* Cpu31 = nullptr; // Режим → C&pu\Cpu: phrases come from the exchange file
+    QAction* N38 = nullptr; // Ре&дактор: opens the exchange-file editor Form2
+    QAction* N39 = nullptr; // separator
+    QAction* N40 = nullptr; // &Full Screen: checked while maximised
 
     // Справка
     QAction* N12 = nullptr; // &О программе...: opens the about window Form3

@@ -8,7 +8,8 @@
 
 namespace tovrin::form1 {
 
-inline const QString Title = QStringLiteral("Товрин — собеседник от команды разработчиков v") + look::Version;
+inline const QString Title =
+    QStringLiteral("Товрин — собеседник от команды разработчиков v") + look::Version;
 // The client area below the menu bar: the two panels and the status bar.
 constexpr QSize Client(587, 361);
 
@@ -26,7 +27,8 @@ inline const QString EnRusCaption = QStringLiteral("E/R");
 inline const QString EnRusHint = QStringLiteral("Раскладка (Альтернатива клавиша: <Ctrl + S>)");
 constexpr QRect Speak(496, 5, 86, 22);
 inline const QString SpeakCaption = QStringLiteral("Сказать");
-inline const QString SpeakHint = QStringLiteral("Кнопка отправки текста (Альтернативная клавиша: <ENTER>)");
+inline const QString SpeakHint =
+    QStringLiteral("Кнопка отправки текста (Альтернативная клавиша: <ENTER>)");
 // Out of view, left of the visible area: it only stands for ENTER.
 constexpr QRect Talk(-200, 107, 186, 17);
 inline const QString TalkCaption = QStringLiteral("<ENTER> (Для кнопки сказать)");
@@ -44,7 +46,8 @@ inline const QString CpuCpuNotice = QStringLiteral("Сервис:   // Режи�
 // The first two panels of the status bar while the knowledge counts are taken.
 inline const QString Loading = QStringLiteral("Идёт загрузка подождите...");
 inline const QString Loaded = QStringLiteral("Загрузка окончена");
-inline const QString KnownText = QStringLiteral("Программе известно:   [главные фразы - %1   ветки - %2]");
+inline const QString KnownText =
+    QStringLiteral("Программе известно:   [главные фразы - %1   ветки - %2]");
 
 // The menu, in the order it shows (its wiring is in mainwindow.cpp). A separator line has no
 // caption of its own; two of them carry shortcuts.

@@ -19,10 +19,7 @@ public:
 
 } // namespace
 
-QString programTitle()
-{
-    return QStringLiteral("Товрин");
-}
+QString programTitle() { return QStringLiteral("Товрин"); }
 
 std::unique_ptr<Reporter> makeMessageBoxReporter()
 {

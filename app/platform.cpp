@@ -19,10 +19,7 @@ namespace tovrin {
 
 namespace {
 
-bool isSet(const char* value)
-{
-    return value && *value;
-}
+bool isSet(const char* value) { return value && *value; }
 
 // The window manager's hints as the Motif convention has them: which functions the window
 // offers and which parts its frame shows.
@@ -59,7 +56,8 @@ std::string preferredPlatform(const std::function<const char*(const char*)>& env
     if (isSet(env("QT_QPA_PLATFORM")))
         return {};
     const char* session = env("XDG_SESSION_TYPE");
-    const bool wayland = isSet(env("WAYLAND_DISPLAY")) || (session && std::string_view(session) == "wayland");
+    const bool wayland =
+        isSet(env("WAYLAND_DISPLAY")) || (session && std::string_view(session) == "wayland");
     if (wayland && isSet(env("DISPLAY")))
         return "xcb;wayland"; // Wayland stays the fallback should the X server fail
     return {};
@@ -72,7 +70,8 @@ bool displayAvailable(const std::function<const char*(const char*)>& env)
 
 void choosePlatform()
 {
-    const std::string platform = preferredPlatform([](const char* name) { return std::getenv(name); });
+    const std::string platform =
+        preferredPlatform([](const char* name) { return std::getenv(name); });
     if (!platform.empty())
         qputenv("QT_QPA_PLATFORM", QByteArray::fromStdString(platform));
 }
@@ -81,7 +80,8 @@ bool installQtTranslations(QCoreApplication& app)
 {
     // The program speaks Russian whatever the desktop's language is.
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

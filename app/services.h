@@ -19,9 +19,9 @@ public:
 };
 
 struct Services {
-    CuePlayer* cues = nullptr;    // default: the six WAV players under Sound\ .
-    Dice* dice = nullptr;         // default: seeded from the clock
-    Pickers* pickers = nullptr;   // default: Qt's colour and font dialogs
+    CuePlayer* cues = nullptr; // default: the six WAV players under Sound\ .
+    Dice* dice = nullptr; // default: seeded from the clock
+    Pickers* pickers = nullptr; // default: Qt's colour and font dialogs
     Reporter* reporter = nullptr; // default: a plain message box
 };
 

@@ -18,8 +18,7 @@ namespace {
 
 QString knownText(const KnowledgeCounts& counts)
 {
-    return form1::KnownText.arg(counts.mainPhrases)
-        .arg(counts.branches);
+    return form1::KnownText.arg(counts.mainPhrases).arg(counts.branches);
 }
 
 // A count already shown stays as it is when a load that failed before it is tried again.
@@ -40,9 +39,7 @@ void TForm1::T3Timer()
     setStatusText(0, form1::Loading);
     Input->setReadOnly(true);
     Speak->setEnabled(false);
-    const Outcome outcome = attempt([this] {
-        setStatusText(1, knownText(CountKnowledgeFile()));
-    });
+    const Outcome outcome = attempt([this] { setStatusText(1, knownText(CountKnowledgeFile())); });
     Input->setReadOnly(false);
     Speak->setEnabled(!Input->text().isEmpty());
     if (outcome == Outcome::Done)

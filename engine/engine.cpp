@@ -25,7 +25,8 @@ void Engine::SpeakClick()
     s_.HumanTopic = false;
     // A control character typed, pasted or read from the exchange file would be stored and
     // later sent back to a terminal as it is: each is taken in as a space.
-    s_.UserPhrase = cp1251::withoutControls(host_.cpuCpuMode() ? s_.LoadtxtCpuCpu.get(0) : host_.inputText());
+    s_.UserPhrase =
+        cp1251::withoutControls(host_.cpuCpuMode() ? s_.LoadtxtCpuCpu.get(0) : host_.inputText());
     if (s_.UserPhrase.empty())
         return;
     const int shown = host_.transcriptCount();

@@ -61,20 +61,20 @@ public:
         // Words.Dat for the lookup and learning, then W1/W2 for a fallback and its learning,
         // then AI.dat at the emission (which the delayed remark speaks from).
         LineList RE2;
-        LineList Log;           // the dialogue log: "USER:     …" and "CPU:     …" lines
+        LineList Log; // the dialogue log: "USER:     …" and "CPU:     …" lines
         LineList LoadtxtCpuCpu; // the exchange file as Cpu\Cpu read it this turn
 
         std::string UserPhrase; // the phrase of this turn, as normalised by the intake
-        std::string CpuPhrase;  // the reply of this turn, or the text of a remark or greeting
+        std::string CpuPhrase; // the reply of this turn, or the text of a remark or greeting
         // The reply shown at the end of the previous turn: learning files this turn's phrase
         // as a new reply of that entry. Empty before the first reply, so the first turn of a
         // dialogue teaches nothing: there is no line of the program's it could answer.
         std::string LastReply;
-        int ThreadDepth = 0;   // depth of the branches to try first; 0: no thread
-        int ThreadLine = 0;    // the Words.Dat line the thread continues below
-        int IdleTicks = 0;     // seconds of the user's silence (T2)
-        int DelayCounter = 0;  // progress of the delayed remark (T9)
-        int ScanPos = 0;       // the input sanitiser's place in the input line (T5)
+        int ThreadDepth = 0; // depth of the branches to try first; 0: no thread
+        int ThreadLine = 0; // the Words.Dat line the thread continues below
+        int IdleTicks = 0; // seconds of the user's silence (T2)
+        int DelayCounter = 0; // progress of the delayed remark (T9)
+        int ScanPos = 0; // the input sanitiser's place in the input line (T5)
         bool HumanTopic = false; // this turn's phrase is about human matters: not learnt
     };
     const State& state() const { return s_; }

@@ -44,11 +44,11 @@ public:
 
 // The attributes a transcript line is appended with.
 enum class LineStyle {
-    User,       // colour of ColorDialog2, font of FontDialog1
-    Program,    // colour of ColorDialog3, font of FontDialog2
+    User, // colour of ColorDialog2, font of FontDialog1
+    Program, // colour of ColorDialog3, font of FontDialog2
     IdleRemark, // colour of ColorDialog1 only; the font stays as it was
-    Service,    // teal only; the font stays as it was
-    Unchanged,  // no attributes set: as the line before
+    Service, // teal only; the font stays as it was
+    Unchanged, // no attributes set: as the line before
 };
 
 class Host {

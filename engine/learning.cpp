@@ -22,7 +22,7 @@ namespace {
 bool breaksEntries(std::string_view phrase)
 {
     return phrase.empty() || phrase.front() == kDepthMark ||
-           phrase.find_first_of("^;@\r\n") != std::string_view::npos;
+        phrase.find_first_of("^;@\r\n") != std::string_view::npos;
 }
 
 // The first well-formed entry from line 1 on whose head is exactly head; 0 when there is none.
@@ -33,7 +33,8 @@ int findHead(const LineList& words, std::string_view head)
     int i = 1;
     for (auto it = words.at(1); it != words.end(); ++it, ++i) {
         const std::string_view line = *it;
-        if (!line.empty() && line.front() == head.front() && EntryHeadView(line) == head && EntryWellFormed(line))
+        if (!line.empty() && line.front() == head.front() && EntryHeadView(line) == head &&
+            EntryWellFormed(line))
             return i;
     }
     return 0;
@@ -76,11 +77,13 @@ void Engine::learn(WordsRead& read)
         return;
 
     // The fallback list is still loaded; a phrase it already holds is not added again.
-    const bool known = s_.RE2.count() > 1 && std::find(s_.RE2.at(1), s_.RE2.end(), s_.UserPhrase) != s_.RE2.end();
+    const bool known =
+        s_.RE2.count() > 1 && std::find(s_.RE2.at(1), s_.RE2.end(), s_.UserPhrase) != s_.RE2.end();
     if (!known) {
         if (s_.LastReply.empty())
             return;
-        AppendLine(s_.RE2, s_.LastReply.find('?') != std::string::npos ? files::W1 : files::W2, s_.UserPhrase);
+        AppendLine(s_.RE2, s_.LastReply.find('?') != std::string::npos ? files::W1 : files::W2,
+                   s_.UserPhrase);
     }
 
     const std::string key = cp1251::upper(s_.UserPhrase);

@@ -13,8 +13,8 @@
 
 namespace tovrin {
 
-LookupFind FindBranch(const LineList& lines, const UpperPhrase& phrase, int threadLine, int threadDepth,
-                      int& stopLine)
+LookupFind FindBranch(const LineList& lines, const UpperPhrase& phrase, int threadLine,
+                      int threadDepth, int& stopLine)
 {
     int i = threadLine + 1;
     stopLine = i;
@@ -46,7 +46,8 @@ LookupFind FindMain(const LineList& lines, const UpperPhrase& phrase)
     int found = 0;
     int foundByWords = 0;
     int i = 1;
-    for (auto it = lines.at(std::min(1, lines.count())); it != lines.end() && found == 0; ++it, ++i) {
+    for (auto it = lines.at(std::min(1, lines.count())); it != lines.end() && found == 0;
+         ++it, ++i) {
         const std::string_view line = *it;
         // Both kinds of match begin with the head's first character.
         if (line.empty() || !phrase.holds(line.front()))
@@ -64,7 +65,8 @@ LookupFind FindMain(const LineList& lines, const UpperPhrase& phrase)
     return {};
 }
 
-LookupFind FindAnswer(const LineList& lines, const UpperPhrase& phrase, int threadLine, int threadDepth)
+LookupFind FindAnswer(const LineList& lines, const UpperPhrase& phrase, int threadLine,
+                      int threadDepth)
 {
     if (threadDepth >= 1) {
         int stop = 0;
@@ -78,7 +80,7 @@ LookupFind FindAnswer(const LineList& lines, const UpperPhrase& phrase, int thre
 bool AnswerSaysFarewell(const LineList& lines, const LookupFind& find)
 {
     return (find.pass == LookupPass::Contiguous || find.pass == LookupPass::ByWords) &&
-           EntryHasFarewell(lines.view(find.line));
+        EntryHasFarewell(lines.view(find.line));
 }
 
 Engine::Outcome Engine::lookup(const UpperPhrase& phrase, WordsRead& read)

@@ -16,7 +16,8 @@ int ContainsKey(const UpperPhrase& phrase, std::string_view key, int start)
     if (key.empty())
         return 0;
     std::size_t matched = 0;
-    for (std::size_t i = start > 1 ? static_cast<std::size_t>(start - 1) : 0; i < text.size(); ++i) {
+    for (std::size_t i = start > 1 ? static_cast<std::size_t>(start - 1) : 0; i < text.size();
+         ++i) {
         // A match grows by one character a step: once fewer are left than it still needs,
         // it cannot complete.
         if (text.size() - i < key.size() - matched)

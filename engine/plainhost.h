@@ -10,11 +10,15 @@ namespace tovrin {
 
 class PlainHost : public Host {
 public:
-    void appendTranscript(const std::string& line, LineStyle) override { transcript.push_back(line); }
+    void appendTranscript(const std::string& line, LineStyle) override
+    {
+        transcript.push_back(line);
+    }
     int transcriptCount() const override { return static_cast<int>(transcript.size()); }
     std::string transcriptLine(int index) const override
     {
-        return index >= 0 && index < transcriptCount() ? transcript[static_cast<std::size_t>(index)] : std::string();
+        return index >= 0 && index < transcriptCount() ? transcript[static_cast<std::size_t>(index)]
+                                                       : std::string();
     }
     void setBusy(bool) override {}
     void setFarewell(bool said) override { farewell = said; }

@@ -13,7 +13,8 @@ QString correctedLine(const QString& text)
     QString result;
     result.reserve(text.size());
     for (qsizetype i = 0; i < text.size();) {
-        const bool pair = text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
+        const bool pair =
+            text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate();
         const qsizetype width = pair ? 2 : 1;
         const QString character = text.mid(i, width);
         i += width;

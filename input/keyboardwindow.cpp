@@ -29,8 +29,10 @@ QString captionOf(const QString& text)
 
 } // namespace
 
-TForm4::TForm4(SecondaryHost* host, QLineEdit* input)
-    : QDialog(nullptr, NoCloseBox), host_(host), input_(input)
+TForm4::TForm4(SecondaryHost* host, QLineEdit* input) :
+    QDialog(nullptr, NoCloseBox),
+    host_(host),
+    input_(input)
 {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(form4::Title);
@@ -63,7 +65,8 @@ void TForm4::createMenus()
     connect(N2, &QAction::triggered, this, &TForm4::N2Click);
 }
 
-QToolButton* TForm4::addKey(QWidget* parent, const QString& name, const QString& caption, QRect place)
+QToolButton* TForm4::addKey(QWidget* parent, const QString& name, const QString& caption,
+                            QRect place)
 {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
@@ -97,7 +100,8 @@ void TForm4::createKeys()
     auto addSigns = [this](std::span<const form4::KeyDesign> row, QPoint origin) {
         for (const form4::KeyDesign& key : row) {
             const QString& sign = key.caption;
-            QToolButton* button = addKey(GroupBox1, key.name, captionOf(sign), QRect(origin, form4::SignKey));
+            QToolButton* button =
+                addKey(GroupBox1, key.name, captionOf(sign), QRect(origin, form4::SignKey));
             connect(button, &QToolButton::clicked, this, [this, sign] { signClick(sign); });
             origin.rx() += form4::SignKey.width();
         }
@@ -145,10 +149,7 @@ QToolButton* TForm4::key(const QString& name) const
     return nullptr;
 }
 
-QWidget* TForm4::owner() const
-{
-    return host_->mainWindow();
-}
+QWidget* TForm4::owner() const { return host_->mainWindow(); }
 
 void TForm4::FormCreate()
 {
@@ -156,10 +157,7 @@ void TForm4::FormCreate()
     SB63->setText(form4::CapsOff);
 }
 
-void TForm4::opened()
-{
-    T1->start();
-}
+void TForm4::opened() { T1->start(); }
 
 void TForm4::N2Click()
 {
@@ -198,7 +196,8 @@ void TForm4::SB62Click()
     if (text.isEmpty())
         return;
     const qsizetype n = text.size();
-    text.chop(n >= 2 && text.at(n - 1).isLowSurrogate() && text.at(n - 2).isHighSurrogate() ? 2 : 1);
+    text.chop(n >= 2 && text.at(n - 1).isLowSurrogate() && text.at(n - 2).isHighSurrogate() ? 2
+                                                                                            : 1);
     input_->setText(text);
 }
 

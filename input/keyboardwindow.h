@@ -50,8 +50,9 @@ private slots:
 private:
     // ---- controls (named as in the window design, each bearing its name as its object name)
     QMenuBar* MainMenu1 = nullptr;
-    QMenu* N1 = nullptr;   // &Система
-    QAction* N2 = nullptr; // С&крыть виртуальную клавиатуру (the main window's N2 is «Новый диалог»)
+    QMenu* N1 = nullptr; // &Система
+    QAction* N2 =
+        nullptr; // С&крыть виртуальную клавиатуру (the main window's N2 is «Новый диалог»)
     QWidget* Client = nullptr; // everything below the menu bar
     QGroupBox* GroupBox1 = nullptr; // Знаки:
     QGroupBox* GroupBox2 = nullptr; // Буквы:

@@ -25,18 +25,22 @@ struct KeyDesign {
 
 // Sign keys append their caption whatever the Caps Lock state.
 inline const KeyDesign SignsUpperRow[] = {
-    {QStringLiteral("SB4"), QStringLiteral("#")}, {QStringLiteral("SB5"), QStringLiteral("$")}, {QStringLiteral("SB6"), QStringLiteral("%")},
-    {QStringLiteral("SB7"), QStringLiteral("&")}, {QStringLiteral("Sd8"), QStringLiteral("*")}, {QStringLiteral("SB13"), QStringLiteral("+")},
-    {QStringLiteral("SB14"), QStringLiteral("=")}, {QStringLiteral("SB15"), QStringLiteral("\\")}, {QStringLiteral("SB16"), QStringLiteral("|")},
-    {QStringLiteral("SB17"), QStringLiteral("/")}, {QStringLiteral("SB18"), QStringLiteral("[")}, {QStringLiteral("SB19"), QStringLiteral("]")},
-    {QStringLiteral("SB20"), QStringLiteral("{")}, {QStringLiteral("SB21"), QStringLiteral("}")}, {QStringLiteral("SB64"), QStringLiteral("~")},
-    {QStringLiteral("SB65"), QStringLiteral("`")},
+    {QStringLiteral("SB4"), QStringLiteral("#")},  {QStringLiteral("SB5"), QStringLiteral("$")},
+    {QStringLiteral("SB6"), QStringLiteral("%")},  {QStringLiteral("SB7"), QStringLiteral("&")},
+    {QStringLiteral("Sd8"), QStringLiteral("*")},  {QStringLiteral("SB13"), QStringLiteral("+")},
+    {QStringLiteral("SB14"), QStringLiteral("=")}, {QStringLiteral("SB15"), QStringLiteral("\\")},
+    {QStringLiteral("SB16"), QStringLiteral("|")}, {QStringLiteral("SB17"), QStringLiteral("/")},
+    {QStringLiteral("SB18"), QStringLiteral("[")}, {QStringLiteral("SB19"), QStringLiteral("]")},
+    {QStringLiteral("SB20"), QStringLiteral("{")}, {QStringLiteral("SB21"), QStringLiteral("}")},
+    {QStringLiteral("SB64"), QStringLiteral("~")}, {QStringLiteral("SB65"), QStringLiteral("`")},
 };
 inline const KeyDesign SignsLowerRow[] = {
-    {QStringLiteral("SB28"), QStringLiteral(",")}, {QStringLiteral("SB27"), QStringLiteral(".")}, {QStringLiteral("SB2"), QStringLiteral("!")},
-    {QStringLiteral("SB22"), QStringLiteral("?")}, {QStringLiteral("SB9"), QStringLiteral("(")}, {QStringLiteral("SB10"), QStringLiteral(")")},
-    {QStringLiteral("SB11"), QStringLiteral("-")}, {QStringLiteral("SB12"), QStringLiteral(":")}, {QStringLiteral("SB24"), QStringLiteral("\"")},
-    {QStringLiteral("SB25"), QStringLiteral("<")}, {QStringLiteral("SB26"), QStringLiteral(">")},
+    {QStringLiteral("SB28"), QStringLiteral(",")},  {QStringLiteral("SB27"), QStringLiteral(".")},
+    {QStringLiteral("SB2"), QStringLiteral("!")},   {QStringLiteral("SB22"), QStringLiteral("?")},
+    {QStringLiteral("SB9"), QStringLiteral("(")},   {QStringLiteral("SB10"), QStringLiteral(")")},
+    {QStringLiteral("SB11"), QStringLiteral("-")},  {QStringLiteral("SB12"), QStringLiteral(":")},
+    {QStringLiteral("SB24"), QStringLiteral("\"")}, {QStringLiteral("SB25"), QStringLiteral("<")},
+    {QStringLiteral("SB26"), QStringLiteral(">")},
 };
 // Letter keys are numbered on from their first component, in alphabetical order.
 constexpr int LettersUpperFirst = 29;

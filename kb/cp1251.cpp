@@ -13,14 +13,14 @@ constexpr char32_t kUnassigned = 0xFFFD;
 
 // 0x80..0xFF; 0xC0..0xFF are the contiguous А..я and are computed.
 constexpr std::array<char32_t, 64> kHigh = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, // 80
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, // 88
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x0402,      0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x20AC,      0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, // 88
+    0x0452,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
     kUnassigned, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, // 98
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, // A0
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, // A8
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, // B0
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
+    0x00A0,      0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, // A0
+    0x0401,      0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, // A8
+    0x00B0,      0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x0451,      0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
 };
 
 using Pair = std::pair<char32_t, unsigned char>;
@@ -175,35 +175,37 @@ struct Range {
 template <std::size_t N>
 bool within(char32_t ch, const Range (&ranges)[N])
 {
-    return std::any_of(std::begin(ranges), std::end(ranges), [ch](const Range& r) { return ch >= r.first && ch <= r.last; });
+    return std::any_of(std::begin(ranges), std::end(ranges),
+                       [ch](const Range& r) { return ch >= r.first && ch <= r.last; });
 }
 
 // The smiling faces, written ")" as a smile is typed; the sad and crying ones, "(".
 constexpr Range kSmiles[] = {
-    {0x263A, 0x263B}, {0x1F600, 0x1F60F}, {0x1F617, 0x1F61D}, {0x1F638, 0x1F63D}, {0x1F642, 0x1F643},
-    {0x1F911, 0x1F911}, {0x1F913, 0x1F913}, {0x1F917, 0x1F917}, {0x1F920, 0x1F920}, {0x1F923, 0x1F923},
-    {0x1F929, 0x1F92A}, {0x1F92D, 0x1F92D}, {0x1F970, 0x1F970}, {0x1F972, 0x1F973},
+    {0x263A, 0x263B},   {0x1F600, 0x1F60F}, {0x1F617, 0x1F61D}, {0x1F638, 0x1F63D},
+    {0x1F642, 0x1F643}, {0x1F911, 0x1F911}, {0x1F913, 0x1F913}, {0x1F917, 0x1F917},
+    {0x1F920, 0x1F920}, {0x1F923, 0x1F923}, {0x1F929, 0x1F92A}, {0x1F92D, 0x1F92D},
+    {0x1F970, 0x1F970}, {0x1F972, 0x1F973},
 };
 constexpr Range kSadFaces[] = {
-    {0x2639, 0x2639}, {0x1F612, 0x1F616}, {0x1F61E, 0x1F61F}, {0x1F622, 0x1F623}, {0x1F625, 0x1F627},
-    {0x1F629, 0x1F629}, {0x1F62B, 0x1F62B}, {0x1F62D, 0x1F62D}, {0x1F630, 0x1F630}, {0x1F63F, 0x1F641},
-    {0x1F979, 0x1F97A},
+    {0x2639, 0x2639},   {0x1F612, 0x1F616}, {0x1F61E, 0x1F61F}, {0x1F622, 0x1F623},
+    {0x1F625, 0x1F627}, {0x1F629, 0x1F629}, {0x1F62B, 0x1F62B}, {0x1F62D, 0x1F62D},
+    {0x1F630, 0x1F630}, {0x1F63F, 0x1F641}, {0x1F979, 0x1F97A},
 };
 // Pictographs, emoji and the symbols and invisible marks that go with them: typed text loses
 // them rather than take them in as "?".
 constexpr Range kDropped[] = {
-    {0x0300, 0x036F},   // combining accents (a stress mark over a vowel)
-    {0x200B, 0x200F},   // zero-width spaces and joiners, direction marks
-    {0x2060, 0x2064},   // word joiner and invisible operators
-    {0x20D0, 0x20FF},   // combining marks for symbols (the keycap)
-    {0x2100, 0x21FF},   // letter-like symbols and arrows (№ and ™ are in the code page)
-    {0x2300, 0x23FF},   // technical symbols (watch, hourglass)
-    {0x2460, 0x27BF},   // enclosed signs, box drawing, shapes, the symbols and dingbats
-    {0x2900, 0x297F},   // arrows
-    {0x2B00, 0x2BFF},   // arrows, stars and shapes
-    {0x3030, 0x3030}, {0x303D, 0x303D}, {0x3297, 0x3297}, {0x3299, 0x3299},
-    {0xFE00, 0xFE0F},   // variation selectors (emoji or text form)
-    {0xFEFF, 0xFEFF},   // a byte-order mark inside the text
+    {0x0300, 0x036F}, // combining accents (a stress mark over a vowel)
+    {0x200B, 0x200F}, // zero-width spaces and joiners, direction marks
+    {0x2060, 0x2064}, // word joiner and invisible operators
+    {0x20D0, 0x20FF}, // combining marks for symbols (the keycap)
+    {0x2100, 0x21FF}, // letter-like symbols and arrows (№ and ™ are in the code page)
+    {0x2300, 0x23FF}, // technical symbols (watch, hourglass)
+    {0x2460, 0x27BF}, // enclosed signs, box drawing, shapes, the symbols and dingbats
+    {0x2900, 0x297F}, // arrows
+    {0x2B00, 0x2BFF}, // arrows, stars and shapes
+    {0x3030, 0x3030},   {0x303D, 0x303D}, {0x3297, 0x3297},
+    {0x3299, 0x3299},   {0xFE00, 0xFE0F}, // variation selectors (emoji or text form)
+    {0xFEFF, 0xFEFF}, // a byte-order mark inside the text
     {0x1F000, 0x1FBFF}, // the emoji planes' pictographs, flags and skin tones
     {0xE0000, 0xE007F}, // tag characters (flags of regions)
     {0xE0100, 0xE01EF}, // variation selectors
@@ -226,9 +228,9 @@ std::string fromTyped(std::string_view utf8, std::size_t limit)
 {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t units = 0;       // as the input line counts: two for a character past U+FFFF
-    std::size_t kept = 0;        // out's length up to its last character that is not a space
-    bool dropping = false;       // a symbol after a space was just dropped: spaces after it go too
+    std::size_t units = 0; // as the input line counts: two for a character past U+FFFF
+    std::size_t kept = 0; // out's length up to its last character that is not a space
+    bool dropping = false; // a symbol after a space was just dropped: spaces after it go too
     bool full = false;
     forEachCharacter(utf8, [&](char32_t ch) {
         if (full)
@@ -273,10 +275,7 @@ std::string fromTyped(std::string_view utf8, std::size_t limit)
     return out;
 }
 
-char upper(char c)
-{
-    return static_cast<char>(upperTable()[static_cast<unsigned char>(c)]);
-}
+char upper(char c) { return static_cast<char>(upperTable()[static_cast<unsigned char>(c)]); }
 
 std::string upper(std::string_view text)
 {

@@ -19,8 +19,8 @@ const std::string kIndent(22, ' ');
 // A locale object for the lifetime of one formatting; "C" when the name is not installed.
 class Regional {
 public:
-    explicit Regional(const std::string& name)
-        : locale_(newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(nullptr)))
+    explicit Regional(const std::string& name) :
+        locale_(newlocale(LC_ALL_MASK, name.c_str(), static_cast<locale_t>(nullptr)))
     {
         if (locale_ == static_cast<locale_t>(nullptr))
             locale_ = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
@@ -57,13 +57,15 @@ private:
 
 void replaceAll(std::string& text, const std::string& what, const std::string& with)
 {
-    for (std::size_t pos = text.find(what); pos != std::string::npos; pos = text.find(what, pos + with.size()))
+    for (std::size_t pos = text.find(what); pos != std::string::npos;
+         pos = text.find(what, pos + with.size()))
         text.replace(pos, what.size(), with);
 }
 
 std::string twoDigits(int value)
 {
-    return std::string(1, static_cast<char>('0' + value / 10 % 10)) + static_cast<char>('0' + value % 10);
+    return std::string(1, static_cast<char>('0' + value / 10 % 10)) +
+        static_cast<char>('0' + value % 10);
 }
 
 // The short date always shows the whole year.
@@ -76,8 +78,8 @@ std::string formatDate(const std::tm& when, const std::string& dateFormat, local
     replaceAll(format, "%y", "%Y");
     char buffer[256];
     const std::size_t n = locale == static_cast<locale_t>(nullptr)
-                              ? std::strftime(buffer, sizeof buffer, format.c_str(), &when)
-                              : strftime_l(buffer, sizeof buffer, format.c_str(), &when, locale);
+        ? std::strftime(buffer, sizeof buffer, format.c_str(), &when)
+        : strftime_l(buffer, sizeof buffer, format.c_str(), &when, locale);
     return std::string(buffer, n);
 }
 
@@ -89,14 +91,16 @@ std::string FormatLogDateAs(const std::tm& when, const std::string& dateFormat)
 }
 
 std::string FormatLogTimeAs(const std::tm& when, const std::string& timeFormat,
-                            const std::string& timeFormat12, const std::string& am, const std::string& pm)
+                            const std::string& timeFormat12, const std::string& am,
+                            const std::string& pm)
 {
     std::string format = timeFormat;
     replaceAll(format, "%r", timeFormat12.empty() ? std::string("%I:%M:%S %p") : timeFormat12);
     const std::size_t hour12 = std::min(format.find("%I"), format.find("%l"));
     const std::size_t designator = std::min(format.find("%p"), format.find("%P"));
     const bool twelveHour = hour12 != std::string::npos && (!am.empty() || !pm.empty());
-    const bool padded = format.find("%0H") != std::string::npos || format.find("%0I") != std::string::npos;
+    const bool padded =
+        format.find("%0H") != std::string::npos || format.find("%0I") != std::string::npos;
 
     int hour = when.tm_hour;
     if (twelveHour) {
@@ -146,7 +150,8 @@ void AppendDialogueLog(LineList& work, const LineList& dialogueLog, const std::s
     work.add("");
     work.add(std::string(80, '-'));
     work.add(kIndent + std::string(30, '_'));
-    work.add(kIndent + cp1251::fromUtf8("Дата - ") + date + "   |   " + cp1251::fromUtf8("Время - ") + time);
+    work.add(kIndent + cp1251::fromUtf8("Дата - ") + date + "   |   " +
+             cp1251::fromUtf8("Время - ") + time);
     work.add(kIndent + std::string(30, '~'));
     work.add(cp1251::fromUtf8("//Загружено фраз выученных программой: ") + std::to_string(learnt));
     for (const std::string_view line : dialogueLog)

@@ -15,8 +15,8 @@ class LineList;
 // (empty line, rules, date and time, the learnt count, the dialogue log, the "=" rule) and
 // saves the log file under the Base lock. The log file must exist: it is never created.
 // date and time are already formatted by the caller's regional settings (Windows-1251).
-void AppendDialogueLog(LineList& work, const LineList& dialogueLog,
-                       const std::string& date, const std::string& time);
+void AppendDialogueLog(LineList& work, const LineList& dialogueLog, const std::string& date,
+                       const std::string& time);
 
 // The date and the time that head a log block, in Windows-1251.
 struct LogStamp {

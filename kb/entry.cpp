@@ -63,7 +63,10 @@ std::string EntryReply(std::string_view line, int r)
     return std::string(line.substr(start, end - start));
 }
 
-bool EntryHasFarewell(std::string_view line) { return !line.empty() && line.back() == kFarewellMark; }
+bool EntryHasFarewell(std::string_view line)
+{
+    return !line.empty() && line.back() == kFarewellMark;
+}
 
 EntryFault CheckEntry(std::string_view line)
 {

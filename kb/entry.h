@@ -31,11 +31,11 @@ std::string_view EntryHeadView(std::string_view line);
 enum class EntryFault {
     Ok,
     Empty,
-    NoKeyTerminator,      // no "^"
-    NoKey,                // the key is empty ("^" first, or only underscores before it)
+    NoKeyTerminator, // no "^"
+    NoKey, // the key is empty ("^" first, or only underscores before it)
     KeyEndsWithSpace,
     KeyHasSemicolon,
-    UnclosedReply,        // text after the last ";" that is not a farewell mark
+    UnclosedReply, // text after the last ";" that is not a farewell mark
     EmptyReply,
     FarewellWithoutReply, // the farewell mark right after "^"
 };

@@ -14,11 +14,11 @@ namespace tovrin {
 class FileError : public std::runtime_error {
 public:
     enum class Kind {
-        CannotOpen,   // "Cannot open file %s": the file cannot be read
+        CannotOpen, // "Cannot open file %s": the file cannot be read
         CannotCreate, // "Cannot create file %s": the file cannot be made or written
         FailedToLoad, // "Failed to Load Stream": its content cannot be read as a line list
         FailedToSave, // "Failed to Save Stream": writing it stopped part of the way
-        Other,        // a message of its own
+        Other, // a message of its own
     };
 
     // A failure with a message of its own (a sound file that is not one, say).
@@ -32,8 +32,14 @@ public:
     {
         return FileError(Kind::CannotCreate, path, cause, "Cannot create file " + path);
     }
-    static FileError failedToLoad(int cause = 0) { return FileError(Kind::FailedToLoad, {}, cause, "Failed to Load Stream"); }
-    static FileError failedToSave(int cause = 0) { return FileError(Kind::FailedToSave, {}, cause, "Failed to Save Stream"); }
+    static FileError failedToLoad(int cause = 0)
+    {
+        return FileError(Kind::FailedToLoad, {}, cause, "Failed to Load Stream");
+    }
+    static FileError failedToSave(int cause = 0)
+    {
+        return FileError(Kind::FailedToSave, {}, cause, "Failed to Save Stream");
+    }
 
     Kind kind() const { return kind_; }
     // The path the message names; empty for the stream failures, whose message names none.
@@ -44,8 +50,11 @@ public:
     std::string utf8() const { return cp1251::toUtf8(what()); }
 
 private:
-    FileError(Kind kind, std::string path, int cause, const std::string& message)
-        : std::runtime_error(message), kind_(kind), path_(std::move(path)), cause_(cause)
+    FileError(Kind kind, std::string path, int cause, const std::string& message) :
+        std::runtime_error(message),
+        kind_(kind),
+        path_(std::move(path)),
+        cause_(cause)
     {
     }
 

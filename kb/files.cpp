@@ -124,8 +124,8 @@ bool writeAll(int fd, std::string_view bytes)
 bool namesForeignDrive(std::string_view programPath)
 {
     const bool driveLetter = programPath.size() >= 2 && programPath[1] == ':' &&
-                             ((programPath[0] >= 'A' && programPath[0] <= 'Z') ||
-                              (programPath[0] >= 'a' && programPath[0] <= 'z'));
+        ((programPath[0] >= 'A' && programPath[0] <= 'Z') ||
+         (programPath[0] >= 'a' && programPath[0] <= 'z'));
     return driveLetter || programPath.starts_with("\\\\");
 }
 
@@ -213,7 +213,8 @@ std::optional<std::string> realPath(const std::string& path)
 
 bool within(const std::string& path, const std::string& folder)
 {
-    return path == folder || (path.starts_with(folder) && (folder.ends_with('/') || path[folder.size()] == '/'));
+    return path == folder ||
+        (path.starts_with(folder) && (folder.ends_with('/') || path[folder.size()] == '/'));
 }
 
 // A descriptor closed when it goes.
@@ -287,15 +288,16 @@ constexpr int kMaxLinks = 16;
 std::optional<Place> findPlace(const std::string& path)
 {
     const std::string working = workingFolder();
-    const bool confined =
-        !working.empty() && within(lexicallyNormal(path.starts_with('/') ? path : working + "/" + path), working);
+    const bool confined = !working.empty() &&
+        within(lexicallyNormal(path.starts_with('/') ? path : working + "/" + path), working);
     std::string current = path;
     for (int links = 0; links <= kMaxLinks; ++links) {
         const auto [folderPath, name] = splitFolder(current);
         if (name.empty() || name == "." || name == "..")
             return std::nullopt;
         Place place;
-        place.folder = Descriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+        place.folder =
+            Descriptor(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
         if (place.folder.fd < 0)
             return std::nullopt;
         const auto real = folderOf(place.folder.fd, folderPath);
@@ -357,7 +359,8 @@ void readWholeFile(const std::string& programPath, ReadRoom& room, FileStamp* st
     const auto place = findPlace(path);
     if (!place || !place->exists)
         throw FileError::cannotOpen(programPath);
-    const int fd = ::openat(place->folder.fd, place->name.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
+    const int fd = ::openat(place->folder.fd, place->name.c_str(),
+                            O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW);
     if (fd < 0)
         throw FileError::cannotOpen(programPath);
     const Descriptor closer(fd);
@@ -425,7 +428,8 @@ std::optional<std::string> realFolder(const std::string& programPath)
     const std::string folderPath = resolvePath(programPath);
     if (folderPath.empty())
         return std::nullopt;
-    const Descriptor folder(::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+    const Descriptor folder(
+        ::open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
     if (folder.fd < 0)
         return std::nullopt;
     return folderOf(folder.fd, folderPath);
@@ -441,9 +445,15 @@ namespace {
 constexpr time_t kAbandonedAfterSeconds = 60 * 60;
 constexpr size_t kTempSuffixLength = 6; // the random end of the temporary's name
 
-std::string tempPrefix(const std::string& name) { return ".~" + name.substr(0, kTempNameStem) + "."; }
+std::string tempPrefix(const std::string& name)
+{
+    return ".~" + name.substr(0, kTempNameStem) + ".";
+}
 
-bool sameFile(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+bool sameFile(const struct stat& a, const struct stat& b)
+{
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
 
 // name is empty for the temporaries of every file of the folder.
 void removeAbandonedTemporaries(int folder, const std::string& name, bool anyAge)
@@ -463,10 +473,11 @@ void removeAbandonedTemporaries(int folder, const std::string& name, bool anyAge
         if (!entryName.starts_with(prefix))
             continue;
         if (name.empty() ? entryName.size() < prefix.size() + 2 + kTempSuffixLength ||
-                               entryName[entryName.size() - kTempSuffixLength - 1] != '.'
+                    entryName[entryName.size() - kTempSuffixLength - 1] != '.'
                          : entryName.size() != prefix.size() + kTempSuffixLength)
             continue;
-        const Descriptor temp(::openat(folder, entryName.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+        const Descriptor temp(::openat(folder, entryName.c_str(),
+                                       O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
         struct stat open {};
         struct stat named {};
         if (temp.fd < 0 || ::fstat(temp.fd, &open) != 0 || !S_ISREG(open.st_mode) ||
@@ -475,7 +486,8 @@ void removeAbandonedTemporaries(int folder, const std::string& name, bool anyAge
         // Held by a save that is writing it: not abandoned.
         if (::flock(temp.fd, LOCK_EX | LOCK_NB) != 0)
             continue;
-        if (::fstatat(folder, entryName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(open, named))
+        if (::fstatat(folder, entryName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            sameFile(open, named))
             ::unlinkat(folder, entryName.c_str(), 0);
     }
     ::closedir(dir);
@@ -496,16 +508,23 @@ thread_local std::map<LockKey, HeldLock> tHeldLocks;
 bool holdsLockOf(int folder)
 {
     struct stat st {};
-    if (tHeldLocks.empty() || ::fstatat(folder, std::string(kLockName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+    if (tHeldLocks.empty() ||
+        ::fstatat(folder, std::string(kLockName).c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return false;
-    return tHeldLocks.contains({static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)});
+    return tHeldLocks.contains(
+        {static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)});
 }
 
 // The temporary file of a save, in the folder of the file it replaces, locked while it is
 // written and removed unless it was renamed into place.
 class TempFile {
 public:
-    TempFile(int folder, std::string name, int fd) : folder_(folder), name_(std::move(name)), fd_(fd) {}
+    TempFile(int folder, std::string name, int fd) :
+        folder_(folder),
+        name_(std::move(name)),
+        fd_(fd)
+    {
+    }
     ~TempFile()
     {
         if (fd_ >= 0)
@@ -519,13 +538,17 @@ public:
     // A new temporary for the file name, already locked, or nothing when none can be made.
     static std::unique_ptr<TempFile> create(int folder, const std::string& name)
     {
-        static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-        thread_local std::mt19937_64 random{std::random_device{}() ^ static_cast<std::uint64_t>(::getpid())};
+        static constexpr char kLetters[] =
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        thread_local std::mt19937_64 random{std::random_device{}() ^
+                                            static_cast<std::uint64_t>(::getpid())};
         for (int attempt = 0; attempt < 100; ++attempt) {
             std::string tempName = tempPrefix(name);
             for (size_t i = 0; i < kTempSuffixLength; ++i)
                 tempName += kLetters[random() % (sizeof kLetters - 1)];
-            const int fd = ::openat(folder, tempName.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
+            const int fd =
+                ::openat(folder, tempName.c_str(),
+                         O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, 0600);
             if (fd < 0) {
                 if (errno == EEXIST)
                     continue;
@@ -539,7 +562,8 @@ public:
             while (::flock(fd, LOCK_EX) != 0)
                 if (errno != EINTR)
                     return nullptr;
-            if (::fstat(fd, &open) == 0 && ::fstatat(folder, tempName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            if (::fstat(fd, &open) == 0 &&
+                ::fstatat(folder, tempName.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
                 sameFile(open, named))
                 return temp;
             temp->committed_ = true; // gone already: nothing of this one to remove
@@ -567,13 +591,14 @@ void saveWholeFile(const std::string& programPath, std::string_view bytes)
     });
 }
 
-void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece)
+void saveWholeFile(const std::string& programPath,
+                   const std::function<std::string_view()>& nextPiece)
 {
     saveWholeFile(programPath, nextPiece, nullptr);
 }
 
-void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece,
-                   FileStamp* saved)
+void saveWholeFile(const std::string& programPath,
+                   const std::function<std::string_view()>& nextPiece, FileStamp* saved)
 {
     const std::string target = resolvePath(programPath);
     if (target.empty())
@@ -590,8 +615,9 @@ void saveWholeFile(const std::string& programPath, const std::function<std::stri
     const bool replacing = place->exists;
     // A folder, or a file marked read-only, cannot be truncated, so it is not replaced either.
     // A file with no write permission bit at all is read-only for the superuser too.
-    if (replacing && (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
-                      ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0))
+    if (replacing &&
+        (!S_ISREG(old.st_mode) || (old.st_mode & 0222) == 0 ||
+         ::faccessat(folder, name.c_str(), W_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) != 0))
         throw FileError::cannotCreate(programPath);
 
     // Under the lock the room that killed saves took is given back first, so that a full disk
@@ -632,7 +658,8 @@ void saveWholeFile(const std::string& programPath, const std::function<std::stri
         if (second < 0 || ::close(second) != 0)
             throw FileError::failedToSave();
     }
-    if (injectedFault(SaveStep::Rename) || ::renameat(folder, temp->name().c_str(), folder, name.c_str()) != 0)
+    if (injectedFault(SaveStep::Rename) ||
+        ::renameat(folder, temp->name().c_str(), folder, name.c_str()) != 0)
         throw FileError::failedToSave();
     temp->commit();
     struct stat now {};
@@ -683,7 +710,9 @@ Descriptor openFolderOf(const std::string& target)
     const std::string working = workingFolder();
     const auto real = folderOf(folder.fd, folderPath);
     const bool confined = !working.empty() &&
-                          within(lexicallyNormal(folderPath.starts_with('/') ? folderPath : working + "/" + folderPath), working);
+        within(
+            lexicallyNormal(folderPath.starts_with('/') ? folderPath : working + "/" + folderPath),
+            working);
     if (!real || (confined && !within(*real, working)))
         return {};
     return folder;
@@ -693,7 +722,8 @@ Descriptor openFolderOf(const std::string& target)
 std::string lockProgramPath(const std::string& programPath)
 {
     const size_t slash = programPath.find_last_of("\\/");
-    return (slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1)) + std::string(kLockName);
+    return (slash == std::string::npos ? std::string() : programPath.substr(0, slash + 1)) +
+        std::string(kLockName);
 }
 
 // What opening the lock file of a folder gave.
@@ -791,7 +821,8 @@ FileLock::FileLock(const std::string& programPath)
     struct stat st {};
     if (opened == LockFile::Failed || ::fstat(lock.fd, &st) != 0)
         throw FileError::cannotOpen(lockProgramPath(programPath));
-    const LockKey key{static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino)};
+    const LockKey key{static_cast<unsigned long long>(st.st_dev),
+                      static_cast<unsigned long long>(st.st_ino)};
     if (auto it = tHeldLocks.find(key); it != tHeldLocks.end()) {
         ++it->second.holders;
     } else {

@@ -104,9 +104,10 @@ void saveWholeFile(const std::string& programPath, std::string_view bytes);
 // The same, with the bytes given piece by piece: each call of nextPiece gives the following
 // piece, an empty one ends them. A large file is then never held whole in memory. With saved,
 // it also gives the stamp of the file just saved.
-void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece);
-void saveWholeFile(const std::string& programPath, const std::function<std::string_view()>& nextPiece,
-                   FileStamp* saved);
+void saveWholeFile(const std::string& programPath,
+                   const std::function<std::string_view()>& nextPiece);
+void saveWholeFile(const std::string& programPath,
+                   const std::function<std::string_view()>& nextPiece, FileStamp* saved);
 
 // The seam through which tests fail one operation of a save.
 enum class SaveStep { Open, Write, Flush, Rename };

@@ -33,9 +33,9 @@ bool namesProgramFile(const std::string& programPath)
     if (folder == realFolder(SoundFolder))
         return true;
     if (folder == realFolder(BaseFolder))
-        return name.starts_with('.') || std::any_of(std::begin(BaseFiles), std::end(BaseFiles), [&](const std::string* file) {
-                   return sameName(name, nameOf(*file));
-               });
+        return name.starts_with('.') ||
+            std::any_of(std::begin(BaseFiles), std::end(BaseFiles),
+                        [&](const std::string* file) { return sameName(name, nameOf(*file)); });
     return folder == realFolder(".") && sameName(name, ReadMe);
 }
 

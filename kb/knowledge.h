@@ -25,8 +25,8 @@ inline const std::string DefaultExchange = "D:\\Txt.Dat";
 // The phrase lists whose lines count as outgoing expressions, in the order they are counted.
 inline const std::string* const OutgoingLists[] = {&BigString, &Pause, &Povtor, &W1, &W2, &X};
 // The program's own files under Base\ (besides the hidden files it keeps there).
-inline const std::string* const BaseFiles[] = {&Words, &W1, &W2, &Povtor, &X, &Collection, &BigString,
-                                               &Pause, &Begin, &AI, &LogFile};
+inline const std::string* const BaseFiles[] = {
+    &Words, &W1, &W2, &Povtor, &X, &Collection, &BigString, &Pause, &Begin, &AI, &LogFile};
 inline const std::string BaseFolder = "Base";
 inline const std::string SoundFolder = "Sound";
 
@@ -39,9 +39,9 @@ bool namesProgramFile(const std::string& programPath);
 
 struct KnowledgeCounts {
     int mainPhrases = 0; // lines 1..Count-1 not starting with "_" (bare keys included)
-    int branches = 0;    // lines 1..Count-1 starting with "_"
-    int replies = 0;     // ";" in lines 1..Count-1
-    int incoming = 0;    // Count-1: the entries, whatever their form (0 for an empty file)
+    int branches = 0; // lines 1..Count-1 starting with "_"
+    int replies = 0; // ";" in lines 1..Count-1
+    int incoming = 0; // Count-1: the entries, whatever their form (0 for an empty file)
 };
 // Counts over a loaded Words.Dat. A malformed line is no entry: it counts as neither main
 // phrase nor branch, and its ";" are no replies.

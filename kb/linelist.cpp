@@ -83,7 +83,8 @@ std::uint64_t digestOf(std::string_view bytes)
 // closing brace of an RTF document, whose trailing text is read as lines.
 bool endsAtLine(std::string_view bytes, bool rtf)
 {
-    return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r' || (rtf && bytes.back() == '}');
+    return bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r' ||
+        (rtf && bytes.back() == '}');
 }
 
 void readLines(std::string bytes, LineStore& lines)
@@ -114,17 +115,17 @@ thread_local std::vector<KnownVersion> tKnownVersions;
 // The clock the file system stamps changes with, as it stood before the stamp was taken.
 long long coarseSecondsNow()
 {
-    timespec now {};
+    timespec now{};
     ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
     return static_cast<long long>(now.tv_sec);
 }
 
-std::uint64_t digestOfVersion(const std::string& path, const FileStamp& stamp, std::string_view bytes,
-                              long long secondsBeforeStamp)
+std::uint64_t digestOfVersion(const std::string& path, const FileStamp& stamp,
+                              std::string_view bytes, long long secondsBeforeStamp)
 {
     // A stamp that a change made now could still keep says nothing of the bytes.
     const bool settled = stamp.changedSeconds + kStampSettledSeconds <= secondsBeforeStamp &&
-                         static_cast<std::size_t>(stamp.size) == bytes.size();
+        static_cast<std::size_t>(stamp.size) == bytes.size();
     if (!settled)
         return digestOf(bytes);
     auto& known = tKnownVersions;
@@ -163,8 +164,8 @@ void LineList::load(const std::string& path, FileStamp& stamp)
     // The version read, taken before the reading of an RTF document works in its bytes.
     const std::string_view bytes = room.bytes.bytes();
     const bool rtf = looksLikeRtf(bytes);
-    Origin origin{path, stamp, digestOfVersion(path, stamp, bytes, secondsBeforeStamp), bytes.size(), 0,
-                  endsAtLine(bytes, rtf)};
+    Origin origin{path,         stamp, digestOfVersion(path, stamp, bytes, secondsBeforeStamp),
+                  bytes.size(), 0,     endsAtLine(bytes, rtf)};
     if (rtf) {
         if (!readRtfInPlace(room.bytes.data(), room.bytes.size(), room.lines))
             throw FileError::failedToLoad();
@@ -184,7 +185,8 @@ std::optional<LineStore> LineList::addedSince(Origin& origin) const
     if (!origin.endsAtLine || bytes.size() < origin.size ||
         digestOf(std::string_view(bytes).substr(0, origin.size)) != origin.digest)
         return std::nullopt;
-    Origin now{origin.path, stamp, digestOf(bytes), bytes.size(), 0, endsAtLine(bytes, looksLikeRtf(bytes))};
+    Origin now{origin.path,  stamp, digestOf(bytes),
+               bytes.size(), 0,     endsAtLine(bytes, looksLikeRtf(bytes))};
     LineStore lines;
     readLines(std::move(bytes), lines);
     if (lines.size() < origin.lines)
@@ -226,12 +228,15 @@ void LineList::save(const std::string& path)
     RtfPieces document(lines_);
     Origin saved{path, {}, 0, 0, lines_.size(), true};
     Digest digest;
-    saveWholeFile(path, [&] {
-        const std::string_view piece = document.next();
-        digest.add(piece);
-        saved.size += piece.size();
-        return piece;
-    }, &saved.stamp);
+    saveWholeFile(
+        path,
+        [&] {
+            const std::string_view piece = document.next();
+            digest.add(piece);
+            saved.size += piece.size();
+            return piece;
+        },
+        &saved.stamp);
     saved.digest = digest.value();
     origin_ = std::move(saved);
 }
@@ -261,6 +266,9 @@ std::string LineList::text() const
     return t;
 }
 
-std::vector<std::string> loadMemo(const std::string& path) { return readPlain(readWholeFile(path)); }
+std::vector<std::string> loadMemo(const std::string& path)
+{
+    return readPlain(readWholeFile(path));
+}
 
 } // namespace tovrin

@@ -73,9 +73,9 @@ private:
         std::string path;
         FileStamp stamp;
         std::uint64_t digest = 0; // of the file's bytes
-        std::size_t size = 0;     // bytes
+        std::size_t size = 0; // bytes
         std::size_t lines = 0;
-        bool endsAtLine = false;  // what is added at the end of the file makes lines of its own
+        bool endsAtLine = false; // what is added at the end of the file makes lines of its own
     };
     // The lines added at the end of the file since it was the origin's version, or nothing when
     // it was changed otherwise; the origin then becomes the file as it is now. Throws FileError.

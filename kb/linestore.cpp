@@ -104,8 +104,10 @@ void LineStore::erase(std::size_t i)
     if (i >= count_)
         return;
     const std::size_t offset = offsetOf(i);
-    const std::size_t end = static_cast<std::size_t>(skipRecord(bytes_.data() + offset) - bytes_.data());
-    bytes_.erase(bytes_.begin() + static_cast<std::ptrdiff_t>(offset), bytes_.begin() + static_cast<std::ptrdiff_t>(end));
+    const std::size_t end =
+        static_cast<std::size_t>(skipRecord(bytes_.data() + offset) - bytes_.data());
+    bytes_.erase(bytes_.begin() + static_cast<std::ptrdiff_t>(offset),
+                 bytes_.begin() + static_cast<std::ptrdiff_t>(end));
     --count_;
     indexFrom(i / kBlock);
 }
@@ -138,7 +140,9 @@ void LineStore::reserve(std::size_t lines, std::size_t textBytes)
     // a line of at least 128 bytes needs.
     const auto grow = [](auto& vector, std::size_t need) {
         if (need > vector.capacity())
-            vector.reserve(vector.capacity() == 0 ? need : std::max(need, vector.capacity() + vector.capacity() / 8));
+            vector.reserve(vector.capacity() == 0
+                               ? need
+                               : std::max(need, vector.capacity() + vector.capacity() / 8));
     };
     grow(bytes_, textBytes + lines + textBytes / 128 + kLongestLength);
     grow(blocks_, (lines + kBlock - 1) / kBlock);

@@ -21,8 +21,10 @@ public:
     LineStore(const LineStore&) = default;
     LineStore& operator=(const LineStore&) = default;
     // A store moved from is empty.
-    LineStore(LineStore&& other) noexcept
-        : bytes_(std::move(other.bytes_)), blocks_(std::move(other.blocks_)), count_(std::exchange(other.count_, 0))
+    LineStore(LineStore&& other) noexcept :
+        bytes_(std::move(other.bytes_)),
+        blocks_(std::move(other.blocks_)),
+        count_(std::exchange(other.count_, 0))
     {
         other.bytes_.clear();
         other.blocks_.clear();
@@ -62,7 +64,10 @@ public:
 
     std::vector<std::string> toVector() const;
 
-    bool operator==(const LineStore& other) const { return count_ == other.count_ && bytes_ == other.bytes_; }
+    bool operator==(const LineStore& other) const
+    {
+        return count_ == other.count_ && bytes_ == other.bytes_;
+    }
 
     // The lines in order, as views.
     class const_iterator {
@@ -100,7 +105,10 @@ public:
         std::string_view line_;
     };
     const_iterator begin() const { return {bytes_.data(), bytes_.data() + bytes_.size()}; }
-    const_iterator end() const { return {bytes_.data() + bytes_.size(), bytes_.data() + bytes_.size()}; }
+    const_iterator end() const
+    {
+        return {bytes_.data() + bytes_.size(), bytes_.data() + bytes_.size()};
+    }
     // The iterator at line i (i <= size()).
     const_iterator at(std::size_t i) const;
 
@@ -109,7 +117,7 @@ private:
     std::size_t offsetOf(std::size_t i) const;
     void indexFrom(std::size_t block);
 
-    std::vector<char> bytes_;           // every line: its length, then its bytes
+    std::vector<char> bytes_; // every line: its length, then its bytes
     std::vector<std::uint64_t> blocks_; // where line k * kBlock begins
     std::size_t count_ = 0;
 };

@@ -30,7 +30,8 @@ bool answerStandardOption(std::string_view arg, std::string_view program, std::s
 
 std::string lockWaitNotice(std::string_view program)
 {
-    return std::string(program) + ": другая копия программы сейчас сохраняет файлы в Base, жду, пока она закончит.\n";
+    return std::string(program) +
+        ": другая копия программы сейчас сохраняет файлы в Base, жду, пока она закончит.\n";
 }
 
 void announceLockWaits(std::string_view program)

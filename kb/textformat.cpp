@@ -18,10 +18,9 @@ namespace {
 
 // Every line is one paragraph closed by \par; the text is kept to seven-bit characters so that
 // the code page declared in the header alone decides how a word processor shows it.
-constexpr std::string_view kRtfHeader =
-    "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
-    "{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\r\n"
-    "\\uc1\\pard\\plain\\f0\\fs20\\lang1049\r\n";
+constexpr std::string_view kRtfHeader = "{\\rtf1\\ansi\\ansicpg1251\\deff0\\deflang1049"
+                                        "{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}}\r\n"
+                                        "\\uc1\\pard\\plain\\f0\\fs20\\lang1049\r\n";
 constexpr std::string_view kRtfParagraphEnd = "\\par\r\n";
 constexpr std::string_view kRtfFooter = "}\r\n";
 
@@ -81,7 +80,8 @@ std::string writeRtf(const std::vector<std::string>& lines)
 {
     // The exact size first, so that a knowledge file of many megabytes is built in one
     // allocation and filled without a check per byte.
-    std::size_t size = kRtfHeader.size() + kRtfFooter.size() + lines.size() * kRtfParagraphEnd.size();
+    std::size_t size =
+        kRtfHeader.size() + kRtfFooter.size() + lines.size() * kRtfParagraphEnd.size();
     for (const auto& line : lines)
         for (const char c : line)
             size += kEscapes.size[static_cast<unsigned char>(c)];
@@ -194,7 +194,8 @@ size_t rtfStart(std::string_view bytes)
     // A byte-order mark that an editor adds, and blanks or empty lines before the document,
     // belong to it: they are no line of text.
     size_t at = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
+    while (at < bytes.size() &&
+           (bytes[at] == ' ' || bytes[at] == '\t' || bytes[at] == '\r' || bytes[at] == '\n'))
         ++at;
     return bytes.substr(at).starts_with("{\\rtf") ? at : std::string_view::npos;
 }
@@ -217,10 +218,9 @@ constexpr int kCodePageWestern = 1252;
 
 // Windows-1252 0x80..0x9F; the rest of its upper half is U+00A0..U+00FF. 0 is unassigned.
 constexpr char32_t kWestern80[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 char westernToCyrillic(unsigned char byte)
@@ -232,20 +232,33 @@ char westernToCyrillic(unsigned char byte)
 
 // Destinations whose text is not part of the document's body.
 constexpr std::string_view kSkippedDestinations[] = {
-    "annotation", "author",   "buptim",    "colortbl",  "comment",   "creatim",
-    "doccomm",    "falt",     "filetbl",   "fldinst",   "footer",
-    "footerf",    "footerl",  "footerr",   "footnote",  "header",    "headerf",
-    "headerl",    "headerr",  "info",      "keywords",  "listoverridetable",
-    "listtable",  "listtext", "nonshppict", "object",   "operator",  "pict",
-    "pntext",     "pntxta",   "pntxtb",    "printim",   "revtbl",    "revtim",
-    "rsidtbl",    "stylesheet", "subject", "tc",        "template",  "title",
+    "annotation", "author",
+    "buptim",     "colortbl",
+    "comment",    "creatim",
+    "doccomm",    "falt",
+    "filetbl",    "fldinst",
+    "footer",     "footerf",
+    "footerl",    "footerr",
+    "footnote",   "header",
+    "headerf",    "headerl",
+    "headerr",    "info",
+    "keywords",   "listoverridetable",
+    "listtable",  "listtext",
+    "nonshppict", "object",
+    "operator",   "pict",
+    "pntext",     "pntxta",
+    "pntxtb",     "printim",
+    "revtbl",     "revtim",
+    "rsidtbl",    "stylesheet",
+    "subject",    "tc",
+    "template",   "title",
     "txe",        "xe",
 };
 
 bool isSkippedDestination(std::string_view word)
 {
     return std::find(std::begin(kSkippedDestinations), std::end(kSkippedDestinations), word) !=
-           std::end(kSkippedDestinations);
+        std::end(kSkippedDestinations);
 }
 
 bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -260,9 +273,9 @@ struct ByteClasses {
     {
         for (int b = 0; b < 256; ++b)
             hex[b] = b >= '0' && b <= '9' ? static_cast<signed char>(b - '0')
-                     : b >= 'a' && b <= 'f' ? static_cast<signed char>(b - 'a' + 10)
-                     : b >= 'A' && b <= 'F' ? static_cast<signed char>(b - 'A' + 10)
-                                            : -1;
+                : b >= 'a' && b <= 'f'    ? static_cast<signed char>(b - 'a' + 10)
+                : b >= 'A' && b <= 'F'    ? static_cast<signed char>(b - 'A' + 10)
+                                          : -1;
         for (const unsigned char c : {'\\', '{', '}', '\r', '\n'})
             special[c] = true;
     }
@@ -281,7 +294,8 @@ struct HexPairs {
             for (int second = 0; second < 256; ++second) {
                 const int high = kBytes.hex[first];
                 const int low = kBytes.hex[second];
-                value[first | second << 8] = static_cast<short>(high < 0 || low < 0 ? -1 : high * 16 + low);
+                value[first | second << 8] =
+                    static_cast<short>(high < 0 || low < 0 ? -1 : high * 16 + low);
             }
     }
 };
@@ -314,8 +328,12 @@ constexpr std::uint64_t kTwoEscapeStartsMask = kEscapeStartMask | kEscapeStartMa
 // never overtakes the reading and needs no room of its own.
 class RtfReader {
 public:
-    RtfReader(char* document, std::size_t size, LineStore& out)
-        : in_(document, size), begin_(document), end_(document + size), out_(out), cursor_(document)
+    RtfReader(char* document, std::size_t size, LineStore& out) :
+        in_(document, size),
+        begin_(document),
+        end_(document + size),
+        out_(out),
+        cursor_(document)
     {
         // The lines never take more room than the document: each costs it at least as many
         // bytes as its text and its length take.
@@ -362,10 +380,10 @@ public:
 
 private:
     struct GroupState {
-        bool skip = false;      // inside a destination whose text is not shown
+        bool skip = false; // inside a destination whose text is not shown
         bool fontTable = false; // inside \fonttbl, where \fN names the font being described
-        int uc = 1;             // characters standing in for each \uN
-        int font = -1;          // -1: the document's default font
+        int uc = 1; // characters standing in for each \uN
+        int font = -1; // -1: the document's default font
     };
 
     bool finish()
@@ -387,7 +405,9 @@ private:
         const char* const end = in_.data() + in_.size();
         while (p != end && (*p == '\r' || *p == '\n'))
             ++p;
-        const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || c == '\x1a'; };
+        const auto blank = [](char c) {
+            return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0' || c == '\x1a';
+        };
         if (std::all_of(p, end, blank))
             return;
         // The text moves down to where the document's text ends, never past where it is read.
@@ -475,7 +495,8 @@ private:
                 ++p;
             } else if (c == '\r' || c == '\n') { // raw line breaks only lay out the source
                 ++p;
-            } else if (c == '\\' && end - p >= 4 && p[1] == '\'' && (hexValue(p[2]) | hexValue(p[3])) >= 0) {
+            } else if (c == '\\' && end - p >= 4 && p[1] == '\'' &&
+                       (hexValue(p[2]) | hexValue(p[3])) >= 0) {
                 *out++ = static_cast<char>(hexValue(p[2]) * 16 + hexValue(p[3]));
                 p += 4;
             } else if (c == '\\' && end - p >= 5 && std::string_view(p + 1, 3) == "par" &&
@@ -563,7 +584,8 @@ private:
                     put('?');
                 highSurrogate_ = false;
             } else {
-                const int byte = n >= 0 && n <= 0x10FFFF ? cp1251::fromUnicode(static_cast<char32_t>(n)) : -1;
+                const int byte =
+                    n >= 0 && n <= 0x10FFFF ? cp1251::fromUnicode(static_cast<char32_t>(n)) : -1;
                 put(byte < 0 ? '?' : static_cast<char>(byte));
                 highSurrogate_ = false;
             }
@@ -598,22 +620,14 @@ private:
         }
         case '\\':
         case '{':
-        case '}':
-            text(c);
-            return true;
-        case '~':
-            text('\xA0');
-            return true;
-        case '_':
-            text('-');
-            return true;
+        case '}': text(c); return true;
+        case '~': text('\xA0'); return true;
+        case '_': text('-'); return true;
         case '*':
             state_.skip = true; // no destination marked ignorable carries text we show
             return true;
         case '\r':
-        case '\n':
-            paragraph();
-            return true;
+        case '\n': paragraph(); return true;
         default: // \- \: \| and the unknown symbols show nothing
             consumedAsFallback();
             return true;
@@ -643,8 +657,9 @@ private:
         const size_t start = pos_;
         while (pos_ < in_.size() && isLetter(in_[pos_]))
             ++pos_;
-        const std::string_view word =
-            pos_ - start <= kMaxKeywordLength ? in_.substr(start, pos_ - start) : std::string_view();
+        const std::string_view word = pos_ - start <= kMaxKeywordLength
+            ? in_.substr(start, pos_ - start)
+            : std::string_view();
 
         bool negative = false;
         if (pos_ + 1 < in_.size() && in_[pos_] == '-' && isDigit(in_[pos_ + 1])) {
@@ -665,7 +680,8 @@ private:
 
         if (word == "bin") {
             // Binary data: its bytes are not RTF. A count past the end cuts the document short.
-            const uint64_t count = hasParameter && parameter > 0 ? static_cast<uint64_t>(parameter) : 0;
+            const uint64_t count =
+                hasParameter && parameter > 0 ? static_cast<uint64_t>(parameter) : 0;
             if (count > in_.size() - pos_)
                 return false;
             pos_ += count;
@@ -686,7 +702,8 @@ private:
         else if (word == "u" && hasParameter)
             unicode(parameter);
         else if (word == "uc")
-            state_.uc = static_cast<int>(std::clamp<int64_t>(hasParameter ? parameter : 1, 0, kMaxFallbackLength));
+            state_.uc = static_cast<int>(
+                std::clamp<int64_t>(hasParameter ? parameter : 1, 0, kMaxFallbackLength));
         else if (word == "emdash")
             text('\x97');
         else if (word == "endash")

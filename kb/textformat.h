@@ -25,7 +25,11 @@ public:
     static constexpr std::size_t kPieceSize = std::size_t{1} << 18;
 
     explicit RtfPieces(const LineStore& lines) : lines_(lines) {}
-    explicit RtfPieces(const std::vector<std::string>& lines) : owned_(std::make_unique<LineStore>(lines)), lines_(*owned_) {}
+    explicit RtfPieces(const std::vector<std::string>& lines) :
+        owned_(std::make_unique<LineStore>(lines)),
+        lines_(*owned_)
+    {
+    }
     ~RtfPieces();
     RtfPieces(const RtfPieces&) = delete;
     RtfPieces& operator=(const RtfPieces&) = delete;
@@ -39,12 +43,12 @@ private:
     bool headerWritten_ = false;
     bool footerWritten_ = false;
     LineStore::const_iterator line_; // the line being written
-    std::size_t offset_ = 0;         // and its next byte
-    char* buffer_ = nullptr;          // the thread's room for pieces, or own_
-    std::unique_ptr<char[]> own_;     // while another save of the thread holds that room
+    std::size_t offset_ = 0; // and its next byte
+    char* buffer_ = nullptr; // the thread's room for pieces, or own_
+    std::unique_ptr<char[]> own_; // while another save of the thread holds that room
     bool holdsThreadRoom_ = false;
-    std::size_t room_ = 0;    // a piece's size, or less for a small document
-    std::size_t given_ = 0;   // the piece given last, at the start of the buffer
+    std::size_t room_ = 0; // a piece's size, or less for a small document
+    std::size_t given_ = 0; // the piece given last, at the start of the buffer
     std::size_t carried_ = 0; // what was written after it
 };
 

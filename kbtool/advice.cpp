@@ -30,9 +30,12 @@ std::string koi8ToUtf8(std::string_view bytes)
         std::vector<std::string> table(128);
         std::string_view letters = kKoi8Letters;
         for (int i = 0; i < 32; ++i) {
-            table[static_cast<std::size_t>(0x40 + i)] = std::string(letters.substr(static_cast<std::size_t>(2 * i), 2));
+            table[static_cast<std::size_t>(0x40 + i)] =
+                std::string(letters.substr(static_cast<std::size_t>(2 * i), 2));
             table[static_cast<std::size_t>(0x60 + i)] =
-                cp1251::toUtf8(std::string(1, cp1251::upper(cp1251::fromUtf8(letters.substr(static_cast<std::size_t>(2 * i), 2))[0])));
+                cp1251::toUtf8(std::string(1,
+                                           cp1251::upper(cp1251::fromUtf8(letters.substr(
+                                               static_cast<std::size_t>(2 * i), 2))[0])));
         }
         table[0x23] = "ё";
         table[0x33] = "Ё";
@@ -141,8 +144,8 @@ void repeatingReplies(const LineList& lines, std::vector<Problem>& out)
         if (n < kFewestReplies)
             out.push_back({i, Finding::FewReplies, 0,
                            ownText("у записи всего " + counted(n, "ответ", "ответа", "ответов") +
-                                   ", и она скоро начнёт повторяться; дайте ей " + std::to_string(kFewestReplies) +
-                                   " или больше")});
+                                   ", и она скоро начнёт повторяться; дайте ей " +
+                                   std::to_string(kFewestReplies) + " или больше")});
         if (n < 2)
             continue;
         const std::string first = EntryReply(line, 1);
@@ -150,9 +153,10 @@ void repeatingReplies(const LineList& lines, std::vector<Problem>& out)
         for (int r = 2; r <= n && same; ++r)
             same = EntryReply(line, r) == first;
         if (same)
-            out.push_back({i, Finding::SameReplies, 0,
-                           ownText("все " + counted(n, "ответ", "ответа", "ответов") + " записи — \"") + first +
-                               ownText("\": что ни выпадет, она говорит одно и то же")});
+            out.push_back(
+                {i, Finding::SameReplies, 0,
+                 ownText("все " + counted(n, "ответ", "ответа", "ответов") + " записи — \"") +
+                     first + ownText("\": что ни выпадет, она говорит одно и то же")});
     }
 }
 
@@ -173,7 +177,8 @@ void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector
     if (corpus != nullptr)
         for (const CorpusCase& c : corpus->cases)
             if (c.expect != CorpusCase::Expect::Farewell &&
-                std::none_of(c.keys.begin(), c.keys.end(), [&](const std::string& k) { return farewellHeads.count(k) != 0; }))
+                std::none_of(c.keys.begin(), c.keys.end(),
+                             [&](const std::string& k) { return farewellHeads.count(k) != 0; }))
                 phrases.push_back({c.phrase, pickThread(lines, c.after, c.said).line});
 
     std::map<int, std::vector<std::string>> hits; // farewell entry -> the phrases it answers
@@ -186,9 +191,12 @@ void farewellsInPhrases(const LineList& lines, const Corpus* corpus, std::vector
             list.push_back(p.utf8);
     }
     for (const auto& [line, list] : hits) {
-        std::string text = ownText("прощальная запись заканчивает беседу на обычной фразе \"" + list.front() + "\"");
+        std::string text = ownText("прощальная запись заканчивает беседу на обычной фразе \"" +
+                                   list.front() + "\"");
         if (list.size() > 1)
-            text += ownText(" и ещё на " + counted(static_cast<int>(list.size() - 1), "фразе", "фразах", "фразах"));
+            text +=
+                ownText(" и ещё на " +
+                        counted(static_cast<int>(list.size() - 1), "фразе", "фразах", "фразах"));
         out.push_back({line, Finding::FarewellInPhrase, 0, text});
     }
 }
@@ -202,8 +210,10 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
     // also finds word by word wherever they stand, by each of its words.
     KeySet set;
     std::vector<std::vector<WordPart>> forms; // by key number: the marked forms of that word
-    std::map<std::pair<int, int>, std::vector<int>> linesOf; // (key number, form) -> its one-word entries
-    std::map<std::pair<int, int>, std::vector<int>> keysWith; // (key number, form) -> entries of several words
+    std::map<std::pair<int, int>, std::vector<int>>
+        linesOf; // (key number, form) -> its one-word entries
+    std::map<std::pair<int, int>, std::vector<int>>
+        keysWith; // (key number, form) -> entries of several words
     const auto formOf = [&](const WordPart& part) {
         const int number = set.add(part.core);
         if (number == static_cast<int>(forms.size()))
@@ -281,35 +291,41 @@ void keysInWords(const LineList& lines, const std::vector<std::string>& wordList
         if (count[id] < kManyWords)
             continue;
         for (const int line : entries)
-            out.push_back({line, Finding::KeyInManyWords, 0,
-                           ownText("ключ \"") + EntryKey(lines.view(line)) + ownText("\" стоит внутри " +
-                               counted(count[id], "слова", "слов", "слов") +
-                               " словаря, которые значат другое, например: ") + sampleOf(examples[id])});
+            out.push_back(
+                {line, Finding::KeyInManyWords, 0,
+                 ownText("ключ \"") + EntryKey(lines.view(line)) +
+                     ownText("\" стоит внутри " + counted(count[id], "слова", "слов", "слов") +
+                             " словаря, которые значат другое, например: ") +
+                     sampleOf(examples[id])});
     }
     // One finding a key, naming each of its eager words.
     std::map<int, std::string> eager;
     for (const auto& [id, entries] : keysWith) {
         // A word of one or two letters stands inside nearly every word; its author knows that.
-        const std::string& core = forms[static_cast<std::size_t>(id.first)][static_cast<std::size_t>(id.second)].core;
+        const std::string& core =
+            forms[static_cast<std::size_t>(id.first)][static_cast<std::size_t>(id.second)].core;
         if (countInside[id] < kManyWordsForKeyWord || core.size() < 3)
             continue;
-        const std::string text = "\"" + core + ownText("\" внутри " + counted(countInside[id], "слова", "слов", "слов") +
-                                                    ", например: ") +
-                                 sampleOf(examplesInside[id]);
+        const std::string text = "\"" + core +
+            ownText("\" внутри " + counted(countInside[id], "слова", "слов", "слов") +
+                    ", например: ") +
+            sampleOf(examplesInside[id]);
         for (const int line : entries)
             eager[line] += (eager[line].empty() ? "" : "; ") + text;
     }
     for (const auto& [line, words] : eager)
-        out.push_back({line, Finding::KeyWordInWords, 0,
-                       ownText("ключ \"") + EntryKey(lines.view(line)) +
-                           ownText("\" находится и по словам, а его слово стоит внутри слов словаря, "
-                                   "которые значат другое: ") + words});
+        out.push_back(
+            {line, Finding::KeyWordInWords, 0,
+             ownText("ключ \"") + EntryKey(lines.view(line)) +
+                 ownText("\" находится и по словам, а его слово стоит внутри слов словаря, "
+                         "которые значат другое: ") +
+                 words});
 }
 
 // Every line the program says, but the farewells' own replies: the replies of the entries and
 // the lines of the phrase lists. In two-copy mode each is the other copy's phrase.
 struct Said {
-    std::string text;  // Windows-1251
+    std::string text; // Windows-1251
     std::string where; // Windows-1251: whence it comes
 };
 
@@ -327,15 +343,19 @@ std::vector<Said> linesSaid(const LineList& lines, const std::vector<NamedList>*
         for (const NamedList& list : *lists)
             for (int i = 0; i < list.lines.count(); ++i)
                 if (!list.lines.view(i).empty())
-                    said.push_back({list.lines.get(i), ownText("строка " + std::to_string(i) + " файла ") + list.name});
+                    said.push_back(
+                        {list.lines.get(i),
+                         ownText("строка " + std::to_string(i) + " файла ") + list.name});
     return said;
 }
 
-void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lists, std::vector<Problem>& out)
+void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lists,
+                        std::vector<Problem>& out)
 {
     std::vector<int> farewells;
     for (int i = 1; i < lines.count(); ++i)
-        if (EntryDepth(lines.view(i)) == 0 && EntryAnswers(lines.view(i)) && EntryHasFarewell(lines.view(i)))
+        if (EntryDepth(lines.view(i)) == 0 && EntryAnswers(lines.view(i)) &&
+            EntryHasFarewell(lines.view(i)))
             farewells.push_back(i);
     if (farewells.empty())
         return;
@@ -351,7 +371,8 @@ void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lis
     for (const Said& s : said) {
         const UpperPhrase phrase(NormalisePhrase(s.text));
         for (std::size_t k = 0; k < farewells.size(); ++k) {
-            if (!std::all_of(marks[k].begin(), marks[k].end(), [&](char c) { return phrase.holds(c); }))
+            if (!std::all_of(marks[k].begin(), marks[k].end(),
+                             [&](char c) { return phrase.holds(c); }))
                 continue;
             const std::string_view head = EntryHeadView(lines.view(farewells[k]));
             if (ContainsKey(phrase, head) != 0 || ContainsWords(phrase, head))
@@ -359,11 +380,14 @@ void farewellsInReplies(const LineList& lines, const std::vector<NamedList>* lis
         }
     }
     for (const auto& [line, list] : hits) {
-        std::string text = ownText("прощальный ключ \"") + EntryKey(lines.view(line)) + ownText("\" находится в \"") +
-                           list.front()->text + "\" (" + list.front()->where + ")";
+        std::string text = ownText("прощальный ключ \"") + EntryKey(lines.view(line)) +
+            ownText("\" находится в \"") + list.front()->text + "\" (" + list.front()->where + ")";
         if (list.size() > 1)
-            text += ownText(" и ещё в " + counted(static_cast<int>(list.size() - 1), "строке", "строках", "строках"));
-        text += ownText(": в режиме двух копий эта строка становится фразой другой копии, и беседа кончается");
+            text +=
+                ownText(" и ещё в " +
+                        counted(static_cast<int>(list.size() - 1), "строке", "строках", "строках"));
+        text += ownText(
+            ": в режиме двух копий эта строка становится фразой другой копии, и беседа кончается");
         out.push_back({line, Finding::FarewellInReply, 0, text});
     }
 }
@@ -378,9 +402,11 @@ void filteredKeys(const LineList& lines, std::vector<Problem>& out)
         const UpperPhrase upper(key);
         for (const std::string& word : Cenzura())
             if (upper.holds(word.front()) && ContainsKey(upper, word) != 0) {
-                out.push_back({i, Finding::FilteredKey, 0,
-                               ownText("ключ \"") + key + ownText("\" содержит \"") + word +
-                                   ownText("\" из списка грубостей, который первым отвечает на любую фразу с этим ключом")});
+                out.push_back(
+                    {i, Finding::FilteredKey, 0,
+                     ownText("ключ \"") + key + ownText("\" содержит \"") + word +
+                         ownText(
+                             "\" из списка грубостей, который первым отвечает на любую фразу с этим ключом")});
                 break;
             }
     }
@@ -400,12 +426,16 @@ void unreachedParents(const LineList& lines, const Corpus& corpus, std::vector<P
         if (parent == 0 || reached.count(parent) != 0 || !told.insert(parent).second)
             continue;
         const int branches = static_cast<int>(std::count(parents.begin(), parents.end(), parent));
-        out.push_back({i, Finding::UnreachedParent, parent,
-                       ownText("ни одна фраза корпуса не доходит до строки " + std::to_string(parent) + " \"") +
-                           EntryHead(lines.view(parent)) +
-                           ownText(branches == 1 ? std::string("\", так что её единственная ветка не пробуется никогда")
-                                                 : "\", так что её ветки (" + counted(branches, "ветка", "ветки", "веток") +
-                                                       ") не пробуются никогда")});
+        out.push_back(
+            {i, Finding::UnreachedParent, parent,
+             ownText("ни одна фраза корпуса не доходит до строки " + std::to_string(parent) +
+                     " \"") +
+                 EntryHead(lines.view(parent)) +
+                 ownText(branches == 1
+                             ? std::string("\", так что её единственная ветка не пробуется никогда")
+                             : "\", так что её ветки (" +
+                                 counted(branches, "ветка", "ветки", "веток") +
+                                 ") не пробуются никогда")});
     }
 }
 
@@ -447,7 +477,9 @@ std::vector<std::string> loadWordList(const std::string& path)
     bool first = true;
     for (std::string line; std::getline(in, line); first = false) {
         line = line.substr(0, line.find_first_of("/\t \r"));
-        if (line.empty() || (first && std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; })))
+        if (line.empty() || (first && std::all_of(line.begin(), line.end(), [](char c) {
+                                 return c >= '0' && c <= '9';
+                             })))
             continue;
         const std::string utf8 = koi8 ? koi8ToUtf8(line) : line;
         const std::string word = cp1251::fromUtf8(utf8);
@@ -471,7 +503,8 @@ std::vector<Problem> adviseAuthors(const LineList& words, const AdviceInput& inp
     filteredKeys(words, out);
     if (input.corpus != nullptr)
         unreachedParents(words, *input.corpus, out);
-    std::stable_sort(out.begin(), out.end(), [](const Problem& a, const Problem& b) { return a.line < b.line; });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const Problem& a, const Problem& b) { return a.line < b.line; });
     return out;
 }
 

@@ -43,7 +43,7 @@ struct NamedList {
 };
 
 struct AdviceInput {
-    const Corpus* corpus = nullptr;       // its non-farewell phrases and the entries it reaches
+    const Corpus* corpus = nullptr; // its non-farewell phrases and the entries it reaches
     const std::vector<std::string>* wordList = nullptr; // upper-case Windows-1251 words
     const std::vector<NamedList>* phraseLists = nullptr; // where farewell keys must not stand
 };

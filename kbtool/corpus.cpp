@@ -75,7 +75,8 @@ std::string_view bareWord(std::string_view head)
 bool sameWord(std::string_view head, std::string_view expected)
 {
     const auto depthOf = [](std::string_view h) { return h.find_first_not_of('_'); };
-    return depthOf(head) == depthOf(expected) && bareWord(head) == expected.substr(std::min(depthOf(expected), expected.size()));
+    return depthOf(head) == depthOf(expected) &&
+        bareWord(head) == expected.substr(std::min(depthOf(expected), expected.size()));
 }
 
 bool hasExactHead(const LineList& words, std::string_view head)
@@ -98,7 +99,8 @@ bool sameHead(const LineList& words, std::string_view head, std::string_view exp
 bool hasHead(const LineList& words, const std::string& head)
 {
     for (auto it = words.at(std::min(1, words.count())); it != words.end(); ++it)
-        if ((EntryHeadView(*it) == head || sameWord(EntryHeadView(*it), head)) && EntryWellFormed(*it))
+        if ((EntryHeadView(*it) == head || sameWord(EntryHeadView(*it), head)) &&
+            EntryWellFormed(*it))
             return true;
     return false;
 }
@@ -122,13 +124,16 @@ Corpus parseCorpus(std::string_view utf8)
             continue;
         if (line.front() == '[') {
             const std::size_t close = line.find(']');
-            const std::string_view rest = close == std::string_view::npos ? "" : trimmed(line.substr(close + 1));
-            const std::string_view inside = close == std::string_view::npos ? "" : trimmed(line.substr(1, close - 1));
+            const std::string_view rest =
+                close == std::string_view::npos ? "" : trimmed(line.substr(close + 1));
+            const std::string_view inside =
+                close == std::string_view::npos ? "" : trimmed(line.substr(1, close - 1));
             const std::size_t space = inside.find(' ');
             const std::string_view kind = inside.substr(0, space);
-            const std::string_view name = space == std::string_view::npos ? "" : trimmed(inside.substr(space));
-            if (close == std::string_view::npos || (!rest.empty() && rest.front() != '#') || name.empty() ||
-                (kind != "part" && kind != "topic")) {
+            const std::string_view name =
+                space == std::string_view::npos ? "" : trimmed(inside.substr(space));
+            if (close == std::string_view::npos || (!rest.empty() && rest.front() != '#') ||
+                name.empty() || (kind != "part" && kind != "topic")) {
                 corpus.faults.push_back({number, "заголовок — это «[part ИМЯ]» или «[topic ИМЯ]»"});
             } else if (kind == "part") {
                 if (name != kPartTuning && name != kPartHeldBack)
@@ -142,8 +147,10 @@ Corpus parseCorpus(std::string_view utf8)
         }
         const std::vector<std::string_view> fields = split(raw, "\t");
         if (fields.size() < 2 || fields.size() > 4) {
-            corpus.faults.push_back({number, "случай — это фраза, TAB и то, что должно произойти, а по желанию "
-                                             "ещё TAB и ответ перед фразой и TAB и запись, которая его сказала"});
+            corpus.faults.push_back(
+                {number,
+                 "случай — это фраза, TAB и то, что должно произойти, а по желанию "
+                 "ещё TAB и ответ перед фразой и TAB и запись, которая его сказала"});
             continue;
         }
         if (part.empty()) {
@@ -192,14 +199,18 @@ const char* stepName(Step step)
     return "";
 }
 
-std::string takePhrase(std::string_view utf8) { return NormalisePhrase(cp1251::withoutControls(TypedLine(utf8))); }
+std::string takePhrase(std::string_view utf8)
+{
+    return NormalisePhrase(cp1251::withoutControls(TypedLine(utf8)));
+}
 
 std::string unescapeField(std::string_view field)
 {
     std::string out;
     out.reserve(field.size());
     for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 1 < field.size() && (field[i + 1] == 't' || field[i + 1] == '\\')) {
+        if (field[i] == '\\' && i + 1 < field.size() &&
+            (field[i + 1] == 't' || field[i + 1] == '\\')) {
             out += field[++i] == 't' ? '\t' : '\\';
             continue;
         }
@@ -255,7 +266,8 @@ std::vector<std::string_view> branchesOf(const LineList& words, int line)
 
 bool allDigits(std::string_view s)
 {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+        std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 } // namespace
@@ -272,17 +284,21 @@ ThreadPick pickThread(const LineList& words, std::string_view reply, std::string
         if (allDigits(said)) {
             line = said.size() <= 9 ? std::stoi(std::string(said)) : 0;
             if (line < 1 || line >= words.count() || !EntryAnswers(words.view(line)))
-                pick.fault = ownText("строка " + std::string(said) + " — не запись, которая отвечает");
+                pick.fault =
+                    ownText("строка " + std::string(said) + " — не запись, которая отвечает");
             else if (!reply.empty() && !hasReply(words.view(line), reply))
-                pick.fault = ownText("у строки " + std::string(said) + " нет ответа, сказанного перед фразой");
+                pick.fault = ownText("у строки " + std::string(said) +
+                                     " нет ответа, сказанного перед фразой");
         } else {
-            const auto it = std::find_if(pick.carriers.begin(), pick.carriers.end(),
-                                         [&](int c) { return EntryHeadView(words.view(c)) == said; });
+            const auto it = std::find_if(pick.carriers.begin(), pick.carriers.end(), [&](int c) {
+                return EntryHeadView(words.view(c)) == said;
+            });
             if (reply.empty())
-                pick.fault = ownText("для записи, названной заголовком, нужен ответ, который она сказала");
+                pick.fault =
+                    ownText("для записи, названной заголовком, нужен ответ, который она сказала");
             else if (it == pick.carriers.end())
                 pick.fault = ownText("ни у одной записи с заголовком \"") + std::string(said) +
-                             ownText("\" нет ответа, сказанного перед фразой");
+                    ownText("\" нет ответа, сказанного перед фразой");
             else
                 line = *it;
         }
@@ -305,7 +321,8 @@ std::string carriersText(const LineList& words, const std::vector<int>& carriers
     constexpr std::size_t kNamed = 10;
     std::string text = ownText(carriers.size() == 1 ? "строка " : "строки ");
     for (std::size_t k = 0; k < carriers.size() && k < kNamed; ++k)
-        text += (k ? ", " : "") + std::to_string(carriers[k]) + " \"" + EntryHead(words.view(carriers[k])) + "\"";
+        text += (k ? ", " : "") + std::to_string(carriers[k]) + " \"" +
+            EntryHead(words.view(carriers[k])) + "\"";
     if (carriers.size() > kNamed)
         text += ownText(" и ещё " + std::to_string(carriers.size() - kNamed));
     return text;
@@ -323,8 +340,7 @@ Turn playTurn(const LineList& words, const std::string& phrase, int threadLine)
         return t;
     }
     t.humanTopic = ContainsAny(upper, Filter_nr());
-    const int threadDepth =
-        threadLine > 0 ? EntryDepth(words.view(threadLine)) + 1 : 0;
+    const int threadDepth = threadLine > 0 ? EntryDepth(words.view(threadLine)) + 1 : 0;
     const LookupFind find = FindAnswer(words, upper, threadLine, threadDepth);
     t.lookupStep = stepOf(find.pass);
     t.line = find.line;
@@ -349,7 +365,8 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
                 why = pick.fault + "; ";
             else if (pick.ambiguous)
                 why = ownText("ответ перед фразой есть у записей с разными ветками (") +
-                      carriersText(words, pick.carriers) + ownText("): назовите ту, что его сказала; ");
+                    carriersText(words, pick.carriers) +
+                    ownText("): назовите ту, что его сказала; ");
             else if (pick.line == 0)
                 why = ownText("ответа перед фразой нет ни у одной записи; ");
         }
@@ -367,11 +384,14 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         case CorpusCase::Expect::Farewell:
             r.passed = looked && t.farewell;
             if (!r.passed)
-                why += ownText(looked ? std::string("прощальная запись не отвечает") : std::string("решил ") + stepName(t.step));
+                why += ownText(looked ? std::string("прощальная запись не отвечает")
+                                      : std::string("решил ") + stepName(t.step));
             break;
         case CorpusCase::Expect::Keys: {
             const std::string head = t.line > 0 ? EntryHead(words.view(t.line)) : std::string();
-            r.passed = looked && t.line > 0 && std::any_of(c.keys.begin(), c.keys.end(), [&](const std::string& k) { return sameHead(words, head, k); });
+            r.passed = looked && t.line > 0 &&
+                std::any_of(c.keys.begin(), c.keys.end(),
+                            [&](const std::string& k) { return sameHead(words, head, k); });
             if (r.passed)
                 break;
             if (!looked)
@@ -386,7 +406,7 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         }
         // A farewell entry named as the one expected is intended.
         r.unintendedFarewell = t.farewell && c.expect != CorpusCase::Expect::Farewell &&
-                               !(c.expect == CorpusCase::Expect::Keys && r.passed);
+            !(c.expect == CorpusCase::Expect::Keys && r.passed);
         if (r.unintendedFarewell && c.expect == CorpusCase::Expect::Keys)
             why += ownText("; к тому же она заканчивает беседу");
         if (!why.empty() && why.size() >= 2 && why.compare(why.size() - 2, 2, "; ") == 0)
@@ -396,8 +416,10 @@ Replay replayCorpus(const LineList& words, const Corpus& corpus)
         r.why = why;
         if (r.unintendedFarewell)
             ++replay.unintendedFarewells;
-        for (Share* s : {&shareNamed(replay.parts, c.part),
-                         &shareNamed(replay.topics, c.part + " / " + (c.topic.empty() ? "(без темы)" : c.topic))}) {
+        for (Share* s :
+             {&shareNamed(replay.parts, c.part),
+              &shareNamed(replay.topics,
+                          c.part + " / " + (c.topic.empty() ? "(без темы)" : c.topic))}) {
             ++s->cases;
             s->passed += r.passed ? 1 : 0;
         }

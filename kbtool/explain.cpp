@@ -95,12 +95,14 @@ const char* whyText(Neighbour::Why why)
 {
     using Why = Neighbour::Why;
     switch (why) {
-    case Why::Backtracked: return "ключ стоит во фразе, но просмотр не возвращается назад и проходит мимо";
+    case Why::Backtracked:
+        return "ключ стоит во фразе, но просмотр не возвращается назад и проходит мимо";
     case Why::EndMark: return "ключ подошёл бы, если бы не знак в его конце";
     case Why::WordOrder: return "все слова ключа есть, но не в том порядке";
     case Why::OneWordShort: return "по порядку есть все слова ключа, кроме одного";
     case Why::LowerCase: return "ключ подошёл бы, если бы был написан заглавными буквами";
-    case Why::CannotAnswer: return "ключ подходит, но у записи нет ответа или она нарушает грамматику";
+    case Why::CannotAnswer:
+        return "ключ подходит, но у записи нет ответа или она нарушает грамматику";
     case Why::WordsLater: return "подходит только по словам, а целый ключ отвечает первым";
     case Why::Later: return "тоже подходит, но стоит ниже";
     case Why::Thread: return "подходит, но первой отвечает ветка нити";
@@ -238,7 +240,8 @@ std::string batchRow(const LineList& words, const LineList& insults, const Batch
         if (pick.ambiguous)
             return finish("no thread", "", false,
                           "ответ перед фразой есть у записей с разными ветками: " +
-                              field(carriersText(words, pick.carriers)) + "; назовите ту, что его сказала");
+                              field(carriersText(words, pick.carriers)) +
+                              "; назовите ту, что его сказала");
         threadLine = pick.line;
     }
     const Turn t = playTurn(words, takePhrase(p.phrase), threadLine);
@@ -266,7 +269,8 @@ std::string batchRow(const LineList& words, const LineList& insults, const Batch
     std::string replies;
     for (int r = 1; r <= EntryReplyCount(line); ++r)
         replies += (r > 1 ? " | " : "") + field(EntryReply(line, r));
-    return finish(field(EntryHead(line)), replies, t.farewell, "строка " + std::to_string(t.line) + ", " + note);
+    return finish(field(EntryHead(line)), replies, t.farewell,
+                  "строка " + std::to_string(t.line) + ", " + note);
 }
 
 } // namespace tovrin::kbtool

@@ -13,17 +13,17 @@ struct Neighbour {
     int line = 0;
     enum class Why {
         // nearly fits
-        Backtracked,   // the key stands in the phrase, but the scan that never steps back misses it
-        EndMark,       // the key fits but for its final mark or space
-        WordOrder,     // every word of the key is there, not in the key's order
-        OneWordShort,  // every word of the key but one is there in order
-        LowerCase,     // the key would fit if it were written in capitals
-        CannotAnswer,  // the key fits, but the entry has no replies or breaks the grammar
+        Backtracked, // the key stands in the phrase, but the scan that never steps back misses it
+        EndMark, // the key fits but for its final mark or space
+        WordOrder, // every word of the key is there, not in the key's order
+        OneWordShort, // every word of the key but one is there in order
+        LowerCase, // the key would fit if it were written in capitals
+        CannotAnswer, // the key fits, but the entry has no replies or breaks the grammar
         // fits but loses
-        WordsLater,    // fits word by word only, and a whole key answers first
-        Later,         // fits too, further down the file
-        Thread,        // fits, but a branch of the thread answers first
-        Filtered,      // fits, but the profanity filter answers first
+        WordsLater, // fits word by word only, and a whole key answers first
+        Later, // fits too, further down the file
+        Thread, // fits, but a branch of the thread answers first
+        Filtered, // fits, but the profanity filter answers first
     } why = Why::Later;
     std::string missing; // for OneWordShort: the word that is not there (Windows-1251)
 };
@@ -35,11 +35,11 @@ std::vector<std::string_view> keyWords(std::string_view key);
 
 struct Explanation {
     Turn turn;
-    int threadLine = 0;          // the entry whose reply came before; 0 when none
-    std::string profanity;       // the profanity list's entry the phrase holds, if any
-    std::string humanTopic;      // the human-matters list's entry the phrase holds, if any
+    int threadLine = 0; // the entry whose reply came before; 0 when none
+    std::string profanity; // the profanity list's entry the phrase holds, if any
+    std::string humanTopic; // the human-matters list's entry the phrase holds, if any
     std::vector<Neighbour> almost; // before the answer (all of them when nothing answers)
-    std::vector<Neighbour> lost;   // fit too, but another entry answers
+    std::vector<Neighbour> lost; // fit too, but another entry answers
 };
 
 // phrase as typed (UTF-8); threadLine: the entry that said the reply just before (pickThread),
@@ -52,10 +52,10 @@ Explanation explain(const LineList& words, const std::string& phrase, int thread
 // phrase written as in a corpus ("\t" a TAB, "\\" a backslash). Empty lines and lines that
 // begin with "#" are passed over.
 struct BatchPhrase {
-    int line = 0;       // in the batch file, from 1
+    int line = 0; // in the batch file, from 1
     std::string phrase; // UTF-8, as typed
-    std::string after;  // Windows-1251; empty for none
-    std::string said;   // Windows-1251: a line number or a head; empty when not named
+    std::string after; // Windows-1251; empty for none
+    std::string said; // Windows-1251: a line number or a head; empty when not named
 };
 std::vector<BatchPhrase> parseBatch(std::string_view utf8);
 

@@ -36,7 +36,8 @@ struct Answering {
 // Wherever a key is found in a phrase, the lookup finds an earlier key that the key itself
 // holds there too, by the lookup's own rule. All keys are searched in each key at once; the
 // lookup's scan then confirms the few found, since it finds a key only where it stands whole.
-std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vector<Answering>& answering)
+std::vector<Problem> withShadows(std::vector<Problem> problems,
+                                 const std::vector<Answering>& answering)
 {
     KeySet keys; // the heads are distinct, so each key's number is its place in answering
     {
@@ -50,7 +51,8 @@ std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vecto
         std::size_t characters = 0;
         std::string_view previous;
         for (const std::string_view key : sorted) {
-            const auto differ = std::mismatch(key.begin(), key.end(), previous.begin(), previous.end());
+            const auto differ =
+                std::mismatch(key.begin(), key.end(), previous.begin(), previous.end());
             characters += static_cast<std::size_t>(key.end() - differ.first);
             previous = key;
         }
@@ -79,7 +81,10 @@ std::vector<Problem> withShadows(std::vector<Problem> problems, const std::vecto
         const int first = *shadow;
         for (; next < static_cast<std::size_t>(answering[j].shadowAt); ++next)
             out.push_back(std::move(problems[next]));
-        out.push_back({answering[j].line, Finding::Shadowed, answering[static_cast<std::size_t>(first)].line, {}});
+        out.push_back({answering[j].line,
+                       Finding::Shadowed,
+                       answering[static_cast<std::size_t>(first)].line,
+                       {}});
     }
     for (; next < problems.size(); ++next)
         out.push_back(std::move(problems[next]));
@@ -114,7 +119,8 @@ std::vector<std::pair<int, int>> repeatedMainHeads(const LineList& words)
 
 Severity severityOf(Finding kind)
 {
-    return kind == Finding::Malformed || kind == Finding::FarewellInReply ? Severity::Error : Severity::Warning;
+    return kind == Finding::Malformed || kind == Finding::FarewellInReply ? Severity::Error
+                                                                          : Severity::Warning;
 }
 
 namespace {
@@ -122,7 +128,8 @@ namespace {
 // Why an entry too long is refused, in UTF-8.
 std::string tooLong()
 {
-    return "запись длиннее " + std::to_string(kMaxEntryLength) + " символов, а больше строка файла знаний не вмещает";
+    return "запись длиннее " + std::to_string(kMaxEntryLength) +
+        " символов, а больше строка файла знаний не вмещает";
 }
 
 } // namespace
@@ -133,9 +140,9 @@ std::string counted(long long n, std::string_view one, std::string_view few, std
 {
     const long long last = n % 10;
     const long long lastTwo = n % 100;
-    const std::string_view word = last == 1 && lastTwo != 11                                   ? one
-                                  : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? few
-                                                                                             : many;
+    const std::string_view word = last == 1 && lastTwo != 11       ? one
+        : last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14) ? few
+                                                                   : many;
     return std::to_string(n) + ' ' + std::string(word);
 }
 
@@ -225,17 +232,19 @@ std::string describe(const Problem& p, const LineList& words)
     }
     case Finding::LowerCaseKey:
         return ownText("ключ \"") + EntryKey(words.get(p.line)) +
-               ownText("\" содержит строчные буквы и никогда не совпадает (фразы сравниваются заглавными буквами)");
+            ownText(
+                   "\" содержит строчные буквы и никогда не совпадает (фразы сравниваются заглавными буквами)");
     case Finding::DuplicateHead:
-        return ownText("заголовок \"") + EntryHead(words.get(p.line)) + ownText("\" такой же, как в строке ") + related +
-               ownText(", которая всегда находится первой");
+        return ownText("заголовок \"") + EntryHead(words.get(p.line)) +
+            ownText("\" такой же, как в строке ") + related +
+            ownText(", которая всегда находится первой");
     case Finding::Shadowed:
         return ownText("ключ \"") + EntryKey(words.get(p.line)) + ownText("\" содержит ключ \"") +
-               EntryKey(words.get(p.relatedLine)) + ownText("\" строки ") + related +
-               ownText(", которая отвечает первой везде, где находятся обе");
+            EntryKey(words.get(p.relatedLine)) + ownText("\" строки ") + related +
+            ownText(", которая отвечает первой везде, где находятся обе");
     case Finding::ControlCharacter:
         return ownText("символ ") + p.detail +
-               ownText(" — управляющий: программа таких больше не принимает, а импорт отвергает");
+            ownText(" — управляющий: программа таких больше не принимает, а импорт отвергает");
     case Finding::FewReplies:
     case Finding::FarewellInPhrase:
     case Finding::KeyInManyWords:
@@ -246,8 +255,9 @@ std::string describe(const Problem& p, const LineList& words)
     case Finding::FilteredKey: return p.detail;
     case Finding::OrphanBranch: {
         const int depth = EntryDepth(words.get(p.line));
-        return ownText("ветка глубины " + std::to_string(depth) + " не стоит ни под одной записью глубины " +
-                       std::to_string(depth - 1) + ", и до неё никогда не доходит");
+        return ownText("ветка глубины " + std::to_string(depth) +
+                       " не стоит ни под одной записью глубины " + std::to_string(depth - 1) +
+                       ", и до неё никогда не доходит");
     }
     }
     return {};
@@ -269,7 +279,8 @@ Stats collectStats()
 
 namespace {
 constexpr std::string_view kVersionLead = "# tovrin-kb export, version ";
-constexpr std::string_view kVersionNote = " (keep this first line: the import compares it with the file)";
+constexpr std::string_view kVersionNote =
+    " (keep this first line: the import compares it with the file)";
 } // namespace
 
 std::string versionLine(const LineList& list)
@@ -285,7 +296,9 @@ std::optional<std::string> takeVersionLine(std::string_view& utf8)
     if (!text.starts_with(kVersionLead))
         return std::nullopt;
     const size_t end = text.find('\n');
-    std::string_view line = text.substr(kVersionLead.size(), end == std::string_view::npos ? std::string_view::npos : end - kVersionLead.size());
+    std::string_view line = text.substr(kVersionLead.size(),
+                                        end == std::string_view::npos ? std::string_view::npos
+                                                                      : end - kVersionLead.size());
     const size_t token = line.find_first_of(" \r");
     std::string version(line.substr(0, token));
     utf8 = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
@@ -340,7 +353,8 @@ size_t utf8Sequence(std::string_view text)
             return 0;
         cp = (cp << 6) | (b(i) & 0x3F);
     }
-    if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
+    if ((length == 3 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (length == 4 && (cp < 0x10000 || cp > 0x10FFFF)))
         return 0;
     return length;
 }
@@ -374,7 +388,8 @@ void takeBeginning(std::string& beginning, bool& complete, std::string_view line
         return;
     beginning += line.substr(0, kTellingBytes);
     beginning += '\n';
-    complete = std::any_of(line.begin(), line.end(), [](char c) { return c != ' ' && c != '\t' && c != '\r'; });
+    complete = std::any_of(line.begin(), line.end(),
+                           [](char c) { return c != ' ' && c != '\t' && c != '\r'; });
 }
 
 // A character quoted in a message: as it is, unless it is one of the control characters
@@ -382,7 +397,7 @@ void takeBeginning(std::string& beginning, bool& complete, std::string_view line
 std::string quotedCharacter(std::string_view sequence)
 {
     const bool control = sequence.size() == 2 && static_cast<unsigned char>(sequence[0]) == 0xC2 &&
-                         static_cast<unsigned char>(sequence[1]) < 0xA0;
+        static_cast<unsigned char>(sequence[1]) < 0xA0;
     return control ? "(" + hexCode(sequence) + ")" : "\"" + std::string(sequence) + "\"";
 }
 
@@ -436,22 +451,24 @@ void ImportReader::take(std::string_view rest)
     while (!rest.empty() && !refusal) {
         const size_t length = utf8Sequence(rest);
         if (length == 0) {
-            refusal = "байт " + hexCode(rest.substr(0, 1)) + " в символе " + std::to_string(column) +
-                      " — не текст UTF-8";
+            refusal = "байт " + hexCode(rest.substr(0, 1)) + " в символе " +
+                std::to_string(column) + " — не текст UTF-8";
             break;
         }
         const std::string_view sequence = rest.substr(0, length);
         const unsigned char first = static_cast<unsigned char>(sequence.front());
         if (length == 1 && cp1251::isControl(static_cast<char>(first))) {
-            refusal = "символ " + std::to_string(column) + " — управляющий (" + hexCode(sequence) + ")";
+            refusal =
+                "символ " + std::to_string(column) + " — управляющий (" + hexCode(sequence) + ")";
             break;
         }
         // The one byte that Windows-1251 leaves unassigned is exported as the replacement
         // character, and comes back as that byte.
-        const std::string single =
-            sequence == kUnassignedExported ? std::string(1, kUnassignedByte) : cp1251::fromUtf8(sequence);
+        const std::string single = sequence == kUnassignedExported ? std::string(1, kUnassignedByte)
+                                                                   : cp1251::fromUtf8(sequence);
         if (single.size() != 1 || cp1251::toUtf8(single) != sequence) {
-            refusal = "символа " + std::to_string(column) + " " + quotedCharacter(sequence) + " нет в Windows-1251";
+            refusal = "символа " + std::to_string(column) + " " + quotedCharacter(sequence) +
+                " нет в Windows-1251";
             break;
         }
         converted += single;
@@ -512,10 +529,12 @@ std::vector<Problem> checkControlCharacters(const LineList& list)
     int i = 0;
     for (auto it = list.begin(); it != list.end(); ++it, ++i) {
         const std::string_view line = *it;
-        const auto at = std::find_if(line.begin(), line.end(), [](char c) { return cp1251::isControl(c); });
+        const auto at =
+            std::find_if(line.begin(), line.end(), [](char c) { return cp1251::isControl(c); });
         if (at != line.end())
             problems.push_back({i, Finding::ControlCharacter, 0,
-                                std::to_string(at - line.begin() + 1) + " (" + hexCode(std::string_view(&*at, 1)) + ")"});
+                                std::to_string(at - line.begin() + 1) + " (" +
+                                    hexCode(std::string_view(&*at, 1)) + ")"});
     }
     return problems;
 }

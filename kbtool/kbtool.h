@@ -26,28 +26,28 @@ std::string counted(long long n, std::string_view one, std::string_view few, std
 enum class Severity { Error, Warning };
 
 enum class Finding {
-    Malformed,       // breaks the entry grammar (Error)
-    LowerCaseKey,    // never matched: the phrase is upper-cased before it is compared
-    DuplicateHead,   // an earlier entry with the same head always wins
-    Shadowed,        // an earlier main phrase's key is found wherever this key is
-    OrphanBranch,    // no entry of the depth above stands above it in its run
+    Malformed, // breaks the entry grammar (Error)
+    LowerCaseKey, // never matched: the phrase is upper-cased before it is compared
+    DuplicateHead, // an earlier entry with the same head always wins
+    Shadowed, // an earlier main phrase's key is found wherever this key is
+    OrphanBranch, // no entry of the depth above stands above it in its run
     ControlCharacter, // a byte the program no longer takes in, which an import refuses
     // The authors' advice (kbtool/advice.h); each of these carries its sentence in detail.
-    FewReplies,      // the entry repeats itself soon
+    FewReplies, // the entry repeats itself soon
     FarewellInPhrase, // a farewell entry answers an ordinary phrase
-    KeyInManyWords,  // the key is found inside many words that mean something else
+    KeyInManyWords, // the key is found inside many words that mean something else
     UnreachedParent, // no phrase of the corpus reaches the entry its branches stand below
-    KeyWordInWords,  // a word of a key of several words is found inside many other words
+    KeyWordInWords, // a word of a key of several words is found inside many other words
     FarewellInReply, // a farewell key is found in a line the program says (Error)
-    SameReplies,     // every reply of the entry is the same line
-    FilteredKey,     // the profanity filter answers every phrase that holds the key
+    SameReplies, // every reply of the entry is the same line
+    FilteredKey, // the profanity filter answers every phrase that holds the key
 };
 
 struct Problem {
-    int line = 0;         // index in the line list (line 0 is the header)
+    int line = 0; // index in the line list (line 0 is the header)
     Finding kind = Finding::Malformed;
-    int relatedLine = 0;  // the earlier entry for DuplicateHead and Shadowed
-    std::string detail;   // for Malformed and the advice: what is wrong (Windows-1251)
+    int relatedLine = 0; // the earlier entry for DuplicateHead and Shadowed
+    std::string detail; // for Malformed and the advice: what is wrong (Windows-1251)
 };
 
 Severity severityOf(Finding kind);
@@ -69,9 +69,9 @@ struct Stats {
     int mainPhrases = 0;
     int branches = 0;
     int incoming = 0; // entries of Words.Dat (its count less the header line)
-    int replies = 0;  // ";" in the entries of Words.Dat
+    int replies = 0; // ";" in the entries of Words.Dat
     std::vector<ListCount> lists; // the phrase lists counted as outgoing, in the program's order
-    int outgoing = 0;        // the phrase lists' lines and the replies
+    int outgoing = 0; // the phrase lists' lines and the replies
     int total = 0;
 };
 // Loads Base\Words.Dat and the six phrase lists as the program does. Throws FileError.
@@ -95,7 +95,7 @@ bool holdsNoPhrase(const LineList& lines);
 struct ImportResult {
     LineList lines; // Windows-1251, ready to be saved
     struct Refusal {
-        int line = 0;       // index of the line (0 is the first)
+        int line = 0; // index of the line (0 is the first)
         std::string reason; // English, UTF-8
     };
     // The first refused lines, named; nothing may be written while there are any.

@@ -8,7 +8,8 @@ int KeySet::child(int node, unsigned char c) const
 {
     if (node == 0)
         return rootChild_[c];
-    for (int n = nodes_[static_cast<std::size_t>(node)].firstChild; n >= 0; n = nodes_[static_cast<std::size_t>(n)].nextSibling)
+    for (int n = nodes_[static_cast<std::size_t>(node)].firstChild; n >= 0;
+         n = nodes_[static_cast<std::size_t>(n)].nextSibling)
         if (nodes_[static_cast<std::size_t>(n)].c == c)
             return n;
     return -1;
@@ -45,7 +46,8 @@ void KeySet::prepare() const
 {
     // Breadth first, so that a node's fail link points to a node already done.
     std::deque<int> queue;
-    for (int n = nodes_[0].firstChild; n >= 0; n = nodes_[static_cast<std::size_t>(n)].nextSibling) {
+    for (int n = nodes_[0].firstChild; n >= 0;
+         n = nodes_[static_cast<std::size_t>(n)].nextSibling) {
         nodes_[static_cast<std::size_t>(n)].fail = 0;
         queue.push_back(n);
     }

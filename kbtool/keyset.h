@@ -31,7 +31,7 @@ private:
         int nextSibling = -1;
         int fail = 0;
         int output = -1; // the nearest node on the fail chain, this one included, that ends a key
-        int key = -1;    // the key that ends here
+        int key = -1; // the key that ends here
         unsigned char c = 0;
     };
     // A node's children are a list through nextSibling, the root's also a table by character:

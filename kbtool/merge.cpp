@@ -23,17 +23,21 @@ using Lines = std::vector<std::string>;
 constexpr std::size_t kMaxTableCells = std::size_t{1} << 21;
 
 // The longest common run of lines of two gaps that have no anchor: the plain table.
-void matchByTable(const Lines& a, const Lines& b, int a0, int a1, int b0, int b1, std::vector<int>& out)
+void matchByTable(const Lines& a, const Lines& b, int a0, int a1, int b0, int b1,
+                  std::vector<int>& out)
 {
     const auto n = static_cast<std::size_t>(a1 - a0);
     const auto m = static_cast<std::size_t>(b1 - b0);
     if ((n + 1) * (m + 1) > kMaxTableCells)
         return;
     std::vector<std::uint32_t> table((n + 1) * (m + 1), 0);
-    auto at = [&](std::size_t i, std::size_t j) -> std::uint32_t& { return table[i * (m + 1) + j]; };
+    auto at = [&](std::size_t i, std::size_t j) -> std::uint32_t& {
+        return table[i * (m + 1) + j];
+    };
     for (std::size_t i = n; i-- > 0;)
         for (std::size_t j = m; j-- > 0;)
-            at(i, j) = a[a0 + i] == b[b0 + j] ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+            at(i, j) = a[a0 + i] == b[b0 + j] ? at(i + 1, j + 1) + 1
+                                              : std::max(at(i + 1, j), at(i, j + 1));
     std::size_t i = 0;
     std::size_t j = 0;
     while (i < n && j < m) {
@@ -51,7 +55,8 @@ void matchByTable(const Lines& a, const Lines& b, int a0, int a1, int b0, int b1
 
 // Lines that stand once in each gap anchor the comparison (in the longest run that keeps their
 // order); the gaps between anchors are compared the same way, each on its own.
-void matchRange(const Lines& a, const Lines& b, int a0, int a1, int b0, int b1, std::vector<int>& out)
+void matchRange(const Lines& a, const Lines& b, int a0, int a1, int b0, int b1,
+                std::vector<int>& out)
 {
     while (a0 < a1 && b0 < b1 && a[a0] == b[b0])
         out[a0++] = b0++;
@@ -89,12 +94,13 @@ void matchRange(const Lines& a, const Lines& b, int a0, int a1, int b0, int b1, 
     }
 
     // The longest run of the unique pairs that rises in b too (patience sorting).
-    std::vector<int> tails;                       // index into unique of the smallest tail of each length
-    std::vector<int> before(unique.size(), -1);   // the pair before it in its run
+    std::vector<int> tails; // index into unique of the smallest tail of each length
+    std::vector<int> before(unique.size(), -1); // the pair before it in its run
     for (int k = 0; k < static_cast<int>(unique.size()); ++k) {
         const int j = unique[k].second;
-        const auto place = std::lower_bound(tails.begin(), tails.end(), j,
-                                            [&](int t, int value) { return unique[t].second < value; });
+        const auto place = std::lower_bound(tails.begin(), tails.end(), j, [&](int t, int value) {
+            return unique[t].second < value;
+        });
         if (place != tails.begin())
             before[k] = *(place - 1);
         if (place == tails.end())
@@ -146,7 +152,8 @@ std::optional<Parts> partsOf(std::string_view line)
     return p;
 }
 
-std::string joined(std::string_view head, const std::vector<std::string_view>& replies, bool farewell)
+std::string joined(std::string_view head, const std::vector<std::string_view>& replies,
+                   bool farewell)
 {
     std::string line(head);
     line += kKeyEnd;
@@ -232,8 +239,8 @@ std::string unionEntry(std::string_view ours, std::string_view theirs)
 // How the lines of one side stand to the base's: the same line, the same entry changed, or none.
 struct Link {
     std::vector<int> fromBase; // base line -> its line on this side, or -1 (gone)
-    std::vector<bool> same;    // that line is the base's, byte for byte
-    std::vector<int> toBase;   // line of this side -> its base line, or -1 (new on this side)
+    std::vector<bool> same; // that line is the base's, byte for byte
+    std::vector<int> toBase; // line of this side -> its base line, or -1 (new on this side)
 };
 
 Link link(const Lines& base, const Lines& side, bool entries)
@@ -293,7 +300,8 @@ Link link(const Lines& base, const Lines& side, bool entries)
         if (!head || EntryDepth(*head) != 0)
             continue;
         auto found = moved.find(*head);
-        while (found != moved.end() && !found->second.empty() && l.toBase[static_cast<std::size_t>(found->second.front())] >= 0)
+        while (found != moved.end() && !found->second.empty() &&
+               l.toBase[static_cast<std::size_t>(found->second.front())] >= 0)
             found->second.pop_front();
         if (found != moved.end() && !found->second.empty()) {
             pair(i, found->second.front());
@@ -312,7 +320,8 @@ MergeResult mergeBody(const Lines& base, const Lines& ours, const Lines& theirs,
 
     std::vector<std::string> content = ours;
     std::vector<bool> gone(ours.size(), false);
-    std::vector<std::vector<std::string>> after(ours.size() + 1); // after[k]: new lines after ours[k - 1]
+    std::vector<std::vector<std::string>> after(ours.size() +
+                                                1); // after[k]: new lines after ours[k - 1]
 
     for (std::size_t j = 0; j < ours.size(); ++j)
         if (mine.toBase[j] < 0 || !mine.same[static_cast<std::size_t>(mine.toBase[j])])
@@ -331,7 +340,8 @@ MergeResult mergeBody(const Lines& base, const Lines& ours, const Lines& theirs,
                 content[oi] = theirs[static_cast<std::size_t>(t)];
                 ++counts.changed;
             } else {
-                const EntryMerge m = mergeEntry(base[i], ours[oi], theirs[static_cast<std::size_t>(t)]);
+                const EntryMerge m =
+                    mergeEntry(base[i], ours[oi], theirs[static_cast<std::size_t>(t)]);
                 if (m.line != ours[oi])
                     ++(m.conflict ? counts.conflicts : counts.changed);
                 content[oi] = m.line;
@@ -458,7 +468,8 @@ MergeResult mergeLines(const Lines* base, const Lines& ours, const Lines& theirs
     MergeResult r = mergeBody(tail(*base), tail(ours), tail(theirs), true);
     // The header line follows the delivery unless the user wrote one of their own.
     std::string header;
-    if (!theirs.empty() && (ours.empty() || base->empty() || ours[0] == (*base)[0] || base == &shared))
+    if (!theirs.empty() &&
+        (ours.empty() || base->empty() || ours[0] == (*base)[0] || base == &shared))
         header = theirs[0];
     else if (!ours.empty())
         header = ours[0];

@@ -16,10 +16,10 @@
 namespace tovrin::kbtool {
 
 struct MergeCounts {
-    int added = 0;     // delivered lines (entries) that came in
-    int changed = 0;   // delivered entries updated in the user's file
-    int removed = 0;   // lines the delivery dropped that the user's side had left alone
-    int learnt = 0;    // the user's own lines and entries (learnt or changed) that were kept
+    int added = 0; // delivered lines (entries) that came in
+    int changed = 0; // delivered entries updated in the user's file
+    int removed = 0; // lines the delivery dropped that the user's side had left alone
+    int learnt = 0; // the user's own lines and entries (learnt or changed) that were kept
     int conflicts = 0; // entries both sides changed: the user's line kept, new replies added
     bool operator==(const MergeCounts&) const = default;
 };

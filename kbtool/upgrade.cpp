@@ -67,7 +67,8 @@ std::vector<fs::path> filesUnder(const fs::path& folder)
 {
     std::vector<fs::path> found;
     std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
         if (it->is_regular_file(ec))
             found.push_back(fs::relative(it->path(), folder));
     std::sort(found.begin(), found.end());
@@ -80,7 +81,8 @@ fs::path userFile(const fs::path& relative) { return fs::path(resolvePath(progra
 void saveBytes(const fs::path& relative, const std::string& bytes)
 {
     std::error_code ec;
-    fs::create_directories(relative.parent_path().empty() ? fs::path(".") : relative.parent_path(), ec);
+    fs::create_directories(relative.parent_path().empty() ? fs::path(".") : relative.parent_path(),
+                           ec);
     saveWholeFile(programPath(relative), bytes);
 }
 
@@ -90,15 +92,19 @@ bool isRecord(const fs::path& relative)
     return name == "LOG.TOVRIN" || name == "COLLECTION.DAT";
 }
 
-bool isKnowledge(const fs::path& relative) { return cp1251::upper(relative.filename().string()) == "WORDS.DAT"; }
+bool isKnowledge(const fs::path& relative)
+{
+    return cp1251::upper(relative.filename().string()) == "WORDS.DAT";
+}
 
 bool isLineList(const fs::path& relative)
 {
-    return !relative.empty() && cp1251::upper(relative.begin()->string()) == "BASE" && !isRecord(relative);
+    return !relative.empty() && cp1251::upper(relative.begin()->string()) == "BASE" &&
+        !isRecord(relative);
 }
 
 struct Recorded {
-    fs::path slot;       // relative to the working folder
+    fs::path slot; // relative to the working folder
     std::string version;
 };
 
@@ -123,8 +129,8 @@ std::optional<Recorded> recorded()
 }
 
 // The new copy goes into the slot not in use, complete before current names it.
-void record(const fs::path& delivered, const std::vector<fs::path>& names, const std::string& version,
-            const std::optional<Recorded>& old)
+void record(const fs::path& delivered, const std::vector<fs::path>& names,
+            const std::string& version, const std::optional<Recorded>& old)
 {
     const fs::path folder = kDeliveredFolder;
     const std::string slot = old && old->slot.filename() == kSlots[0] ? kSlots[1] : kSlots[0];
@@ -139,9 +145,9 @@ void record(const fs::path& delivered, const std::vector<fs::path>& names, const
 }
 
 struct Change {
-    fs::path name;        // relative to the working folder
-    std::string bytes;    // the new content
-    bool backup = false;  // the user's file exists and is kept in the backup first
+    fs::path name; // relative to the working folder
+    std::string bytes; // the new content
+    bool backup = false; // the user's file exists and is kept in the backup first
 };
 
 } // namespace
@@ -187,7 +193,8 @@ UpgradeReport upgradeWorkingFolder(const fs::path& delivered, const std::string&
             std::optional<std::vector<std::string>> baseLines;
             if (was)
                 baseLines = linesOf(*was);
-            MergeResult merged = mergeLines(baseLines ? &*baseLines : nullptr, oursLines, linesOf(theirs), isKnowledge(name));
+            MergeResult merged = mergeLines(baseLines ? &*baseLines : nullptr, oursLines,
+                                            linesOf(theirs), isKnowledge(name));
             MergeCounts& counts = isKnowledge(name) ? report.entries : report.lines;
             counts.added += merged.counts.added;
             counts.changed += merged.counts.changed;
@@ -215,7 +222,8 @@ UpgradeReport upgradeWorkingFolder(const fs::path& delivered, const std::string&
     }
 
     // The old files first, once: a second run after an interrupted one finds them kept.
-    const bool anyBackup = std::any_of(changes.begin(), changes.end(), [](const Change& c) { return c.backup; });
+    const bool anyBackup =
+        std::any_of(changes.begin(), changes.end(), [](const Change& c) { return c.backup; });
     if (anyBackup) {
         const fs::path backup = "before-" + version;
         report.backup = backup.string();
@@ -241,21 +249,24 @@ std::string describeUpgrade(const UpgradeReport& r)
     if (r.upToDate || r.made)
         return {};
     std::ostringstream line;
-    if (r.fromVersion == r.toVersion && r.entries == MergeCounts{} && r.lines == MergeCounts{} && r.followed == 0) {
+    if (r.fromVersion == r.toVersion && r.entries == MergeCounts{} && r.lines == MergeCounts{} &&
+        r.followed == 0) {
         if (r.restored == 0)
             return {};
         line << "Возвращены недостающие файлы рабочей папки: " << r.restored << ".";
         return line.str();
     }
     line << "Знания обновлены до версии " << r.toVersion << ": новых записей " << r.entries.added
-         << ", изменённых " << r.entries.changed << ", новых строк в списках фраз " << r.lines.added;
+         << ", изменённых " << r.entries.changed << ", новых строк в списках фраз "
+         << r.lines.added;
     if (r.followed > 0)
         line << ", новых звуков и текстов " << r.followed;
     if (r.restored > 0)
         line << ", возвращённых файлов " << r.restored;
     line << "; всё выученное сохранено";
     if (r.entries.conflicts > 0)
-        line << " (в " << r.entries.conflicts << " записях, изменённых с обеих сторон, оставлен ваш текст и добавлены новые ответы)";
+        line << " (в " << r.entries.conflicts
+             << " записях, изменённых с обеих сторон, оставлен ваш текст и добавлены новые ответы)";
     line << ".";
     if (!r.backup.empty())
         line << " Прежние файлы: " << r.backup << ".";

@@ -20,19 +20,20 @@ namespace tovrin::kbtool {
 struct UpgradeReport {
     std::string fromVersion; // the version the folder was made from ("" when it kept no copy)
     std::string toVersion;
-    bool upToDate = false;   // nothing to do
-    bool made = false;       // the folder held no delivered file at all: made from scratch
-    MergeCounts entries;     // Base\Words.Dat
-    MergeCounts lines;       // the phrase lists together
-    int restored = 0;        // delivered files the folder lacked, copied in
-    int followed = 0;        // sounds and the history text replaced by the new ones
-    int keptOwn = 0;         // sounds and texts the user changed, kept as they are
-    std::string backup;      // the folder that holds the old files ("" when none changed)
+    bool upToDate = false; // nothing to do
+    bool made = false; // the folder held no delivered file at all: made from scratch
+    MergeCounts entries; // Base\Words.Dat
+    MergeCounts lines; // the phrase lists together
+    int restored = 0; // delivered files the folder lacked, copied in
+    int followed = 0; // sounds and the history text replaced by the new ones
+    int keptOwn = 0; // sounds and texts the user changed, kept as they are
+    std::string backup; // the folder that holds the old files ("" when none changed)
 };
 
 // Works on the current folder, under the Base lock. Throws FileError when a file cannot be read
 // or saved; what was saved before stays, and the next call goes on from there.
-UpgradeReport upgradeWorkingFolder(const std::filesystem::path& delivered, const std::string& version);
+UpgradeReport upgradeWorkingFolder(const std::filesystem::path& delivered,
+                                   const std::string& version);
 
 // The one line that tells the user what came in, in Russian (UTF-8); empty when nothing did.
 std::string describeUpgrade(const UpgradeReport& report);

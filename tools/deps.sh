@@ -2,7 +2,7 @@
 # Installs what building and running needs, when it is missing.
 # Sourced by run.sh and test.sh.
 TOVRIN_PACKAGES=(
-  cmake ninja-build g++ libgtest-dev libedit-dev
+  cmake ninja-build g++ libgtest-dev libedit-dev clang-format
   qt6-base-dev qt6-qpa-plugins libpulse-dev
   libgl-dev libglx-dev libopengl-dev libegl-dev
   hunspell-ru python3

@@ -47,9 +47,13 @@ TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
     createControls();
     applyOuterHeight();
     setObjectName(QStringLiteral("Form3"));
-    for (auto [control, name] : {std::pair<QWidget*, const char*>{TabControl1, "TabControl1"}, {Image1, "Image1"},
-                                 {Label1, "Label1"}, {Button1, "Button1"}, {Button2, "Button2"},
-                                 {TabControl2, "TabControl2"}, {Memo1, "Memo1"}})
+    for (auto [control, name] : {std::pair<QWidget*, const char*>{TabControl1, "TabControl1"},
+                                 {Image1, "Image1"},
+                                 {Label1, "Label1"},
+                                 {Button1, "Button1"},
+                                 {Button2, "Button2"},
+                                 {TabControl2, "TabControl2"},
+                                 {Memo1, "Memo1"}})
         control->setObjectName(QString::fromLatin1(name));
 
     settle_ = new QTimer(this);
@@ -63,10 +67,7 @@ TForm3::TForm3(SecondaryHost* host) : QDialog(nullptr), host_(host)
     });
 }
 
-QWidget* TForm3::owner() const
-{
-    return host_ ? host_->mainWindow() : nullptr;
-}
+QWidget* TForm3::owner() const { return host_ ? host_->mainWindow() : nullptr; }
 
 void TForm3::createControls()
 {
@@ -160,10 +161,7 @@ void TForm3::setOuterHeight(int height)
     applyOuterHeight();
 }
 
-void TForm3::reject()
-{
-    Button2Click();
-}
+void TForm3::reject() { Button2Click(); }
 
 int TForm3::frameHeight()
 {

@@ -56,7 +56,7 @@ private:
     QLabel* Label1 = nullptr;
     QPushButton* Button1 = nullptr; // История
     QPushButton* Button2 = nullptr; // Закрыть
-    QFrame* TabControl2 = nullptr;  // lower pane
+    QFrame* TabControl2 = nullptr; // lower pane
     QPlainTextEdit* Memo1 = nullptr;
 
     void createControls();

@@ -43,21 +43,20 @@ void mergeIntoSelection(Transcript* transcript, const QTextCharFormat& chosen)
 
 } // namespace
 
-Appearance::Appearance(Pickers* const& pickers, const Controls& controls) : pickers_(pickers), controls_(controls) {}
+Appearance::Appearance(Pickers* const& pickers, const Controls& controls) :
+    pickers_(pickers),
+    controls_(controls)
+{
+}
 
 void Appearance::pick(const LookCommand& command)
 {
     controls_.untouched->setChecked(false);
     switch (command.value) {
-    case LookCommand::Font3:
-        pickInputFont();
-        return;
+    case LookCommand::Font3: pickInputFont(); return;
     case LookCommand::Font1:
-    case LookCommand::Font2:
-        pickTranscriptFont(font(command.value));
-        return;
-    default:
-        break;
+    case LookCommand::Font2: pickTranscriptFont(font(command.value)); return;
+    default: break;
     }
     QColor& value = colour(command.value);
     if (command.role == QPalette::NoRole) {
@@ -79,36 +78,27 @@ void Appearance::pick(const LookCommand& command)
 QColor& Appearance::colour(LookCommand::Value value)
 {
     switch (value) {
-    case LookCommand::Colour2:
-        return ColorDialog2;
-    case LookCommand::Colour3:
-        return ColorDialog3;
-    default:
-        return ColorDialog1;
+    case LookCommand::Colour2: return ColorDialog2;
+    case LookCommand::Colour3: return ColorDialog3;
+    default: return ColorDialog1;
     }
 }
 
 FontChoice& Appearance::font(LookCommand::Value value)
 {
     switch (value) {
-    case LookCommand::Font1:
-        return FontDialog1;
-    case LookCommand::Font2:
-        return FontDialog2;
-    default:
-        return FontDialog3;
+    case LookCommand::Font1: return FontDialog1;
+    case LookCommand::Font2: return FontDialog2;
+    default: return FontDialog3;
     }
 }
 
 QList<QWidget*> Appearance::targets(LookCommand::Target target) const
 {
     switch (target) {
-    case LookCommand::Window:
-        return {controls_.window};
-    case LookCommand::Transcript:
-        return {controls_.transcript};
-    case LookCommand::Input:
-        return {controls_.input};
+    case LookCommand::Window: return {controls_.window};
+    case LookCommand::Transcript: return {controls_.transcript};
+    case LookCommand::Input: return {controls_.input};
     case LookCommand::Buttons:
         return {controls_.buttons[0], controls_.buttons[1], controls_.buttons[2]};
     }
@@ -133,7 +123,8 @@ void Appearance::restore()
 
     // Backgrounds back to the window's silver, text and captions to black.
     for (const LookCommand* command : look::Restored) {
-        const bool background = command->role == QPalette::Window || command->role == QPalette::Base;
+        const bool background =
+            command->role == QPalette::Window || command->role == QPalette::Base;
         const QColor initial = background ? look::Silver : look::Black;
         for (QWidget* control : targets(command->target)) {
             if (command->target == LookCommand::Buttons)
@@ -163,14 +154,9 @@ void Appearance::prepareLine(LineStyle style)
         transcript->setCurrentColor(ColorDialog3);
         transcript->setCurrentFont(FontDialog2);
         break;
-    case LineStyle::IdleRemark:
-        transcript->setCurrentColor(ColorDialog1);
-        break;
-    case LineStyle::Service:
-        transcript->setCurrentColor(look::Teal);
-        break;
-    case LineStyle::Unchanged:
-        break;
+    case LineStyle::IdleRemark: transcript->setCurrentColor(ColorDialog1); break;
+    case LineStyle::Service: transcript->setCurrentColor(look::Teal); break;
+    case LineStyle::Unchanged: break;
     }
 }
 

@@ -31,16 +31,26 @@ struct LookCommand {
 
 // The ten commands, by the design names of their menu entries.
 namespace look {
-inline constexpr LookCommand N6{LookCommand::Colour1, LookCommand::Window, QPalette::Window};          // the main background
-inline constexpr LookCommand N21{LookCommand::Colour1, LookCommand::Transcript, QPalette::Base};       // the transcript's background
-inline constexpr LookCommand N16{LookCommand::Colour1, LookCommand::Input, QPalette::Base};            // the input line's background
-inline constexpr LookCommand N9{LookCommand::Colour1, LookCommand::Buttons, QPalette::ButtonText};     // the three buttons' captions
-inline constexpr LookCommand User1{LookCommand::Colour2, LookCommand::Transcript, QPalette::NoRole};   // the user's lines
-inline constexpr LookCommand Cpu1{LookCommand::Colour3, LookCommand::Transcript, QPalette::NoRole};    // the program's lines
-inline constexpr LookCommand Mystring2{LookCommand::Colour1, LookCommand::Input, QPalette::Text};      // the input line's text
-inline constexpr LookCommand User2{LookCommand::Font1, LookCommand::Transcript, QPalette::NoRole};     // the user's lines' font
-inline constexpr LookCommand Cpu2{LookCommand::Font2, LookCommand::Transcript, QPalette::NoRole};      // the program's lines' font
-inline constexpr LookCommand Mystring1{LookCommand::Font3, LookCommand::Input, QPalette::NoRole};      // the input line's font
+inline constexpr LookCommand N6{LookCommand::Colour1, LookCommand::Window,
+                                QPalette::Window}; // the main background
+inline constexpr LookCommand N21{LookCommand::Colour1, LookCommand::Transcript,
+                                 QPalette::Base}; // the transcript's background
+inline constexpr LookCommand N16{LookCommand::Colour1, LookCommand::Input,
+                                 QPalette::Base}; // the input line's background
+inline constexpr LookCommand N9{LookCommand::Colour1, LookCommand::Buttons,
+                                QPalette::ButtonText}; // the three buttons' captions
+inline constexpr LookCommand User1{LookCommand::Colour2, LookCommand::Transcript,
+                                   QPalette::NoRole}; // the user's lines
+inline constexpr LookCommand Cpu1{LookCommand::Colour3, LookCommand::Transcript,
+                                  QPalette::NoRole}; // the program's lines
+inline constexpr LookCommand Mystring2{LookCommand::Colour1, LookCommand::Input,
+                                       QPalette::Text}; // the input line's text
+inline constexpr LookCommand User2{LookCommand::Font1, LookCommand::Transcript,
+                                   QPalette::NoRole}; // the user's lines' font
+inline constexpr LookCommand Cpu2{LookCommand::Font2, LookCommand::Transcript,
+                                  QPalette::NoRole}; // the program's lines' font
+inline constexpr LookCommand Mystring1{LookCommand::Font3, LookCommand::Input,
+                                       QPalette::NoRole}; // the input line's font
 // What N13 brings back: every command that colours a control.
 inline constexpr const LookCommand* Restored[] = {&N6, &N21, &N16, &N9, &Mystring2};
 } // namespace look
@@ -65,9 +75,9 @@ public:
     QColor ColorDialog1 = Qt::black; // the shared colour
     QColor ColorDialog2 = Qt::black; // user lines
     QColor ColorDialog3 = Qt::black; // program lines
-    FontChoice FontDialog1;          // user lines
-    FontChoice FontDialog2;          // program lines
-    FontChoice FontDialog3;          // the input line (8 points only)
+    FontChoice FontDialog1; // user lines
+    FontChoice FontDialog2; // program lines
+    FontChoice FontDialog3; // the input line (8 points only)
 
     // Runs one colour or font command: clears the restore mark, opens the dialog (one per
     // button for the captions) and applies a confirmed choice.

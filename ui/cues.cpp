@@ -19,11 +19,11 @@ const std::array<std::string, kCueCount>& cueFiles()
 {
     static const std::array<std::string, kCueCount> names = {
         "Sound\\KeyBoard.wav", // MP1
-        "Sound\\Button3.wav",  // MP2
-        "Sound\\Button2.wav",  // MP3
-        "Sound\\Button1.wav",  // MP4
+        "Sound\\Button3.wav", // MP2
+        "Sound\\Button2.wav", // MP3
+        "Sound\\Button1.wav", // MP4
         "Sound\\CpuSound.wav", // MP5
-        "Sound\\Close.wav",    // MP6
+        "Sound\\Close.wav", // MP6
     };
     return names;
 }
@@ -42,7 +42,8 @@ std::vector<std::int16_t> toCueRate(const std::vector<int>& mono, int rate)
 {
     if (rate == kCueRate || mono.empty())
         return {mono.begin(), mono.end()};
-    const auto frames = static_cast<std::size_t>(static_cast<double>(mono.size()) * kCueRate / rate);
+    const auto frames =
+        static_cast<std::size_t>(static_cast<double>(mono.size()) * kCueRate / rate);
     std::vector<std::int16_t> out;
     out.reserve(frames);
     for (std::size_t i = 0; i < frames; ++i) {
@@ -76,9 +77,12 @@ public:
         context_ = pa_context_new(pa_threaded_mainloop_get_api(loop_), "Tovrin");
         if (!context_)
             return false;
-        pa_context_set_state_callback(context_, [](pa_context*, void* loop) {
-            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-        }, loop_);
+        pa_context_set_state_callback(
+            context_,
+            [](pa_context*, void* loop) {
+                pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+            },
+            loop_);
         if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0 ||
             pa_threaded_mainloop_start(loop_) < 0)
             return false;
@@ -93,7 +97,8 @@ public:
         }
         for (std::size_t i = 0; i < samples.size(); ++i) {
             names_[i] = "tovrin-" + std::to_string(::getpid()) + "-MP" + std::to_string(i + 1);
-            gate_.setLength(static_cast<Cue>(i), static_cast<int>(samples[i].size() * 1000 / kCueRate));
+            gate_.setLength(static_cast<Cue>(i),
+                            static_cast<int>(samples[i].size() * 1000 / kCueRate));
             if (!samples[i].empty() && !upload(names_[i], samples[i]))
                 return false;
         }
@@ -107,7 +112,8 @@ public:
                 Lock lock(loop_);
                 for (const std::string& name : names_)
                     if (!name.empty())
-                        if (pa_operation* done = pa_context_remove_sample(context_, name.c_str(), nullptr, nullptr))
+                        if (pa_operation* done =
+                                pa_context_remove_sample(context_, name.c_str(), nullptr, nullptr))
                             pa_operation_unref(done);
                 pa_context_disconnect(context_);
             }
@@ -126,7 +132,8 @@ public:
             return;
         // A request that the server refuses is not the user's concern: it is simply not heard.
         Lock lock(loop_);
-        if (pa_operation* done = pa_context_play_sample(context_, names_[index].c_str(), nullptr, PA_VOLUME_NORM, nullptr, nullptr))
+        if (pa_operation* done = pa_context_play_sample(context_, names_[index].c_str(), nullptr,
+                                                        PA_VOLUME_NORM, nullptr, nullptr))
             pa_operation_unref(done);
     }
 
@@ -147,7 +154,10 @@ private:
     // The loop's lock, held while the program talks to the server.
     class Lock {
     public:
-        explicit Lock(pa_threaded_mainloop* loop) : loop_(loop) { pa_threaded_mainloop_lock(loop_); }
+        explicit Lock(pa_threaded_mainloop* loop) : loop_(loop)
+        {
+            pa_threaded_mainloop_lock(loop_);
+        }
         ~Lock() { pa_threaded_mainloop_unlock(loop_); }
         Lock(const Lock&) = delete;
         Lock& operator=(const Lock&) = delete;
@@ -163,13 +173,17 @@ private:
         pa_stream* stream = pa_stream_new(context_, name.c_str(), &format, nullptr);
         if (!stream)
             return false;
-        pa_stream_set_state_callback(stream, [](pa_stream*, void* loop) {
-            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-        }, loop_);
+        pa_stream_set_state_callback(
+            stream,
+            [](pa_stream*, void* loop) {
+                pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+            },
+            loop_);
         const std::size_t bytes = samples.size() * sizeof(std::int16_t);
-        bool done = pa_stream_connect_upload(stream, bytes) == 0 && waitFor(stream, PA_STREAM_READY) &&
-                    pa_stream_write(stream, samples.data(), bytes, nullptr, 0, PA_SEEK_RELATIVE) == 0 &&
-                    pa_stream_finish_upload(stream) == 0 && waitFor(stream, PA_STREAM_TERMINATED);
+        bool done = pa_stream_connect_upload(stream, bytes) == 0 &&
+            waitFor(stream, PA_STREAM_READY) &&
+            pa_stream_write(stream, samples.data(), bytes, nullptr, 0, PA_SEEK_RELATIVE) == 0 &&
+            pa_stream_finish_upload(stream) == 0 && waitFor(stream, PA_STREAM_TERMINATED);
         pa_stream_set_state_callback(stream, nullptr, nullptr);
         pa_stream_unref(stream);
         return done;
@@ -181,7 +195,8 @@ private:
             const pa_stream_state_t state = pa_stream_get_state(stream);
             if (state == wanted)
                 return true;
-            if (state == PA_STREAM_FAILED || (state == PA_STREAM_TERMINATED && wanted != PA_STREAM_TERMINATED))
+            if (state == PA_STREAM_FAILED ||
+                (state == PA_STREAM_TERMINATED && wanted != PA_STREAM_TERMINATED))
                 return false;
             pa_threaded_mainloop_wait(loop_);
         }
@@ -190,9 +205,12 @@ private:
     // Waits until the server has taken every request so far; called with the lock held.
     void drain()
     {
-        pa_operation* done = pa_context_drain(context_, [](pa_context*, void* loop) {
-            pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
-        }, loop_);
+        pa_operation* done = pa_context_drain(
+            context_,
+            [](pa_context*, void* loop) {
+                pa_threaded_mainloop_signal(static_cast<pa_threaded_mainloop*>(loop), 0);
+            },
+            loop_);
         if (!done)
             return; // nothing was waiting
         while (pa_operation_get_state(done) == PA_OPERATION_RUNNING)
@@ -213,10 +231,7 @@ private:
 
 } // namespace
 
-const std::string& cueFile(Cue cue)
-{
-    return cueFiles()[static_cast<size_t>(cue)];
-}
+const std::string& cueFile(Cue cue) { return cueFiles()[static_cast<size_t>(cue)]; }
 
 std::vector<std::int16_t> readWaveFile(const std::string& programPath)
 {
@@ -241,7 +256,8 @@ std::vector<std::int16_t> readWaveFile(const std::string& programPath)
             channels = static_cast<int>(little(bytes, body + 2, 2));
             rate = static_cast<int>(little(bytes, body + 4, 4));
             bits = static_cast<int>(little(bytes, body + 14, 2));
-            if (channels < 1 || channels > 2 || rate < 1000 || rate > 192000 || (bits != 8 && bits != 16))
+            if (channels < 1 || channels > 2 || rate < 1000 || rate > 192000 ||
+                (bits != 8 && bits != 16))
                 throw malformed;
         } else if (id == "data") {
             if (channels == 0)
@@ -265,10 +281,7 @@ std::vector<std::int16_t> readWaveFile(const std::string& programPath)
     throw malformed;
 }
 
-void CueGate::setLength(Cue cue, int ms)
-{
-    lengths_[static_cast<std::size_t>(cue)] = ms;
-}
+void CueGate::setLength(Cue cue, int ms) { lengths_[static_cast<std::size_t>(cue)] = ms; }
 
 bool CueGate::start(Cue cue, std::int64_t nowMs)
 {

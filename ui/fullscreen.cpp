@@ -25,16 +25,16 @@ const QString NormalCaption = QStringLiteral("Full Screen");
 
 // Full screen: each control's measure is the maximised window's outer width W or height H less
 // a margin.
-constexpr int PanelWidthMargin = 4;        // TabControl1 width  = W - 4
-constexpr int PanelHeightMargin = 98;      // TabControl1 height = H - 98
-constexpr int TranscriptWidthMargin = 11;  // RE1 width          = W - 11
+constexpr int PanelWidthMargin = 4; // TabControl1 width  = W - 4
+constexpr int PanelHeightMargin = 98; // TabControl1 height = H - 98
+constexpr int TranscriptWidthMargin = 11; // RE1 width          = W - 11
 constexpr int TranscriptHeightMargin = 108; // RE1 height        = H - 108
-constexpr int BarWidthMargin = 5;          // TabControl2 width  = W - 5
-constexpr int BarTopMargin = 99;           // TabControl2 top    = H - 99
-constexpr int SpeakLeftMargin = 93;        // Speak left         = W - 93
-constexpr int EnRusLeftMargin = 136;       // EnRus left         = W - 136
-constexpr int CancelLeftMargin = 163;      // Cancel left        = W - 163
-constexpr int InputWidthMargin = 167;      // Input width        = W - 167
+constexpr int BarWidthMargin = 5; // TabControl2 width  = W - 5
+constexpr int BarTopMargin = 99; // TabControl2 top    = H - 99
+constexpr int SpeakLeftMargin = 93; // Speak left         = W - 93
+constexpr int EnRusLeftMargin = 136; // EnRus left         = W - 136
+constexpr int CancelLeftMargin = 163; // Cancel left        = W - 163
+constexpr int InputWidthMargin = 167; // Input width        = W - 167
 
 // Back to normal: fixed values. The transcript comes back one pixel taller than at start.
 const QSize Panel(588, 313);
@@ -134,10 +134,7 @@ bool FullScreen::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-bool FullScreen::fullScreen() const
-{
-    return c_.mark->isChecked() && c_.window->isMaximized();
-}
+bool FullScreen::fullScreen() const { return c_.mark->isChecked() && c_.window->isMaximized(); }
 
 // The outer size as the window system has it now. The widget keeps a copy of the frame
 // that is brought up to date only when the window moves or resizes; the window asks afresh.

@@ -17,14 +17,14 @@ public:
     // The window and the controls placed by hand, which full screen stretches.
     struct Controls {
         QWidget* window = nullptr;
-        QWidget* panel = nullptr;      // TabControl1
+        QWidget* panel = nullptr; // TabControl1
         QWidget* transcript = nullptr; // RE1
-        QWidget* bar = nullptr;        // TabControl2
+        QWidget* bar = nullptr; // TabControl2
         QWidget* input = nullptr;
         QWidget* cancel = nullptr;
         QWidget* enRus = nullptr;
         QWidget* speak = nullptr;
-        QAction* mark = nullptr;       // N40
+        QAction* mark = nullptr; // N40
     };
 
     explicit FullScreen(const Controls& controls);

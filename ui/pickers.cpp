@@ -74,8 +74,9 @@ public:
 
 std::unique_ptr<Pickers> makeDialogPickers() { return std::make_unique<DialogPickers>(); }
 
-FontPickerDialog::FontPickerDialog(const FontChoice& preset, bool onlySize8, QWidget* parent)
-    : QDialog(parent), presetFace_(preset.face)
+FontPickerDialog::FontPickerDialog(const FontChoice& preset, bool onlySize8, QWidget* parent) :
+    QDialog(parent),
+    presetFace_(preset.face)
 {
     setWindowTitle(design::FontTitle);
     createControls(onlySize8);

@@ -12,14 +12,15 @@ namespace {
 // The room left and right of the text inside the panel's sunken frame.
 constexpr int kIndent = 2;
 // Narrow faces of the common font families, the one the set-up installs first.
-const QStringList kNarrowFaces = {QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Arial Narrow"),
-                                  QStringLiteral("Liberation Sans Narrow"),
-                                  QStringLiteral("DejaVu Sans Condensed")};
+const QStringList kNarrowFaces = {
+    QStringLiteral("Nimbus Sans Narrow"), QStringLiteral("Arial Narrow"),
+    QStringLiteral("Liberation Sans Narrow"), QStringLiteral("DejaVu Sans Condensed")};
 constexpr int kSmallestPixels = 7;
 
 bool fits(const QLabel* panel, const QFont& font, const QString& text)
 {
-    return QFontMetrics(font).horizontalAdvance(text) + 2 * kIndent <= panel->contentsRect().width();
+    return QFontMetrics(font).horizontalAdvance(text) + 2 * kIndent <=
+        panel->contentsRect().width();
 }
 
 } // namespace

@@ -61,15 +61,9 @@ Transcript::Transcript(QWidget* parent) : QTextEdit(parent)
     cursor.setBlockFormat(centred());
 }
 
-void Transcript::setCurrentColor(const QColor& color)
-{
-    current_.color = color;
-}
+void Transcript::setCurrentColor(const QColor& color) { current_.color = color; }
 
-void Transcript::setCurrentFace(const QString& face)
-{
-    current_.font.face = face;
-}
+void Transcript::setCurrentFace(const QString& face) { current_.font.face = face; }
 
 void Transcript::setCurrentSizeAndStyle(int size, bool bold, bool italic)
 {
@@ -78,10 +72,7 @@ void Transcript::setCurrentSizeAndStyle(int size, bool bold, bool italic)
     current_.font.italic = italic;
 }
 
-void Transcript::setCurrentFont(const FontChoice& font)
-{
-    current_.font = font;
-}
+void Transcript::setCurrentFont(const FontChoice& font) { current_.font = font; }
 
 void Transcript::appendLine(const QString& line)
 {

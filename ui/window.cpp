@@ -15,27 +15,21 @@ namespace tovrin {
 
 void centreOnDesktop(QWidget* window, const QSize& outer, const QScreen* screen)
 {
-    const QScreen* desktop = screen ? screen : window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    const QScreen* desktop = screen ? screen
+        : window->screen()          ? window->screen()
+                                    : QGuiApplication::primaryScreen();
     if (!desktop)
         return;
-    window->move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, desktop->availableGeometry())
-                     .topLeft());
+    window->move(
+        QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, outer, desktop->availableGeometry())
+            .topLeft());
 }
 
-QString fromCp1251(const std::string& text)
-{
-    return QString::fromStdString(cp1251::toUtf8(text));
-}
+QString fromCp1251(const std::string& text) { return QString::fromStdString(cp1251::toUtf8(text)); }
 
-std::string toCp1251(const QString& text)
-{
-    return cp1251::fromUtf8(text.toStdString());
-}
+std::string toCp1251(const QString& text) { return cp1251::fromUtf8(text.toStdString()); }
 
-std::string typedToCp1251(const QString& text)
-{
-    return cp1251::fromTyped(text.toStdString());
-}
+std::string typedToCp1251(const QString& text) { return cp1251::fromTyped(text.toStdString()); }
 
 QString errorMessage(const std::exception& error)
 {

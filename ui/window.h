@@ -22,10 +22,7 @@ constexpr Qt::WindowFlags NoCloseBox = Qt::Dialog | Qt::CustomizeWindowHint | Qt
 // is timed by that tick (the shrink-and-close's 80 steps last over a second); a timer asked
 // for less than one tick ticks once a tick.
 constexpr int kClockTickMs = 16;
-constexpr int pacedInterval(int ms)
-{
-    return ms < kClockTickMs ? kClockTickMs : ms;
-}
+constexpr int pacedInterval(int ms) { return ms < kClockTickMs ? kClockTickMs : ms; }
 
 // Moves the window so that a frame of outer size stands in the middle of the free desktop of
 // the given screen, by default the window's own (the primary screen when it has none yet).

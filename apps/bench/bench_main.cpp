@@ -58,20 +58,25 @@ namespace {
 // ---- the knowledge base
 
 const std::vector<const char*> kWords = {
-    "привет", "сегодня", "погода", "хорошая", "плохая", "думаю", "знаешь", "любимый", "фильм",
-    "музыка", "книга", "читать", "работа", "учёба", "школа", "город", "москва", "деревня", "зима",
-    "лето", "осень", "весна", "праздник", "подарок", "компьютер", "программа", "разговор",
-    "вопрос", "ответ", "правда", "интересно", "скучно", "весело", "грустно", "вечером", "утром",
-    "завтра", "вчера", "всегда", "никогда", "иногда", "конечно", "наверное", "совсем", "очень",
-    "немного", "много", "дорога", "машина", "поезд", "самолёт", "море", "солнце", "дождь",
-    "снег", "ветер", "небо", "звезда", "луна", "кошка", "собака", "птица", "цветок", "дерево",
-    "лес", "река", "гора", "поле", "дом", "окно", "дверь", "стол", "стул", "лампа", "телефон",
-    "письмо", "новость", "история", "сказка", "песня", "танец", "игра", "спорт", "футбол",
-    "шахматы", "чай", "кофе", "хлеб", "сыр", "яблоко", "суп", "обед", "ужин", "завтрак",
-    "магазин", "деньги", "время", "минута", "неделя", "месяц", "год", "друг", "сосед", "учитель",
-    "врач", "повар", "художник", "поэт", "умный", "добрый", "смешной", "странный", "новый",
-    "старый", "большой", "маленький", "быстро", "медленно", "громко", "тихо", "сказать",
-    "понять", "помнить", "забыть", "найти", "искать", "купить", "продать", "ждать", "верить",
+    "привет",   "сегодня",  "погода",    "хорошая",   "плохая",    "думаю",    "знаешь",
+    "любимый",  "фильм",    "музыка",    "книга",     "читать",    "работа",   "учёба",
+    "школа",    "город",    "москва",    "деревня",   "зима",      "лето",     "осень",
+    "весна",    "праздник", "подарок",   "компьютер", "программа", "разговор", "вопрос",
+    "ответ",    "правда",   "интересно", "скучно",    "весело",    "грустно",  "вечером",
+    "утром",    "завтра",   "вчера",     "всегда",    "никогда",   "иногда",   "конечно",
+    "наверное", "совсем",   "очень",     "немного",   "много",     "дорога",   "машина",
+    "поезд",    "самолёт",  "море",      "солнце",    "дождь",     "снег",     "ветер",
+    "небо",     "звезда",   "луна",      "кошка",     "собака",    "птица",    "цветок",
+    "дерево",   "лес",      "река",      "гора",      "поле",      "дом",      "окно",
+    "дверь",    "стол",     "стул",      "лампа",     "телефон",   "письмо",   "новость",
+    "история",  "сказка",   "песня",     "танец",     "игра",      "спорт",    "футбол",
+    "шахматы",  "чай",      "кофе",      "хлеб",      "сыр",       "яблоко",   "суп",
+    "обед",     "ужин",     "завтрак",   "магазин",   "деньги",    "время",    "минута",
+    "неделя",   "месяц",    "год",       "друг",      "сосед",     "учитель",  "врач",
+    "повар",    "художник", "поэт",      "умный",     "добрый",    "смешной",  "странный",
+    "новый",    "старый",   "большой",   "маленький", "быстро",    "медленно", "громко",
+    "тихо",     "сказать",  "понять",    "помнить",   "забыть",    "найти",    "искать",
+    "купить",   "продать",  "ждать",     "верить",
 };
 const std::vector<const char*> kEndings = {".", ".", ".", "?", "?", "!", ""};
 
@@ -96,7 +101,10 @@ public:
         return text;
     }
     // A key as the program learns them (a whole phrase, upper case, punctuated) or a stem.
-    std::string key() { return cp1251::upper(words(2 + below(3)) + kEndings[static_cast<std::size_t>(below(7))]); }
+    std::string key()
+    {
+        return cp1251::upper(words(2 + below(3)) + kEndings[static_cast<std::size_t>(below(7))]);
+    }
     // A reply as typed: capitalised, punctuated, a few words.
     std::string reply()
     {
@@ -134,13 +142,16 @@ LineList knowledgeBase(int entries, Generator& gen)
     const int asked = std::max(1, entries / 20);
     const int target = std::max(2, entries - 2);
     // Branches never take the lines the bench's own entries need.
-    auto room = [&] { return words.count() <= entries && words.count() != asked && words.count() != target; };
+    auto room = [&] {
+        return words.count() <= entries && words.count() != asked && words.count() != target;
+    };
     while (words.count() <= entries) {
         const int line = words.count();
         if (line == asked) {
             words.add(cp1251::fromUtf8(kAskedHead) + '^' + gen.replies());
         } else if (line == target) {
-            words.add(cp1251::fromUtf8(kTargetKey) + '^' + cp1251::fromUtf8("Полетели!;Ключ на старт.;"));
+            words.add(cp1251::fromUtf8(kTargetKey) + '^' +
+                      cp1251::fromUtf8("Полетели!;Ключ на старт.;"));
         } else if (gen.below(20) == 0) {
             words.add(gen.key() + '^'); // learnt, not yet answered
         } else {
@@ -149,7 +160,8 @@ LineList knowledgeBase(int entries, Generator& gen)
                 for (int b = 1 + gen.below(3); b > 0 && room(); --b) {
                     words.add('_' + gen.key() + '^' + gen.replies());
                     if (gen.below(3) == 0 && room())
-                        words.add("__" + gen.key() + '^' + gen.replies() + (gen.below(10) == 0 ? "@" : ""));
+                        words.add("__" + gen.key() + '^' + gen.replies() +
+                                  (gen.below(10) == 0 ? "@" : ""));
                 }
         }
     }
@@ -184,7 +196,10 @@ struct Turn {
 class CoreFront : public bench::Front {
 public:
     const char* name() const override { return "core"; }
-    void say(const std::string& utf8Phrase, const std::string& lastReply) override { turn_.say(utf8Phrase, lastReply); }
+    void say(const std::string& utf8Phrase, const std::string& lastReply) override
+    {
+        turn_.say(utf8Phrase, lastReply);
+    }
     std::string reply() override { return cp1251::toUtf8(turn_.engine.state().CpuPhrase); }
 
 private:
@@ -194,7 +209,11 @@ private:
 // The terminal version's own loop body, its lines written where nobody reads them.
 class ConsoleFront : public bench::Front {
 public:
-    ConsoleFront() : nowhere_(std::fopen("/dev/null", "w")), session_(false, dice_, nowhere_, nowhere_) {}
+    ConsoleFront() :
+        nowhere_(std::fopen("/dev/null", "w")),
+        session_(false, dice_, nowhere_, nowhere_)
+    {
+    }
     ~ConsoleFront() override { std::fclose(nowhere_); }
     const char* name() const override { return "console"; }
     void say(const std::string& utf8Phrase, const std::string& lastReply) override
@@ -218,7 +237,8 @@ double millisecondsOf(const std::function<void()>& run)
 {
     const auto start = std::chrono::steady_clock::now();
     run();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 double median(std::vector<double> values)
@@ -276,7 +296,8 @@ void plainSave(const std::string& path, const std::string& bytes)
     ::fsync(fd);
     ::close(fd);
     ::rename(temp.c_str(), path.c_str());
-    const int folder = ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int folder =
+        ::open(fs::path(path).parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     ::fsync(folder);
     ::close(folder);
 }
@@ -350,8 +371,8 @@ double peakMegabytes(const std::string& self, const fs::path& folder)
 
 struct Dataset {
     std::string name;
-    int entries = 0;        // 0: the delivered knowledge
-    bool plain = false;     // saved as plain text (as delivered) rather than as the program saves
+    int entries = 0; // 0: the delivered knowledge
+    bool plain = false; // saved as plain text (as delivered) rather than as the program saves
     int runs = 0;
 };
 
@@ -359,9 +380,9 @@ struct Dataset {
 // answers after a previous reply that names an entry near the start, which the learning moves.
 struct Script {
     std::string answered;
-    std::string answer;     // the reply the answered turn must give; empty: any from the file
+    std::string answer; // the reply the answered turn must give; empty: any from the file
     std::string fallback;
-    std::string asked;      // the previous reply
+    std::string asked; // the previous reply
 };
 
 // The keys of the nested file that the check is timed on as well.
@@ -426,7 +447,8 @@ Script writeBase(const Dataset& data, std::vector<std::string>& plainLines)
     LineList words;
     if (data.entries <= 0) {
         for (const auto& file : fs::directory_iterator(kDelivered))
-            fs::copy_file(file.path(), fs::path("Base") / file.path().filename(), fs::copy_options::overwrite_existing);
+            fs::copy_file(file.path(), fs::path("Base") / file.path().filename(),
+                          fs::copy_options::overwrite_existing);
         words.load(files::Words);
         // -n: the delivered entries n times over.
         const LineList delivered = words;
@@ -439,7 +461,8 @@ Script writeBase(const Dataset& data, std::vector<std::string>& plainLines)
         script.answered = "Как дела?";
         script.fallback = "Зюзюка бубенчит вприпрыжку.";
         for (int i = 1; i < words.count(); ++i)
-            if (EntryDepth(words.view(i)) == 0 && EntryHasReplies(words.view(i)) && !EntryHasFarewell(words.view(i))) {
+            if (EntryDepth(words.view(i)) == 0 && EntryHasReplies(words.view(i)) &&
+                !EntryHasFarewell(words.view(i))) {
                 script.asked = cp1251::toUtf8(EntryHead(words.get(i)));
                 break;
             }
@@ -453,7 +476,8 @@ Script writeBase(const Dataset& data, std::vector<std::string>& plainLines)
             words.save(files::Words);
         phraseList(std::max(10, data.entries / 10), gen).save(files::W1);
         phraseList(std::max(10, data.entries / 10), gen).save(files::W2);
-        for (const std::string& list : {files::Povtor, files::X, files::BigString, files::AI, files::Collection})
+        for (const std::string& list :
+             {files::Povtor, files::X, files::BigString, files::AI, files::Collection})
             phraseList(20, gen).save(list);
         script = {kAnsweredPhrase, "Полетели!", kFallbackPhrase, kAskedReply};
     }
@@ -496,13 +520,19 @@ Result measure(const Dataset& data, const std::string& self, const fs::path& roo
     for (auto& front : fronts) {
         restore();
         front->say(script.answered, "");
-        if (bytesOf(wordsPath) != wordsBytes || (!script.answer.empty() && front->reply() != script.answer))
-            throw std::runtime_error(data.name + ": the answered turn was not answered by its entry (" + front->name() + ")");
+        if (bytesOf(wordsPath) != wordsBytes ||
+            (!script.answer.empty() && front->reply() != script.answer))
+            throw std::runtime_error(data.name +
+                                     ": the answered turn was not answered by its entry (" +
+                                     front->name() + ")");
         const IoCalls calls = ioCallsOf([&] { front->say(script.fallback, script.asked); });
         LineList learnt;
         learnt.load(files::Words);
-        if (cp1251::toUtf8(EntryHead(learnt.get(learnt.count() - 1))) != cp1251::toUtf8(cp1251::upper(cp1251::fromUtf8(script.asked))))
-            throw std::runtime_error(data.name + ": the learning turn did not move the asked entry (" + front->name() + ")");
+        if (cp1251::toUtf8(EntryHead(learnt.get(learnt.count() - 1))) !=
+            cp1251::toUtf8(cp1251::upper(cp1251::fromUtf8(script.asked))))
+            throw std::runtime_error(data.name +
+                                     ": the learning turn did not move the asked entry (" +
+                                     front->name() + ")");
         if (front.get() == fronts.front().get()) {
             learningCalls = calls;
             fallbackList = bytesOf(w1Path) != w1Bytes ? w1Path : w2Path;
@@ -520,11 +550,11 @@ Result measure(const Dataset& data, const std::string& self, const fs::path& roo
 
     std::string buffer;
     auto floorRun = [&] {
-        plainRead(wordsPath, buffer);             // the lookup
-        plainRead(drawnPath, buffer);             // the fallback reply
-        plainRead(fallbackList, buffer);          // learning: the list, under the lock
+        plainRead(wordsPath, buffer); // the lookup
+        plainRead(drawnPath, buffer); // the fallback reply
+        plainRead(fallbackList, buffer); // learning: the list, under the lock
         plainSave("Base/FloorList.Dat", listAfter);
-        plainStat(wordsPath);                     // learning: is the lookup's read still the file?
+        plainStat(wordsPath); // learning: is the lookup's read still the file?
         plainSave("Base/FloorWords.Dat", wordsWithKey);
         plainSave("Base/FloorWords.Dat", wordsAfter);
     };
@@ -533,9 +563,10 @@ Result measure(const Dataset& data, const std::string& self, const fs::path& roo
     restore();
     const IoCalls floorCalls = ioCallsOf(floorRun);
     if (floorCalls != learningCalls)
-        throw std::runtime_error(data.name + ": the I/O floor makes " + std::to_string(floorCalls.reads) + " reads and " +
-                                 std::to_string(floorCalls.writes) + " writes, the learning turn " +
-                                 std::to_string(learningCalls.reads) + " and " + std::to_string(learningCalls.writes));
+        throw std::runtime_error(
+            data.name + ": the I/O floor makes " + std::to_string(floorCalls.reads) +
+            " reads and " + std::to_string(floorCalls.writes) + " writes, the learning turn " +
+            std::to_string(learningCalls.reads) + " and " + std::to_string(learningCalls.writes));
 
     std::vector<double> load, save, floor;
     std::vector<std::vector<Sample>> answered(fronts.size()), learning(fronts.size());
@@ -550,7 +581,8 @@ Result measure(const Dataset& data, const std::string& self, const fs::path& roo
             learning[f].push_back(sampleOf([&] { fronts[f]->say(script.fallback, script.asked); }));
         }
         restore();
-        floor.push_back(millisecondsOf(floorRun)); // the floor reads into room it has, as the turn does
+        floor.push_back(
+            millisecondsOf(floorRun)); // the floor reads into room it has, as the turn does
     }
     restore();
     // The authors' check, apart from the turns: what it takes and gives back is none of theirs.
@@ -596,9 +628,9 @@ std::string selfPath()
 }
 
 // The limits the turns are held to.
-constexpr double kFrontLimit = 1.2;      // a front's turn against the core's
-constexpr double kAnsweredLimitMs = 40;  // the answered turn at 100,000 entries (RTF)
-constexpr double kFloorLimit = 1.3;      // the learning turn against the I/O floor
+constexpr double kFrontLimit = 1.2; // a front's turn against the core's
+constexpr double kAnsweredLimitMs = 40; // the answered turn at 100,000 entries (RTF)
+constexpr double kFloorLimit = 1.3; // the learning turn against the I/O floor
 constexpr double kCheckLimitSeconds = 2; // the authors' check of 100,000 entries
 
 void printResult(const Result& r)
@@ -606,10 +638,12 @@ void printResult(const Result& r)
     const FrontRow& core = r.fronts.front();
     for (const bool learningTurn : {false, true}) {
         const Measured& c = learningTurn ? core.learning : core.answered;
-        std::printf("%-16s %8.2f MB  %-8s", r.data.name.c_str(), r.fileMegabytes, learningTurn ? "learning" : "answered");
+        std::printf("%-16s %8.2f MB  %-8s", r.data.name.c_str(), r.fileMegabytes,
+                    learningTurn ? "learning" : "answered");
         for (const FrontRow& front : r.fronts) {
             const Measured& m = learningTurn ? front.learning : front.answered;
-            std::printf(" %8.1f ms x%-4.2f /%-5.2f %6.0f", m.ms, m.ms / c.ms, m.ms / r.floor, m.faults);
+            std::printf(" %8.1f ms x%-4.2f /%-5.2f %6.0f", m.ms, m.ms / c.ms, m.ms / r.floor,
+                        m.faults);
         }
         if (learningTurn)
             std::printf(" %8.1f ms", r.floor);
@@ -626,7 +660,8 @@ int writeBaseOnly(const std::string& name, const fs::path& folder)
     std::vector<Dataset> known;
     for (const int entries : {1000, 10000, 100000})
         for (const bool plain : {false, true})
-            known.push_back({std::to_string(entries) + (plain ? "-plain" : "-rtf"), entries, plain, 0});
+            known.push_back(
+                {std::to_string(entries) + (plain ? "-plain" : "-rtf"), entries, plain, 0});
     known.push_back({"delivered-plain", 0, true, 0});
     known.push_back({"delivered-rtf", 0, false, 0});
     known.push_back({"delivered-x10-rtf", -10, false, 0});
@@ -660,9 +695,11 @@ int main(int argc, char** argv)
     const std::string self = selfPath();
 
     std::vector<Dataset> sets;
-    for (const auto& [entries, runs] : {std::pair{1000, 31}, std::pair{10000, 15}, std::pair{100000, 9}})
+    for (const auto& [entries, runs] :
+         {std::pair{1000, 31}, std::pair{10000, 15}, std::pair{100000, 9}})
         for (const bool plain : {false, true})
-            sets.push_back({std::to_string(entries) + (plain ? " plain" : " RTF"), entries, plain, runs});
+            sets.push_back(
+                {std::to_string(entries) + (plain ? " plain" : " RTF"), entries, plain, runs});
     if (fs::is_directory(kDelivered))
         for (const bool plain : {true, false})
             sets.push_back({plain ? "delivered plain" : "delivered RTF", 0, plain, 15});
@@ -670,8 +707,9 @@ int main(int argc, char** argv)
     int status = 0;
     try {
         std::vector<Result> results;
-        std::printf("Each front: the turn's median time, x its ratio to the core's turn, / its ratio to the I/O floor,\n"
-                    "and its minor page faults.\n");
+        std::printf(
+            "Each front: the turn's median time, x its ratio to the core's turn, / its ratio to the I/O floor,\n"
+            "and its minor page faults.\n");
         std::printf("%-16s %11s  %-8s", "data", "Words.Dat", "turn");
         for (const auto& name : {"core", "console", "window"})
             std::printf(" %-29s", name);
@@ -682,18 +720,21 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         }
 
-        std::printf("\n%9s %11s %9s %9s %13s %10s\n", "entries", "Words.Dat", "load", "save", "peak memory", "check");
+        std::printf("\n%9s %11s %9s %9s %13s %10s\n", "entries", "Words.Dat", "load", "save",
+                    "peak memory", "check");
         for (const Result& r : results)
             if (r.data.entries != 0 && !r.data.plain)
-                std::printf("%9d %8.2f MB %6.1f ms %6.1f ms %6.1f MB x%.1f %7.1f ms\n", r.data.entries, r.fileMegabytes,
-                            r.load, r.save, r.peak, r.peak / r.fileMegabytes, r.check);
+                std::printf("%9d %8.2f MB %6.1f ms %6.1f ms %6.1f MB x%.1f %7.1f ms\n",
+                            r.data.entries, r.fileMegabytes, r.load, r.save, r.peak,
+                            r.peak / r.fileMegabytes, r.check);
 
         double worstFront = 0, worstFloor = 0, answered100k = 0, mostFaults = 0;
         double lastCheck = 0;
         for (const Result& r : results) {
             const FrontRow& core = r.fronts.front();
             for (const FrontRow& front : r.fronts) {
-                worstFront = std::max({worstFront, front.answered.ms / core.answered.ms, front.learning.ms / core.learning.ms});
+                worstFront = std::max({worstFront, front.answered.ms / core.answered.ms,
+                                       front.learning.ms / core.learning.ms});
                 worstFloor = std::max(worstFloor, front.learning.ms / r.floor);
                 mostFaults = std::max({mostFaults, front.answered.faults, front.learning.faults});
             }
@@ -707,14 +748,15 @@ int main(int argc, char** argv)
                 status = 1;
             return over ? ": OVER" : "";
         };
-        std::printf("\nworst front / core: %.2f (at most %.1f)%s\n", worstFront, kFrontLimit, verdict(worstFront > kFrontLimit));
-        std::printf("answered turn at 100000 entries (RTF): %.1f ms (at most %.0f ms)%s\n", answered100k, kAnsweredLimitMs,
-                    verdict(answered100k > kAnsweredLimitMs));
-        std::printf("worst ratio: %.2f (learning turn / I/O floor, at most %.1f)%s\n", worstFloor, kFloorLimit,
-                    verdict(worstFloor > kFloorLimit));
+        std::printf("\nworst front / core: %.2f (at most %.1f)%s\n", worstFront, kFrontLimit,
+                    verdict(worstFront > kFrontLimit));
+        std::printf("answered turn at 100000 entries (RTF): %.1f ms (at most %.0f ms)%s\n",
+                    answered100k, kAnsweredLimitMs, verdict(answered100k > kAnsweredLimitMs));
+        std::printf("worst ratio: %.2f (learning turn / I/O floor, at most %.1f)%s\n", worstFloor,
+                    kFloorLimit, verdict(worstFloor > kFloorLimit));
         std::printf("most minor page faults in a turn: %.0f\n", mostFaults);
-        std::printf("check of 100000 entries: %.2f s (at most %.0f s)%s\n", lastCheck, kCheckLimitSeconds,
-                    verdict(lastCheck > kCheckLimitSeconds));
+        std::printf("check of 100000 entries: %.2f s (at most %.0f s)%s\n", lastCheck,
+                    kCheckLimitSeconds, verdict(lastCheck > kCheckLimitSeconds));
         // Keys that each hold all the keys before them, many times over: «А», «АА», «ААА»...
         LineList nested;
         nested.add("Nested keys");
@@ -723,8 +765,8 @@ int main(int argc, char** argv)
             nested.add((key += '\xC0') + "^x;");
         const double nestedCheck = millisecondsOf([&] { kbtool::checkKnowledge(nested); }) / 1000.0;
         const bool nestedSlow = nestedCheck > kCheckLimitSeconds;
-        std::printf("check of %d nested keys: %.2f s (at most %.0f s)%s\n", kNestedKeys, nestedCheck,
-                    kCheckLimitSeconds, nestedSlow ? ": TOO SLOW" : "");
+        std::printf("check of %d nested keys: %.2f s (at most %.0f s)%s\n", kNestedKeys,
+                    nestedCheck, kCheckLimitSeconds, nestedSlow ? ": TOO SLOW" : "");
         if (nestedSlow)
             status = 1;
     } catch (const std::exception& e) {

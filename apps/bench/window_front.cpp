@@ -36,8 +36,10 @@ public:
         form_.engine().pickUpAfter(cp1251::fromUtf8(lastReply));
         // As the user does: the phrase in the input line, the control-state tick (T1) that
         // enables "Сказать", and a press of it.
-        form_.findChild<QLineEdit*>(QStringLiteral("Input"))->setText(QString::fromStdString(utf8Phrase));
-        QMetaObject::invokeMethod(form_.findChild<QTimer*>(QStringLiteral("T1")), "timeout", Qt::DirectConnection);
+        form_.findChild<QLineEdit*>(QStringLiteral("Input"))
+            ->setText(QString::fromStdString(utf8Phrase));
+        QMetaObject::invokeMethod(form_.findChild<QTimer*>(QStringLiteral("T1")), "timeout",
+                                  Qt::DirectConnection);
         form_.findChild<QToolButton*>(QStringLiteral("Speak"))->click();
         if (!reporter_.error.empty())
             throw std::runtime_error("the window's turn failed: " + reporter_.error);

@@ -121,8 +121,7 @@ int main(int argc, char** argv)
 
     try {
         std::string line;
-        while (input.read(line) && session.take(std::move(line))) {
-        }
+        while (input.read(line) && session.take(std::move(line))) {}
 
         const LogStamp stamp = MakeLogStamp(std::time(nullptr));
         session.engine().WriteDialogueLog(stamp.date, stamp.time);

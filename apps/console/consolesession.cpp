@@ -14,7 +14,8 @@ namespace tovrin {
 namespace {
 
 const char* const kOutOfMemory = "Out of memory: the turn was not finished.";
-const char* const kOutputFailed = "tovrin-console: a reply could not be written to standard output.";
+const char* const kOutputFailed =
+    "tovrin-console: a reply could not be written to standard output.";
 
 // A line of standard input as the input line would hold it.
 std::string phraseOf(std::string utf8, bool first)
@@ -31,7 +32,7 @@ std::string phraseOf(std::string utf8, bool first)
 bool writeLine(std::FILE* stream, const std::string& utf8)
 {
     const bool written = std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size() &&
-                         std::fputc('\n', stream) != EOF;
+        std::fputc('\n', stream) != EOF;
     return std::fflush(stream) == 0 && written;
 }
 
@@ -50,8 +51,10 @@ void ConsoleHost::appendTranscript(const std::string& line, LineStyle style)
         outputFailed_ = true;
 }
 
-ConsoleSession::ConsoleSession(bool transcript, Dice& dice, std::FILE* out, std::FILE* errors)
-    : host_(transcript, out), engine_(host_, cues_, dice), errors_(errors)
+ConsoleSession::ConsoleSession(bool transcript, Dice& dice, std::FILE* out, std::FILE* errors) :
+    host_(transcript, out),
+    engine_(host_, cues_, dice),
+    errors_(errors)
 {
 }
 

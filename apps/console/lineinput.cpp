@@ -41,7 +41,9 @@ void catchInterrupt(bool breakingOff)
 
 } // namespace
 
-LineInput::LineInput(std::string prompt, std::size_t maxBytes) : prompt_(std::move(prompt)), maxBytes_(maxBytes)
+LineInput::LineInput(std::string prompt, std::size_t maxBytes) :
+    prompt_(std::move(prompt)),
+    maxBytes_(maxBytes)
 {
     catchInterrupt(false);
     interactive_ = ::isatty(STDIN_FILENO) != 0;

@@ -103,8 +103,10 @@ int check(const Args& given)
     // mode the other copy's phrases), those that are there.
     std::vector<kbtool::NamedList> lists;
     const std::size_t slash = file.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
-    for (const std::string* list : {&files::BigString, &files::Povtor, &files::W1, &files::W2, &files::X}) {
+    const std::string folder =
+        slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+    for (const std::string* list :
+         {&files::BigString, &files::Povtor, &files::W1, &files::W2, &files::X}) {
         const std::string name = folder + list->substr(list->find_last_of('\\') + 1);
         try {
             kbtool::NamedList named{name, {}};
@@ -116,21 +118,24 @@ int check(const Args& given)
     advice.phraseLists = &lists;
     // The authors' advice only when asked for; its errors always.
     for (const auto& p : kbtool::adviseAuthors(words, advice))
-        if (adviceWanted || !corpusPath.empty() || kbtool::severityOf(p.kind) == kbtool::Severity::Error)
+        if (adviceWanted || !corpusPath.empty() ||
+            kbtool::severityOf(p.kind) == kbtool::Severity::Error)
             problems.push_back(p);
-    std::stable_sort(problems.begin(), problems.end(), [](const auto& a, const auto& b) { return a.line < b.line; });
+    std::stable_sort(problems.begin(), problems.end(),
+                     [](const auto& a, const auto& b) { return a.line < b.line; });
     int errors = 0;
     int warnings = 0;
     for (const auto& p : problems) {
         const bool error = kbtool::severityOf(p.kind) == kbtool::Severity::Error;
         ++(error ? errors : warnings);
-        std::cout << shown(file) << ':' << p.line << ": " << (error ? "ошибка" : "предупреждение") << ": "
-                  << shown(kbtool::describe(p, words)) << '\n';
+        std::cout << shown(file) << ':' << p.line << ": " << (error ? "ошибка" : "предупреждение")
+                  << ": " << shown(kbtool::describe(p, words)) << '\n';
     }
     const int entries = words.count() > 0 ? words.count() - 1 : 0;
-    std::cout << shown(file) << ": " << kbtool::counted(entries, "запись", "записи", "записей") << ", "
-              << kbtool::counted(errors, "ошибка", "ошибки", "ошибок") << ", "
-              << kbtool::counted(warnings, "предупреждение", "предупреждения", "предупреждений") << ".\n";
+    std::cout << shown(file) << ": " << kbtool::counted(entries, "запись", "записи", "записей")
+              << ", " << kbtool::counted(errors, "ошибка", "ошибки", "ошибок") << ", "
+              << kbtool::counted(warnings, "предупреждение", "предупреждения", "предупреждений")
+              << ".\n";
     return errors > 0 ? ExitFailed : ExitOk;
 }
 
@@ -138,11 +143,12 @@ int check(const Args& given)
 
 const Command& checkCommand()
 {
-    static const Command c{"check",
-                           {"[--advice] [--corpus КОРПУС] [--words СПИСОК | --no-words] [ФАЙЛ]"},
-                           "находит строки базы знаний, которыми программа не может воспользоваться",
-                           kHelp,
-                           check};
+    static const Command c{
+        "check",
+        {"[--advice] [--corpus КОРПУС] [--words СПИСОК | --no-words] [ФАЙЛ]"},
+        "находит строки базы знаний, которыми программа не может воспользоваться",
+        kHelp,
+        check};
     return c;
 }
 

@@ -20,7 +20,7 @@ struct Command {
     // its own ("--batch ФАЙЛ").
     std::vector<const char*> synopsis;
     const char* summary; // one line for the general help
-    const char* help;    // the rest of the command's own help: what it does, every option
+    const char* help; // the rest of the command's own help: what it does, every option
     int (*run)(const Args& args);
 };
 

@@ -13,8 +13,9 @@ const Command& mergeCommand();
 
 std::span<const Command> commands()
 {
-    static const Command all[] = {checkCommand(), statsCommand(),   exportCommand(), importCommand(),
-                                  testCommand(),  explainCommand(), mergeCommand()};
+    static const Command all[] = {checkCommand(),  statsCommand(), exportCommand(),
+                                  importCommand(), testCommand(),  explainCommand(),
+                                  mergeCommand()};
     return all;
 }
 

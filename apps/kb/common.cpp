@@ -46,11 +46,11 @@ std::string generalHelp()
 {
     constexpr std::size_t kSummaryColumn = 18;
     std::string text = std::string(kUsageLead) + kProgram +
-                       "КОМАНДА [АРГУМЕНТЫ]\n"
-                       "\n"
-                       "Работает с базой знаний в Base\\ текущей папки (или ПАПКИ).\n"
-                       "\n"
-                       "Команды:\n";
+        "КОМАНДА [АРГУМЕНТЫ]\n"
+        "\n"
+        "Работает с базой знаний в Base\\ текущей папки (или ПАПКИ).\n"
+        "\n"
+        "Команды:\n";
     for (const Command& c : commands()) {
         std::string forms;
         for (const char* form : c.synopsis) {
@@ -67,11 +67,12 @@ std::string generalHelp()
         else
             text += forms + "\n" + std::string(kSummaryColumn, ' ') + c.summary + "\n";
     }
-    text += "\n"
-            "ФАЙЛ называется так, как его называет программа (Base\\Words.Dat), или так, как принято\n"
-            "в этой системе (Base/Words.Dat); без него берётся Base\\Words.Dat.\n"
-            "«tovrin-kb КОМАНДА --help» рассказывает о команде и всех её ключах,\n"
-            "«tovrin-kb --version» называет версию.\n";
+    text +=
+        "\n"
+        "ФАЙЛ называется так, как его называет программа (Base\\Words.Dat), или так, как принято\n"
+        "в этой системе (Base/Words.Dat); без него берётся Base\\Words.Dat.\n"
+        "«tovrin-kb КОМАНДА --help» рассказывает о команде и всех её ключах,\n"
+        "«tovrin-kb --version» называет версию.\n";
     return text;
 }
 
@@ -81,7 +82,8 @@ std::string commandHelp(const Command& command)
     const std::string indent(columns(kUsageLead), ' ');
     bool first = true;
     for (const char* form : command.synopsis) {
-        text += (first ? std::string(kUsageLead) : indent) + kProgram + command.name + (*form ? " " : "") + form + "\n";
+        text += (first ? std::string(kUsageLead) : indent) + kProgram + command.name +
+            (*form ? " " : "") + form + "\n";
         first = false;
     }
     if (first)
@@ -158,8 +160,9 @@ std::string whyCannotOpen(const std::string& file)
     const size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
     if (slash != std::string::npos && ::stat(folder.c_str(), &st) != 0)
-        return "здесь нет папки " + folder + ". Запустите команду в рабочей папке программы, той, где лежит "
-               "Base, или назовите эту папку ключом -C.";
+        return "здесь нет папки " + folder +
+            ". Запустите команду в рабочей папке программы, той, где лежит "
+            "Base, или назовите эту папку ключом -C.";
     return "такого файла нет.";
 }
 

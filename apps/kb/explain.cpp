@@ -44,7 +44,8 @@ const char* const kHelp =
     "                       Заголовок и слова полей ответа и прощания — для программ, они\n"
     "                       английские; заметка — по-русски.\n";
 
-void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& list, const LineList& words)
+void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& list,
+                    const LineList& words)
 {
     constexpr std::size_t kShown = 15;
     if (list.empty())
@@ -52,7 +53,8 @@ void listNeighbours(const char* title, const std::vector<kbtool::Neighbour>& lis
     std::cout << title << '\n';
     for (std::size_t i = 0; i < list.size() && i < kShown; ++i) {
         const kbtool::Neighbour& n = list[i];
-        std::cout << "  строка " << n.line << " \"" << shown(EntryHead(words.get(n.line))) << "\": " << kbtool::whyText(n.why);
+        std::cout << "  строка " << n.line << " \"" << shown(EntryHead(words.get(n.line)))
+                  << "\": " << kbtool::whyText(n.why);
         if (!n.missing.empty())
             std::cout << " (нет \"" << shown(n.missing) << "\")";
         std::cout << '\n';
@@ -68,13 +70,15 @@ bool threadOf(const LineList& words, const std::string& after, const std::string
     line = 0;
     if (after.empty() && said.empty())
         return true;
-    const kbtool::ThreadPick pick = kbtool::pickThread(words, cp1251::fromUtf8(after), cp1251::fromUtf8(said));
+    const kbtool::ThreadPick pick =
+        kbtool::pickThread(words, cp1251::fromUtf8(after), cp1251::fromUtf8(said));
     if (!pick.fault.empty()) {
         std::cerr << "tovrin-kb explain: " << shown(pick.fault) << ".\n";
         return false;
     }
     if (pick.ambiguous) {
-        std::cerr << "tovrin-kb explain: ответ \"" << after << "\" есть у записей с разными ветками: "
+        std::cerr << "tovrin-kb explain: ответ \"" << after
+                  << "\" есть у записей с разными ветками: "
                   << shown(kbtool::carriersText(words, pick.carriers))
                   << ". Назовите ту, что его сказала, ключом --after-line.\n";
         return false;
@@ -121,7 +125,9 @@ int explain(const Args& args)
         if (a == "--after" || a == "--after-line" || a == "--batch") {
             if (i + 1 == args.size()) {
                 std::cerr << "tovrin-kb explain: после " << a
-                          << (a == "--after" ? " нужен ответ.\n" : a == "--batch" ? " нужен файл.\n" : " нужен номер строки.\n");
+                          << (a == "--after"       ? " нужен ответ.\n"
+                                  : a == "--batch" ? " нужен файл.\n"
+                                                   : " нужен номер строки.\n");
                 return ExitUsage;
             }
             (a == "--after" ? after : a == "--batch" ? batch : said) = args[++i];
@@ -136,7 +142,8 @@ int explain(const Args& args)
     }
     if (!batch.empty()) {
         if (!phrase.empty() || !after.empty() || !said.empty()) {
-            std::cerr << "tovrin-kb explain: с --batch фразы и ответы берутся только из его файла.\n";
+            std::cerr
+                << "tovrin-kb explain: с --batch фразы и ответы берутся только из его файла.\n";
             return ExitUsage;
         }
         return explainBatch(batch);
@@ -165,29 +172,34 @@ int explain(const Args& args)
         if (threadLine == 0)
             std::cout << "такого ответа нет ни у одной записи, поэтому нити нет\n";
         else
-            std::cout << (after.empty() ? "сказала строка" : "ответ строки") << ' ' << threadLine << " \""
-                      << shown(EntryHead(words.get(threadLine))) << "\", её ветки пробуются первыми\n";
+            std::cout << (after.empty() ? "сказала строка" : "ответ строки") << ' ' << threadLine
+                      << " \"" << shown(EntryHead(words.get(threadLine)))
+                      << "\", её ветки пробуются первыми\n";
     }
     if (!e.profanity.empty())
-        std::cout << "Фильтр:    в списке грубостей есть \"" << shown(e.profanity) << "\": ответ из "
-                  << shown(files::X) << ", ничего не ищется и не выучивается\n";
+        std::cout << "Фильтр:    в списке грубостей есть \"" << shown(e.profanity)
+                  << "\": ответ из " << shown(files::X) << ", ничего не ищется и не выучивается\n";
     if (!e.humanTopic.empty() && e.profanity.empty())
         std::cout << "Фильтр:    в списке человеческих тем есть \"" << shown(e.humanTopic)
                   << "\": если ничто не ответит, фраза не выучивается\n";
     if (t.step == kbtool::Step::LongPhrase)
-        std::cout << "Стратегия: " << kbtool::counted(static_cast<long long>(t.phrase.size()), "символ", "символа", "символов")
+        std::cout << "Стратегия: "
+                  << kbtool::counted(static_cast<long long>(t.phrase.size()), "символ", "символа",
+                                     "символов")
                   << ": ответ из " << shown(files::BigString) << " в 4 ходах из 6, в остальных:\n";
     if (t.step != kbtool::Step::Profanity) {
         const kbtool::Step step = t.step == kbtool::Step::LongPhrase ? t.lookupStep : t.step;
         if (t.line > 0) {
             const std::string line = words.get(t.line);
-            std::cout << "Ответ:     строка " << t.line << " \"" << shown(EntryHead(line)) << "\" — " << kbtool::stepName(step)
+            std::cout << "Ответ:     строка " << t.line << " \"" << shown(EntryHead(line))
+                      << "\" — " << kbtool::stepName(step)
                       << (t.farewell ? "; она заканчивает беседу" : "") << '\n';
             for (int r = 1; r <= EntryReplyCount(line); ++r)
                 std::cout << "           " << shown(EntryReply(line, r)) << '\n';
         } else {
             const bool question = !t.phrase.empty() && t.phrase.back() == '?';
-            std::cout << "Ответ:     ничто не подошло: ответ из " << shown(question ? files::W1 : files::W2)
+            std::cout << "Ответ:     ничто не подошло: ответ из "
+                      << shown(question ? files::W1 : files::W2)
                       << (t.humanTopic ? ", и фраза не выучивается\n" : ", и фраза выучивается\n");
         }
     }
@@ -200,11 +212,12 @@ int explain(const Args& args)
 
 const Command& explainCommand()
 {
-    static const Command c{"explain",
-                           {"[--after ОТВЕТ] [--after-line СТРОКА] [--all-replies] ФРАЗА", "--batch ФАЙЛ"},
-                           "рассказывает, что программа сделала бы с фразой (или с файлом фраз)",
-                           kHelp,
-                           explain};
+    static const Command c{
+        "explain",
+        {"[--after ОТВЕТ] [--after-line СТРОКА] [--all-replies] ФРАЗА", "--batch ФАЙЛ"},
+        "рассказывает, что программа сделала бы с фразой (или с файлом фраз)",
+        kHelp,
+        explain};
     return c;
 }
 

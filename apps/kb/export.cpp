@@ -38,8 +38,11 @@ int exportFile(const Args& args)
 
 const Command& exportCommand()
 {
-    static const Command c{"export", {"[ФАЙЛ] > ТЕКСТ"}, "выводит список строк в стандартный вывод текстом UTF-8",
-                           kHelp, exportFile};
+    static const Command c{"export",
+                           {"[ФАЙЛ] > ТЕКСТ"},
+                           "выводит список строк в стандартный вывод текстом UTF-8",
+                           kHelp,
+                           exportFile};
     return c;
 }
 

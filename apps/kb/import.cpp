@@ -107,7 +107,8 @@ bool readInput(VersionedInput& reader, std::string& error)
 int refuseImport(const std::string& file, const std::string& why)
 {
     std::cerr << "tovrin-kb import: " << why << "\n"
-              << "tovrin-kb import: " << "файл " << shown(file) << " оставлен как был.\n";
+              << "tovrin-kb import: "
+              << "файл " << shown(file) << " оставлен как был.\n";
     return ExitFailed;
 }
 
@@ -136,26 +137,32 @@ int importFile(const Args& args)
     const std::optional<std::string> exportedVersion = input.finish();
     auto result = reader.finish();
     if (looksLikeRtf(result.beginning) && !kbtool::exportLooksLikeRtf(file))
-        return refuseImport(file, "текст — документ RTF, а не текст UTF-8; дайте импорту текст, который "
-                                  "пишет «tovrin-kb export».");
+        return refuseImport(file,
+                            "текст — документ RTF, а не текст UTF-8; дайте импорту текст, который "
+                            "пишет «tovrin-kb export».");
     if (result.refused > 0) {
         for (const auto& r : result.refusals)
             std::cerr << "tovrin-kb import: строка " << r.line << ": " << r.reason << ".\n";
         if (result.refused > static_cast<int>(result.refusals.size()))
             std::cerr << "tovrin-kb import: и ещё "
-                      << kbtool::counted(result.refused - static_cast<int>(result.refusals.size()), "строка", "строки", "строк")
+                      << kbtool::counted(result.refused - static_cast<int>(result.refusals.size()),
+                                         "строка", "строки", "строк")
                       << ".\n";
-        std::cerr << "tovrin-kb import: " << "файл " << shown(file) << " оставлен как был (отвергнуто строк: " << result.refused
-                  << ").\n";
+        std::cerr << "tovrin-kb import: "
+                  << "файл " << shown(file)
+                  << " оставлен как был (отвергнуто строк: " << result.refused << ").\n";
         return ExitFailed;
     }
     // Empty lines are no phrases: a phrase list of nothing else is as empty as one of no line.
     const bool empty = entries ? result.lines.count() < 2 : kbtool::holdsNoPhrase(result.lines);
     if (empty && !allowEmpty)
-        return refuseImport(file, std::string(entries                     ? "в тексте нет ни одной записи после строки заголовка"
-                                              : result.lines.count() == 0 ? "в тексте нет ни одной строки"
-                                                                          : "в тексте нет ни одной фразы, только пустые строки") +
-                                      " (пустой или пропавший ввод?); чтобы сохранить его таким, укажите --allow-empty.");
+        return refuseImport(
+            file,
+            std::string(entries ? "в тексте нет ни одной записи после строки заголовка"
+                            : result.lines.count() == 0
+                            ? "в тексте нет ни одной строки"
+                            : "в тексте нет ни одной фразы, только пустые строки") +
+                " (пустой или пропавший ввод?); чтобы сохранить его таким, укажите --allow-empty.");
     LineList& list = result.lines;
     {
         // A copy of the program that changes the file at this moment waits for the import, and
@@ -170,20 +177,26 @@ int importFile(const Args& args)
             // loses nothing.
             if (version != kbtool::versionOf(list)) {
                 if (!exportedVersion)
-                    return refuseImport(file, "текст не говорит, из какой версии " + shown(file) +
-                                                  " он выгружен (нет его первой строки, которую пишет «tovrin-kb "
-                                                  "export»), и импорт не может знать, что он заменит; выгрузите файл, "
-                                                  "отредактируйте этот текст и загрузите его или укажите --force.");
+                    return refuseImport(
+                        file,
+                        "текст не говорит, из какой версии " + shown(file) +
+                            " он выгружен (нет его первой строки, которую пишет «tovrin-kb "
+                            "export»), и импорт не может знать, что он заменит; выгрузите файл, "
+                            "отредактируйте этот текст и загрузите его или укажите --force.");
                 if (*exportedVersion != version)
-                    return refuseImport(file, "файл " + shown(file) + " изменился после выгрузки, из которой взят этот текст "
-                                                            "(программа могла тем временем чему-то научиться или был "
-                                                            "загружен другой текст), и импорт это потерял бы; выгрузите "
-                                                            "файл заново и повторите правку или укажите --force.");
+                    return refuseImport(
+                        file,
+                        "файл " + shown(file) +
+                            " изменился после выгрузки, из которой взят этот текст "
+                            "(программа могла тем временем чему-то научиться или был "
+                            "загружен другой текст), и импорт это потерял бы; выгрузите "
+                            "файл заново и повторите правку или укажите --force.");
             }
         }
         list.save(file);
     }
-    std::cerr << "tovrin-kb import: в " << shown(file) << " записано строк: " << list.count() << ".\n";
+    std::cerr << "tovrin-kb import: в " << shown(file) << " записано строк: " << list.count()
+              << ".\n";
     return ExitOk;
 }
 
@@ -191,8 +204,11 @@ int importFile(const Args& args)
 
 const Command& importCommand()
 {
-    static const Command c{"import", {"[--allow-empty] [--force] [ФАЙЛ] < ТЕКСТ"},
-                           "заменяет список строк текстом UTF-8 из стандартного ввода", kHelp, importFile};
+    static const Command c{"import",
+                           {"[--allow-empty] [--force] [ФАЙЛ] < ТЕКСТ"},
+                           "заменяет список строк текстом UTF-8 из стандартного ввода",
+                           kHelp,
+                           importFile};
     return c;
 }
 

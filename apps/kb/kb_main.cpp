@@ -24,7 +24,8 @@ namespace {
 
 bool wantsHelp(const Args& args)
 {
-    return std::any_of(args.begin(), args.end(), [](const std::string& a) { return a == "--help" || a == "-h"; });
+    return std::any_of(args.begin(), args.end(),
+                       [](const std::string& a) { return a == "--help" || a == "-h"; });
 }
 
 int run(const Command& c, const Args& args)
@@ -34,7 +35,8 @@ int run(const Command& c, const Args& args)
     } catch (const FileError& e) {
         std::cerr << "tovrin-kb " << c.name << ": " << shown(e.what()) << ".\n";
         if (e.kind() == FileError::Kind::CannotOpen)
-            std::cerr << "tovrin-kb " << c.name << ": " << cp1251::visibleControls(whyCannotOpen(e.path())) << '\n';
+            std::cerr << "tovrin-kb " << c.name << ": "
+                      << cp1251::visibleControls(whyCannotOpen(e.path())) << '\n';
         return ExitFailed;
     } catch (const std::exception& e) {
         std::cerr << "tovrin-kb " << c.name << ": " << e.what() << ".\n";
@@ -55,10 +57,12 @@ int main(int argc, char** argv)
         std::error_code ec;
         setStartFolder(std::filesystem::current_path(ec).string());
         if (::chdir(args[i + 1].c_str()) != 0) {
-            std::cerr << "tovrin-kb: не удаётся перейти в папку " << args[i + 1] << ": " << std::strerror(errno) << ".\n";
+            std::cerr << "tovrin-kb: не удаётся перейти в папку " << args[i + 1] << ": "
+                      << std::strerror(errno) << ".\n";
             return ExitFailed;
         }
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
         break;
     }
     if (args.empty()) {

@@ -58,8 +58,11 @@ int merge(const Args& args)
 
 const Command& mergeCommand()
 {
-    static const Command c{"merge", {"[--quiet] ДАННЫЕ"},
-                           "приводит рабочую папку к поставленным данным, сохраняя выученное", kHelp, merge};
+    static const Command c{"merge",
+                           {"[--quiet] ДАННЫЕ"},
+                           "приводит рабочую папку к поставленным данным, сохраняя выученное",
+                           kHelp,
+                           merge};
     return c;
 }
 

@@ -25,7 +25,8 @@ int stats(const Args& args)
     }
     const kbtool::Stats s = kbtool::collectStats();
     // The very words of the status bar and of the menu "Подробнее о базе:".
-    std::cout << "Программе известно:   [главные фразы - " << s.mainPhrases << "   ветки - " << s.branches << "]\n"
+    std::cout << "Программе известно:   [главные фразы - " << s.mainPhrases << "   ветки - "
+              << s.branches << "]\n"
               << "Входящие выражения: [" << s.incoming << "]\n"
               << "Исходящие выражения: [" << s.outgoing << "]\n"
               << "Итого: [" << s.total << "]\n"

@@ -61,9 +61,10 @@ bool percentOption(const std::string& option, const std::string& value, double& 
 void showMiss(const kbtool::CaseResult& r, const LineList& words, const std::string& corpusPath)
 {
     const kbtool::CorpusCase& c = *r.c;
-    std::cout << corpusPath << ':' << c.line << ": " << (r.unintendedFarewell ? "прощание" : "промах") << " ["
-              << cp1251::visibleControls(c.part + (c.topic.empty() ? "" : " / " + c.topic)) << "] \""
-              << cp1251::visibleControls(c.phrase) << "\"";
+    std::cout << corpusPath << ':' << c.line << ": "
+              << (r.unintendedFarewell ? "прощание" : "промах") << " ["
+              << cp1251::visibleControls(c.part + (c.topic.empty() ? "" : " / " + c.topic))
+              << "] \"" << cp1251::visibleControls(c.phrase) << "\"";
     if (!c.after.empty())
         std::cout << " после \"" << shown(c.after) << "\"";
     if (!c.said.empty())
@@ -137,30 +138,36 @@ int test(const Args& args)
 
     std::cout << "\n";
     const auto required = [&](const std::string& part) {
-        return part == kbtool::kPartTuning ? minTuning : part == kbtool::kPartHeldBack ? minHeldBack : 0.0;
+        return part == kbtool::kPartTuning  ? minTuning
+            : part == kbtool::kPartHeldBack ? minHeldBack
+                                            : 0.0;
     };
-    for (const std::string& part : {std::string(kbtool::kPartTuning), std::string(kbtool::kPartHeldBack)}) {
-        const auto it = std::find_if(replay.parts.begin(), replay.parts.end(), [&](const auto& s) { return s.name == part; });
+    for (const std::string& part :
+         {std::string(kbtool::kPartTuning), std::string(kbtool::kPartHeldBack)}) {
+        const auto it = std::find_if(replay.parts.begin(), replay.parts.end(),
+                                     [&](const auto& s) { return s.name == part; });
         const double need = required(part);
         if (it == replay.parts.end()) {
             if (need > 0) {
-                std::cout << "часть " << part << ": случаев нет, а нужно не меньше " << percent(need) << kFailed << "\n";
+                std::cout << "часть " << part << ": случаев нет, а нужно не меньше "
+                          << percent(need) << kFailed << "\n";
                 failed = true;
             }
             continue;
         }
         const bool low = it->percent() < need;
         failed = failed || low;
-        std::cout << "часть " << part << ": как ожидалось " << it->passed << " из " << it->cases << " ("
-                  << percent(it->percent()) << ")";
+        std::cout << "часть " << part << ": как ожидалось " << it->passed << " из " << it->cases
+                  << " (" << percent(it->percent()) << ")";
         if (need > 0)
             std::cout << ", нужно не меньше " << percent(need) << (low ? kFailed : "");
         std::cout << '\n';
     }
     for (const auto& s : replay.topics)
-        std::cout << "  " << s.name << ": " << s.passed << " из " << s.cases << " (" << percent(s.percent()) << ")\n";
-    std::cout << "нежданных прощаний: " << replay.unintendedFarewells << (replay.unintendedFarewells > 0 ? kFailed : "")
-              << "\n";
+        std::cout << "  " << s.name << ": " << s.passed << " из " << s.cases << " ("
+                  << percent(s.percent()) << ")\n";
+    std::cout << "нежданных прощаний: " << replay.unintendedFarewells
+              << (replay.unintendedFarewells > 0 ? kFailed : "") << "\n";
     failed = failed || replay.unintendedFarewells > 0;
     return failed ? ExitFailed : ExitOk;
 }
@@ -169,8 +176,11 @@ int test(const Args& args)
 
 const Command& testCommand()
 {
-    static const Command c{"test", {"[--min-tuning ПРОЦЕНТ] [--min-held-back ПРОЦЕНТ] КОРПУС"},
-                           "пропускает каждую фразу корпуса через новый ход и считает попадания", kHelp, test};
+    static const Command c{"test",
+                           {"[--min-tuning ПРОЦЕНТ] [--min-held-back ПРОЦЕНТ] КОРПУС"},
+                           "пропускает каждую фразу корпуса через новый ход и считает попадания",
+                           kHelp,
+                           test};
     return c;
 }
 

@@ -38,9 +38,10 @@ int main(int argc, char** argv)
     }
     // Without a display Qt would end the program with an abort of its own.
     if (!tovrin::displayAvailable([](const char* name) { return std::getenv(name); })) {
-        std::fputs("tovrin: нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY), окну негде открыться; "
-                   "в терминале беседует tovrin-console.\n",
-                   stderr);
+        std::fputs(
+            "tovrin: нет дисплея (не заданы ни DISPLAY, ни WAYLAND_DISPLAY), окну негде открыться; "
+            "в терминале беседует tovrin-console.\n",
+            stderr);
         return 1;
     }
     tovrin::choosePlatform();
@@ -50,7 +51,8 @@ int main(int argc, char** argv)
     // window that the window manager closes never does.
     QApplication::setQuitOnLastWindowClosed(false);
     // The icon the task bar and the window manager show: the installed theme's, else our own.
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("tovrin"), QIcon(QStringLiteral(":/ui/tovrin.png"))));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("tovrin"), QIcon(QStringLiteral(":/ui/tovrin.png"))));
     tovrin::installQtTranslations(app);
     tovrin::substituteWindowFont();
 

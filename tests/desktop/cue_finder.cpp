@@ -100,13 +100,15 @@ int main(int argc, char** argv)
                 continue;
             // The onset is the best match within a cue's length either side: a cue does not
             // start again while it sounds.
-            const std::size_t from = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(p) - length));
+            const std::size_t from = static_cast<std::size_t>(
+                std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(p) - length));
             const std::size_t to = std::min(last, p + cue.size());
             bool best = true;
             for (std::size_t q = from; q <= to && best; ++q)
                 best = c[q].real() < c[p].real() || (c[q].real() == c[p].real() && q >= p);
             if (best)
-                std::printf("%s %.3f %.3f\n", argv[f], static_cast<double>(p) / tovrin::kCueRate, share);
+                std::printf("%s %.3f %.3f\n", argv[f], static_cast<double>(p) / tovrin::kCueRate,
+                            share);
         }
     }
     return 0;

@@ -19,7 +19,10 @@ class SeededDice : public Dice {
 public:
     explicit SeededDice(unsigned seed) : random_(seed) {}
     void reseed() override {}
-    int random(int n) override { return n <= 0 ? 0 : static_cast<int>(random_() % static_cast<unsigned>(n)); }
+    int random(int n) override
+    {
+        return n <= 0 ? 0 : static_cast<int>(random_() % static_cast<unsigned>(n));
+    }
 
 private:
     std::mt19937 random_;
@@ -63,19 +66,22 @@ TEST(Conversation, TwoCopiesOnTheDeliveredKnowledgeDoNotRunInCircles)
             c.engine.LoadExchange();
             c.engine.SpeakClick();
             said.push_back(c.engine.state().CpuPhrase);
-            EXPECT_FALSE(c.host.farewell) << "turn " << turn << " closes the copy on «"
-                                          << utf(said.size() > 1 ? said[said.size() - 2] : "") << "»";
+            EXPECT_FALSE(c.host.farewell)
+                << "turn " << turn << " closes the copy on «"
+                << utf(said.size() > 1 ? said[said.size() - 2] : "") << "»";
         }
 
         const std::set<std::string> distinct(said.begin(), said.end());
         int longest = 1;
         for (int run = 1, i = 1; i < kTurns; ++i) {
-            run = said[static_cast<std::size_t>(i)] == said[static_cast<std::size_t>(i - 1)] ? run + 1 : 1;
+            run = said[static_cast<std::size_t>(i)] == said[static_cast<std::size_t>(i - 1)]
+                ? run + 1
+                : 1;
             longest = std::max(longest, run);
         }
         const double share = static_cast<double>(distinct.size()) / kTurns;
-        std::printf("seed %u: %zu of %d lines distinct (%.0f%%), at most %d the same in a row\n", seed,
-                    distinct.size(), kTurns, 100 * share, longest);
+        std::printf("seed %u: %zu of %d lines distinct (%.0f%%), at most %d the same in a row\n",
+                    seed, distinct.size(), kTurns, 100 * share, longest);
         EXPECT_GE(share, kLeastDistinctShare);
         EXPECT_LE(longest, kMostInARow);
         if (HasFailure() && !told) {

@@ -38,8 +38,8 @@ TEST_F(DialogueLog, TwoTurnsMakeABlockOfFourLines)
     say("привет", knowledge());
     engine.WriteDialogueLog(cp("07.12.2026"), cp("6:05:42"));
     const auto expected = concat(concat({"Старая запись"}, header(6)),
-                                 {"USER:     Как погода.", "CPU:     Отклик на фразу.", "USER:     Привет.",
-                                  "CPU:     Привет!", std::string(53, '=')});
+                                 {"USER:     Как погода.", "CPU:     Отклик на фразу.",
+                                  "USER:     Привет.", "CPU:     Привет!", std::string(53, '=')});
     EXPECT_EQ(file("Base\\Log.Tovrin"), expected);
 }
 
@@ -60,7 +60,8 @@ TEST_F(DialogueLog, CountsTheLinesOfTheKnowledgeFileAfterTheFirst)
         dir.writeLines("Base\\Words.Dat", words);
         dir.writeLines("Base\\Log.Tovrin", {});
         engine.WriteDialogueLog(cp("07.12.2026"), cp("6:05:42"));
-        EXPECT_EQ(file("Base\\Log.Tovrin")[5], "//Загружено фраз выученных программой: " + std::to_string(learnt));
+        EXPECT_EQ(file("Base\\Log.Tovrin")[5],
+                  "//Загружено фраз выученных программой: " + std::to_string(learnt));
     }
 }
 
@@ -108,9 +109,7 @@ TEST(LogDate, ShowsTheShortDateWithTheWholeYear)
         {"%d.%m.%Y", "07.12.2026"}, // Russian
         {"%m/%d/%Y", "12/07/2026"}, // US English
         {"%m/%d/%y", "12/07/2026"}, // "C": the year is never cut to two digits
-        {"%D", "12/07/2026"},
-        {"%Y-%m-%d", "2026-12-07"},
-        {"%d/%m/%y", "07/12/2026"},
+        {"%D", "12/07/2026"},       {"%Y-%m-%d", "2026-12-07"}, {"%d/%m/%y", "07/12/2026"},
     };
     for (const auto& [format, expected] : cases)
         EXPECT_EQ(FormatLogDateAs(at(6, 5, 42), format), expected) << format;
@@ -127,21 +126,22 @@ TEST(LogTime, ShowsHoursMinutesAndSecondsWithTheDesignatorOfATwelveHourClock)
         const char* expected;
     };
     const std::vector<Case> cases = {
-        {"%T", "", "", "", 6, "6:05:42"},                              // Russian
+        {"%T", "", "", "", 6, "6:05:42"}, // Russian
         {"%T", "", "", "", 18, "18:05:42"},
         {"%T", "", "", "", 0, "0:05:42"},
-        {"%H:%M:%S", "%I:%M:%S %p", "AM", "PM", 6, "6:05:42"},        // "C"
-        {"%r", "%I:%M:%S %p", "AM", "PM", 6, "6:05:42 AM"},           // US English
+        {"%H:%M:%S", "%I:%M:%S %p", "AM", "PM", 6, "6:05:42"}, // "C"
+        {"%r", "%I:%M:%S %p", "AM", "PM", 6, "6:05:42 AM"}, // US English
         {"%r", "%I:%M:%S %p", "AM", "PM", 18, "6:05:42 PM"},
         {"%r", "%I:%M:%S %p", "AM", "PM", 0, "12:05:42 AM"},
         {"%r", "%I:%M:%S %p", "AM", "PM", 12, "12:05:42 PM"},
-        {"%p %I:%M:%S", "", "AM", "PM", 9, "AM 9:05:42"},             // the designator first
-        {"%I:%M:%S", "", "", "", 18, "18:05:42"},                     // no designators: 24 hours
-        {"%0H:%M:%S", "", "", "", 6, "06:05:42"},                     // explicitly padded
+        {"%p %I:%M:%S", "", "AM", "PM", 9, "AM 9:05:42"}, // the designator first
+        {"%I:%M:%S", "", "", "", 18, "18:05:42"}, // no designators: 24 hours
+        {"%0H:%M:%S", "", "", "", 6, "06:05:42"}, // explicitly padded
     };
     for (const auto& c : cases) {
         std::tm t = at(c.hour, 5, 42);
-        EXPECT_EQ(FormatLogTimeAs(t, c.format, c.format12, c.am, c.pm), c.expected) << c.format << " " << c.hour;
+        EXPECT_EQ(FormatLogTimeAs(t, c.format, c.format12, c.am, c.pm), c.expected)
+            << c.format << " " << c.hour;
     }
 }
 

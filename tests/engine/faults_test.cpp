@@ -89,7 +89,8 @@ TEST(SaveFaults, AFailedStepKeepsTheOldFileAndLeavesNoTemporary)
 {
     for (const bool existing : {true, false}) {
         for (const SaveStep step : allSteps) {
-            SCOPED_TRACE(std::string(existing ? "replacing a file, " : "a new file, ") + "failing " + stepName(step));
+            SCOPED_TRACE(std::string(existing ? "replacing a file, " : "a new file, ") +
+                         "failing " + stepName(step));
             ScratchDir dir;
             if (existing)
                 dir.writeLines("Base\\Words.Dat", {"Старый заголовок", "ПРИВЕТ^Привет!;"});
@@ -125,11 +126,13 @@ namespace {
 // the previous reply, which moves to the end.
 void writeLearningBase(const ScratchDir& dir)
 {
-    dir.writeLines("Base\\Words.Dat", {"Заголовок", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;", "ПРИВЕТ^Привет!;"});
+    dir.writeLines("Base\\Words.Dat",
+                   {"Заголовок", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;", "ПРИВЕТ^Привет!;"});
     dir.writeLines("Base\\W1.Dat", {"Да."});
     dir.writeLines("Base\\W2.Dat", {"Бывает."});
-    for (const char* list : {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat",
-                             "Base\\Pause.Dat", "Base\\Begin.dat", "Base\\Collection.Dat"})
+    for (const char* list :
+         {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat",
+          "Base\\Pause.Dat", "Base\\Begin.dat", "Base\\Collection.Dat"})
         dir.writeLines(list, {"Фраза."});
 }
 

@@ -16,9 +16,9 @@ TEST_F(Filters, RepetitionsAreAnsweredFromTheirList)
     };
     const std::vector<Case> cases = {
         {"привет", "привет", true},
-        {"привет", "ПРИВЕТ", true},     // «Привет.» and «ПРИВЕТ.» are equal in upper case
+        {"привет", "ПРИВЕТ", true}, // «Привет.» and «ПРИВЕТ.» are equal in upper case
         {"привет", "привет!", false},
-        {"ну,", "ну.", true},            // both become «Ну.»
+        {"ну,", "ну.", true}, // both become «Ну.»
         {"ёлка", "ЁЛКА", true},
         {"как дела", "как  дела", false},
     };
@@ -57,8 +57,9 @@ TEST_F(Filters, ProfanityIsRetortedAndRecorded)
     say("дура", {0, 1});
     EXPECT_EQ(reply(), "Не груби.");
     EXPECT_EQ(file("Base\\Collection.Dat"), (std::vector<std::string>{">>> Ты лох.", ">>> Дура."}));
-    EXPECT_EQ(log(), (std::vector<std::string>{"USER:     Ты лох.", "CPU:     Не груби.", "USER:     Дура.",
-                                               "CPU:     Не груби."}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"USER:     Ты лох.", "CPU:     Не груби.",
+                                        "USER:     Дура.", "CPU:     Не груби."}));
 }
 
 TEST_F(Filters, AThreatToEraseIsProfanity)
@@ -102,20 +103,18 @@ TEST_F(Filters, LongPhrasesGetACannedReplyTwoTimesInThree)
         bool canned;
     };
     const std::vector<Case> cases = {
-        {letters(109), 0, true},        // 110 characters with the appended "."
-        {letters(109), 2, true},
-        {letters(109), 3, true},
-        {letters(109), 4, true},
-        {letters(109), 1, false},       // r = 2
-        {letters(109), 5, false},       // r = 6
+        {letters(109), 0, true}, // 110 characters with the appended "."
+        {letters(109), 2, true},        {letters(109), 3, true},
+        {letters(109), 4, true},        {letters(109), 1, false}, // r = 2
+        {letters(109), 5, false}, // r = 6
         {letters(108) + "?", 0, false}, // 109 characters, nothing appended
-        {letters(39), 0, false},
-        {letters(199), 0, true},
+        {letters(39), 0, false},        {letters(199), 0, true},
     };
     for (const auto& c : cases) {
         host.transcript.clear();
         say(c.typed, {c.strategy, 0, 1}); // the strategy, the canned or fallback line, no remark
-        EXPECT_EQ(reply() == "Слишком длинно.", c.canned) << c.typed.size() << " r=" << c.strategy + 1;
+        EXPECT_EQ(reply() == "Слишком длинно.", c.canned)
+            << c.typed.size() << " r=" << c.strategy + 1;
     }
 }
 

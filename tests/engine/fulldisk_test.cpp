@@ -51,7 +51,8 @@ class TinyDisk {
 public:
     explicit TinyDisk(fs::path where) : where_(std::move(where))
     {
-        mounted_ = ::geteuid() == 0 && ::mount("tmpfs", where_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") == 0;
+        mounted_ = ::geteuid() == 0 &&
+            ::mount("tmpfs", where_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k") == 0;
     }
     ~TinyDisk()
     {
@@ -79,7 +80,8 @@ LineList bigList(size_t bytes)
 {
     LineList list({cp("Заголовок")});
     while (list.count() * 100 < static_cast<int>(bytes))
-        list.add(cp("ФРАЗА НОМЕР ") + std::to_string(list.count()) + "^" + std::string(80, 'x') + ";");
+        list.add(cp("ФРАЗА НОМЕР ") + std::to_string(list.count()) + "^" + std::string(80, 'x') +
+                 ";");
     return list;
 }
 
@@ -143,7 +145,8 @@ TEST(FullDisk, LearningUntilTheDiskIsFullLosesNothingItHadSaved)
     dir.writeLines("Base\\Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;"});
     dir.writeLines("Base\\W1.Dat", {"Да?"});
     dir.writeLines("Base\\W2.Dat", {"Бывает."});
-    for (const char* list : {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat"})
+    for (const char* list :
+         {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat"})
         dir.writeLines(list, {"Фраза."});
     writeFiller(dir.path() / "Base" / "filler", 24 * 1024);
 
@@ -183,8 +186,7 @@ TEST(FullDisk, LearningUntilTheDiskIsFullLosesNothingItHadSaved)
     for (int i = 1; i < words.count(); ++i)
         EXPECT_TRUE(EntryWellFormed(words.get(i))) << "line " << i;
     for (const std::string& key : learnt)
-        EXPECT_NE(std::find(words.begin(), words.end(), key), words.end())
-            << "lost: " << key;
+        EXPECT_NE(std::find(words.begin(), words.end(), key), words.end()) << "lost: " << key;
 }
 
 TEST(FullDisk, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
@@ -220,7 +222,8 @@ TEST(FullDisk, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFEXITED(status)) << "the child died by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+    ASSERT_TRUE(WIFEXITED(status))
+        << "the child died by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), Failed);
     EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
     EXPECT_EQ(names(dir.path() / "Base"), (std::vector<std::string>{"Other.Dat", "Words.Dat"}));

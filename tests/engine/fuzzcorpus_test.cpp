@@ -42,10 +42,7 @@ TEST(FuzzCorpus, PlainTextReader)
     EXPECT_GT(replay("plaintext", tovrin::fuzz::checkPlainText), 0);
 }
 
-TEST(FuzzCorpus, EntryOperations)
-{
-    EXPECT_GT(replay("entry", tovrin::fuzz::checkEntryLine), 0);
-}
+TEST(FuzzCorpus, EntryOperations) { EXPECT_GT(replay("entry", tovrin::fuzz::checkEntryLine), 0); }
 
 TEST(FuzzCorpus, WholeTurns)
 {

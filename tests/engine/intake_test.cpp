@@ -14,20 +14,20 @@ TEST(Normalise, CapitalisesTheFirstCyrillicLetterAndEndsThePhrase)
         {"как дела?", "Как дела?"},
         {"ну,", "Ну."},
         {"ёлка", "Ёлка."},
-        {"hello", "hello."},          // Latin letters keep their case
+        {"hello", "hello."}, // Latin letters keep their case
         {"а", "А."},
         {"я", "Я."},
         {"Привет ", "Привет ."},
         {"ну что...", "Ну что..."},
         {"что?!", "Что?!"},
-        {"так;", "Так;."},            // only "," is replaced
+        {"так;", "Так;."}, // only "," is replaced
         {"да:", "Да:."},
         {"(смеётся)", "(смеётся)."},
-        {"1 раз", "1 раз."},          // a digit first: the next letter stays small
+        {"1 раз", "1 раз."}, // a digit first: the next letter stays small
         {" привет", " привет."},
         {"«привет»", "«привет»."},
         {"ПРИВЕТ!", "ПРИВЕТ!"},
-        {"прИвЕт", "ПрИвЕт."},         // no other character changes case
+        {"прИвЕт", "ПрИвЕт."}, // no other character changes case
         {"", ""},
     };
     for (const auto& [typed, expected] : cases) {
@@ -62,7 +62,8 @@ TEST_F(Intake, EchoesThePhraseThenShowsTheReply)
     EXPECT_EQ(utf(host.transcript[0].text), "Как дела.");
     EXPECT_EQ(host.transcript[0].style, LineStyle::User);
     EXPECT_EQ(host.transcript[1].style, LineStyle::Program);
-    EXPECT_EQ(log(), (std::vector<std::string>{"USER:     Как дела.", "CPU:     Отклик на фразу."}));
+    EXPECT_EQ(log(),
+              (std::vector<std::string>{"USER:     Как дела.", "CPU:     Отклик на фразу."}));
     EXPECT_EQ(cues.played, (std::vector<Cue>{Cue::MP2, Cue::MP5}));
     EXPECT_EQ(dice.reseeds, 1);
 }
@@ -128,7 +129,8 @@ TEST_F(Intake, ControlCharactersAreTakenInAsSpaces)
         engine.pickUpAfter(cp("Да?"));
         say(c.phrase, knowledge());
         EXPECT_EQ(utf(host.transcript[host.transcript.size() - 2].text), c.taken);
-        EXPECT_EQ(utf(engine.state().Log.get(engine.state().Log.count() - 2)), std::string("USER:     ") + c.taken);
+        EXPECT_EQ(utf(engine.state().Log.get(engine.state().Log.count() - 2)),
+                  std::string("USER:     ") + c.taken);
         EXPECT_EQ(lastLineOf("Base\\W1.Dat"), c.taken);
         EXPECT_EQ(cp(lastLineOf("Base\\Words.Dat")), cp1251::upper(cp(c.taken)) + "^");
     }

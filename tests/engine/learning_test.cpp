@@ -26,9 +26,10 @@ class Learning : public EngineTest {
 protected:
     Learning()
     {
-        dir.writeLines("Base\\Words.Dat", {"Знания", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;",
-                                            "ДОБРЫЙ ДЕНЬ^Добрый!;", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;",
-                                            "ПОКА^До свидания!;@", "ЯСНО.^"});
+        dir.writeLines("Base\\Words.Dat",
+                       {"Знания", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;",
+                        "ДОБРЫЙ ДЕНЬ^Добрый!;", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;", "ПОКА^До свидания!;@",
+                        "ЯСНО.^"});
     }
     // A fallback turn after the given previous reply.
     void after(const char* previousReply, const char* typed)
@@ -45,10 +46,11 @@ TEST_F(Learning, TheAnswerToAQuestionIsLearntThreeWays)
     EXPECT_EQ(reply(), "Отклик на фразу.");
     EXPECT_EQ(file("Base\\W1.Dat"), (std::vector<std::string>{"Ответ на вопрос.", "Это секрет."}));
     EXPECT_EQ(file("Base\\W2.Dat"), (std::vector<std::string>{"Отклик на фразу."}));
-    EXPECT_EQ(file("Base\\Words.Dat"),
-              (std::vector<std::string>{"Знания", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;",
-                                        "ДОБРЫЙ ДЕНЬ^Добрый!;", "ПОКА^До свидания!;@", "ЯСНО.^",
-                                        "ЭТО СЕКРЕТ.^", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;Это секрет.;"}));
+    EXPECT_EQ(
+        file("Base\\Words.Dat"),
+        (std::vector<std::string>{"Знания", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;",
+                                  "ДОБРЫЙ ДЕНЬ^Добрый!;", "ПОКА^До свидания!;@", "ЯСНО.^",
+                                  "ЭТО СЕКРЕТ.^", "КАК ТЕБЯ ЗОВУТ?^Не скажу.;Это секрет.;"}));
 }
 
 TEST_F(Learning, NothingIsLearntOnTheFirstTurnOfARun)
@@ -90,15 +92,15 @@ TEST_F(Learning, WhereTheAnswerGoes)
         const char* previous;
         const char* typed;
         std::vector<std::string> w2; // before the turn
-        std::size_t w1Lines;         // after the turn
+        std::size_t w1Lines; // after the turn
         std::size_t w2Lines;
     };
     const std::vector<Case> cases = {
-        {"Что? Ладно.", "ну ладно", {"Отклик на фразу."}, 2, 1},  // a "?" anywhere
+        {"Что? Ладно.", "ну ладно", {"Отклик на фразу."}, 2, 1}, // a "?" anywhere
         {"Ладно.", "ну ладно", {"Отклик на фразу."}, 1, 2},
         // «Да.» ends with "." so the fallback came from W2; the target is W1.
         {"Ты здесь?", "да", {"Отклик на фразу."}, 2, 1},
-        {"Ты здесь?", "да", {"Отклик на фразу.", "Да."}, 1, 2},    // found in W2: not added
+        {"Ты здесь?", "да", {"Отклик на фразу.", "Да."}, 1, 2}, // found in W2: not added
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.previous) + " / " + c.typed);
@@ -123,10 +125,11 @@ TEST_F(Learning, TheEntryThatLearnsMovesToTheEndWithoutItsBranches)
     // answers is needed.
     EXPECT_EQ(reply(), "Привет!");
     after("Привет", "и тебе");
-    EXPECT_EQ(file("Base\\Words.Dat"),
-              (std::vector<std::string>{"Знания", "_КАК ДЕЛА^Хорошо.;", "ДОБРЫЙ ДЕНЬ^Добрый!;",
-                                        "КАК ТЕБЯ ЗОВУТ?^Не скажу.;", "ПОКА^До свидания!;@", "ЯСНО.^",
-                                        "И ТЕБЕ.^", "ПРИВЕТ^Привет!;Здравствуй!;И тебе.;"}));
+    EXPECT_EQ(
+        file("Base\\Words.Dat"),
+        (std::vector<std::string>{"Знания", "_КАК ДЕЛА^Хорошо.;", "ДОБРЫЙ ДЕНЬ^Добрый!;",
+                                  "КАК ТЕБЯ ЗОВУТ?^Не скажу.;", "ПОКА^До свидания!;@", "ЯСНО.^",
+                                  "И ТЕБЕ.^", "ПРИВЕТ^Привет!;Здравствуй!;И тебе.;"}));
 }
 
 TEST_F(Learning, AFarewellEntryKeepsItsMarkAtTheEnd)
@@ -187,8 +190,16 @@ TEST_F(Learning, APhraseWithNoLetterOrDigitIsAnsweredButNeverLearnt)
         bool learnt;
     };
     const Case cases[] = {
-        {".", false}, {"?", false}, {")))", false}, {"!!! ...", false}, {"\u2026 \u2014 \u00AB\u00BB", false},
-        {"-_-", false}, {"5?", true}, {"ё!", true}, {"\u0491?", true}, {"ok)", true},
+        {".", false},
+        {"?", false},
+        {")))", false},
+        {"!!! ...", false},
+        {"\u2026 \u2014 \u00AB\u00BB", false},
+        {"-_-", false},
+        {"5?", true},
+        {"ё!", true},
+        {"\u0491?", true},
+        {"ok)", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -216,7 +227,8 @@ TEST_F(Learning, AHumanTopicPhraseChangesNoFile)
 // it steps in at the first save of the turn, the fallback list's.
 class WriterBetweenLookupAndLearning : public SaveFaults {
 public:
-    explicit WriterBetweenLookupAndLearning(std::function<bool()> change) : change_(std::move(change))
+    explicit WriterBetweenLookupAndLearning(std::function<bool()> change) :
+        change_(std::move(change))
     {
         setSaveFaults(this);
     }
@@ -271,8 +283,12 @@ TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
         std::function<bool()> change; // in the other process; false when it could not be made
         std::vector<std::string> words;
     };
-    const std::vector<std::string> head = {"Знания", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;",
-                                           "ДОБРЫЙ ДЕНЬ^Добрый!;", "ПОКА^До свидания!;@", "ЯСНО.^"};
+    const std::vector<std::string> head = {"Знания",
+                                           "ПРИВЕТ^Привет!;Здравствуй!;",
+                                           "_КАК ДЕЛА^Хорошо.;",
+                                           "ДОБРЫЙ ДЕНЬ^Добрый!;",
+                                           "ПОКА^До свидания!;@",
+                                           "ЯСНО.^"};
     const auto with = [&](std::vector<std::string> tail) {
         std::vector<std::string> all = head;
         all.insert(all.end(), tail.begin(), tail.end());
@@ -294,19 +310,21 @@ TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
              const timespec times[2] = {before.st_atim, before.st_mtim};
              struct stat after {};
              return ::utimensat(AT_FDCWD, "Base/Words.Dat", times, 0) == 0 &&
-                    ::stat("Base/Words.Dat", &after) == 0 && after.st_size == before.st_size &&
-                    after.st_mtim.tv_sec == before.st_mtim.tv_sec && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
+                 ::stat("Base/Words.Dat", &after) == 0 && after.st_size == before.st_size &&
+                 after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                 after.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
          },
          with({"ЭТО СЕКРЕТ.^", "КАК ТЕБЯ ЗОВУТ?^Не скажи.;Это секрет.;"})},
         {"another program changes a letter in place",
          [&] {
              // «скажу.» as saved; the escape of «у» becomes that of «и».
              std::ifstream in("Base/Words.Dat", std::ios::binary);
-             const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+             const std::string bytes{std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>()};
              const std::size_t at = bytes.find("\\'e6\\'f3.");
              const int fd = ::open("Base/Words.Dat", O_WRONLY);
              const bool written = at != std::string::npos && fd >= 0 &&
-                                  ::pwrite(fd, "e8", 2, static_cast<off_t>(at + 6)) == 2;
+                 ::pwrite(fd, "e8", 2, static_cast<off_t>(at + 6)) == 2;
              ::close(fd);
              return written;
          },
@@ -317,10 +335,11 @@ TEST_F(Learning, AChangeMadeBetweenTheLookupAndTheLearningStepIsKept)
         // Saved as the program saves it, with a time long past, so that a change in place
         // gives the file another one.
         LineList({cp("Знания"), cp("ПРИВЕТ^Привет!;Здравствуй!;"), cp("_КАК ДЕЛА^Хорошо.;"),
-                  cp("ДОБРЫЙ ДЕНЬ^Добрый!;"), cp("КАК ТЕБЯ ЗОВУТ?^Не скажу.;"), cp("ПОКА^До свидания!;@"),
-                  cp("ЯСНО.^")})
+                  cp("ДОБРЫЙ ДЕНЬ^Добрый!;"), cp("КАК ТЕБЯ ЗОВУТ?^Не скажу.;"),
+                  cp("ПОКА^До свидания!;@"), cp("ЯСНО.^")})
             .save(words);
-        fs::last_write_time("Base/Words.Dat", fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
+        fs::last_write_time("Base/Words.Dat",
+                            fs::file_time_type::clock::now() - std::chrono::hours(24 * 365));
         dir.writeLines("Base\\W1.Dat", {"Ответ на вопрос."});
         {
             WriterBetweenLookupAndLearning writer(c.change);
@@ -352,17 +371,22 @@ TEST_F(Learning, AKnowledgeFileRemovedBeforeTheLearningStepFailsTheTurn)
 class SeededDice : public Dice {
 public:
     void reseed() override {}
-    int random(int n) override { return n <= 0 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(generator); }
+    int random(int n) override
+    {
+        return n <= 0 ? 0 : std::uniform_int_distribution<int>(0, n - 1)(generator);
+    }
     std::mt19937 generator{20261207};
 };
 
 TEST(LearningAtRandom, TheKnowledgeFileStaysWellFormed)
 {
     ScratchDir dir;
-    dir.writeLines("Base\\Words.Dat", {"Знания", "ПРИВЕТ^Привет!;", "_КАК ДЕЛА^Хорошо.;", "ПОКА^Пока.;@"});
+    dir.writeLines("Base\\Words.Dat",
+                   {"Знания", "ПРИВЕТ^Привет!;", "_КАК ДЕЛА^Хорошо.;", "ПОКА^Пока.;@"});
     dir.writeLines("Base\\W1.Dat", {"Да?", "Не знаю."});
     dir.writeLines("Base\\W2.Dat", {"Ясно.", "Интересно;", "@"});
-    for (const char* list : {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat"})
+    for (const char* list :
+         {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat"})
         dir.writeLines(list, {"Так.", "Вот."});
     dir.writeLines("Base\\Collection.Dat", {});
 
@@ -372,15 +396,17 @@ TEST(LearningAtRandom, TheKnowledgeFileStaysWellFormed)
     Engine engine(host, cues, dice);
 
     // Short phrases from a small alphabet, so that keys recur and entries learn replies.
-    const std::vector<std::string> pieces = {cp("да"), cp("нет"), cp("ну"), " ", " ", "^", ";", "@", "_",
-                                             "?", "!", ",", ".", cp("привет"), cp("пока"), cp("ё"), "a"};
+    const std::vector<std::string> pieces = {cp("да"), cp("нет"),    cp("ну"),   " ",     " ", "^",
+                                             ";",      "@",          "_",        "?",     "!", ",",
+                                             ".",      cp("привет"), cp("пока"), cp("ё"), "a"};
     std::mt19937 generator(1207);
     const int turns = 2000;
     for (int turn = 0; turn < turns; ++turn) {
         std::string phrase;
         const int length = std::uniform_int_distribution<int>(1, 5)(generator);
         for (int i = 0; i < length; ++i)
-            phrase += pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(generator)];
+            phrase +=
+                pieces[std::uniform_int_distribution<std::size_t>(0, pieces.size() - 1)(generator)];
         host.input = phrase;
         engine.SpeakClick();
     }
@@ -391,7 +417,8 @@ TEST(LearningAtRandom, TheKnowledgeFileStaysWellFormed)
     int withReplies = 0;
     for (int i = 1; i < words.count(); ++i) {
         EXPECT_TRUE(EntryWellFormed(words.get(i)))
-            << "line " << i << ": " << utf(words.get(i)) << " (" << EntryFaultText(CheckEntry(words.get(i))) << ")";
+            << "line " << i << ": " << utf(words.get(i)) << " ("
+            << EntryFaultText(CheckEntry(words.get(i))) << ")";
         withReplies += EntryHasReplies(words.get(i)) ? 1 : 0;
     }
     EXPECT_GT(withReplies, 5);

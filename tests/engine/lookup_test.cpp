@@ -45,13 +45,13 @@ TEST_F(Lookup, ThreadStateAfterEachKindOfTurn)
         int line;
     };
     const std::vector<Step> steps = {
-        {"здравствуй", knowledge(), "Отклик на фразу.", 0, 0},         // fallback: unchanged
-        {"привет", knowledge(), "Привет!", 1, 1},                      // main phrase at line 1
-        {"ты кто?", knowledge(), "Я программа.", 2, 4},                // sibling branch below
-        {"ты гад", {0, 1}, "Не груби.", 2, 4},                          // canned: unchanged
-        {"ну и ну", knowledge(), "Отклик на фразу.", 0, 5},            // met line 5, then fallback
+        {"здравствуй", knowledge(), "Отклик на фразу.", 0, 0}, // fallback: unchanged
+        {"привет", knowledge(), "Привет!", 1, 1}, // main phrase at line 1
+        {"ты кто?", knowledge(), "Я программа.", 2, 4}, // sibling branch below
+        {"ты гад", {0, 1}, "Не груби.", 2, 4}, // canned: unchanged
+        {"ну и ну", knowledge(), "Отклик на фразу.", 0, 5}, // met line 5, then fallback
         {"привет", knowledge(1), "Здравствуй!", 1, 1},
-        {"хорошо", knowledge(), "Отклик на фразу.", 0, 5},             // depth 2 is not a candidate
+        {"хорошо", knowledge(), "Отклик на фразу.", 0, 5}, // depth 2 is not a candidate
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.typed);
@@ -100,21 +100,29 @@ TEST_F(Lookup, WhichEntryAnswers)
         {"a fit", {"З", "АБ^Да.;"}, "авab аб", "Да."},
         {"one letter never fits the end", {"З", "Я^Я тут.;"}, "привет", "Отклик на фразу."},
         {"one letter", {"З", "Я^Я тут.;"}, "я тут", "Я тут."},
-        {"a bare key is passed over", {"З", "ЧТО ТАКОЕ СЧАСТЬЕ?^"}, "что такое счастье?", "Ответ на вопрос."},
+        {"a bare key is passed over",
+         {"З", "ЧТО ТАКОЕ СЧАСТЬЕ?^"},
+         "что такое счастье?",
+         "Ответ на вопрос."},
         {"word by word", {"З", "КАК ТЫ^Нормально.;"}, "как же ты?", "Нормально."},
         {"word order", {"З", "КАК ТЫ^Нормально.;"}, "ты как?", "Ответ на вопрос."},
         {"the earlier entry", {"З", "ДЕЛА^Первая.;", "КАК ДЕЛА^Вторая.;"}, "как дела?", "Первая."},
-        {"contiguous before word by word", {"З", "КАК ДЕЛА^Первая.;", "ТВОИ^Вторая.;"}, "как твои дела?",
+        {"contiguous before word by word",
+         {"З", "КАК ДЕЛА^Первая.;", "ТВОИ^Вторая.;"},
+         "как твои дела?",
          "Вторая."},
-        {"word by word when nothing is contiguous", {"З", "КАК ДЕЛА^Первая.;", "ТВОИ ДРУЗЬЯ^Вторая.;"},
-         "как твои дела?", "Первая."},
+        {"word by word when nothing is contiguous",
+         {"З", "КАК ДЕЛА^Первая.;", "ТВОИ ДРУЗЬЯ^Вторая.;"},
+         "как твои дела?",
+         "Первая."},
         {"a lower-case key never fits", {"З", "Привет^Здравствуй.;"}, "привет", "Отклик на фразу."},
         {"a branch needs its underscores", {"З", "_ПРИВЕТ^Ветка.;"}, "привет", "Отклик на фразу."},
         {"a phrase with underscores fits a branch", {"З", "_ПРИВЕТ^Ветка.;"}, "_привет", "Ветка."},
         {"malformed lines are passed over",
-         {"З", "", "ПРИВЕТ", "ПРИВЕТ ^Пробел.;", "ПРИВЕТ^Открыто", "ПРИВЕТ^;", "^ПРИВЕТ;", "ПРИВЕТ^@",
-          "ПРИВЕТ^Здравствуй.;"},
-         "привет", "Здравствуй."},
+         {"З", "", "ПРИВЕТ", "ПРИВЕТ ^Пробел.;", "ПРИВЕТ^Открыто", "ПРИВЕТ^;", "^ПРИВЕТ;",
+          "ПРИВЕТ^@", "ПРИВЕТ^Здравствуй.;"},
+         "привет",
+         "Здравствуй."},
         {"the header is never an entry", {"ПРИВЕТ^Заголовок.;"}, "привет", "Отклик на фразу."},
         {"an empty file", {}, "привет", "Отклик на фразу."},
     };
@@ -142,8 +150,9 @@ TEST_F(Lookup, EachReplyIsEquallyLikely)
 
 TEST_F(Lookup, OnlyAMainPhraseTurnsTheFarewellOnOrOff)
 {
-    dir.writeLines("Base\\Words.Dat",
-                   {"З", "ПРИВЕТ^Привет!;", "_ПОКА^Пока-пока!;@", "ПОКА^До свидания!;@", "ЛАДНО^Ладно.;"});
+    dir.writeLines(
+        "Base\\Words.Dat",
+        {"З", "ПРИВЕТ^Привет!;", "_ПОКА^Пока-пока!;@", "ПОКА^До свидания!;@", "ЛАДНО^Ладно.;"});
     say("привет", knowledge());
     say("пока", knowledge());
     EXPECT_EQ(reply(), "Пока-пока!");

@@ -21,24 +21,24 @@ TEST(ContainsKey, ScansWithoutBacktracking)
         int expected;
     };
     const std::vector<Case> cases = {
-        {"ААБ.", "АБ", 1, 0},            // the second А breaks the match and is not tried again
+        {"ААБ.", "АБ", 1, 0}, // the second А breaks the match and is not tried again
         {"АВАБ.", "АБ", 1, 4},
-        {"Привет.", "Я", 1, 0},          // the end of the phrase matches nothing
+        {"Привет.", "Я", 1, 0}, // the end of the phrase matches nothing
         {"Я тут.", "Я", 1, 1},
-        {"я тут.", "Я", 1, 1},           // the phrase is upper-cased
+        {"я тут.", "Я", 1, 1}, // the phrase is upper-cased
         {"ёлка.", "ЁЛКА", 1, 4},
         {"hello world.", "WORLD", 1, 11},
-        {"привет.", "привет", 1, 0},     // the key is taken as stored
+        {"привет.", "привет", 1, 0}, // the key is taken as stored
         {"Привет, программа.", "ПРИВЕТ", 1, 6},
         {"ДДУРА.", "ДУРА", 1, 0},
         {"Дура.", "ДУРА", 1, 4},
-        {"Ты гад", "ГАД ", 1, 0},        // a trailing space needs a real space
+        {"Ты гад", "ГАД ", 1, 0}, // a trailing space needs a real space
         {"Ты гад.", "ГАД.", 1, 7},
         {"Аб аб.", "АБ", 1, 2},
-        {"Аб аб.", "АБ", 2, 5},          // the scan starts at the given position
+        {"Аб аб.", "АБ", 2, 5}, // the scan starts at the given position
         {"Аб аб.", "АБ", 6, 0},
-        {"Аб.", "", 1, 0},               // an empty key is never found
-        {"Аб.", "АБ.Я", 1, 0},           // a key longer than what is left
+        {"Аб.", "", 1, 0}, // an empty key is never found
+        {"Аб.", "АБ.Я", 1, 0}, // a key longer than what is left
         {"", "А", 1, 0},
     };
     for (const auto& c : cases) {
@@ -58,15 +58,15 @@ TEST(ContainsWords, FindsTheKeysWordsInOrder)
     const std::vector<Case> cases = {
         {"Как ты?", "КАК ТЫ", true},
         {"Как же ты?", "КАК ТЫ", true},
-        {"Ты как?", "КАК ТЫ", false},           // word order counts
-        {"Как дела?", "ДЕЛА", true},            // one word: as the contiguous scan
+        {"Ты как?", "КАК ТЫ", false}, // word order counts
+        {"Как дела?", "ДЕЛА", true}, // one word: as the contiguous scan
         {"ААБ.", "АБ", false},
-        {"Аб.", "АБ Б", false},                 // words do not overlap
+        {"Аб.", "АБ Б", false}, // words do not overlap
         {"Аб б.", "АБ Б", true},
-        {"Как же ты?", "КАК  ТЫ", true},        // a double space starts the next word with a space
+        {"Как же ты?", "КАК  ТЫ", true}, // a double space starts the next word with a space
         {"Как,ты?", "КАК  ТЫ", false},
         {"Ну как, скажи, ты там?", "КАК ТЫ ТАМ?", true},
-        {"Тут ты.", " ТЫ", true},               // a leading space belongs to the first word
+        {"Тут ты.", " ТЫ", true}, // a leading space belongs to the first word
         {"Ты.", " ТЫ", false},
         {"Кто ты такой?", "ТЫ КТО", false},
         {"Привет.", "", false},
@@ -101,10 +101,10 @@ TEST(WordLists, DecideWhichPhrasesAreRudeOrHuman)
     enum Hit { None, Rude, Human };
     const std::vector<std::pair<const char*, Hit>> cases = {
         {"ты лох", Rude},
-        {"лох", None},              // " ЛОХ" needs the space before it
-        {"ты  лох", None},          // the second space breaks the match begun by the first
+        {"лох", None}, // " ЛОХ" needs the space before it
+        {"ты  лох", None}, // the second space breaks the match begun by the first
         {"ты,лох", None},
-        {"бля", Rude},              // thanks to the appended "."
+        {"бля", Rude}, // thanks to the appended "."
         {"бляха", None},
         {"ты гад", Rude},
         {"гад?", None},
@@ -113,7 +113,7 @@ TEST(WordLists, DecideWhichPhrasesAreRudeOrHuman)
         {"уебище", None},
         {"ддура", None},
         {"дура", Rude},
-        {"я тебя сотру", Rude},     // before the human topic's "СОТРУ" is looked at
+        {"я тебя сотру", Rude}, // before the human topic's "СОТРУ" is looked at
         {"я сотру", Rude},
         {"меня зовут Вася", Human},
         {"меня  зовут Вася", None},

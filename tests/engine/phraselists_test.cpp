@@ -20,7 +20,8 @@ TEST(PhraseLists, AnyLineOfAListMayBeDrawn)
     LineList work;
     for (int i : {0, 1, 2}) {
         ScriptedDice dice({i});
-        EXPECT_EQ(DrawPhrase(work, "Base\\X.Dat", dice), std::string(1, static_cast<char>('a' + i)));
+        EXPECT_EQ(DrawPhrase(work, "Base\\X.Dat", dice),
+                  std::string(1, static_cast<char>('a' + i)));
         EXPECT_EQ(dice.asked, std::vector<int>{3});
     }
     // The list stays loaded in the work list.
@@ -88,8 +89,9 @@ TEST(PhraseLists, AnAppendReadsTheFileAfreshAndKeepsEveryLine)
     // Another copy of the program appended meanwhile: nothing of it is lost.
     dir.writeLines("Base\\Collection.Dat", {">>> Дура.", ">>> Ты лох.", ">>> Гад!"});
     RecordProfanity(work, cp("Я тебя сотру."));
-    EXPECT_EQ(dir.readLines("Base\\Collection.Dat"),
-              (std::vector<std::string>{">>> Дура.", ">>> Ты лох.", ">>> Гад!", ">>> Я тебя сотру."}));
+    EXPECT_EQ(
+        dir.readLines("Base\\Collection.Dat"),
+        (std::vector<std::string>{">>> Дура.", ">>> Ты лох.", ">>> Гад!", ">>> Я тебя сотру."}));
 }
 
 TEST(PhraseLists, AMissingRecordIsNeverCreated)

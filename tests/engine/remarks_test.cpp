@@ -60,7 +60,10 @@ protected:
         dice.push(thresholdDraw);
         engine.IdleTick();
     }
-    std::string lastLog() const { return utf(engine.state().Log.get(engine.state().Log.count() - 1)); }
+    std::string lastLog() const
+    {
+        return utf(engine.state().Log.get(engine.state().Log.count() - 1));
+    }
 };
 
 // ---- idle remark (T2)
@@ -76,17 +79,21 @@ TEST_F(RemarksTest, IdleRemarkComesOnTheFirstTickThatReachesItsThreshold)
     const std::vector<Case> cases = {
         {"lowest threshold on every tick", std::vector<int>(60, 0), 60},
         {"highest threshold on every tick", std::vector<int>(90, 30), 90},
-        {"high draws, then a threshold of 70 at second 70", [] {
+        {"high draws, then a threshold of 70 at second 70",
+         [] {
              std::vector<int> d(69, 30);
              d.push_back(10);
              return d;
-         }(), 70},
+         }(),
+         70},
         // At second 75 a threshold of 74 is already passed: the remark comes at once.
-        {"a threshold below the count", [] {
+        {"a threshold below the count",
+         [] {
              std::vector<int> d(74, 30);
              d.push_back(14);
              return d;
-         }(), 75},
+         }(),
+         75},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -275,8 +282,7 @@ TEST_F(RemarksTest, DelayedRemarkComesOnTheSecondTickAndStopsT9)
     EXPECT_EQ(host.transcript[0].style, LineStyle::Program);
     EXPECT_EQ(lastLog(), "CPU:     вторая");
     EXPECT_EQ(engine.state().CpuPhrase, before);
-    EXPECT_EQ(host.trace,
-              (std::vector<std::string>{"hourglass", "MP5", "line вторая", "arrow"}));
+    EXPECT_EQ(host.trace, (std::vector<std::string>{"hourglass", "MP5", "line вторая", "arrow"}));
 }
 
 TEST_F(RemarksTest, DelayedRemarkNeverSaysLineZero)
@@ -290,7 +296,7 @@ TEST_F(RemarksTest, DelayedRemarkNeverSaysLineZero)
         {{"a", "b", "c"}, 0, "b"},
         {{"a", "b", "c"}, 1, "c"},
         {{"a", "b"}, 0, "b"},
-        {{"a"}, 0, ""},  // fewer than two lines: an empty remark
+        {{"a"}, 0, ""}, // fewer than two lines: an empty remark
         {{}, 0, ""},
     };
     for (const auto& c : cases) {
@@ -394,7 +400,7 @@ TEST_F(SilenceTest, OnlyATurnThatShowsAReplyRestartsTheSilence)
     quietSeconds(30);
     host.input = cp("привет"); // typing alone
     EXPECT_EQ(engine.state().IdleTicks, 30);
-    say("");                   // an empty phrase ends the turn at once
+    say(""); // an empty phrase ends the turn at once
     EXPECT_EQ(engine.state().IdleTicks, 30);
     EXPECT_TRUE(host.transcript.empty());
 }

@@ -10,9 +10,9 @@ using TurnFailure = EngineTest;
 
 struct Failure {
     const char* name;
-    const char* missing;    // the file taken away
-    const char* typed;      // the phrase ("" for a long one)
-    const char* lastReply;  // the previous reply it learns from
+    const char* missing; // the file taken away
+    const char* typed; // the phrase ("" for a long one)
+    const char* lastReply; // the previous reply it learns from
     std::vector<int> retry; // the draws of the turn once the file is back
 };
 

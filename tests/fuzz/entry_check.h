@@ -71,11 +71,13 @@ inline std::string checkEntryLine(std::string_view line)
         const int end = ContainsKey(phrase, key);
         if (end < 0 || end > static_cast<int>(phrase.size()))
             return "ContainsKey gave a position outside the phrase";
-        if (end != 0 && cp1251::upper(phrase).substr(static_cast<size_t>(end) - key.size(), key.size()) != key)
+        if (end != 0 &&
+            cp1251::upper(phrase).substr(static_cast<size_t>(end) - key.size(), key.size()) != key)
             return "ContainsKey found the key where the phrase does not hold it";
         if (end != 0 && key.empty())
             return "ContainsKey found an empty key";
-        if (!key.empty() && key.find(' ') == std::string_view::npos && ContainsWords(phrase, key) != (end != 0))
+        if (!key.empty() && key.find(' ') == std::string_view::npos &&
+            ContainsWords(phrase, key) != (end != 0))
             return "for a one-word key the two passes disagree";
         (void)ContainsWords(phrase, key);
     }

@@ -34,7 +34,8 @@ inline std::string checkPlainText(std::string_view bytes)
     const bool endsWithBreak = !bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r');
     const size_t expected = breaks + (bytes.empty() || endsWithBreak ? 0 : 1);
     if (lines.size() != expected)
-        return "read " + std::to_string(lines.size()) + " lines where the text has " + std::to_string(expected);
+        return "read " + std::to_string(lines.size()) + " lines where the text has " +
+            std::to_string(expected);
 
     size_t textBytes = 0;
     for (const auto& line : lines) {

@@ -36,13 +36,13 @@ private:
     unsigned state_;
 };
 
-
 class TurnChecker {
 public:
     TurnChecker()
     {
-        const std::filesystem::path base =
-            std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
+        const std::filesystem::path base = std::filesystem::is_directory("/dev/shm")
+            ? "/dev/shm"
+            : std::filesystem::temp_directory_path();
         std::string pattern = (base / "tovrin-turnfuzz-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             folder_ = pattern;
@@ -78,9 +78,10 @@ private:
 
     static void writeBase()
     {
-        writeFile("Base/Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо, а у тебя?;",
-                                     "__ХОРОШО^Вот и славно.;", "_ТЫ КТО^Я программа.;", "ПОКА^До свидания!;@",
-                                     "КАК ТЫ^Нормально.;", "ЧТО ТАКОЕ СЧАСТЬЕ?^", "_ДА^Да?;"});
+        writeFile("Base/Words.Dat",
+                  {"Заголовок", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо, а у тебя?;",
+                   "__ХОРОШО^Вот и славно.;", "_ТЫ КТО^Я программа.;", "ПОКА^До свидания!;@",
+                   "КАК ТЫ^Нормально.;", "ЧТО ТАКОЕ СЧАСТЬЕ?^", "_ДА^Да?;"});
         writeFile("Base/W1.Dat", {"Да.", "Не знаю.", "Что? Ладно."});
         writeFile("Base/W2.Dat", {"Бывает.", "Как тебя зовут?", ""});
         writeFile("Base/Povtor.Dat", {"Ты повторяешься."});
@@ -145,8 +146,8 @@ private:
             return "more than one new entry per turn";
         for (int i = 1; i < words.count(); ++i)
             if (!EntryWellFormed(words.get(i)))
-                return "line " + std::to_string(i) + " of the knowledge file is malformed: " +
-                       cp1251::toUtf8(words.get(i));
+                return "line " + std::to_string(i) +
+                    " of the knowledge file is malformed: " + cp1251::toUtf8(words.get(i));
         return {};
     }
 

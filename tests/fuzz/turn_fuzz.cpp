@@ -8,7 +8,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static tovrin::fuzz::TurnChecker checker;
-    const std::string failure = checker.check(std::string_view(reinterpret_cast<const char*>(data), size));
+    const std::string failure =
+        checker.check(std::string_view(reinterpret_cast<const char*>(data), size));
     if (!failure.empty()) {
         std::fprintf(stderr, "turn_fuzz: %s\n", failure.c_str());
         std::abort();

@@ -14,12 +14,14 @@ namespace cp1251 = tovrin::cp1251;
 namespace {
 
 // Runs iconv over bytes; nothing when iconv refuses them or is not installed.
-std::optional<std::string> iconv(const std::string& from, const std::string& to, const std::string& bytes)
+std::optional<std::string> iconv(const std::string& from, const std::string& to,
+                                 const std::string& bytes)
 {
-    const auto input = std::filesystem::temp_directory_path() /
-                       ("tovrin-iconv-" + std::to_string(::getpid()));
+    const auto input =
+        std::filesystem::temp_directory_path() / ("tovrin-iconv-" + std::to_string(::getpid()));
     std::ofstream(input, std::ios::binary) << bytes;
-    const std::string command = "iconv -f " + from + " -t " + to + " '" + input.string() + "' 2>/dev/null";
+    const std::string command =
+        "iconv -f " + from + " -t " + to + " '" + input.string() + "' 2>/dev/null";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
         return std::nullopt;
@@ -158,8 +160,20 @@ TEST(Cp1251, UpperCaseRule)
         {"абвгдежзийклмнопрстуфхцчшщъыьэюя", "АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯ"},
         {"ё", "Ё"},
         {"abcdefghijklmnopqrstuvwxyz", "ABCDEFGHIJKLMNOPQRSTUVWXYZ"},
-        {"ђ", "Ђ"}, {"ѓ", "Ѓ"}, {"ѕ", "Ѕ"}, {"і", "І"}, {"ї", "Ї"}, {"ј", "Ј"}, {"љ", "Љ"},
-        {"њ", "Њ"}, {"ћ", "Ћ"}, {"ќ", "Ќ"}, {"ў", "Ў"}, {"џ", "Џ"}, {"ґ", "Ґ"}, {"є", "Є"},
+        {"ђ", "Ђ"},
+        {"ѓ", "Ѓ"},
+        {"ѕ", "Ѕ"},
+        {"і", "І"},
+        {"ї", "Ї"},
+        {"ј", "Ј"},
+        {"љ", "Љ"},
+        {"њ", "Њ"},
+        {"ћ", "Ћ"},
+        {"ќ", "Ќ"},
+        {"ў", "Ў"},
+        {"џ", "Џ"},
+        {"ґ", "Ґ"},
+        {"є", "Є"},
         // Unchanged: capitals, digits, punctuation, spaces and the signs of the code page.
         {"АЯЁЂІ XYZ", "АЯЁЂІ XYZ"},
         {"0123456789 .,;:!?-()^_@", "0123456789 .,;:!?-()^_@"},
@@ -169,7 +183,8 @@ TEST(Cp1251, UpperCaseRule)
     };
     for (const auto& c : letters) {
         EXPECT_EQ(cp1251::toUtf8(cp1251::upper(cp1251::fromUtf8(c.small))), c.capital) << c.small;
-        EXPECT_EQ(cp1251::upper(cp1251::upper(cp1251::fromUtf8(c.small))), cp1251::upper(cp1251::fromUtf8(c.small)));
+        EXPECT_EQ(cp1251::upper(cp1251::upper(cp1251::fromUtf8(c.small))),
+                  cp1251::upper(cp1251::fromUtf8(c.small)));
     }
 }
 
@@ -183,12 +198,14 @@ TEST(Cp1251, UpperCaseAgreesWithTheCLibraryForEveryByte)
     }
     for (int b = 0; b < 256; ++b) {
         const char32_t ch = cp1251::toUnicode(static_cast<unsigned char>(b));
-        const int capital = cp1251::fromUnicode(static_cast<char32_t>(std::towupper(static_cast<wint_t>(ch))));
+        const int capital =
+            cp1251::fromUnicode(static_cast<char32_t>(std::towupper(static_cast<wint_t>(ch))));
         // A capital that the code page cannot spell (µ) leaves the byte as it is.
         const int expected = capital < 0 ? b : capital;
         EXPECT_EQ(static_cast<unsigned char>(cp1251::upper(static_cast<char>(b))), expected)
             << "byte 0x" << std::hex << b;
-        EXPECT_EQ(cp1251::upper(std::string(1, static_cast<char>(b))), std::string(1, static_cast<char>(expected)));
+        EXPECT_EQ(cp1251::upper(std::string(1, static_cast<char>(b))),
+                  std::string(1, static_cast<char>(expected)));
     }
     std::setlocale(LC_CTYPE, "C");
 }

@@ -192,9 +192,9 @@ TEST(Reading, AnUnreadableFileCannotBeOpened)
     fs::permissions(dir.path() / "Base/Words.Dat", fs::perms::none);
     EXPECT_EQ(inUnprivilegedChild([] {
                   return errorOf([] { tovrin::readWholeFile("Base\\Words.Dat"); }) ==
-                                 "Cannot open file Base\\Words.Dat"
-                             ? 0
-                             : 1;
+                          "Cannot open file Base\\Words.Dat"
+                      ? 0
+                      : 1;
               }),
               0);
 }
@@ -220,8 +220,10 @@ TEST(Saving, AFailingStepKeepsTheOldFileAndLeavesNoTemporaryFile)
         {
             FailAt fault(c.step);
             EXPECT_EQ(errorOf([] { LineList({"new"}).save("Base\\Words.Dat"); }), c.message);
-            EXPECT_EQ(errorOf([] { LineList({"new"}).save("Base\\Other.Dat"); }), std::string(c.message) ==
-                      "Failed to Save Stream" ? "Failed to Save Stream" : "Cannot create file Base\\Other.Dat");
+            EXPECT_EQ(errorOf([] { LineList({"new"}).save("Base\\Other.Dat"); }),
+                      std::string(c.message) == "Failed to Save Stream"
+                          ? "Failed to Save Stream"
+                          : "Cannot create file Base\\Other.Dat");
         }
         EXPECT_EQ(bytesOf(dir.path() / "Base/Words.Dat"), old);
         EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Words.Dat"});
@@ -241,7 +243,8 @@ TEST(Saving, AbandonedTemporariesAreRemovedWhenOld)
     const fs::path base = dir.path() / "Base";
     const auto leave = [&](const std::string& name, int ageSeconds) {
         std::ofstream(base / name) << "half a file";
-        fs::last_write_time(base / name, fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
+        fs::last_write_time(base / name,
+                            fs::file_time_type::clock::now() - std::chrono::seconds(ageSeconds));
     };
     leave(".~W1.Dat.aB3dE9", 2 * 60 * 60);
     leave(".~W1.Dat.Zz0011", 10);
@@ -250,8 +253,8 @@ TEST(Saving, AbandonedTemporariesAreRemovedWhenOld)
 
     LineList({"a"}).save("Base\\W1.Dat");
 
-    const std::set<std::string> expected = {".tovrin.lock", "W1.Dat", ".~W1.Dat.Zz0011", ".~W2.Dat.aB3dE9",
-                                            ".~W1.Dat.toolong1"};
+    const std::set<std::string> expected = {".tovrin.lock", "W1.Dat", ".~W1.Dat.Zz0011",
+                                            ".~W2.Dat.aB3dE9", ".~W1.Dat.toolong1"};
     std::set<std::string> names = namesIn(base);
     names.insert(".tovrin.lock"); // present only when something took the lock
     EXPECT_EQ(names, expected);
@@ -262,7 +265,9 @@ TEST(Saving, TheFaultSeamBelongsToOneThread)
     ScratchDir dir;
     FailAt fault(SaveStep::Rename);
     std::string otherThread = "not run";
-    std::thread([&] { otherThread = errorOf([] { LineList({"other"}).save("Base\\Other.Dat"); }); }).join();
+    std::thread([&] {
+        otherThread = errorOf([] { LineList({"other"}).save("Base\\Other.Dat"); });
+    }).join();
     EXPECT_EQ(otherThread, "");
     EXPECT_EQ(errorOf([] { LineList({"this"}).save("Base\\This.Dat"); }), "Failed to Save Stream");
     EXPECT_EQ(namesIn(dir.path() / "Base"), std::set<std::string>{"Other.Dat"});
@@ -275,20 +280,22 @@ TEST(Saving, AReadOnlyFolderOrFileIsNotReplaced)
     dir.write("Locked/Words.Dat", "locked\r\n");
     fs::permissions(dir.path(), fs::perms::all);
     fs::permissions(dir.path() / "Base", fs::perms::all);
-    fs::permissions(dir.path() / "Base/Words.Dat", fs::perms::owner_read | fs::perms::group_read |
-                                                       fs::perms::others_read);
-    fs::permissions(dir.path() / "Locked", fs::perms::owner_read | fs::perms::owner_exec |
-                                               fs::perms::others_read | fs::perms::others_exec);
+    fs::permissions(dir.path() / "Base/Words.Dat",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path() / "Locked",
+                    fs::perms::owner_read | fs::perms::owner_exec | fs::perms::others_read |
+                        fs::perms::others_exec);
 
-    EXPECT_EQ(inUnprivilegedChild([] {
-                  const std::string folder = errorOf([] { LineList({"new"}).save("Locked\\Words.Dat"); });
-                  const std::string fresh = errorOf([] { LineList({"new"}).save("Locked\\New.Dat"); });
-                  const std::string file = errorOf([] { LineList({"new"}).save("Base\\Words.Dat"); });
-                  return (folder == "Cannot create file Locked\\Words.Dat" ? 0 : 1) |
-                         (fresh == "Cannot create file Locked\\New.Dat" ? 0 : 2) |
-                         (file == "Cannot create file Base\\Words.Dat" ? 0 : 4);
-              }),
-              0);
+    EXPECT_EQ(
+        inUnprivilegedChild([] {
+            const std::string folder = errorOf([] { LineList({"new"}).save("Locked\\Words.Dat"); });
+            const std::string fresh = errorOf([] { LineList({"new"}).save("Locked\\New.Dat"); });
+            const std::string file = errorOf([] { LineList({"new"}).save("Base\\Words.Dat"); });
+            return (folder == "Cannot create file Locked\\Words.Dat" ? 0 : 1) |
+                (fresh == "Cannot create file Locked\\New.Dat" ? 0 : 2) |
+                (file == "Cannot create file Base\\Words.Dat" ? 0 : 4);
+        }),
+        0);
     EXPECT_EQ(bytesOf(dir.path() / "Locked/Words.Dat"), "locked\r\n");
     EXPECT_EQ(bytesOf(dir.path() / "Base/Words.Dat"), "old\r\n");
     EXPECT_EQ(namesIn(dir.path() / "Locked"), std::set<std::string>{"Words.Dat"});
@@ -299,7 +306,8 @@ TEST(Saving, AFolderIsNotReplaced)
 {
     ScratchDir dir;
     fs::create_directories(dir.path() / "Base/Words.Dat");
-    EXPECT_EQ(errorOf([] { LineList({"x"}).save("Base\\Words.Dat"); }), "Cannot create file Base\\Words.Dat");
+    EXPECT_EQ(errorOf([] { LineList({"x"}).save("Base\\Words.Dat"); }),
+              "Cannot create file Base\\Words.Dat");
     EXPECT_TRUE(fs::is_directory(dir.path() / "Base/Words.Dat"));
 }
 
@@ -307,8 +315,8 @@ TEST(Saving, PermissionsAndLinksAreKept)
 {
     ScratchDir dir;
     dir.write("Base/Words.Dat", "old\r\n");
-    fs::permissions(dir.path() / "Base/Words.Dat", fs::perms::owner_read | fs::perms::owner_write |
-                                                       fs::perms::group_read);
+    fs::permissions(dir.path() / "Base/Words.Dat",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     LineList({"new"}).save("Base\\Words.Dat");
     EXPECT_EQ(fs::status(dir.path() / "Base/Words.Dat").permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
@@ -342,12 +350,14 @@ TEST(Saving, NoSaveLeavesTheWorkingFolderOrReplacesAReadOnlyFile)
     fs::create_symlink("../Away/victim", dir.path() / "Inside/Relative.Dat");
     fs::create_symlink(elsewhere / "missing", dir.path() / "Base/Dangling.Dat");
     dir.write("Base/ReadOnly.Dat", "old\r\n");
-    fs::permissions(dir.path() / "Base/ReadOnly.Dat", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    fs::permissions(dir.path() / "Base/ReadOnly.Dat",
+                    fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 
-    for (const char* path : {"Base\\Words.Dat", "Away\\victim", "Away\\New.Dat", "Inside\\Relative.Dat",
-                             "Base\\Dangling.Dat", "Base\\ReadOnly.Dat"}) {
+    for (const char* path : {"Base\\Words.Dat", "Away\\victim", "Away\\New.Dat",
+                             "Inside\\Relative.Dat", "Base\\Dangling.Dat", "Base\\ReadOnly.Dat"}) {
         SCOPED_TRACE(path);
-        EXPECT_EQ(errorOf([&] { LineList({"new"}).save(path); }), std::string("Cannot create file ") + path);
+        EXPECT_EQ(errorOf([&] { LineList({"new"}).save(path); }),
+                  std::string("Cannot create file ") + path);
     }
     EXPECT_EQ(bytesOf(elsewhere / "victim"), "keep me\r\n");
     EXPECT_EQ(bytesOf(dir.path() / "Base/ReadOnly.Dat"), "old\r\n");
@@ -355,7 +365,8 @@ TEST(Saving, NoSaveLeavesTheWorkingFolderOrReplacesAReadOnlyFile)
     for (const auto& e : fs::directory_iterator(elsewhere))
         left.insert(e.path().filename().string());
     EXPECT_EQ(left, std::set<std::string>{"victim"});
-    EXPECT_EQ(namesIn(dir.path() / "Base"), (std::set<std::string>{"Dangling.Dat", "ReadOnly.Dat", "Words.Dat"}));
+    EXPECT_EQ(namesIn(dir.path() / "Base"),
+              (std::set<std::string>{"Dangling.Dat", "ReadOnly.Dat", "Words.Dat"}));
 
     // A path that names another place itself is the user's choice, as the exchange file's is.
     LineList({"chosen"}).save((elsewhere / "Chosen.Dat").string());
@@ -401,7 +412,8 @@ TEST(Saving, UnderTheLockEveryAbandonedTemporaryGoes)
 {
     ScratchDir dir;
     const fs::path base = dir.path() / "Base";
-    const std::set<std::string> temporaries = {".~W1.Dat.aB3dE9", ".~Words.Dat.Zz0011", ".~Log.Tovrin.x1Y2z3"};
+    const std::set<std::string> temporaries = {".~W1.Dat.aB3dE9", ".~Words.Dat.Zz0011",
+                                               ".~Log.Tovrin.x1Y2z3"};
     const auto leave = [&] {
         for (const auto& name : temporaries)
             std::ofstream(base / name) << "half a file";
@@ -543,7 +555,8 @@ public:
     bool fail(SaveStep step) override
     {
         if (step == step_ && handler_) {
-            const auto handler = std::exchange(handler_, nullptr); // once, and not for its own saves
+            const auto handler =
+                std::exchange(handler_, nullptr); // once, and not for its own saves
             handler();
         }
         return false;
@@ -586,11 +599,13 @@ TEST(Reading, LinksOutOfTheWorkingFolderAreNotFollowed)
         EXPECT_EQ(error, c.lines.empty() ? std::string("Cannot open file ") + c.path : "");
         EXPECT_EQ(list.lines(), c.lines);
         if (c.lines.empty()) {
-            EXPECT_EQ(errorOf([&] { tovrin::loadMemo(c.path); }), std::string("Cannot open file ") + c.path);
+            EXPECT_EQ(errorOf([&] { tovrin::loadMemo(c.path); }),
+                      std::string("Cannot open file ") + c.path);
         }
     }
     // Another place named as such is the user's own choice.
-    EXPECT_EQ(tovrin::loadMemo((elsewhere.path() / "secret").string()), std::vector<std::string>{"root only"});
+    EXPECT_EQ(tovrin::loadMemo((elsewhere.path() / "secret").string()),
+              std::vector<std::string>{"root only"});
 }
 
 // A folder swapped for a link after the save looked at it: the save still lands where it
@@ -618,7 +633,8 @@ TEST(Saving, AFolderSwappedForALinkDuringTheSaveIsNotFollowed)
 TEST(Saving, ASaveInProgressKeepsItsTemporaryWhileOthersCleanUp)
 {
     const std::vector<std::pair<const char*, std::function<void()>>> cleanUps = {
-        {"a save under the lock", [] {
+        {"a save under the lock",
+         [] {
              FileLock lock("Base\\Words.Dat");
              LineList({"learnt"}).save("Base\\W1.Dat");
          }},
@@ -649,18 +665,28 @@ TEST(Lock, ALockThatCannotBeTakenFailsTheChange)
         bool unprivileged;
     };
     const Case cases[] = {
-        {"left mode 0600 by root", [](const fs::path& base, const fs::path&) {
+        {"left mode 0600 by root",
+         [](const fs::path& base, const fs::path&) {
              std::ofstream(base / ".tovrin.lock").flush();
              fs::permissions(base / ".tovrin.lock", fs::perms::owner_read | fs::perms::owner_write);
-         }, true},
-        {"a dangling link", [](const fs::path& base, const fs::path& elsewhere) {
+         },
+         true},
+        {"a dangling link",
+         [](const fs::path& base, const fs::path& elsewhere) {
              fs::create_symlink(elsewhere / "nologin", base / ".tovrin.lock");
-         }, false},
-        {"a link to a file", [](const fs::path& base, const fs::path& elsewhere) {
+         },
+         false},
+        {"a link to a file",
+         [](const fs::path& base, const fs::path& elsewhere) {
              std::ofstream(elsewhere / "nologin").flush();
              fs::create_symlink(elsewhere / "nologin", base / ".tovrin.lock");
-         }, false},
-        {"a folder", [](const fs::path& base, const fs::path&) { fs::create_directories(base / ".tovrin.lock"); }, false},
+         },
+         false},
+        {"a folder",
+         [](const fs::path& base, const fs::path&) {
+             fs::create_directories(base / ".tovrin.lock");
+         },
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -680,11 +706,13 @@ TEST(Lock, ALockThatCannotBeTakenFailsTheChange)
                 list.add("new");
                 list.save("Base\\W1.Dat");
             });
-            return (lock == "Cannot open file Base\\.tovrin.lock" ? 0 : 1) | (append == lock ? 0 : 2);
+            return (lock == "Cannot open file Base\\.tovrin.lock" ? 0 : 1) |
+                (append == lock ? 0 : 2);
         };
         EXPECT_EQ(c.unprivileged ? inUnprivilegedChild(attempt) : attempt(), 0);
         EXPECT_EQ(dir.readLines("Base\\W1.Dat"), std::vector<std::string>{"old"});
-        EXPECT_FALSE(fs::exists(elsewhere.path() / "nologin") && fs::file_size(elsewhere.path() / "nologin") > 0);
+        EXPECT_FALSE(fs::exists(elsewhere.path() / "nologin") &&
+                     fs::file_size(elsewhere.path() / "nologin") > 0);
         if (std::string(c.name) == "a dangling link") {
             EXPECT_FALSE(fs::exists(elsewhere.path() / "nologin"));
         }

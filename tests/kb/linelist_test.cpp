@@ -30,8 +30,7 @@ void* counted(std::size_t size)
         throw std::bad_alloc();
     const long long live = gLiveBytes += static_cast<long long>(malloc_usable_size(p));
     long long peak = gPeakBytes.load();
-    while (live > peak && !gPeakBytes.compare_exchange_weak(peak, live)) {
-    }
+    while (live > peak && !gPeakBytes.compare_exchange_weak(peak, live)) {}
     return p;
 }
 
@@ -140,7 +139,8 @@ TEST(LineList, ALineAppendedToASavedFileIsKept)
 {
     ScratchDir dir;
     LineList({cp("Заголовок"), cp("ПРИВЕТ^Привет!;")}).save("Base\\Words.Dat");
-    std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app) << cp("КЛЮЧ^Ответ;\r\n");
+    std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app)
+        << cp("КЛЮЧ^Ответ;\r\n");
     LineList words;
     words.load("Base\\Words.Dat");
     words.add(cp("НОВОЕ^"));
@@ -156,14 +156,22 @@ TEST(LineList, ASaveKeepsWhatWasAppendedToTheFileSinceItsLoad)
 {
     struct Case {
         const char* name;
-        bool savedFirst;          // the file is the program's RTF, else plain text
-        std::string appended;     // added at the end of the file after the load
+        bool savedFirst; // the file is the program's RTF, else plain text
+        std::string appended; // added at the end of the file after the load
         std::string replacedWith; // or the whole file written anew
         std::vector<std::string> expected; // nothing: the save fails, the file stays
     };
     const Case cases[] = {
-        {"a line after the RTF document", true, cp("КЛЮЧ^Ответ;\r\n"), "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "КЛЮЧ^Ответ;", "ЕЩЁ^"}},
-        {"two lines after plain text", false, cp("А^Б;\nВ^Г;\n"), "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "А^Б;", "В^Г;", "ЕЩЁ^"}},
+        {"a line after the RTF document",
+         true,
+         cp("КЛЮЧ^Ответ;\r\n"),
+         "",
+         {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "КЛЮЧ^Ответ;", "ЕЩЁ^"}},
+        {"two lines after plain text",
+         false,
+         cp("А^Б;\nВ^Г;\n"),
+         "",
+         {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "А^Б;", "В^Г;", "ЕЩЁ^"}},
         {"nothing", true, "", "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "ЕЩЁ^"}},
         {"a line edited", false, "", cp("h\r\nПРИВЕТ^Здравствуй!;\r\n"), {}},
     };
@@ -177,7 +185,8 @@ TEST(LineList, ASaveKeepsWhatWasAppendedToTheFileSinceItsLoad)
         LineList words;
         words.load("Base\\Words.Dat");
         if (!c.appended.empty())
-            std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app) << c.appended;
+            std::ofstream(dir.path() / "Base" / "Words.Dat", std::ios::binary | std::ios::app)
+                << c.appended;
         if (!c.replacedWith.empty())
             dir.write("Base\\Words.Dat", c.replacedWith);
         const std::string before = tovrin::readWholeFile("Base\\Words.Dat");
@@ -207,18 +216,23 @@ TEST(LineList, AVersionKnownByItsStampIsStillCheckedAtTheSave)
     dir.writeLines("Base\\W1.Dat", lines);
     dir.writeLines("Base\\W2.Dat", lines);
     const auto changed = std::filesystem::last_write_time(dir.path() / "Base" / "W2.Dat");
-    while (std::filesystem::file_time_type::clock::now() - changed < std::chrono::milliseconds(2100))
+    while (std::filesystem::file_time_type::clock::now() - changed <
+           std::chrono::milliseconds(2100))
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     struct Case {
         const char* name;
         const char* file;
-        std::string appended;      // added at the end after the load
-        std::string sameSizeEdit;  // or the file rewritten in place, as long as before
-        Lines expected;            // nothing: the save fails, the file stays
+        std::string appended; // added at the end after the load
+        std::string sameSizeEdit; // or the file rewritten in place, as long as before
+        Lines expected; // nothing: the save fails, the file stays
     };
     const Case cases[] = {
         {"edited in place", "W1.Dat", "", cp("h\r\nПРИВЕТ^Превет!;\r\n"), {}},
-        {"a line appended", "W2.Dat", cp("КЛЮЧ^Ответ;\r\n"), "", {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "КЛЮЧ^Ответ;"}},
+        {"a line appended",
+         "W2.Dat",
+         cp("КЛЮЧ^Ответ;\r\n"),
+         "",
+         {"h", "ПРИВЕТ^Привет!;", "НОВОЕ^", "КЛЮЧ^Ответ;"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -252,7 +266,8 @@ TEST(LineList, AVersionKnownByItsStampIsStillCheckedAtTheSave)
 TEST(LineList, BlanksOrAByteOrderMarkBeforeAnRtfDocumentLeaveItRtf)
 {
     const std::string document = tovrin::writeRtf({cp("h"), cp("ПРИВЕТ^Привет!;")});
-    for (const std::string before : {"\xEF\xBB\xBF", " ", "\r\n", "\n\n", "\t \r\n", "\xEF\xBB\xBF\r\n"}) {
+    for (const std::string before :
+         {"\xEF\xBB\xBF", " ", "\r\n", "\n\n", "\t \r\n", "\xEF\xBB\xBF\r\n"}) {
         SCOPED_TRACE(testing::PrintToString(before));
         ScratchDir dir;
         dir.write("Base\\Words.Dat", before + document);
@@ -267,7 +282,8 @@ TEST(LineList, BlanksOrAByteOrderMarkBeforeAnRtfDocumentLeaveItRtf)
 
 TEST(LineList, EmptyListsAndEmptyLinesSurviveASave)
 {
-    for (const Lines& lines : {Lines{}, Lines{""}, Lines{"", ""}, Lines{"a", "", ""}, Lines{"", "b"}}) {
+    for (const Lines& lines :
+         {Lines{}, Lines{""}, Lines{"", ""}, Lines{"a", "", ""}, Lines{"", "b"}}) {
         ScratchDir dir;
         LineList(lines).save("Base\\Txt.Dat");
         LineList back({"left over"});
@@ -320,7 +336,8 @@ TEST(LineList, ALoadInKeptRoomReadsOnlyItsOwnFile)
     ScratchDir dir;
     std::vector<std::string> large;
     for (int i = 0; i < 2000; ++i)
-        large.push_back(cp("ДЛИННАЯ СТРОКА НОМЕР ") + std::to_string(i) + "^" + std::string(static_cast<std::size_t>(i % 300), 'x') + ";");
+        large.push_back(cp("ДЛИННАЯ СТРОКА НОМЕР ") + std::to_string(i) + "^" +
+                        std::string(static_cast<std::size_t>(i % 300), 'x') + ";");
     LineList(large).save("Base\\Large.Dat");
     dir.write("Base\\Plain.Dat", cp("один\r\nдва\r\n"));
     LineList(Lines{cp("три"), ""}).save("Base\\Small.Dat");
@@ -382,7 +399,8 @@ TEST(LineList, TheMemoryOfALoadedListFollowsTheFileSize)
         paragraphs += "\\par\r\n";
     paragraphs += "}";
     const Case cases[] = {
-        {"empty lines with CR LF", [&] {
+        {"empty lines with CR LF",
+         [&] {
              std::string crlf;
              while (crlf.size() < bytes)
                  crlf += "\r\n";
@@ -466,7 +484,8 @@ TEST(LineList, KnowledgeFileOfAHundredThousandEntries)
     lines.reserve(100'001);
     lines.push_back("100000");
     for (int i = 0; i < 100'000; ++i)
-        lines.push_back(cp("_КЛЮЧ НОМЕР " + std::to_string(i) + "^Ответ на этот ключ, довольно длинный;Второй ответ;"));
+        lines.push_back(cp("_КЛЮЧ НОМЕР " + std::to_string(i) +
+                           "^Ответ на этот ключ, довольно длинный;Второй ответ;"));
     LineList big(lines);
     big.save("Base\\Words.Dat");
     EXPECT_GT(std::filesystem::file_size(dir.path() / "Base/Words.Dat"), 10'000'000u);

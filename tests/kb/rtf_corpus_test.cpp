@@ -31,7 +31,8 @@ TEST(RtfCorpus, EveryDocumentPassesTheFuzzerChecks)
         if (!entry.is_regular_file())
             continue;
         ++documents;
-        EXPECT_EQ(tovrin::fuzz::checkRtfDocument(bytesOf(entry.path())), "") << entry.path().filename();
+        EXPECT_EQ(tovrin::fuzz::checkRtfDocument(bytesOf(entry.path())), "")
+            << entry.path().filename();
     }
     EXPECT_GE(documents, 10) << "the corpus is missing";
 }

@@ -106,9 +106,11 @@ TEST(RtfPieces, GiveTheDocumentOfTheWholeWriterInFullPieces)
         {"exactly one piece", ofSize(piece)},
         {"one piece and a byte", ofSize(piece + 1)},
         {"exactly two pieces", ofSize(2 * piece)},
-        {"a line of escapes over several pieces", {"a", std::string(3 * piece / 4 + 3, '\xE0'), "b"}},
+        {"a line of escapes over several pieces",
+         {"a", std::string(3 * piece / 4 + 3, '\xE0'), "b"}},
         {"a small document of tabs, the longest escape", {std::string(100, '\t'), "\t"}},
-        {"tabs across the ends of pieces", {std::string(piece / 5 + 7, '\t'), std::string(piece / 2, '{')}},
+        {"tabs across the ends of pieces",
+         {std::string(piece / 5 + 7, '\t'), std::string(piece / 2, '{')}},
         {"many lines of every byte", manyLines},
     };
     for (const auto& [name, lines] : cases) {
@@ -208,7 +210,7 @@ TEST(PlainReader, LineBreaksAndTheFinalLine)
         {"a\r\n\r\n", {"a", ""}},
         {"\r\n", {""}},
         {"a\rb\nc\r\nd", {"a", "b", "c", "d"}},
-        {"\n\r", {"", ""}},     // LF then CR: two breaks, not one
+        {"\n\r", {"", ""}}, // LF then CR: two breaks, not one
         {"a\r\r\nb", {"a", "", "b"}},
         {"\r\n\r\n\r\n", {"", "", ""}},
         {std::string("a\0b\r\n", 5), {std::string("a\0b", 3)}},
@@ -239,13 +241,16 @@ TEST(RtfReader, DocumentsFromOtherWriters)
         {"backslash and line break", rtf("a\\\nb\\\r\nc"), Lines{"a", "b", "c"}},
         {"raw line breaks are layout", rtf("a\r\nb\nc\\par"), Lines{"abc"}},
         {"tab", rtf("a\\tab b\\par"), Lines{"a\tb"}},
-        {"non-breaking space", rtf("a\\~b\\par"), Lines{"a\xA0" "b"}},
+        {"non-breaking space", rtf("a\\~b\\par"),
+         Lines{"a\xA0"
+               "b"}},
         {"escaped specials", rtf("\\\\ \\{ \\}\\par"), Lines{"\\ { }"}},
         {"space after a control word is its end", rtf("\\b  bold\\b0 \\par"), Lines{" bold"}},
         {"control word ended by a digit parameter", rtf("\\fs24 x\\par"), Lines{"x"}},
         {"unknown control words are ignored", rtf("\\zzz1 \\qc\\sl-240 x\\par"), Lines{"x"}},
         {"other control symbols", rtf("a\\-b\\_c\\:d\\|\\par"), Lines{"ab-cd"}},
-        {"typographic words", rtf("\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet\\par"),
+        {"typographic words",
+         rtf("\\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet\\par"),
          Lines{"\x97\x96\x91\x92\x93\x94\x95"}},
         {"Unicode with one fallback", rtf("\\uc1\\u1055?\\u1088?\\par"), Lines{cp("Пр")}},
         {"Unicode default fallback is one", rtf("\\u1055\\'cf\\u1088\\'f0\\par"), Lines{cp("Пр")}},
@@ -258,7 +263,8 @@ TEST(RtfReader, DocumentsFromOtherWriters)
         {"fallback ends with the group", rtf("{\\uc3\\u1040 x}y\\par"), Lines{cp("А") + "y"}},
         {"fallback set per group", rtf("{\\uc0\\u1040}\\u1041?\\par"), Lines{cp("АБ")}},
         {"\\u without a number is ignored", rtf("a\\u b\\par"), Lines{"ab"}},
-        {"ignorable groups", rtf("{\\*\\generator Writer 1.0;}{\\*\\unknown {deep} text}x\\par"), Lines{"x"}},
+        {"ignorable groups", rtf("{\\*\\generator Writer 1.0;}{\\*\\unknown {deep} text}x\\par"),
+         Lines{"x"}},
         {"tables skipped",
          "{\\rtf1\\ansi\\ansicpg1251\\deff0{\\fonttbl{\\f0\\fnil\\fcharset204 Arial;}{\\f1 Courier;}}"
          "{\\colortbl ;\\red255\\green0\\blue0;}{\\stylesheet{\\s0 Normal;}}"
@@ -270,20 +276,25 @@ TEST(RtfReader, DocumentsFromOtherWriters)
         {"binary data skipped", rtf("a\\bin3 {}\\b\\par"), Lines{"ab"}},
         {"binary data in a picture", rtf("{\\pict\\bin4 \\par}x\\par"), Lines{"x"}},
         {"\\bin without count", rtf("a\\bin b\\par"), Lines{"ab"}},
-        {"Western code page", "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'e9\\'ab\\'80\\'81\\par}",
+        {"Western code page",
+         "{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0 \\'e9\\'ab\\'80\\'81\\par}",
          Lines{"?\xAB\x88?"}},
         {"Cyrillic font in a Western document",
          "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fcharset0 Arial;}{\\f1\\fcharset204 Arial CYR;}}"
          "\\f1\\'e0{\\f0\\'e9}\\'e0\\plain\\'e9\\par}",
          Lines{"\xE0?\xE0?"}},
         {"ANSI font in a Windows-1251 document",
-         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0\\'e0\\par}", Lines{"\xE0"}},
+         "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset0 Arial;}}\\f0\\'e0\\par}",
+         Lines{"\xE0"}},
         {"no code page named", "{\\rtf1\\ansi \\'e0\\par}", Lines{"\xE0"}},
         {"line breaks after the document give no line", rtf("a\\par") + "\r\n", Lines{"a"}},
-        {"a line appended by hand", rtf("a\\par") + "\r\n" + cp("КЛЮЧ^Ответ;") + "\r\n", Lines{"a", cp("КЛЮЧ^Ответ;")}},
+        {"a line appended by hand", rtf("a\\par") + "\r\n" + cp("КЛЮЧ^Ответ;") + "\r\n",
+         Lines{"a", cp("КЛЮЧ^Ответ;")}},
         {"appended right after the brace", rtf("a\\par") + "B^b;", Lines{"a", "B^b;"}},
-        {"appended lines as plain text has them", rtf("a") + "\n\nB^b;\nC^c;\r\n\r\nD^d;\r", Lines{"a", "B^b;", "C^c;", "", "D^d;"}},
-        {"blanks and NULs after the document", rtf("a\\par") + std::string("\r\n\0\0 \t\x1a\r\n", 9), Lines{"a"}},
+        {"appended lines as plain text has them", rtf("a") + "\n\nB^b;\nC^c;\r\n\r\nD^d;\r",
+         Lines{"a", "B^b;", "C^c;", "", "D^d;"}},
+        {"blanks and NULs after the document",
+         rtf("a\\par") + std::string("\r\n\0\0 \t\x1a\r\n", 9), Lines{"a"}},
         {"table cells and rows", rtf("a\\cell b\\cell\\row c\\par"), Lines{"a\tb\t", "c"}},
         {"skipped group text with \\par", rtf("{\\footnote note\\par}x\\par"), Lines{"x"}},
     };
@@ -335,20 +346,24 @@ TEST(RtfReader, HostileDocumentsAreRefusedOrReadCheaply)
         {"huge number", rtf("\\fs99999999999999999999999999999 x\\par"), Lines{"x"}},
         {"huge negative number", rtf("\\li-99999999999999999999999 x\\par"), Lines{"x"}},
         {"huge Unicode", rtf("\\u99999999999999999999?x\\par"), Lines{"?x"}},
-        {"huge fallback count", rtf("\\uc99999999999\\u1040 abc}d\\par"), Lines{cp("А"), "d\\par}"}},
+        {"huge fallback count", rtf("\\uc99999999999\\u1040 abc}d\\par"),
+         Lines{cp("А"), "d\\par}"}},
         {"huge binary count", rtf("\\bin99999999999999999 x"), std::nullopt},
         {"binary count past the end", rtf("\\bin10 x"), std::nullopt},
         {"negative binary count", rtf("a\\bin-5 b\\par"), Lines{"ab"}},
-        {"endless control word", rtf(std::string(100'000, 'a').insert(0, "\\") + " x\\par"), Lines{"x"}},
+        {"endless control word", rtf(std::string(100'000, 'a').insert(0, "\\") + " x\\par"),
+         Lines{"x"}},
         {"endless digits", rtf("\\fs" + std::string(100'000, '9') + " x\\par"), Lines{"x"}},
         {"closing brace first", "{\\rtf1}}}}", Lines{"}}}"}},
         {"NUL bytes", rtf(std::string("a\0b\\par", 7)), Lines{std::string("a\0b", 3)}},
-        {"many fonts", [] {
+        {"many fonts",
+         [] {
              std::string d = "{\\rtf1\\ansicpg1252{\\fonttbl";
              for (int i = 0; i < 10'000; ++i)
                  d += "{\\f" + std::to_string(i) + "\\fcharset204 F;}";
              return d + "}\\f4000\\'e0\\par}";
-         }(), Lines{"\xE0"}},
+         }(),
+         Lines{"\xE0"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(readRtf(c.document), c.lines) << c.name;

@@ -46,7 +46,8 @@ class ExchangeFolder {
 public:
     ExchangeFolder()
     {
-        const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+        const fs::path base =
+            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         std::string pattern = (base / "tovrin-tornread-XXXXXX").string();
         if (::mkdtemp(pattern.data()))
             path_ = pattern;
@@ -105,11 +106,12 @@ TEST(TornRead, EveryReadFindsAWholeDocument)
                 firstProblem = std::string("read failed: ") + e.what();
             return;
         }
-        const auto it = list.count() == 1 ? std::find(written.begin(), written.end(), list.get(0)) : written.end();
+        const auto it = list.count() == 1 ? std::find(written.begin(), written.end(), list.get(0))
+                                          : written.end();
         if (it == written.end()) {
             if (torn++ == 0 && firstProblem.empty())
-                firstProblem = "a read found " + std::to_string(list.count()) + " lines, the first of " +
-                               std::to_string(list.get(0).size()) + " characters";
+                firstProblem = "a read found " + std::to_string(list.count()) +
+                    " lines, the first of " + std::to_string(list.get(0).size()) + " characters";
             return;
         }
         seen.insert(static_cast<size_t>(it - written.begin()));
@@ -123,8 +125,9 @@ TEST(TornRead, EveryReadFindsAWholeDocument)
             break;
         ::usleep(1000);
     }
-    std::cout << "[ torn read ] " << kWrites << " writes, " << reads << " reads, " << torn << " torn, " << failed
-              << " failed, " << seen.size() << " of " << written.size() << " texts seen\n";
+    std::cout << "[ torn read ] " << kWrites << " writes, " << reads << " reads, " << torn
+              << " torn, " << failed << " failed, " << seen.size() << " of " << written.size()
+              << " texts seen\n";
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the writer failed";
     EXPECT_EQ(torn, 0) << firstProblem;
     EXPECT_EQ(failed, 0) << firstProblem;

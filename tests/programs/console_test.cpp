@@ -99,7 +99,8 @@ TEST_F(Console, PrintsWhatTheProgramSaysAndWithTheTranscriptThePhrasesToo)
     } cases[] = {
         {nullptr, {"Отклик на фразу.", "Привет!"}},
         {"--transcript",
-         {"USER:     Как погода.", "CPU:     Отклик на фразу.", "USER:     Привет.", "CPU:     Привет!"}},
+         {"USER:     Как погода.", "CPU:     Отклик на фразу.", "USER:     Привет.",
+          "CPU:     Привет!"}},
     };
     for (const auto& c : cases) {
         dir.writeLines("Base\\Log.Tovrin", {});
@@ -111,9 +112,10 @@ TEST_F(Console, PrintsWhatTheProgramSaysAndWithTheTranscriptThePhrasesToo)
     const auto log = file("Base\\Log.Tovrin");
     ASSERT_EQ(log.size(), 11u);
     EXPECT_EQ(log[5], "//Загружено фраз выученных программой: 2");
-    EXPECT_EQ(std::vector<std::string>(log.begin() + 6, log.end()),
-              (std::vector<std::string>{"USER:     Как погода.", "CPU:     Отклик на фразу.", "USER:     Привет.",
-                                        "CPU:     Привет!", std::string(53, '=')}));
+    EXPECT_EQ(
+        std::vector<std::string>(log.begin() + 6, log.end()),
+        (std::vector<std::string>{"USER:     Как погода.", "CPU:     Отклик на фразу.",
+                                  "USER:     Привет.", "CPU:     Привет!", std::string(53, '=')}));
     EXPECT_EQ(log[3].rfind(std::string(22, ' ') + "Дата - ", 0), 0u) << log[3];
     EXPECT_NE(log[3].find("   |   Время - "), std::string::npos) << log[3];
 }
@@ -151,8 +153,9 @@ TEST(Programs, AnswerHelpAndVersionAndRefuseAnUnknownOption)
 TEST(Programs, ShowAFilesControlCharactersAsEscapes)
 {
     ScratchDir dir(true);
-    dir.write("Base\\Words.Dat", cp("h\x1b]0;title\x07\r\nПРИВЕТ^При\x1b[2Jвет;\r\n"
-                                   "ПЛОХ\x7fАЯ\x01СТРОКА\r\n"));
+    dir.write("Base\\Words.Dat",
+              cp("h\x1b]0;title\x07\r\nПРИВЕТ^При\x1b[2Jвет;\r\n"
+                 "ПЛОХ\x7fАЯ\x01СТРОКА\r\n"));
     const std::string bin = std::string(TOVRIN_BINARY_DIR) + "/";
     const struct {
         const char* program;
@@ -172,8 +175,9 @@ TEST(Programs, ShowAFilesControlCharactersAsEscapes)
         for (const std::string& text : c.shown)
             EXPECT_NE(r.out.find(text), std::string::npos) << r.out;
         for (const std::string* stream : {&r.out, &r.err})
-            EXPECT_TRUE(std::none_of(stream->begin(), stream->end(), [](char ch) { return ch != '\n' && cp1251::isControl(ch); }))
-                << *stream;
+            EXPECT_TRUE(std::none_of(stream->begin(), stream->end(), [](char ch) {
+                return ch != '\n' && cp1251::isControl(ch);
+            })) << *stream;
     }
 }
 
@@ -190,7 +194,7 @@ TEST_F(Console, TakesEachLineAsTypedIntoTheInputLine)
     ASSERT_EQ(r.out.size(), 6u);
     EXPECT_EQ(r.out[0], "USER:     Привет."); // empty lines say nothing; CR LF is a line end
     EXPECT_EQ(r.out[2], "USER:     " + cut + "."); // 255 characters, then the final "."
-    EXPECT_EQ(r.out[4], "USER:     ??");           // no Windows-1251 form; a final "?" needs no "."
+    EXPECT_EQ(r.out[4], "USER:     ??"); // no Windows-1251 form; a final "?" needs no "."
 }
 
 TEST_F(Console, AFarewellEndsTheDialogue)
@@ -214,14 +218,19 @@ TEST_F(Console, AFailedTurnIsReportedTheNextPhraseTakenAndTheExitFails)
     };
     const Case cases[] = {
         // The failed turn says nothing.
-        {"a missing list", [&] { dir.remove("Base\\W2.Dat"); }, "как погода\nпривет\n", {"Привет!"},
+        {"a missing list",
+         [&] { dir.remove("Base\\W2.Dat"); },
+         "как погода\nпривет\n",
+         {"Привет!"},
          "Cannot open file Base\\W2.Dat\n"},
         {"a read-only knowledge file",
          [&] {
              dir.writeLines("Base\\W2.Dat", {"Отклик на фразу."});
-             std::filesystem::permissions(dir.path() / "Base/Words.Dat", std::filesystem::perms::owner_read);
+             std::filesystem::permissions(dir.path() / "Base/Words.Dat",
+                                          std::filesystem::perms::owner_read);
          },
-         "привет\nкак погода\nпривет\n", {"Привет!", "Привет!"},
+         "привет\nкак погода\nпривет\n",
+         {"Привет!", "Привет!"},
          "Cannot create file Base\\Words.Dat\n"},
     };
     for (const auto& c : cases) {
@@ -231,7 +240,8 @@ TEST_F(Console, AFailedTurnIsReportedTheNextPhraseTakenAndTheExitFails)
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);
-        EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '=')) << "the log is still written";
+        EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='))
+            << "the log is still written";
     }
 }
 
@@ -248,7 +258,7 @@ TEST_F(Console, AHugeLineIsReadInBoundedPieces)
     }
     const pid_t pid = start("in.txt", "out.txt", "err.txt", "--transcript");
     int status = 0;
-    rusage usage {};
+    rusage usage{};
     ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << slurp("err.txt");
     const auto out = linesOf(slurp("out.txt"));
@@ -260,7 +270,8 @@ TEST_F(Console, AHugeLineIsReadInBoundedPieces)
     std::cout << "[ huge line ] peak " << usage.ru_maxrss / 1024 << " MiB\n";
 }
 
-const char* const kLockWaitLine = "tovrin-console: другая копия программы сейчас сохраняет файлы в Base, жду, пока она закончит.";
+const char* const kLockWaitLine =
+    "tovrin-console: другая копия программы сейчас сохраняет файлы в Base, жду, пока она закончит.";
 
 // A copy that waits for another one's save says so after a second, then goes on.
 TEST_F(Console, AWaitForTheLockIsAnnounced)
@@ -275,8 +286,7 @@ TEST_F(Console, AWaitForTheLockIsAnnounced)
         EXPECT_EQ(slurp("err.txt"), std::string(kLockWaitLine) + "\n");
     }
     EXPECT_EQ(finish(pid), 0);
-    EXPECT_EQ(linesOf(slurp("out.txt")),
-              (std::vector<std::string>{"Привет!", "Отклик на фразу."}));
+    EXPECT_EQ(linesOf(slurp("out.txt")), (std::vector<std::string>{"Привет!", "Отклик на фразу."}));
     EXPECT_EQ(lastLineOf("Base\\W2.Dat"), "Как погода.");
 }
 
@@ -315,8 +325,10 @@ TEST_F(Console, AReplyThatCannotBeWrittenFailsTheExit)
         }
         EXPECT_EQ(finish(pid), 1);
         const std::string err = slurp("err.txt");
-        EXPECT_NE(err.find("a reply could not be written to standard output"), std::string::npos) << err;
-        EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '=')) << "the log is still written";
+        EXPECT_NE(err.find("a reply could not be written to standard output"), std::string::npos)
+            << err;
+        EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='))
+            << "the log is still written";
     }
 }
 
@@ -399,7 +411,8 @@ private:
 std::size_t occurrences(const std::string& text, const std::string& part)
 {
     std::size_t n = 0;
-    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+    for (std::size_t at = text.find(part); at != std::string::npos;
+         at = text.find(part, at + part.size()))
         ++n;
     return n;
 }
@@ -411,7 +424,8 @@ TEST_F(Console, ATerminalGetsAPromptAndLeavesWithControlDOrControlC)
     const struct {
         const char* name;
         const char* keys;
-    } ways[] = {{"Ctrl+D", "\x04"}, {"Ctrl+C", "\x03"}, {"Ctrl+C on a half-typed line", "пока\x03"}};
+    } ways[] = {
+        {"Ctrl+D", "\x04"}, {"Ctrl+C", "\x03"}, {"Ctrl+C on a half-typed line", "пока\x03"}};
     for (const auto& way : ways) {
         SCOPED_TRACE(way.name);
         dir.writeLines("Base\\Log.Tovrin", {});
@@ -440,7 +454,7 @@ TEST_F(Console, ATerminalEditsTheLineAndRecallsTheSessionsPhrases)
         const char* said; // the phrase as the transcript shows it
     } turns[] = {
         {"привет\r", "USER:     Привет.\r\n"},
-        {"\x1b[A\r", "USER:     Привет.\r\n"},           // Up recalls the last phrase
+        {"\x1b[A\r", "USER:     Привет.\r\n"}, // Up recalls the last phrase
         {"пка\x1b[D\x1b[Dо\r", "USER:     Пока.\r\n"}, // Left twice, then a letter
     };
     std::size_t shown = 0;

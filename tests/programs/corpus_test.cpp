@@ -52,7 +52,7 @@ TEST_F(Replay, SaysWhatARealTurnDoes)
         {{"Привет", "как дела"}, "хорошо", Step::Branch, 3, false},
         {{"Привет"}, "ну а ты кто", Step::Branch, 4, false},
         {{"Привет"}, "пока", Step::Contiguous, 5, true},
-        {{}, "как дела", Step::Fallback, 0, false},    // a branch is no main phrase
+        {{}, "как дела", Step::Fallback, 0, false}, // a branch is no main phrase
         {{}, "как же ты?", Step::ByWords, 7, false},
         {{"Пока"}, "ну как ты", Step::Contiguous, 7, false}, // no branch below the farewell
         {{"Привет"}, "что такое счастье?", Step::Fallback, 0, false},
@@ -90,21 +90,22 @@ TEST_F(Replay, SaysWhatARealTurnDoes)
 
 TEST(CorpusReading, TakesHeadersCasesAndFaults)
 {
-    const kbtool::Corpus corpus = kbtool::parseCorpus("\xEF\xBB\xBF# comment\n"
-                                                      "бездомный\tlearn\n"             // 2: before any part
-                                                      "[part tuning]   # the tuned ones\n"
-                                                      "[topic greetings]\n"
-                                                      "привет)))\tПРИВЕТ | ЗДРАВСТВУЙ\r\n" // 5
-                                                      "\n"
-                                                      "ну всё, пока!\tfarewell\n"        // 7
-                                                      "[part other]\n"                   // 8: unknown part
-                                                      "[part held-back]\n"
-                                                      "да, загадывай\t_ДА\tХочешь, загадаю?\n" // 10
-                                                      "без ожидания\n"                   // 11
-                                                      "a\tb\tc\td\te\n"                  // 12
-                                                      "раз\\tдва\\\\\tlearn\tКак дела?\tЗДРАВСТВУЙ\n" // 13
-                                                      "[topic]\n"                        // 14
-                                                      "я пока ем\tlearn\n");             // 15
+    const kbtool::Corpus corpus =
+        kbtool::parseCorpus("\xEF\xBB\xBF# comment\n"
+                            "бездомный\tlearn\n" // 2: before any part
+                            "[part tuning]   # the tuned ones\n"
+                            "[topic greetings]\n"
+                            "привет)))\tПРИВЕТ | ЗДРАВСТВУЙ\r\n" // 5
+                            "\n"
+                            "ну всё, пока!\tfarewell\n" // 7
+                            "[part other]\n" // 8: unknown part
+                            "[part held-back]\n"
+                            "да, загадывай\t_ДА\tХочешь, загадаю?\n" // 10
+                            "без ожидания\n" // 11
+                            "a\tb\tc\td\te\n" // 12
+                            "раз\\tдва\\\\\tlearn\tКак дела?\tЗДРАВСТВУЙ\n" // 13
+                            "[topic]\n" // 14
+                            "я пока ем\tlearn\n"); // 15
     std::vector<int> faultLines;
     for (const auto& f : corpus.faults)
         faultLines.push_back(f.line);
@@ -147,7 +148,7 @@ TEST(CorpusReplay, JudgesEachCase)
         {"ну пока\tlearn", false, true, Step::Contiguous},
         {"ну пока\tПОКА", true, false, Step::Contiguous}, // the farewell entry expected by name
         {"пока ты тут\tfarewell\tЗдравствуй!", true, false, Step::Contiguous}, // past the branches
-        {"пока, ты кто?\tfarewell\tЗдравствуй!", false, false, Step::Branch},   // a branch first
+        {"пока, ты кто?\tfarewell\tЗдравствуй!", false, false, Step::Branch}, // a branch first
         {"что это\tlearn", true, false, Step::Fallback},
         {"что это\tfarewell", false, false, Step::Fallback},
         {"ты дура, пока\tlearn", true, false, Step::Profanity},
@@ -158,7 +159,8 @@ TEST(CorpusReplay, JudgesEachCase)
     const LineList lines(words());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        const kbtool::Corpus corpus = kbtool::parseCorpus(std::string("[part tuning]\n") + c.line + "\n");
+        const kbtool::Corpus corpus =
+            kbtool::parseCorpus(std::string("[part tuning]\n") + c.line + "\n");
         ASSERT_EQ(corpus.cases.size(), 1u);
         const kbtool::Replay r = kbtool::replayCorpus(lines, corpus);
         ASSERT_EQ(r.results.size(), 1u);
@@ -187,14 +189,21 @@ TEST(CorpusProgram, FailsBelowAThresholdAndOnAnyUnintendedFarewell)
         int exitCode;
         const char* inOut;
     };
-    const std::string twoOfThree = "[part tuning]\n[topic a]\nпривет\tПРИВЕТ\nкто ты\tlearn\nхм\tПРИВЕТ\n"
-                                   "[part held-back]\nпривет всем\tПРИВЕТ\n";
+    const std::string twoOfThree =
+        "[part tuning]\n[topic a]\nпривет\tПРИВЕТ\nкто ты\tlearn\nхм\tПРИВЕТ\n"
+        "[part held-back]\nпривет всем\tПРИВЕТ\n";
     const Case cases[] = {
         {twoOfThree, {}, 0, "часть tuning: как ожидалось 2 из 3 (66,7%)"},
         {twoOfThree, {"--min-tuning", "66"}, 0, "corpus.txt:5: промах [tuning / a] \"хм\""},
         {twoOfThree, {"--min-tuning", "67"}, 1, "нужно не меньше 67,0%: НЕ ПРОЙДЕНО"},
-        {twoOfThree, {"--min-held-back", "100"}, 0, "часть held-back: как ожидалось 1 из 1 (100,0%)"},
-        {"[part tuning]\nпривет\tПРИВЕТ\n", {"--min-held-back", "50"}, 1, "часть held-back: случаев нет"},
+        {twoOfThree,
+         {"--min-held-back", "100"},
+         0,
+         "часть held-back: как ожидалось 1 из 1 (100,0%)"},
+        {"[part tuning]\nпривет\tПРИВЕТ\n",
+         {"--min-held-back", "50"},
+         1,
+         "часть held-back: случаев нет"},
         {"[part tuning]\nну пока\tlearn\n", {}, 1, "нежданных прощаний: 1: НЕ ПРОЙДЕНО"},
         {"[part tuning]\nпривет\n", {}, 1, "corpus.txt:2: ошибка:"},
         {twoOfThree, {"--min-tuning", "101"}, 2, ""},
@@ -215,16 +224,16 @@ TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
     using Why = kbtool::Neighbour::Why;
     const LineList lines(std::vector<std::string>{
         "h",
-        cp("ПОКА.^Пока!;@"),           // 1
-        cp("ДЕЛА КАК^Так.;"),          // 2
+        cp("ПОКА.^Пока!;@"), // 1
+        cp("ДЕЛА КАК^Так.;"), // 2
         cp("ЧТО ТЫ ДЕЛАЕШЬ^Ничего.;"), // 3
-        cp("Как^Никак.;"),             // 4
-        cp("КАК ДЕЛА?^"),              // 5
-        cp("АБ^Аб.;"),                 // 6
-        cp("КАК ДЕЛА^Хорошо.;"),       // 7
+        cp("Как^Никак.;"), // 4
+        cp("КАК ДЕЛА?^"), // 5
+        cp("АБ^Аб.;"), // 6
+        cp("КАК ДЕЛА^Хорошо.;"), // 7
         cp("_НОРМАЛЬНО^Ну и славно.;"), // 8
-        cp("ДЕЛА^Дела.;"),             // 9
-        cp("КАК ТЫ ДЕЛА^Так.;"),       // 10
+        cp("ДЕЛА^Дела.;"), // 9
+        cp("КАК ТЫ ДЕЛА^Так.;"), // 10
     });
     using N = std::vector<std::pair<int, Why>>;
     const auto pairs = [](const std::vector<kbtool::Neighbour>& list) {
@@ -241,15 +250,24 @@ TEST(Explain, NamesTheEntriesThatNearlyFitAndThoseThatLose)
         N lost;
     };
     const Case cases[] = {
-        {"пока ты что делаешь? как дела? ааб", "",
+        {"пока ты что делаешь? как дела? ааб",
+         "",
          7,
-         {{1, Why::EndMark}, {3, Why::WordOrder}, {4, Why::LowerCase}, {5, Why::CannotAnswer}, {6, Why::Backtracked}},
+         {{1, Why::EndMark},
+          {3, Why::WordOrder},
+          {4, Why::LowerCase},
+          {5, Why::CannotAnswer},
+          {6, Why::Backtracked}},
          {{2, Why::WordsLater}, {9, Why::Later}}}, // 10 lies beyond the answer and does not fit
-        {"как ты, дела нормально", "Хорошо.", 8,
+        {"как ты, дела нормально",
+         "Хорошо.",
+         8,
          {{2, Why::WordOrder}, {4, Why::LowerCase}, {5, Why::EndMark}},
          {{7, Why::Thread}, {9, Why::Thread}, {10, Why::Thread}}},
         // A whole key further down beats the word-by-word fits above it.
-        {"как ты, дела", "", 9,
+        {"как ты, дела",
+         "",
+         9,
          {{2, Why::WordOrder}, {4, Why::LowerCase}, {5, Why::EndMark}},
          {{7, Why::WordsLater}, {10, Why::WordsLater}}},
     };
@@ -270,15 +288,20 @@ TEST(CorpusProgram, FindsTheCorpusFromTheStartingFolderAndExplains)
         GTEST_SKIP() << "tovrin-kb is not built";
     ScratchDir dir;
     dir.writeLines("kb/Base/Words.Dat", kExampleWords);
-    std::ofstream(dir.path() / "corpus.txt", std::ios::binary) << "[part tuning]\nкак дела\t_КАК ДЕЛА\tПривет!\n";
+    std::ofstream(dir.path() / "corpus.txt", std::ios::binary)
+        << "[part tuning]\nкак дела\t_КАК ДЕЛА\tПривет!\n";
     auto r = runProgram(kb, {"test", "-C", "kb", "corpus.txt", "--min-tuning", "100"});
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
-    EXPECT_NE(r.out.find("часть tuning: как ожидалось 1 из 1 (100,0%)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("часть tuning: как ожидалось 1 из 1 (100,0%)"), std::string::npos)
+        << r.out;
 
     r = runProgram(kb, {"-C", "kb", "explain", "--after", "Привет!", "как", "дела"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Перед ней: \"Привет!\": ответ строки 1 \"ПРИВЕТ\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Ответ:     строка 2 \"_КАК ДЕЛА\" — просмотр веток нити"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Перед ней: \"Привет!\": ответ строки 1 \"ПРИВЕТ\""), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Ответ:     строка 2 \"_КАК ДЕЛА\" — просмотр веток нити"),
+              std::string::npos)
+        << r.out;
 }
 
 namespace {
@@ -286,17 +309,17 @@ namespace {
 // One reply said by entries with different branches, and by entries whose branches are alike.
 const std::vector<std::string> kSharedReplies = {
     "Знания",
-    "ПРИВЕТ^Как дела?;",             // 1
-    "_ХОРОШО^Рад за тебя.;",         // 2
-    "ЗДРАВСТВУЙ^Как дела?;",         // 3
-    "_ПЛОХО^Жаль.;",                 // 4
-    "ДОБРЫЙ ДЕНЬ^Как дела?;",        // 5
-    "_ПЛОХО^Жаль.;",                 // 6
-    "УТРО^Доброе утро!;",            // 7
-    "ВЕЧЕР^Доброе утро!;",           // 8
-    "ЗАКАТ^Красиво.;Ярко.;",         // 9
-    "ПОКА^До встречи!;@",            // 10
-    "ДУР^Ладно.;",                   // 11
+    "ПРИВЕТ^Как дела?;", // 1
+    "_ХОРОШО^Рад за тебя.;", // 2
+    "ЗДРАВСТВУЙ^Как дела?;", // 3
+    "_ПЛОХО^Жаль.;", // 4
+    "ДОБРЫЙ ДЕНЬ^Как дела?;", // 5
+    "_ПЛОХО^Жаль.;", // 6
+    "УТРО^Доброе утро!;", // 7
+    "ВЕЧЕР^Доброе утро!;", // 8
+    "ЗАКАТ^Красиво.;Ярко.;", // 9
+    "ПОКА^До встречи!;@", // 10
+    "ДУР^Ладно.;", // 11
 };
 
 class Threads : public EngineTest {
@@ -321,9 +344,9 @@ TEST_F(Threads, ThreadFromTheEntryThatSaidTheReplyOrRefuseToGuess)
         {"Как дела?", "ЗДРАВСТВУЙ", 3, false, false},
         {"Как дела?", "7", 0, false, true}, // 7 never says it
         {"Как дела?", "ЗАКАТ", 0, false, true},
-        {"", "4", 4, false, false},          // the line alone opens its thread
+        {"", "4", 4, false, false}, // the line alone opens its thread
         {"", "99", 0, false, true},
-        {"", "ЗДРАВСТВУЙ", 0, false, true},  // a head alone names no reply
+        {"", "ЗДРАВСТВУЙ", 0, false, true}, // a head alone names no reply
         {"Доброе утро!", "", 7, false, false}, // no branches either way: threads alike
         {"Жаль.", "", 4, false, false},
         {"Никто так не говорит.", "", 0, false, false},
@@ -343,7 +366,8 @@ TEST_F(Threads, ThreadFromTheEntryThatSaidTheReplyOrRefuseToGuess)
     ASSERT_EQ(engine.state().ThreadLine, 3);
     say("плохо", knowledge());
     EXPECT_EQ(reply(), "Жаль.");
-    const kbtool::Turn t = kbtool::playTurn(lines, kbtool::takePhrase("плохо"), kbtool::pickThread(lines, cp("Как дела?"), "3").line);
+    const kbtool::Turn t = kbtool::playTurn(lines, kbtool::takePhrase("плохо"),
+                                            kbtool::pickThread(lines, cp("Как дела?"), "3").line);
     EXPECT_EQ(t.step, Step::Branch);
     EXPECT_EQ(t.line, 4);
 }
@@ -408,7 +432,9 @@ TEST(ExplainBatch, GivesOneRowOfFieldsAPhrase)
         got.pop_back(); // the note, for a person
         EXPECT_EQ(got, expected[i]);
     }
-    EXPECT_NE(rows[1].find("строки 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\""), std::string::npos) << rows[1];
+    EXPECT_NE(rows[1].find("строки 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\""),
+              std::string::npos)
+        << rows[1];
     // A note that quotes the head it was given is UTF-8 like the rest of the row.
     EXPECT_NE(rows[6].find("заголовком \"НЕ ТОТ\""), std::string::npos) << rows[6];
 }
@@ -421,15 +447,22 @@ TEST(CorpusProgram, ExplainRefusesAnAmbiguousReplyAndTakesTheLineThatSaidIt)
     ScratchDir dir;
     dir.writeLines("kb/Base/Words.Dat", kSharedReplies);
     dir.writeLines("kb/Base/X.Dat", {"Не груби."});
-    auto r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "плохо"});
+    auto r = runProgram(
+        kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "плохо"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("строки 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\". Назовите ту"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("строки 1 \"ПРИВЕТ\", 3 \"ЗДРАВСТВУЙ\", 5 \"ДОБРЫЙ ДЕНЬ\". Назовите ту"),
+              std::string::npos)
+        << r.err;
 
-    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?", "--after-line", "3", "плохо"});
+    r = runProgram(kb,
+                   {"-C", dir.path().string() + "/kb", "explain", "--after", "Как дела?",
+                    "--after-line", "3", "плохо"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Ответ:     строка 4 \"_ПЛОХО\" — просмотр веток нити"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Ответ:     строка 4 \"_ПЛОХО\" — просмотр веток нити"), std::string::npos)
+        << r.out;
 
-    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--batch", "-"}, "плохо\tКак дела?\tЗДРАВСТВУЙ\nну пока\n");
+    r = runProgram(kb, {"-C", dir.path().string() + "/kb", "explain", "--batch", "-"},
+                   "плохо\tКак дела?\tЗДРАВСТВУЙ\nну пока\n");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.substr(0, r.out.find('\n')), "phrase\tafter\tanswer\treplies\tfarewell\tnote");
     EXPECT_NE(r.out.find("\nплохо\tКак дела?\t_ПЛОХО\tЖаль.\tno\t"), std::string::npos) << r.out;

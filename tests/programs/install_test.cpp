@@ -24,7 +24,10 @@ std::string fileText(const fs::path& p)
     return s.str();
 }
 
-bool executable(const fs::path& p) { return ::access(p.c_str(), X_OK) == 0 && fs::is_regular_file(p); }
+bool executable(const fs::path& p)
+{
+    return ::access(p.c_str(), X_OK) == 0 && fs::is_regular_file(p);
+}
 
 std::string findCmake()
 {
@@ -55,8 +58,8 @@ private:
 
 // Runs the launcher as a desktop session without a display would: a clean environment with
 // only the given variables (and the sanitizer's options, which the built programs need).
-RunResult launch(const fs::path& launcher, const std::vector<std::string>& env, const std::string& input,
-                 const std::vector<std::string>& options = {})
+RunResult launch(const fs::path& launcher, const std::vector<std::string>& env,
+                 const std::string& input, const std::vector<std::string>& options = {})
 {
     std::vector<std::string> args = {"-i", "PATH=/usr/bin:/bin"};
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
@@ -77,7 +80,8 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
         GTEST_SKIP() << "cmake is not at hand";
     TempFolder prefix;
     ASSERT_FALSE(prefix.path().empty());
-    const auto installed = runProgram(cmake, {"--install", TOVRIN_BINARY_DIR, "--prefix", prefix.path().string()});
+    const auto installed =
+        runProgram(cmake, {"--install", TOVRIN_BINARY_DIR, "--prefix", prefix.path().string()});
     ASSERT_EQ(installed.exitCode, 0) << installed.out << installed.err;
 
     // Shaped as a game: the launcher, the terminal version and the tool in games/, the window
@@ -89,16 +93,20 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
 
     // What a person reads: a manual page for every program, in English and in Russian, and the
     // package's own papers.
-    for (const auto& [page, section] : {std::pair{"tovrin", "6"}, {"tovrin-console", "6"}, {"tovrin-kb", "1"}})
+    for (const auto& [page, section] :
+         {std::pair{"tovrin", "6"}, {"tovrin-console", "6"}, {"tovrin-kb", "1"}})
         for (const char* folder : {"", "ru"})
-            EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "man" / folder / ("man" + std::string(section)) /
+            EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "man" / folder /
+                                            ("man" + std::string(section)) /
                                             (std::string(page) + "." + section + ".gz")))
                 << folder << " " << page;
     for (const char* paper : {"copyright", "changelog.Debian.gz"})
-        EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "doc" / "tovrin" / paper)) << paper;
-    EXPECT_NE(fileText(prefix.path() / "share" / "metainfo" / "io.github.tovrin.Tovrin.metainfo.xml")
-                  .find("<launchable type=\"desktop-id\">tovrin.desktop</launchable>"),
-              std::string::npos);
+        EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "doc" / "tovrin" / paper))
+            << paper;
+    EXPECT_NE(
+        fileText(prefix.path() / "share" / "metainfo" / "io.github.tovrin.Tovrin.metainfo.xml")
+            .find("<launchable type=\"desktop-id\">tovrin.desktop</launchable>"),
+        std::string::npos);
 
     const fs::path data = prefix.path() / "share" / "games" / "tovrin" / "data";
     const bool delivered = fs::is_directory(fs::path(TOVRIN_SOURCE_DIR) / "data");
@@ -108,27 +116,34 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
         // Without the delivered data the launcher is tried on a Base of our own.
         fs::create_directories(data / "Base");
         std::ofstream(data / "Base" / "Words.Dat") << "Header\r\n";
-        for (const char* list : {"W1.Dat", "W2.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat", "AI.dat", "Pause.Dat",
-                                 "Begin.dat", "Collection.Dat", "Log.Tovrin"})
+        for (const char* list :
+             {"W1.Dat", "W2.Dat", "Povtor.Dat", "X.Dat", "BigString.Dat", "AI.dat", "Pause.Dat",
+              "Begin.dat", "Collection.Dat", "Log.Tovrin"})
             std::ofstream(data / "Base" / list) << "Да.\r\n";
     }
 
     if (executable(prefix.path() / "lib" / "games" / "tovrin" / "tovrin")) {
         // Without a display the window says so and ends, with no abort of its own.
-        const auto window = runProgram("/usr/bin/env", {"-i", (prefix.path() / "lib/games/tovrin/tovrin").string()});
+        const auto window = runProgram(
+            "/usr/bin/env", {"-i", (prefix.path() / "lib/games/tovrin/tovrin").string()});
         EXPECT_EQ(window.exitCode, 1) << window.err;
         EXPECT_NE(window.err.find("нет дисплея"), std::string::npos) << window.err;
-        const std::string entry = fileText(prefix.path() / "share" / "applications" / "tovrin.desktop");
+        const std::string entry =
+            fileText(prefix.path() / "share" / "applications" / "tovrin.desktop");
         EXPECT_NE(entry.find("[Desktop Entry]\n"), std::string::npos);
-        EXPECT_NE(entry.find("\nExec=" + (bin / "tovrin").string() + "\n"), std::string::npos) << entry;
+        EXPECT_NE(entry.find("\nExec=" + (bin / "tovrin").string() + "\n"), std::string::npos)
+            << entry;
         EXPECT_NE(entry.find("\nName[ru]="), std::string::npos);
         EXPECT_NE(entry.find("\nComment[ru]="), std::string::npos);
         EXPECT_NE(entry.find("\nIcon=tovrin\n"), std::string::npos);
-        const std::string icon =
-            fileText(prefix.path() / "share" / "icons" / "hicolor" / "scalable" / "apps" / "tovrin.svg");
+        const std::string icon = fileText(prefix.path() / "share" / "icons" / "hicolor" /
+                                          "scalable" / "apps" / "tovrin.svg");
         EXPECT_NE(icon.find("<svg"), std::string::npos);
         for (const char* size : {"16x16", "32x32", "48x48", "64x64", "128x128", "256x256"})
-            EXPECT_EQ(fileText(prefix.path() / "share" / "icons" / "hicolor" / size / "apps" / "tovrin.png").substr(1, 3), "PNG")
+            EXPECT_EQ(fileText(prefix.path() / "share" / "icons" / "hicolor" / size / "apps" /
+                               "tovrin.png")
+                          .substr(1, 3),
+                      "PNG")
                 << size;
     }
 
@@ -147,7 +162,8 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     auto r = launch(bin / "tovrin", {"HOME=" + home.path().string()}, "Привет\n", {"--transcript"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("USER:     Привет.\nCPU:     "), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("рабочая папка подготовлена: " + work.string()), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("рабочая папка подготовлена: " + work.string()), std::string::npos)
+        << r.err;
     ASSERT_TRUE(fs::exists(work / "Base" / "Words.Dat"));
     for (const auto& e : fs::directory_iterator(work.parent_path()))
         EXPECT_EQ(e.path().filename(), "tovrin") << "the staging folder was left";
@@ -164,7 +180,8 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     fs::remove(work / "ReadMe.Txt");
     r = launch(bin / "tovrin", {"HOME=" + home.path().string()}, "");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.err.find("Возвращены недостающие файлы рабочей папки: 2."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("Возвращены недостающие файлы рабочей папки: 2."), std::string::npos)
+        << r.err;
     EXPECT_TRUE(fs::exists(work / "Base" / "X.Dat"));
     EXPECT_TRUE(fs::exists(work / "ReadMe.Txt"));
     EXPECT_EQ(fileText(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
@@ -181,7 +198,8 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     r = runProgram("/usr/bin/env", inProject, "Привет\n");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(r.out.empty()) << "no reply";
-    EXPECT_TRUE(fs::is_empty(project.path() / "Base")) << "something was left in the user's own Base";
+    EXPECT_TRUE(fs::is_empty(project.path() / "Base"))
+        << "something was left in the user's own Base";
 
     // The terminal version started in a fresh home goes to the working folder the same way.
     TempFolder fresh;
@@ -194,20 +212,24 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     r = runProgram("/usr/bin/env", args, "Привет\n");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(r.out.empty()) << "no reply";
-    EXPECT_TRUE(fs::exists(fresh.path() / ".local" / "share" / "tovrin" / "Base" / "Log.Tovrin")) << r.err;
+    EXPECT_TRUE(fs::exists(fresh.path() / ".local" / "share" / "tovrin" / "Base" / "Log.Tovrin"))
+        << r.err;
 
     // XDG_DATA_HOME moves the working folder.
     const fs::path elsewhere = home.path() / "xdg";
-    r = launch(bin / "tovrin", {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + elsewhere.string()}, "");
+    r = launch(bin / "tovrin",
+               {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + elsewhere.string()}, "");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_TRUE(fs::exists(elsewhere / "tovrin" / "Base" / "Words.Dat"));
 
     // A working folder that would hold the installed data is refused before anything is made in
     // it: a later "start afresh" (deleting the folder) would delete the installation.
     const fs::path around = prefix.path() / "share" / "games";
-    r = launch(bin / "tovrin", {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + around.string()}, "");
+    r = launch(bin / "tovrin", {"HOME=" + home.path().string(), "XDG_DATA_HOME=" + around.string()},
+               "");
     EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.err.find("лежат внутри рабочей папки"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists(around / "tovrin" / "Base")) << "the working folder was prepared around the data";
+    EXPECT_FALSE(fs::exists(around / "tovrin" / "Base"))
+        << "the working folder was prepared around the data";
     EXPECT_TRUE(fs::exists(data / "Base" / "Words.Dat"));
 }

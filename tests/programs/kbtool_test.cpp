@@ -39,29 +39,39 @@ struct CheckCase {
 
 const CheckCase checkCases[] = {
     {"a sound file has no problem",
-     {"База знаний", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо, а у тебя?;", "__ХОРОШО^Вот и славно.;",
-      "_ТЫ КТО^Я программа.;", "ПОКА^До свидания!;@", "ЧТО ТАКОЕ СЧАСТЬЕ?^"},
+     {"База знаний", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо, а у тебя?;",
+      "__ХОРОШО^Вот и славно.;", "_ТЫ КТО^Я программа.;", "ПОКА^До свидания!;@",
+      "ЧТО ТАКОЕ СЧАСТЬЕ?^"},
      {}},
     {"the header line is free", {"привет ^^ ;;", "ДА^Да.;"}, {}},
     {"every way of breaking the grammar is an error",
-     {"h", "", "ПРИВЕТ", "^Привет;", "__^x;", "ПРИВЕТ ^Привет;", "ПРИВЕТ^Привет", "ПРИВЕТ^Привет;;", "ПРИВЕТ^@",
-      "ПРИ;ВЕТ^x;"},
-     {{1, Finding::Malformed}, {2, Finding::Malformed}, {3, Finding::Malformed}, {4, Finding::Malformed},
-      {5, Finding::Malformed}, {6, Finding::Malformed}, {7, Finding::Malformed}, {8, Finding::Malformed},
+     {"h", "", "ПРИВЕТ", "^Привет;", "__^x;", "ПРИВЕТ ^Привет;", "ПРИВЕТ^Привет", "ПРИВЕТ^Привет;;",
+      "ПРИВЕТ^@", "ПРИ;ВЕТ^x;"},
+     {{1, Finding::Malformed},
+      {2, Finding::Malformed},
+      {3, Finding::Malformed},
+      {4, Finding::Malformed},
+      {5, Finding::Malformed},
+      {6, Finding::Malformed},
+      {7, Finding::Malformed},
+      {8, Finding::Malformed},
       {9, Finding::Malformed}}},
     {"a key with a lower-case letter is never matched",
      {"h", "Привет^Здравствуй;", "hello^Hi;", "ПРИВЕТ, ёЖИК^a;", "123?!^Цифры;", "_да^Да.;"},
-     {{1, Finding::LowerCaseKey}, {2, Finding::LowerCaseKey}, {3, Finding::LowerCaseKey},
+     {{1, Finding::LowerCaseKey},
+      {2, Finding::LowerCaseKey},
+      {3, Finding::LowerCaseKey},
       {5, Finding::LowerCaseKey}}},
     {"a main phrase whose head an earlier one has",
      {"h", "ПРИВЕТ^a;", "ПОКА^b;", "ПРИВЕТ^c;", "ЧТО?^", "ЧТО?^"},
      {{3, Finding::DuplicateHead, 1}, {5, Finding::DuplicateHead, 4}}},
     {"the same branch below different entries is no duplicate",
-     {"h", "ПРИВЕТ^a;", "_ДА^x;", "ПОКА^b;", "_ДА^y;", "ЗДРАВСТВУЙ^c;", "_A^x;", "__ДА^y;", "_B^x;", "__ДА^z;"},
+     {"h", "ПРИВЕТ^a;", "_ДА^x;", "ПОКА^b;", "_ДА^y;", "ЗДРАВСТВУЙ^c;", "_A^x;", "__ДА^y;", "_B^x;",
+      "__ДА^z;"},
      {}},
     {"a branch whose head a sibling above it has",
-     {"h", "ПРИВЕТ^a;", "_ДА^x;", "_НЕТ^x;", "_ДА^y;", "_A^x;", "__B^y;", "_C^z;", "__B^w;", "___D^v;", "_E^u;",
-      "___D^t;"},
+     {"h", "ПРИВЕТ^a;", "_ДА^x;", "_НЕТ^x;", "_ДА^y;", "_A^x;", "__B^y;", "_C^z;", "__B^w;",
+      "___D^v;", "_E^u;", "___D^t;"},
      {{4, Finding::DuplicateHead, 2}, {11, Finding::DuplicateHead, 9}}},
     {"a key that holds an earlier main phrase's key",
      {"h", "ПРИВЕТ^a;", "ПРИВЕТ ВСЕМ^b;", "ВСЕМ ПРИВЕТ!^c;", "ДОБРЫЙ ДЕНЬ^d;", "ДЕНЬ^e;"},
@@ -72,9 +82,12 @@ const CheckCase checkCases[] = {
      {"h", "АБ^a;", "ААБ^b;", "ВВ^", "ВВГ^c;", "Кот^d;", "КОТЁНОК^e;", "ДД^f;", "ДДЕ^"},
      {{5, Finding::LowerCaseKey}}},
     {"branches that stand below no entry of the depth above them",
-     {"h", "_КАК ДЕЛА^x;", "ПРИВЕТ^a;", "__ГЛУБЖЕ^y;", "_A^x;", "__B^y;", "_C^z;", "___D^v;", "____E^w;", "ПЛОХО",
-      "_ДА^x;"},
-     {{1, Finding::OrphanBranch}, {3, Finding::OrphanBranch}, {9, Finding::Malformed}, {10, Finding::OrphanBranch}}},
+     {"h", "_КАК ДЕЛА^x;", "ПРИВЕТ^a;", "__ГЛУБЖЕ^y;", "_A^x;", "__B^y;", "_C^z;", "___D^v;",
+      "____E^w;", "ПЛОХО", "_ДА^x;"},
+     {{1, Finding::OrphanBranch},
+      {3, Finding::OrphanBranch},
+      {9, Finding::Malformed},
+      {10, Finding::OrphanBranch}}},
 };
 
 } // namespace
@@ -98,7 +111,8 @@ TEST(KbCheck, FindsEveryProblemOfAKnowledgeFile)
 TEST(KbCheck, OnlyGrammarFaultsAreErrors)
 {
     EXPECT_EQ(kbtool::severityOf(Finding::Malformed), kbtool::Severity::Error);
-    for (Finding f : {Finding::LowerCaseKey, Finding::DuplicateHead, Finding::Shadowed, Finding::OrphanBranch})
+    for (Finding f :
+         {Finding::LowerCaseKey, Finding::DuplicateHead, Finding::Shadowed, Finding::OrphanBranch})
         EXPECT_EQ(kbtool::severityOf(f), kbtool::Severity::Warning);
 }
 
@@ -114,8 +128,9 @@ TEST(KbCheck, AnEntryLongerThanALineMayHoldIsAnError)
 TEST(KbStats, CountsAsTheMainWindowDoes)
 {
     ScratchDir dir;
-    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;", "ПОКА^a;b;c;@",
-                                       "ЧТО?^", "плохая строка"});
+    dir.writeLines("Base\\Words.Dat",
+                   {"h", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;", "ПОКА^a;b;c;@",
+                    "ЧТО?^", "плохая строка"});
     const std::vector<std::pair<std::string, int>> lists = {
         {"Base\\BigString.Dat", 1}, {"Base\\Pause.Dat", 0}, {"Base\\Povtor.Dat", 2},
         {"Base\\W1.Dat", 3},        {"Base\\W2.Dat", 4},    {"Base\\X.Dat", 5}};
@@ -146,11 +161,12 @@ TEST(KbStats, CountsAsTheMainWindowDoes)
 
 TEST(KbImport, AcceptsWhatWindows1251CanHold)
 {
-    const std::string text = "\xEF\xBB\xBF" "Заголовок «базы» — №1\r\nПРИВЕТ^Привет!;\n_ДА^Ёлки…;\n\nтаб\tтаб";
+    const std::string text = "\xEF\xBB\xBF"
+                             "Заголовок «базы» — №1\r\nПРИВЕТ^Привет!;\n_ДА^Ёлки…;\n\nтаб\tтаб";
     const auto r = kbtool::prepareImport(text, false);
     ASSERT_TRUE(r.refusals.empty());
-    const std::vector<std::string> expected = {cp("Заголовок «базы» — №1"), cp("ПРИВЕТ^Привет!;"), cp("_ДА^Ёлки…;"),
-                                               "", cp("таб\tтаб")};
+    const std::vector<std::string> expected = {cp("Заголовок «базы» — №1"), cp("ПРИВЕТ^Привет!;"),
+                                               cp("_ДА^Ёлки…;"), "", cp("таб\tтаб")};
     EXPECT_EQ(r.lines.lines(), expected);
     EXPECT_EQ(kbtool::prepareImport("", true).lines.count(), 0);
     EXPECT_EQ(kbtool::prepareImport("a\n", false).lines.lines(), std::vector<std::string>{"a"});
@@ -166,9 +182,14 @@ TEST(KbImport, RefusesEveryLineItCannotStoreAndKeepsNothing)
     };
     const Case cases[] = {
         {"characters with no Windows-1251 form", "ok\n日本\nfine\nsmile 😀\nΩ\n", false, {1, 3, 4}},
-        {"text that is not UTF-8", "a\n\xFF\xFE\nb\xC3\n\xC0\xAF\n\xED\xA0\x80\n", false, {1, 2, 3, 4}},
+        {"text that is not UTF-8",
+         "a\n\xFF\xFE\nb\xC3\n\xC0\xAF\n\xED\xA0\x80\n",
+         false,
+         {1, 2, 3, 4}},
         {"control characters", "a\x01\n\x7F\nb\rc\n", false, {0, 1, 2}},
-        {"lines that break the grammar, line 0 being free", "заголовок без разметки\nПРИВЕТ^a;\nПРИВЕТ\n\n^a;\n", true,
+        {"lines that break the grammar, line 0 being free",
+         "заголовок без разметки\nПРИВЕТ^a;\nПРИВЕТ\n\n^a;\n",
+         true,
          {2, 3, 4}},
         {"the grammar is no rule for a phrase list", "ПРИВЕТ\n\n^a;\n", false, {}},
         {"an entry too long to be read back", "h\nДА^" + std::string(5000, 'x') + ";\n", true, {1}},
@@ -275,9 +296,12 @@ TEST_F(KbProgram, EveryCommandIsInTheHelpWithItsOptions)
         const std::size_t body = own.out.find("\n\n");
         ASSERT_NE(body, std::string::npos);
         const std::string synopsis = own.out.substr(0, body);
-        for (std::size_t at = synopsis.find("--"); at != std::string::npos; at = synopsis.find("--", at + 2)) {
-            const std::string option = synopsis.substr(at, synopsis.find_first_of(" ]|\n", at) - at);
-            EXPECT_NE(own.out.find("  " + option, body), std::string::npos) << option << " is not explained";
+        for (std::size_t at = synopsis.find("--"); at != std::string::npos;
+             at = synopsis.find("--", at + 2)) {
+            const std::string option =
+                synopsis.substr(at, synopsis.find_first_of(" ]|\n", at) - at);
+            EXPECT_NE(own.out.find("  " + option, body), std::string::npos)
+                << option << " is not explained";
             const auto r = runProgram(Kb, {command, option});
             EXPECT_EQ(r.err.find("неизвестный ключ"), std::string::npos) << option << ": " << r.err;
         }
@@ -287,19 +311,24 @@ TEST_F(KbProgram, EveryCommandIsInTheHelpWithItsOptions)
 TEST_F(KbProgram, CheckNamesEachLineAndFailsOnlyOnErrors)
 {
     ScratchDir dir;
-    dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;Салют!;", "ПРИВЕТ ВСЕМ^Всем!;И тебе!;Салют!;"});
+    dir.writeLines(
+        "Base\\Words.Dat",
+        {"h", "ПРИВЕТ^Привет!;Здравствуй!;Салют!;", "ПРИВЕТ ВСЕМ^Всем!;И тебе!;Салют!;"});
     auto r = runProgram(Kb, {"check", "--no-words"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Base\\Words.Dat:2: предупреждение: ключ \"ПРИВЕТ ВСЕМ\" содержит ключ \"ПРИВЕТ\" строки 1"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find(
+            "Base\\Words.Dat:2: предупреждение: ключ \"ПРИВЕТ ВСЕМ\" содержит ключ \"ПРИВЕТ\" строки 1"),
+        std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("2 записи, 0 ошибок, 1 предупреждение."), std::string::npos) << r.out;
 
     dir.writeLines("Base/other.dat", {"h", "ПРИВЕТ^Привет!", "ДА^Да.;"});
     r = runProgram(Kb, {"check", "Base/other.dat"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("Base/other.dat:1: ошибка: ответ не закрыт знаком «;»: \"ПРИВЕТ^Привет!\""),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("Base/other.dat:1: ошибка: ответ не закрыт знаком «;»: \"ПРИВЕТ^Привет!\""),
+        std::string::npos)
         << r.out;
 
     r = runProgram(Kb, {"-C", dir.path().string(), "check", "Base\\Missing.Dat"});
@@ -311,8 +340,8 @@ TEST_F(KbProgram, StatsShowTheWindowsWords)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;"});
-    for (const char* p : {"Base\\BigString.Dat", "Base\\Pause.Dat", "Base\\Povtor.Dat", "Base\\W1.Dat",
-                          "Base\\W2.Dat", "Base\\X.Dat"})
+    for (const char* p : {"Base\\BigString.Dat", "Base\\Pause.Dat", "Base\\Povtor.Dat",
+                          "Base\\W1.Dat", "Base\\W2.Dat", "Base\\X.Dat"})
         dir.writeLines(p, {"Раз.", "Два."});
     const auto r = runProgram(Kb, {"stats"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -343,12 +372,14 @@ TEST_F(KbProgram, ExportAndImportGoBothWaysThroughUtf8)
     const std::string saved = fileBytes(dir.path() / "Base" / "Words.Dat");
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u) << "saved in the program's own form";
     EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
-              (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик — «колючий».;", "ПОКА^До свидания!;@"}));
+              (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик — «колючий».;",
+                                        "ПОКА^До свидания!;@"}));
 
     // A phrase list takes any line; the knowledge file only entries.
     r = runProgram(Kb, {"import", "Base\\W1.Dat"}, "Просто фраза\nещё одна;\n");
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(dir.readLines("Base\\W1.Dat"), (std::vector<std::string>{"Просто фраза", "ещё одна;"}));
+    EXPECT_EQ(dir.readLines("Base\\W1.Dat"),
+              (std::vector<std::string>{"Просто фраза", "ещё одна;"}));
 }
 
 // Whatever a stored list holds, its export imports back to the very same lines: a first line
@@ -360,7 +391,9 @@ TEST_F(KbProgram, EveryExportImportsBackToTheSameLines)
         std::string file;
         std::vector<std::string> lines; // Windows-1251
     } cases[] = {
-        {"a phrase list beginning as RTF", "Base\\W1.Dat", {"{\\rtf1 " + cp("фраза"), cp("Вторая фраза.")}},
+        {"a phrase list beginning as RTF",
+         "Base\\W1.Dat",
+         {"{\\rtf1 " + cp("фраза"), cp("Вторая фраза.")}},
         {"a header beginning as RTF", "Base\\Words.Dat", {"{\\rtf1\\ansi}", cp("ПРИВЕТ^Привет!;")}},
         {"the unassigned byte", "Base\\W2.Dat", {cp("Фраза \x98 с ним."), "\x98"}},
         {"the unassigned byte in a reply", "Base\\Words.Dat", {"h", cp("ПРИВЕТ^При\x98вет!;")}},
@@ -381,7 +414,8 @@ TEST_F(KbProgram, EveryExportImportsBackToTheSameLines)
     ScratchDir dir;
     LineList({cp("Фраза.")}).save("Base\\W1.Dat");
     ASSERT_EQ(runProgram(Kb, {"export", "Base\\W1.Dat"}).exitCode, 0);
-    const auto r = runProgram(Kb, {"import", "Base\\W1.Dat"}, fileBytes(dir.path() / "Base" / "W1.Dat"));
+    const auto r =
+        runProgram(Kb, {"import", "Base\\W1.Dat"}, fileBytes(dir.path() / "Base" / "W1.Dat"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("текст — документ RTF"), std::string::npos) << r.err;
 }
@@ -394,11 +428,13 @@ TEST_F(KbProgram, ARefusedImportWritesNothing)
     const auto r = runProgram(Kb, {"import", "Base\\Words.Dat"}, "h\nДА^Да.;\nПЛОХО\nИКС^日本;\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("строка 2: после ключа нет знака «^»."), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("строка 3: символа 5 \"日\" нет в Windows-1251."), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("строка 3: символа 5 \"日\" нет в Windows-1251."), std::string::npos)
+        << r.err;
     EXPECT_NE(r.err.find("оставлен как был (отвергнуто строк: 2)"), std::string::npos) << r.err;
     EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
     for (const auto& e : std::filesystem::directory_iterator(dir.path() / "Base"))
-        EXPECT_TRUE(e.path().filename() == "Words.Dat" || e.path().filename() == ".tovrin.lock") << e.path();
+        EXPECT_TRUE(e.path().filename() == "Words.Dat" || e.path().filename() == ".tovrin.lock")
+            << e.path();
 }
 
 namespace {
@@ -411,7 +447,8 @@ RunResult runWithInput(const std::vector<std::string>& args, int fd, long* peakK
     const pid_t pid = ::fork();
     if (pid == 0) {
         // The address sanitizer keeps what is freed for a while, which is not the program's.
-        if (const char* sanitizer = std::getenv("ASAN_OPTIONS"); peakKilobytes != nullptr && sanitizer != nullptr)
+        if (const char* sanitizer = std::getenv("ASAN_OPTIONS");
+            peakKilobytes != nullptr && sanitizer != nullptr)
             ::setenv("ASAN_OPTIONS", (std::string(sanitizer) + ":quarantine_size_mb=0").c_str(), 1);
         const int err = ::open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::dup2(err, STDERR_FILENO);
@@ -460,13 +497,31 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
     };
     const Case cases[] = {
         {"nothing at all", {"import"}, "", "в тексте нет ни одной записи после строки заголовка"},
-        {"the header alone", {"import"}, "h\n", "в тексте нет ни одной записи после строки заголовка"},
-        {"a phrase list with no line", {"import", "Base\\W1.Dat"}, "\xEF\xBB\xBF", "в тексте нет ни одной строки"},
+        {"the header alone",
+         {"import"},
+         "h\n",
+         "в тексте нет ни одной записи после строки заголовка"},
+        {"a phrase list with no line",
+         {"import", "Base\\W1.Dat"},
+         "\xEF\xBB\xBF",
+         "в тексте нет ни одной строки"},
         // An empty variable in a script: blank lines hold no phrase, forced or not.
-        {"a phrase list of one empty line", {"import", "Base\\W1.Dat"}, "\n", "в тексте нет ни одной фразы"},
-        {"a phrase list of blanks, forced", {"import", "--force", "Base\\W1.Dat"}, "\n  \r\n\t\n", "в тексте нет ни одной фразы"},
-        {"an existing list of empty lines", {"import", "--force", "Base\\W2.Dat"}, "\n\n", "в тексте нет ни одной фразы"},
-        {"an RTF document", {"import"}, "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n", "текст — документ RTF"},
+        {"a phrase list of one empty line",
+         {"import", "Base\\W1.Dat"},
+         "\n",
+         "в тексте нет ни одной фразы"},
+        {"a phrase list of blanks, forced",
+         {"import", "--force", "Base\\W1.Dat"},
+         "\n  \r\n\t\n",
+         "в тексте нет ни одной фразы"},
+        {"an existing list of empty lines",
+         {"import", "--force", "Base\\W2.Dat"},
+         "\n\n",
+         "в тексте нет ни одной фразы"},
+        {"an RTF document",
+         {"import"},
+         "{\\rtf1\\ansi h\\par ДА^Да.;\\par}\r\n",
+         "текст — документ RTF"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -529,7 +584,8 @@ TEST_F(KbProgram, AnImportRefusesAFileThatChangedSinceItsExport)
     r = import(forEditing + "ПОКА^Пока.;\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find(changed), std::string::npos) << r.err;
-    EXPECT_EQ(dir.readLines("Base\\Words.Dat"), (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^"}));
+    EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
+              (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^"}));
 
     // Two texts from one export, edited apart: the first goes in, the second would undo it.
     const std::string first = toLook + "ПЕРВАЯ^Правка.;\n";
@@ -545,7 +601,8 @@ TEST_F(KbProgram, AnImportRefusesAFileThatChangedSinceItsExport)
     // Exported anew, the second edit goes in on top of the first.
     EXPECT_EQ(import(exported() + "ВТОРАЯ^Правка.;\n").exitCode, 0);
     EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
-              (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^", "ПЕРВАЯ^Правка.;", "ВТОРАЯ^Правка.;"}));
+              (std::vector<std::string>{"h", "ПРИВЕТ^Привет!;", "ЧТО НОВОГО?^", "ПЕРВАЯ^Правка.;",
+                                        "ВТОРАЯ^Правка.;"}));
 
     r = runProgram(Kb, {"import", "--force", "Base\\Words.Dat"}, forEditing);
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -584,12 +641,15 @@ TEST_F(KbProgram, CheckReportsControlCharacters)
 {
     ScratchDir dir;
     // Three replies each and no word list, so that no advice for authors joins the findings.
-    dir.write("Base\\Words.Dat", cp("h\x01\r\nПРИВЕТ^При\x1b[2Jвет;Здравствуй;Хай;\r\nДА^Да\t.;Ага.;Угу.;\r\n"));
+    dir.write("Base\\Words.Dat",
+              cp("h\x01\r\nПРИВЕТ^При\x1b[2Jвет;Здравствуй;Хай;\r\nДА^Да\t.;Ага.;Угу.;\r\n"));
     const auto r = runProgram(Kb, {"check", "--no-words"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Base\\Words.Dat:0: предупреждение: символ 2 (01) — управляющий"), std::string::npos)
+    EXPECT_NE(r.out.find("Base\\Words.Dat:0: предупреждение: символ 2 (01) — управляющий"),
+              std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("Base\\Words.Dat:1: предупреждение: символ 11 (1B) — управляющий"), std::string::npos)
+    EXPECT_NE(r.out.find("Base\\Words.Dat:1: предупреждение: символ 11 (1B) — управляющий"),
+              std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("2 записи, 0 ошибок, 2 предупреждения."), std::string::npos) << r.out;
 }
@@ -623,7 +683,11 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
         long times;
     } cases[] = {
         // Blank lines are no phrase: only an import told so stores them.
-        {"an import of 16 MiB of blank lines", {"import", "--force", "--allow-empty", "Base\\W1.Dat"}, "blank.txt", "blank.txt", 10},
+        {"an import of 16 MiB of blank lines",
+         {"import", "--force", "--allow-empty", "Base\\W1.Dat"},
+         "blank.txt",
+         "blank.txt",
+         10},
         // About 6.3 times in a plain build, 7.1 in one with the sanitizers (their own bookkeeping);
         // the old check took 8.5 times before the sanitizers.
         {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 8},
@@ -636,7 +700,8 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
         const RunResult r = runWithInput(c.args, input, &peak);
         ::close(input);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_LT(peak * 1024, c.times * bytes) << "peak " << peak / 1024 << " MiB for " << bytes / 1024 / 1024 << " MiB";
+        EXPECT_LT(peak * 1024, c.times * bytes)
+            << "peak " << peak / 1024 << " MiB for " << bytes / 1024 / 1024 << " MiB";
         std::cout << "[ " << c.name << " ] peak " << peak / 1024 << " MiB\n";
     }
 }

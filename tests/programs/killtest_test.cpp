@@ -41,11 +41,13 @@ bool haveDeliveredData() { return fs::is_directory(fs::path(TOVRIN_SOURCE_DIR) /
 // A Base of our own when the delivered data is not there.
 void writeSmallBase(const ScratchDir& dir)
 {
-    dir.writeLines("Base\\Words.Dat", {"База знаний", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;"});
+    dir.writeLines("Base\\Words.Dat",
+                   {"База знаний", "ПРИВЕТ^Привет!;Здравствуй!;", "_КАК ДЕЛА^Хорошо.;"});
     dir.writeLines("Base\\W1.Dat", {"Да.", "Не знаю."});
     dir.writeLines("Base\\W2.Dat", {"Бывает.", "Как тебя зовут?"});
-    for (const char* list : {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat",
-                             "Base\\Pause.Dat", "Base\\Begin.dat", "Base\\Collection.Dat", "Base\\Log.Tovrin"})
+    for (const char* list :
+         {"Base\\Povtor.Dat", "Base\\X.Dat", "Base\\BigString.Dat", "Base\\AI.dat",
+          "Base\\Pause.Dat", "Base\\Begin.dat", "Base\\Collection.Dat", "Base\\Log.Tovrin"})
         dir.writeLines(list, {"Фраза."});
 }
 
@@ -133,13 +135,15 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
         words.load("Base\\Words.Dat");
         for (int i = 1; i < words.count(); ++i)
             for (const int n : {0, 123456, 999999})
-                ASSERT_FALSE(EntryAnswers(words.get(i)) && (ContainsKey(phrase(n), EntryHead(words.get(i))) != 0 ||
-                                                            ContainsWords(phrase(n), EntryHead(words.get(i)))))
-                    << "line " << i << " of Words.Dat answers the test's phrases: " << utf(words.get(i));
+                ASSERT_FALSE(EntryAnswers(words.get(i)) &&
+                             (ContainsKey(phrase(n), EntryHead(words.get(i))) != 0 ||
+                              ContainsWords(phrase(n), EntryHead(words.get(i)))))
+                    << "line " << i
+                    << " of Words.Dat answers the test's phrases: " << utf(words.get(i));
     }
 
     std::mt19937 random(20261208); // fixed, so that a failure can be replayed
-    std::set<std::string> learnt;  // phrases that must be keys from now on
+    std::set<std::string> learnt; // phrases that must be keys from now on
     int next = 0;
     int kills = 0;
     int survived = 0;
@@ -178,7 +182,8 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
             ASSERT_EQ(reply.rfind(CpuTag, 0), 0u) << reply;
             acknowledge(p, reply.substr(CpuTag.size()));
             // The kills are spread over the length of a turn as it is on this machine and build.
-            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - sent);
+            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - sent);
             turnMicros = (turnMicros * 7 + static_cast<int>(took.count())) / 8;
         }
 
@@ -230,13 +235,13 @@ TEST(KillTest, NothingAcknowledgedIsLostAndNoFileIsTorn)
         previousCount = v.wordsCount;
     }
 
-    std::cout << "[ kill test ] " << (delivered ? "delivered Base" : "small Base") << ": " << kills << " kills, "
-              << survived - cleanEnds << " survived, " << cleanEnds << " clean ends; " << total.corruptFiles
-              << " corrupt files, " << total.malformedEntries << " malformed entries, " << total.lostPhrases
-              << " lost phrases; " << acknowledged << " turns acknowledged, " << learnt.size()
-              << " phrases learnt, " << killedMidTurn << " kills inside a turn (a turn takes about "
-              << turnMicros / 1000 << " ms), " << total.strayTemporaries
-              << " temporary files left by kills\n";
+    std::cout << "[ kill test ] " << (delivered ? "delivered Base" : "small Base") << ": " << kills
+              << " kills, " << survived - cleanEnds << " survived, " << cleanEnds << " clean ends; "
+              << total.corruptFiles << " corrupt files, " << total.malformedEntries
+              << " malformed entries, " << total.lostPhrases << " lost phrases; " << acknowledged
+              << " turns acknowledged, " << learnt.size() << " phrases learnt, " << killedMidTurn
+              << " kills inside a turn (a turn takes about " << turnMicros / 1000 << " ms), "
+              << total.strayTemporaries << " temporary files left by kills\n";
     EXPECT_EQ(total.corruptFiles, 0);
     EXPECT_EQ(total.malformedEntries, 0);
     EXPECT_EQ(total.lostPhrases, 0);
@@ -283,7 +288,8 @@ TEST(KillTest, AnImportKilledAnywhereLeavesTheOldOrTheNewFile)
         const bool toEnd = run % 10 == 0;
         LineList before;
         before.load("Base\\Words.Dat");
-        const std::string text = runKb({"export"}) + cp1251::toUtf8(cp1251::upper(phrase(run))) + "^" + "Ответ.;\n";
+        const std::string text =
+            runKb({"export"}) + cp1251::toUtf8(cp1251::upper(phrase(run))) + "^" + "Ответ.;\n";
         LineList after = before;
         after.add(cp1251::upper(phrase(run)) + "^" + cp1251::fromUtf8("Ответ.;"));
 
@@ -305,8 +311,11 @@ TEST(KillTest, AnImportKilledAnywhereLeavesTheOldOrTheNewFile)
         const bool wrote = WIFEXITED(status) && WEXITSTATUS(status) == 0;
         if (toEnd) {
             ASSERT_TRUE(wrote) << err;
-            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started);
-            importMicros = importMicros == 0 ? static_cast<int>(took.count()) : (importMicros * 3 + static_cast<int>(took.count())) / 4;
+            const auto took = std::chrono::duration_cast<std::chrono::microseconds>(
+                std::chrono::steady_clock::now() - started);
+            importMicros = importMicros == 0
+                ? static_cast<int>(took.count())
+                : (importMicros * 3 + static_cast<int>(took.count())) / 4;
         }
         if (wrote) {
             ++finished;
@@ -318,11 +327,14 @@ TEST(KillTest, AnImportKilledAnywhereLeavesTheOldOrTheNewFile)
         LineList now;
         ASSERT_EQ(errorOf([&] { now.load("Base\\Words.Dat"); }), "") << "after run " << run;
         const bool isOld = now.lines() == before.lines();
-        ASSERT_TRUE(isOld || now.lines() == after.lines()) << "a torn knowledge file after run " << run;
-        ASSERT_FALSE(wrote && isOld) << "an acknowledged import was lost in run " << run << ": " << err;
+        ASSERT_TRUE(isOld || now.lines() == after.lines())
+            << "a torn knowledge file after run " << run;
+        ASSERT_FALSE(wrote && isOld)
+            << "an acknowledged import was lost in run " << run << ": " << err;
         unchanged += isOld;
     }
-    std::cout << "[ kill test ] tovrin-kb import: " << kills << " kills, " << finished << " finished, " << unchanged
-              << " runs left the old file, none torn or lost (an import takes about " << importMicros / 1000
-              << " ms)\n";
+    std::cout << "[ kill test ] tovrin-kb import: " << kills << " kills, " << finished
+              << " finished, " << unchanged
+              << " runs left the old file, none torn or lost (an import takes about "
+              << importMicros / 1000 << " ms)\n";
 }

@@ -31,7 +31,8 @@ public:
     bool start(const std::string& program, const std::vector<std::string>& args)
     {
         int in[2], out[2], err[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 ||
+            ::pipe2(err, O_CLOEXEC) != 0)
             return false;
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
@@ -151,8 +152,7 @@ public:
     {
         int status = 0;
         if (pid_ > 0) {
-            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-            }
+            while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
             pid_ = -1;
             status_ = status;
         }

@@ -53,7 +53,10 @@ protected:
     // fallback line), then no delayed remark.
     static std::vector<int> knowledge(int reply = 0) { return {1, reply, 1}; }
 
-    std::string reply() const { return host.transcript.empty() ? "" : utf(host.transcript.back().text); }
+    std::string reply() const
+    {
+        return host.transcript.empty() ? "" : utf(host.transcript.back().text);
+    }
     std::vector<std::string> file(const std::string& path) const { return dir.readLines(path); }
     std::string lastLineOf(const std::string& path) const
     {

@@ -30,7 +30,8 @@ T* child(const QObject& window, const char* name)
 {
     T* found = window.findChild<T*>(QString::fromLatin1(name));
     if (!found)
-        qFatal("%s has no %s named %s", qPrintable(window.objectName()), T::staticMetaObject.className(), name);
+        qFatal("%s has no %s named %s", qPrintable(window.objectName()),
+               T::staticMetaObject.className(), name);
     return found;
 }
 
@@ -49,9 +50,15 @@ T* secondary(const TForm1& form, const char* name)
 // The main window's controls that the tests use most.
 inline QLineEdit* inputOf(const TForm1& form) { return child<QLineEdit>(form, "Input"); }
 inline Transcript* transcriptOf(const TForm1& form) { return child<Transcript>(form, "RE1"); }
-inline QToolButton* buttonOf(const TForm1& form, const char* name) { return child<QToolButton>(form, name); }
+inline QToolButton* buttonOf(const TForm1& form, const char* name)
+{
+    return child<QToolButton>(form, name);
+}
 inline QPushButton* talkOf(const TForm1& form) { return child<QPushButton>(form, "Talk"); }
-inline QAction* actionOf(const TForm1& form, const char* name) { return child<QAction>(form, name); }
+inline QAction* actionOf(const TForm1& form, const char* name)
+{
+    return child<QAction>(form, name);
+}
 inline QMenu* menuOf(const TForm1& form, const char* name) { return child<QMenu>(form, name); }
 inline QLabel* panelOf(const TForm1& form, int panel)
 {
@@ -74,7 +81,10 @@ inline TForm3* aboutOf(const TForm1& form) { return secondary<TForm3>(form, "For
 inline TForm4* keyboardOf(const TForm1& form) { return secondary<TForm4>(form, "Form4"); }
 
 // One tick of a timer, running or not, as the event loop would deliver it.
-inline void tick(QTimer* timer) { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }
+inline void tick(QTimer* timer)
+{
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+}
 inline void tick(const TForm1& form, int n) { tick(timerOf(form, n)); }
 
 // What the engine sees of the main window.
@@ -112,8 +122,8 @@ struct FormFixture {
     RecordingReporter reporter;
     std::unique_ptr<TForm1> form;
 
-    explicit FormFixture(bool stopTimers = true)
-        : form(std::make_unique<TForm1>(Services{&cues, &dice, &pickers, &reporter}))
+    explicit FormFixture(bool stopTimers = true) :
+        form(std::make_unique<TForm1>(Services{&cues, &dice, &pickers, &reporter}))
     {
         if (stopTimers)
             for (QTimer* t : timersOf(*form))
@@ -126,7 +136,8 @@ struct FormFixture {
 // A small Base folder with every file a turn, the counts and the exit use.
 inline void writeBase(const ScratchDir& dir)
 {
-    dir.writeLines("Base\\Words.Dat", {"// База знаний", "ПРИВЕТ^Здравствуй!;", "КАК ДЕЛА^Хорошо.;"});
+    dir.writeLines("Base\\Words.Dat",
+                   {"// База знаний", "ПРИВЕТ^Здравствуй!;", "КАК ДЕЛА^Хорошо.;"});
     dir.writeLines("Base\\W1.Dat", {"Почему ты спрашиваешь?"});
     dir.writeLines("Base\\W2.Dat", {"Интересно."});
     dir.writeLines("Base\\Povtor.Dat", {"Ты повторяешься."});
@@ -141,7 +152,7 @@ inline void writeBase(const ScratchDir& dir)
 
 // What the scratch working folder of a window test starts with.
 enum class Folder {
-    Empty,     // nothing: no Base folder unless the test writes one
+    Empty, // nothing: no Base folder unless the test writes one
     SmallBase, // the small Base of writeBase
     Delivered, // a copy of the delivered data
 };
@@ -194,9 +205,6 @@ inline QStringList logLines(TForm1& form)
     return lines;
 }
 
-inline std::string cpOf(const QString& s)
-{
-    return cp1251::fromUtf8(s.toStdString());
-}
+inline std::string cpOf(const QString& s) { return cp1251::fromUtf8(s.toStdString()); }
 
 } // namespace tovrin::test

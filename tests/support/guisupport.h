@@ -17,8 +17,8 @@ public:
 
     std::deque<std::optional<QColor>> colors;
     std::deque<std::optional<FontChoice>> fonts;
-    QList<QColor> colorPresets;       // the value each colour dialog opened with
-    QList<FontChoice> fontPresets;    // the value each font dialog opened with
+    QList<QColor> colorPresets; // the value each colour dialog opened with
+    QList<FontChoice> fontPresets; // the value each font dialog opened with
     QList<bool> fontOnlySize8;
 };
 

@@ -29,8 +29,8 @@ ScratchDir::ScratchDir(bool withData)
     static std::atomic<int> counter{0};
     std::random_device rd;
     path_ = fs::temp_directory_path() /
-            ("tovrin-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-             std::to_string(rd()));
+        ("tovrin-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+         std::to_string(rd()));
     fs::create_directories(path_ / "Base");
     if (withData)
         fs::copy(fs::path(TOVRIN_SOURCE_DIR) / "data", path_,
@@ -54,7 +54,8 @@ void ScratchDir::write(const std::string& programPath, const std::string& bytes)
     out << bytes;
 }
 
-void ScratchDir::writeLines(const std::string& programPath, const std::vector<std::string>& utf8Lines) const
+void ScratchDir::writeLines(const std::string& programPath,
+                            const std::vector<std::string>& utf8Lines) const
 {
     std::string bytes;
     for (const auto& l : utf8Lines)

@@ -20,7 +20,8 @@ public:
     // Writes a file (a program path such as "Base\\W1.Dat" is accepted) as raw bytes.
     void write(const std::string& programPath, const std::string& bytes) const;
     // Writes lines as plain Windows-1251 text with CR LF (lines given in UTF-8).
-    void writeLines(const std::string& programPath, const std::vector<std::string>& utf8Lines) const;
+    void writeLines(const std::string& programPath,
+                    const std::vector<std::string>& utf8Lines) const;
     // The lines of a line-list file, in UTF-8.
     std::vector<std::string> readLines(const std::string& programPath) const;
     bool exists(const std::string& programPath) const;

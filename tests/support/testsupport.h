@@ -42,7 +42,10 @@ public:
         std::string text;
         LineStyle style;
     };
-    void appendTranscript(const std::string& line, LineStyle style) override { transcript.push_back({line, style}); }
+    void appendTranscript(const std::string& line, LineStyle style) override
+    {
+        transcript.push_back({line, style});
+    }
     int transcriptCount() const override { return static_cast<int>(transcript.size()); }
     std::string transcriptLine(int index) const override;
     void setBusy(bool b) override { busy = b; }

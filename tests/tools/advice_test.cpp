@@ -30,7 +30,8 @@ std::vector<std::pair<int, int>> of(Finding kind, const std::vector<kbtool::Prob
 
 TEST(Advice, NamesEntriesWithFewReplies)
 {
-    const LineList words = utf8List({"h", "А^Раз.;", "Б^Раз.;Два.;@", "В" + three, "Г^", "_Д^Раз.;Два.;", "Е^Раз", "Ж" + three + "@"});
+    const LineList words = utf8List({"h", "А^Раз.;", "Б^Раз.;Два.;@", "В" + three, "Г^",
+                                     "_Д^Раз.;Два.;", "Е^Раз", "Ж" + three + "@"});
     EXPECT_EQ(of(Finding::FewReplies, kbtool::adviseAuthors(words, {})),
               (std::vector<std::pair<int, int>>{{1, 0}, {2, 0}, {5, 0}}));
 }
@@ -44,20 +45,29 @@ TEST(Advice, NamesFarewellsThatOrdinaryPhrasesSetOff)
         std::vector<std::pair<int, int>> expected;
     };
     const Case cases[] = {
-        {"a bare farewell word answers the built-in phrases", {"h", "ПОКА" + three + "@"}, "", {{1, 0}}},
+        {"a bare farewell word answers the built-in phrases",
+         {"h", "ПОКА" + three + "@"},
+         "",
+         {{1, 0}}},
         {"earlier entries take the ordinary phrases first",
-         {"h", "Я ПОКА" + three, "ПОКА НЕ" + three, "ПОКА НИ" + three, "ПОКА ЧТО" + three, "ПОКА ТЫ" + three,
-          "ЭТО ПОКА" + three, "ПОКАЖИ" + three, "ПОКА НЕТ" + three, "ПОДОЖДУ ПОКА" + three, "ПОКА!" + three + "@",
-          "ПОКА." + three + "@"},
-         "", {}},
+         {"h", "Я ПОКА" + three, "ПОКА НЕ" + three, "ПОКА НИ" + three, "ПОКА ЧТО" + three,
+          "ПОКА ТЫ" + three, "ЭТО ПОКА" + three, "ПОКАЖИ" + three, "ПОКА НЕТ" + three,
+          "ПОДОЖДУ ПОКА" + three, "ПОКА!" + three + "@", "ПОКА." + three + "@"},
+         "",
+         {}},
         {"a branch never says goodbye", {"h", "ПРИВЕТ" + three, "_ПОКА" + three + "@"}, "", {}},
         {"a corpus phrase expecting no farewell",
-         {"h", "ЗАКРОЙ" + three + "@"}, "[part tuning]\nзакрой дверь\tlearn\nзакрой\tfarewell\n", {{1, 0}}},
+         {"h", "ЗАКРОЙ" + three + "@"},
+         "[part tuning]\nзакрой дверь\tlearn\nзакрой\tfarewell\n",
+         {{1, 0}}},
         {"a corpus phrase naming the farewell entry wants it",
-         {"h", "ЗАКРОЙ" + three + "@"}, "[part tuning]\nзакрой дверь\tЗАКРОЙ\n", {}},
+         {"h", "ЗАКРОЙ" + three + "@"},
+         "[part tuning]\nзакрой дверь\tЗАКРОЙ\n",
+         {}},
         {"a corpus thread takes the phrase to a branch first",
          {"h", "ПРИВЕТ^Здравствуй!;Раз.;Два.;", "_ЗАКРОЙ ДВЕРЬ" + three, "ЗАКРОЙ" + three + "@"},
-         "[part tuning]\nзакрой дверь\tlearn\tЗдравствуй!\n", {}},
+         "[part tuning]\nзакрой дверь\tlearn\tЗдравствуй!\n",
+         {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -67,7 +77,8 @@ TEST(Advice, NamesFarewellsThatOrdinaryPhrasesSetOff)
         const kbtool::Corpus corpus = kbtool::parseCorpus(c.corpus);
         kbtool::AdviceInput input;
         input.corpus = c.corpus.empty() ? nullptr : &corpus;
-        EXPECT_EQ(of(Finding::FarewellInPhrase, kbtool::adviseAuthors(utf8List(lines), input)), c.expected);
+        EXPECT_EQ(of(Finding::FarewellInPhrase, kbtool::adviseAuthors(utf8List(lines), input)),
+                  c.expected);
     }
 }
 
@@ -78,9 +89,9 @@ TEST(Advice, NamesKeysThatManyWordsHold)
     std::vector<std::string> list;
     for (int i = 0; i < 49; ++i)
         list.push_back(cp("СКОТ") + std::string(static_cast<std::size_t>(i), cp("А")[0]));
-    list.push_back(cp("КОТ"));        // the word itself
-    list.push_back(cp("ЛЕТОПИСЬ"));   // " ЛЕТ" begins it
-    list.push_back(cp("ПОЛЕТ"));      // not at the start
+    list.push_back(cp("КОТ")); // the word itself
+    list.push_back(cp("ЛЕТОПИСЬ")); // " ЛЕТ" begins it
+    list.push_back(cp("ПОЛЕТ")); // not at the start
     struct Case {
         std::vector<std::string> extra;
         std::string key;
@@ -100,7 +111,8 @@ TEST(Advice, NamesKeysThatManyWordsHold)
             words.push_back(cp(e));
         kbtool::AdviceInput input;
         input.wordList = &words;
-        const auto found = of(Finding::KeyInManyWords, kbtool::adviseAuthors(utf8List({"h", c.key + three}), input));
+        const auto found = of(Finding::KeyInManyWords,
+                              kbtool::adviseAuthors(utf8List({"h", c.key + three}), input));
         EXPECT_EQ(found.size(), c.warned ? 1u : 0u);
     }
 }
@@ -116,15 +128,19 @@ TEST(Advice, JudgesEachKeyByItsOwnMarks)
     kbtool::AdviceInput input;
     input.wordList = &words;
     EXPECT_TRUE(of(Finding::KeyInManyWords,
-                   kbtool::adviseAuthors(utf8List({"h", " КОТ" + three, "КОТ!" + three}), input)).empty());
+                   kbtool::adviseAuthors(utf8List({"h", " КОТ" + three, "КОТ!" + three}), input))
+                    .empty());
     EXPECT_EQ(of(Finding::KeyInManyWords,
-                 kbtool::adviseAuthors(utf8List({"h", " КОТ" + three, "КОТ" + three}), input)).size(), 1u);
+                 kbtool::adviseAuthors(utf8List({"h", " КОТ" + three, "КОТ" + three}), input))
+                  .size(),
+              1u);
 }
 
 TEST(Advice, NamesThreadsNoCorpusPhraseEnters)
 {
-    const LineList words = utf8List({"h", "ПРИВЕТ" + three, "_КАК ДЕЛА" + three, "__ХОРОШО" + three, "_А ТЫ" + three,
-                                     "ПОКА" + three, "_УЖЕ" + three, "ДА" + three});
+    const LineList words =
+        utf8List({"h", "ПРИВЕТ" + three, "_КАК ДЕЛА" + three, "__ХОРОШО" + three, "_А ТЫ" + three,
+                  "ПОКА" + three, "_УЖЕ" + three, "ДА" + three});
     const kbtool::Corpus corpus = kbtool::parseCorpus("[part tuning]\nпривет\tПРИВЕТ\nда\tДА\n");
     kbtool::AdviceInput input;
     input.corpus = &corpus;
@@ -136,7 +152,8 @@ TEST(Advice, NamesThreadsNoCorpusPhraseEnters)
 TEST(Advice, ReadsAWordListInItsEncoding)
 {
     ScratchDir dir;
-    std::ofstream(dir.path() / "ru.dic", std::ios::binary) << "3\nкошка/AB\nМосква/X\nёж\tpo:noun\nfrançais\n";
+    std::ofstream(dir.path() / "ru.dic", std::ios::binary)
+        << "3\nкошка/AB\nМосква/X\nёж\tpo:noun\nfrançais\n";
     // KOI8-R: "кот" is CB CF D4; an "SET" line beside it says so.
     std::ofstream(dir.path() / "koi.dic", std::ios::binary) << "2\n\xCB\xCF\xD4/A\n\xA3\xCA\n";
     std::ofstream(dir.path() / "koi.aff", std::ios::binary) << "SET KOI8-R\r\n";
@@ -158,8 +175,8 @@ TEST(Advice, NamesWordsOfLongerKeysInsideOtherWords)
     }
     kbtool::AdviceInput input;
     input.wordList = &list;
-    const LineList words = utf8List({"h", "ТЫ ЕШЬ" + three, "ЛЕТ ТЫ" + three, "ТЫ  ЕШЬ" + three, "_ТЫ ЕШЬ" + three,
-                                     "ТЫ ЕШЬ?" + three});
+    const LineList words = utf8List({"h", "ТЫ ЕШЬ" + three, "ЛЕТ ТЫ" + three, "ТЫ  ЕШЬ" + three,
+                                     "_ТЫ ЕШЬ" + three, "ТЫ ЕШЬ?" + three});
     // A branch is never found word by word; " ЕШЬ" must begin a word; "ЕШЬ?" may end one.
     EXPECT_EQ(of(Finding::KeyWordInWords, kbtool::adviseAuthors(words, input)),
               (std::vector<std::pair<int, int>>{{1, 0}, {5, 0}}));
@@ -167,10 +184,11 @@ TEST(Advice, NamesWordsOfLongerKeysInsideOtherWords)
 
 TEST(Advice, StopsOnAFarewellKeyThatALineTheProgramSaysHolds)
 {
-    const LineList words = utf8List({"h", "ХОРОШЕГО ДНЯ^Пока!;До встречи!;И тебе хорошего дня!;@",
-                                     "СОН^Хороший сон — половина хорошего дня.;Спи.;Сладких снов.;",
-                                     "ДО ЗАВТРА^До завтра!;Пока.;Увидимся.;@", "ПОГОДА^Тепло.;Дождь.;Снег.;",
-                                     "_ДОЖДЬ^Отложим до завтра?;Зонт!;Мокро.;"});
+    const LineList words =
+        utf8List({"h", "ХОРОШЕГО ДНЯ^Пока!;До встречи!;И тебе хорошего дня!;@",
+                  "СОН^Хороший сон — половина хорошего дня.;Спи.;Сладких снов.;",
+                  "ДО ЗАВТРА^До завтра!;Пока.;Увидимся.;@", "ПОГОДА^Тепло.;Дождь.;Снег.;",
+                  "_ДОЖДЬ^Отложим до завтра?;Зонт!;Мокро.;"});
     kbtool::NamedList w2{"Base\\W2.Dat", utf8List({"Ладно.", "Всего доброго и хорошего вам дня."})};
     const std::vector<kbtool::NamedList> lists = {w2};
     kbtool::AdviceInput input;
@@ -178,18 +196,20 @@ TEST(Advice, StopsOnAFarewellKeyThatALineTheProgramSaysHolds)
     // branch's reply; the farewells' own replies are no one's phrase.
     EXPECT_EQ(of(Finding::FarewellInReply, kbtool::adviseAuthors(words, input)),
               (std::vector<std::pair<int, int>>{{1, 0}, {3, 0}}));
-    const LineList alone = utf8List({"h", "ХОРОШЕГО ДНЯ^Пока!;До встречи!;И тебе хорошего дня!;@", "ПОГОДА" + three});
+    const LineList alone =
+        utf8List({"h", "ХОРОШЕГО ДНЯ^Пока!;До встречи!;И тебе хорошего дня!;@", "ПОГОДА" + three});
     EXPECT_TRUE(of(Finding::FarewellInReply, kbtool::adviseAuthors(alone, input)).empty());
     input.phraseLists = &lists;
-    EXPECT_EQ(of(Finding::FarewellInReply, kbtool::adviseAuthors(alone, input)), (std::vector<std::pair<int, int>>{{1, 0}}));
+    EXPECT_EQ(of(Finding::FarewellInReply, kbtool::adviseAuthors(alone, input)),
+              (std::vector<std::pair<int, int>>{{1, 0}}));
     EXPECT_EQ(kbtool::severityOf(Finding::FarewellInReply), kbtool::Severity::Error);
 }
 
 TEST(Advice, NamesEntriesThatAlwaysSayTheSameAndKeysTheFilterTakes)
 {
-    const LineList words = utf8List({"h", "ЗАГАДКА^Зимой и летом одним цветом?;Зимой и летом одним цветом?;", "ДА^Да.;",
-                                     "ПРИВЕТ" + three, "ПРОЦЕДУРА" + three, "_ПОДЛИВКА" + three, "ДУРАШКА^",
-                                     "ДУР" + three});
+    const LineList words = utf8List(
+        {"h", "ЗАГАДКА^Зимой и летом одним цветом?;Зимой и летом одним цветом?;", "ДА^Да.;",
+         "ПРИВЕТ" + three, "ПРОЦЕДУРА" + three, "_ПОДЛИВКА" + three, "ДУРАШКА^", "ДУР" + three});
     const auto advice = kbtool::adviseAuthors(words, {});
     // One reply is few replies, not the same ones; an entry without replies never answers.
     EXPECT_EQ(of(Finding::SameReplies, advice), (std::vector<std::pair<int, int>>{{1, 0}}));

@@ -44,7 +44,8 @@ TEST(KeySet, FindsEveryOccurrenceOfEveryKeyAndEachKeyOnce)
         // Every occurrence, by a plain search; a key added again keeps its first number.
         std::set<std::pair<int, std::size_t>> expected;
         for (std::size_t k = 0; k < c.keys.size(); ++k) {
-            const auto first = static_cast<int>(std::find(c.keys.begin(), c.keys.end(), c.keys[k]) - c.keys.begin());
+            const auto first = static_cast<int>(std::find(c.keys.begin(), c.keys.end(), c.keys[k]) -
+                                                c.keys.begin());
             for (std::size_t at = c.keys[k].empty() ? std::string::npos : c.text.find(c.keys[k]);
                  at != std::string::npos; at = c.text.find(c.keys[k], at + 1))
                 expected.insert({first, at + c.keys[k].size()});

@@ -26,11 +26,7 @@ using Lines = std::vector<std::string>;
 namespace {
 
 const Lines Base = {
-    "Knowledge 1",
-    "HELLO^Hi.;Hello.;",
-    "_HOW^Fine.;",
-    "BYE^Bye.;@",
-    "WHAT^What?;",
+    "Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;",
 };
 
 struct Case {
@@ -43,63 +39,95 @@ struct Case {
 };
 
 const Case Cases[] = {
-    {"a new entry goes where the delivery has it", true, Base,
+    {"a new entry goes where the delivery has it",
+     true,
      Base,
-     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@", "WHAT^What?;"},
-     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@", "WHAT^What?;"}},
-    {"a new entry comes in and the learnt key stays last", true, Base,
-     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "ODD THING.^"},
-     {"Knowledge 1", "NEWS^News.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
-     {"Knowledge 1", "NEWS^News.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "ODD THING.^"}},
-    {"a changed entry is updated", true, Base,
+     Base,
+     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@",
+      "WHAT^What?;"},
+     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@",
+      "WHAT^What?;"}},
+    {"a new entry comes in and the learnt key stays last",
+     true,
+     Base,
+     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;",
+      "ODD THING.^"},
+     {"Knowledge 1", "NEWS^News.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@",
+      "WHAT^What?;"},
+     {"Knowledge 1", "NEWS^News.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;",
+      "ODD THING.^"}},
+    {"a changed entry is updated",
+     true,
+     Base,
      Base,
      {"Knowledge 1", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"Knowledge 1", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"}},
-    {"a moved entry with a learnt reply takes the delivered change and keeps its reply", true, Base,
+    {"a moved entry with a learnt reply takes the delivered change and keeps its reply",
+     true,
+     Base,
      {"Knowledge 1", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hello.;Mine.;"},
      {"Knowledge 1", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"Knowledge 1", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hey.;Mine.;"}},
-    {"an entry both sides changed keeps the user's line and gains the new replies", true, Base,
+    {"an entry both sides changed keeps the user's line and gains the new replies",
+     true,
+     Base,
      {"Knowledge 1", "HELLO^Hi!;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"Knowledge 1", "HELLO^Hi.;Hello.;Hey.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"Knowledge 1", "HELLO^Hi!;Hello.;Hey.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"}},
-    {"an entry the delivery dropped goes, unless the user learnt into it", true, Base,
+    {"an entry the delivery dropped goes, unless the user learnt into it",
+     true,
+     Base,
      {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "WHAT^What?;", "BYE^Bye.;@See you.;"},
      {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;"},
      {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@See you.;"}},
-    {"a key both sides added becomes one entry where the delivery has it", true, Base,
-     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "NEWS.^Mine.;"},
-     {"Knowledge 1", "NEWS.^News.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
-     {"Knowledge 1", "NEWS.^News.;Mine.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"}},
-    {"the header follows the delivery", true, Base,
+    {"a key both sides added becomes one entry where the delivery has it",
+     true,
+     Base,
+     {"Knowledge 1", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;",
+      "NEWS.^Mine.;"},
+     {"Knowledge 1", "NEWS.^News.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@",
+      "WHAT^What?;"},
+     {"Knowledge 1", "NEWS.^News.;Mine.;", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@",
+      "WHAT^What?;"}},
+    {"the header follows the delivery",
+     true,
+     Base,
      Base,
      {"Knowledge 2", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"Knowledge 2", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"}},
-    {"a header of the user's own stays", true, Base,
+    {"a header of the user's own stays",
+     true,
+     Base,
      {"My own knowledge", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"Knowledge 2", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"},
      {"My own knowledge", "HELLO^Hi.;Hello.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"}},
-    {"one of two equal branches changes, the one the delivery changed", true,
+    {"one of two equal branches changes, the one the delivery changed",
+     true,
      Lines{"K", "A^a;", "_YES^Good.;", "B^b;", "_YES^Good.;", "C^c;"},
      {"K", "A^a;", "_YES^Good.;", "B^b;", "_YES^Good.;", "C^c;", "LEARNT.^"},
      {"K", "A^a;", "_YES^Good.;", "B^b;", "_YES^Better.;", "C^c;"},
      {"K", "A^a;", "_YES^Good.;", "B^b;", "_YES^Better.;", "C^c;", "LEARNT.^"}},
-    {"without a base nothing goes and the user's replies stay", true, std::nullopt,
-     {"Knowledge 1", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hello.;Mine.;", "ODD.^"},
+    {"without a base nothing goes and the user's replies stay",
+     true,
+     std::nullopt,
+     {"Knowledge 1", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hello.;Mine.;",
+      "ODD.^"},
      {"Knowledge 2", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@"},
-     {"Knowledge 2", "HELLO^Hi.;Hey.;Hello.;Mine.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@", "WHAT^What?;", "ODD.^"}},
-    {"list lines: new ones where the delivery has them, learnt ones kept, dropped ones gone", false,
+     {"Knowledge 2", "HELLO^Hi.;Hey.;Hello.;Mine.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;@",
+      "WHAT^What?;", "ODD.^"}},
+    {"list lines: new ones where the delivery has them, learnt ones kept, dropped ones gone",
+     false,
      Lines{"one", "two", "three"},
      {"one", "two", "three", "learnt"},
      {"one", "new", "two"},
      {"one", "new", "two", "learnt"}},
-    {"list lines: a line the user removed stays removed", false,
+    {"list lines: a line the user removed stays removed",
+     false,
      Lines{"one", "two", "three"},
      {"one", "three"},
      {"one", "two", "three", "four"},
      {"one", "three", "four"}},
-    {"list lines: into an empty list", false,
-     Lines{}, Lines{}, {"a", "b"}, {"a", "b"}},
+    {"list lines: into an empty list", false, Lines{}, Lines{}, {"a", "b"}, {"a", "b"}},
 };
 
 TEST(MergeLines, EveryCase)
@@ -116,14 +144,17 @@ TEST(MergeLines, EveryCase)
 
 TEST(MergeLines, CountsTellWhatCameIn)
 {
-    const Lines ours = {"Knowledge 1", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hello.;Mine.;", "ODD.^"};
-    const Lines theirs = {"Knowledge 2", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "NEWS^News.;", "BYE^Bye.;See you.;@"};
+    const Lines ours = {
+        "Knowledge 1", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hello.;Mine.;",
+        "ODD.^"};
+    const Lines theirs = {"Knowledge 2", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "NEWS^News.;",
+                          "BYE^Bye.;See you.;@"};
     const MergeResult r = mergeLines(&Base, ours, theirs, true);
     MergeCounts expected;
-    expected.added = 1;   // NEWS
+    expected.added = 1; // NEWS
     expected.changed = 2; // HELLO and BYE
     expected.removed = 1; // WHAT
-    expected.learnt = 2;  // the moved HELLO and ODD.
+    expected.learnt = 2; // the moved HELLO and ODD.
     EXPECT_EQ(r.counts, expected);
 }
 
@@ -169,7 +200,8 @@ Lines linesAt(const fs::path& p)
 }
 
 // A small delivered data folder of one version.
-void deliver(const fs::path& at, const std::string& version, const Lines& words, const Lines& w1, const std::string& sound)
+void deliver(const fs::path& at, const std::string& version, const Lines& words, const Lines& w1,
+             const std::string& sound)
 {
     fs::remove_all(at);
     std::string text;
@@ -238,12 +270,14 @@ TEST(UpgradeFolder, ANewerDeliveryComesInAndTheOldFilesAreKept)
 {
     test::ScratchDir dir;
     deliver(dir.path() / "v1", "1", Base, {"w one"}, "RIFF1");
-    const Lines words2 = {"Knowledge", "NEWS^News.;", "HELLO^Hi.;Hey.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;"};
+    const Lines words2 = {"Knowledge",   "NEWS^News.;", "HELLO^Hi.;Hey.;",
+                          "_HOW^Fine.;", "BYE^Bye.;@",  "WHAT^What?;"};
     deliver(dir.path() / "v2", "2", words2, {"w one", "w two"}, "RIFF2");
     InFolder in(dir.path() / "work");
     upgradeWorkingFolder(dir.path() / "v1", "1");
     // The user talks: a reply learnt into HELLO (moved to the end), a key, a line of W1, a log.
-    put("Base/Words.Dat", "Knowledge 1 1\r\n_HOW^Fine.;\r\nBYE^Bye.;@\r\nWHAT^What?;\r\nHELLO^Hi.;Hello.;Mine.;\r\nODD.^\r\n");
+    put("Base/Words.Dat",
+        "Knowledge 1 1\r\n_HOW^Fine.;\r\nBYE^Bye.;@\r\nWHAT^What?;\r\nHELLO^Hi.;Hello.;Mine.;\r\nODD.^\r\n");
     put("Base/W1.Dat", "w one\r\nlearnt\r\n");
     put("Base/Log.Tovrin", "USER:     hello\r\n");
     const std::string oldWords = bytesOf("Base/Words.Dat");
@@ -257,7 +291,8 @@ TEST(UpgradeFolder, ANewerDeliveryComesInAndTheOldFilesAreKept)
     EXPECT_EQ(r.followed, 1); // the sound; the history text is the user's own now
     EXPECT_EQ(r.keptOwn, 1);
     EXPECT_EQ(linesAt("Base/Words.Dat"),
-              (Lines{"Knowledge 2", "NEWS^News.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;", "HELLO^Hi.;Hey.;Mine.;", "ODD.^"}));
+              (Lines{"Knowledge 2", "NEWS^News.;", "_HOW^Fine.;", "BYE^Bye.;@", "WHAT^What?;",
+                     "HELLO^Hi.;Hey.;Mine.;", "ODD.^"}));
     EXPECT_EQ(linesAt("Base/W1.Dat"), (Lines{"w one", "w two", "learnt"}));
     EXPECT_EQ(bytesOf("Base/Log.Tovrin"), "USER:     hello\r\n");
     EXPECT_EQ(bytesOf("Sound/Close.wav"), "RIFF2");
@@ -291,7 +326,8 @@ void deliverBig(const fs::path& at, bool newer)
         }
         if (i % 50 == 0)
             out.push_back("NEW KEY " + std::to_string(i) + "^New reply.;");
-        out.push_back(i % 10 == 0 && words[i].ends_with(';') ? words[i] + "Another reply.;" : words[i]);
+        out.push_back(i % 10 == 0 && words[i].ends_with(';') ? words[i] + "Another reply.;"
+                                                             : words[i]);
     }
     LineList(out).save((at / "Base/Words.Dat").string());
     if (!newer)
@@ -328,8 +364,9 @@ TEST(UpgradeFolder, AMergeKilledAtAnyMomentIsFinishedByTheNextOne)
         ASSERT_TRUE(kb.start(Kb, {"merge", "--quiet", (dir.path() / "new").string()}));
         const int status = kb.wait();
         ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-        micros = static_cast<int>(
-            std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - started).count());
+        micros = static_cast<int>(std::chrono::duration_cast<std::chrono::microseconds>(
+                                      std::chrono::steady_clock::now() - started)
+                                      .count());
     }
     const std::string merged = bytesOf(reference / "Base/Words.Dat");
 
@@ -345,7 +382,8 @@ TEST(UpgradeFolder, AMergeKilledAtAnyMomentIsFinishedByTheNextOne)
             ASSERT_TRUE(kb.start(Kb, {"merge", "--quiet", (dir.path() / "new").string()}));
             // Anywhere in the first half of the whole merge's time: a later merge on a warm cache
             // may take less time than the first, and a kill after its end proves nothing.
-            std::this_thread::sleep_for(std::chrono::microseconds(std::uniform_int_distribution<int>(0, micros / 2)(random)));
+            std::this_thread::sleep_for(std::chrono::microseconds(
+                std::uniform_int_distribution<int>(0, micros / 2)(random)));
             kb.kill(SIGKILL);
             if (WIFSIGNALED(kb.wait()))
                 ++kills;
@@ -355,16 +393,20 @@ TEST(UpgradeFolder, AMergeKilledAtAnyMomentIsFinishedByTheNextOne)
             EXPECT_NO_THROW(linesAt(f)) << f << " after run " << run;
         const Lines w1 = linesAt("Base/W1.Dat");
         ASSERT_EQ(w1.back(), "A learnt line.") << "run " << run;
-        upgradeWorkingFolder(dir.path() / "new", kVersion); // the version tovrin-kb names its backup by
-        ASSERT_EQ(linesAt("Base/Words.Dat"), linesAt(reference / "Base/Words.Dat")) << "run " << run;
+        upgradeWorkingFolder(dir.path() / "new",
+                             kVersion); // the version tovrin-kb names its backup by
+        ASSERT_EQ(linesAt("Base/Words.Dat"), linesAt(reference / "Base/Words.Dat"))
+            << "run " << run;
         ASSERT_EQ(linesAt("Base/W2.Dat"), linesAt(reference / "Base/W2.Dat")) << "run " << run;
         ASSERT_EQ(linesAt("Base/W1.Dat"), linesAt(reference / "Base/W1.Dat")) << "run " << run;
-        ASSERT_EQ(bytesOf(fs::path("before-" + std::string(kVersion)) / "Base/Words.Dat"), bytesOf(dir.path() / "old/Base/Words.Dat")) << "run " << run;
+        ASSERT_EQ(bytesOf(fs::path("before-" + std::string(kVersion)) / "Base/Words.Dat"),
+                  bytesOf(dir.path() / "old/Base/Words.Dat"))
+            << "run " << run;
     }
     // How many land inside a merge depends on the machine; that some do is what the proof needs.
     EXPECT_GT(kills, 0);
-    std::cout << "[ merge kills ] " << kills << " of " << kRuns << " merges killed (a merge takes " << micros / 1000
-              << " ms), every one finished by the next\n";
+    std::cout << "[ merge kills ] " << kills << " of " << kRuns << " merges killed (a merge takes "
+              << micros / 1000 << " ms), every one finished by the next\n";
     EXPECT_FALSE(merged.empty());
 }
 

@@ -22,7 +22,8 @@ namespace {
 // A shown main window on a small Base folder, or on the delivered data; nothing ticks by
 // itself.
 struct Window : ScratchForm {
-    explicit Window(bool deliveredData) : ScratchForm(deliveredData ? Folder::Delivered : Folder::SmallBase)
+    explicit Window(bool deliveredData) :
+        ScratchForm(deliveredData ? Folder::Delivered : Folder::SmallBase)
     {
         form.show();
     }
@@ -40,7 +41,10 @@ struct Window : ScratchForm {
     }
 };
 
-QList<QMenu*> shakenMenus(const TForm1& form) { return {menuOf(form, "N1"), menuOf(form, "N5"), menuOf(form, "N11")}; }
+QList<QMenu*> shakenMenus(const TForm1& form)
+{
+    return {menuOf(form, "N1"), menuOf(form, "N5"), menuOf(form, "N11")};
+}
 
 } // namespace
 
@@ -116,7 +120,8 @@ void AnimationsTest::shakeJumpsInsideTheSquareAndComesBackToTheCentre()
     // Every draw asked for: the count of jumps, then 11 places across and 11 down.
     QCOMPARE(w.window.dice.asked.front(), 126);
     QCOMPARE(static_cast<int>(w.window.dice.asked.size()), 1 + 2 * jumps);
-    QVERIFY(std::all_of(w.window.dice.asked.begin() + 1, w.window.dice.asked.end(), [](int n) { return n == 11; }));
+    QVERIFY(std::all_of(w.window.dice.asked.begin() + 1, w.window.dice.asked.end(),
+                        [](int n) { return n == 11; }));
     QCOMPARE(w.window.dice.reseeds, 1);
 
     // Back in the centre of the desktop, where the window first showed, at its own size.
@@ -181,8 +186,9 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
         tick(form, 4);
         QCOMPARE(form.shrinkStep(), step);
         QCOMPARE(form.pos(), start - step * QPoint(3, 2));
-        QCOMPARE(form.size(), QSize(std::max(size.width() - 10 * step, 1),
-                                    std::max(size.height() - 8 * step, 1)));
+        QCOMPARE(
+            form.size(),
+            QSize(std::max(size.width() - 10 * step, 1), std::max(size.height() - 8 * step, 1)));
         QCOMPARE(w.played(Cue::MP6), std::max(0, step - 9));
     }
     QVERIFY(form.isVisible());
@@ -201,7 +207,8 @@ void AnimationsTest::shrinkDriftsAndSoundsFromTheTenthStepAndExitsAtTheEightieth
     QCOMPARE(log[linesBefore], QString());
     QCOMPARE(log[linesBefore + 1], QString(80, u'-'));
     const int learnt = static_cast<int>(w.dir.readLines("Base\\Words.Dat").size()) - 1;
-    QCOMPARE(log[linesBefore + 5], QStringLiteral("//Загружено фраз выученных программой: %1").arg(learnt));
+    QCOMPARE(log[linesBefore + 5],
+             QStringLiteral("//Загружено фраз выученных программой: %1").arg(learnt));
     QCOMPARE(log[log.size() - 3], QStringLiteral("USER:     Пока."));
     QCOMPARE(log[log.size() - 2], QStringLiteral("CPU:     До свидания."));
     QCOMPARE(log.back(), QString(53, u'='));
@@ -296,8 +303,10 @@ void AnimationsTest::shrinkKeepsItsOwnPlaceWhenTheReportsLag_data()
     QTest::addColumn<QList<QPoint>>("reported");
     QTest::addColumn<QList<QPoint>>("placed");
     const QList<QPoint> path = {{97, 98}, {94, 96}, {91, 94}, {88, 92}};
-    QTest::newRow("reported at once") << QList<QPoint>{{100, 100}, {97, 98}, {94, 96}, {91, 94}} << path;
-    QTest::newRow("never reported") << QList<QPoint>{{100, 100}, {100, 100}, {100, 100}, {100, 100}} << path;
+    QTest::newRow("reported at once")
+        << QList<QPoint>{{100, 100}, {97, 98}, {94, 96}, {91, 94}} << path;
+    QTest::newRow("never reported")
+        << QList<QPoint>{{100, 100}, {100, 100}, {100, 100}, {100, 100}} << path;
     QTest::newRow("reported two steps late")
         << QList<QPoint>{{100, 100}, {100, 100}, {100, 100}, {97, 98}} << path;
     QTest::newRow("moved by the user on the way")

@@ -51,7 +51,10 @@ struct Fixture : ScratchForm {
 };
 
 // The colour a control shows while enabled (a disabled caption keeps the window's grey).
-QColor colour(const QWidget* w, QPalette::ColorRole role) { return w->palette().color(QPalette::Active, role); }
+QColor colour(const QWidget* w, QPalette::ColorRole role)
+{
+    return w->palette().color(QPalette::Active, role);
+}
 
 // A colour command: how to run it, the picker value it works on, and where its effect shows.
 struct ColourCommand {
@@ -159,13 +162,22 @@ void AppearanceTest::colourCommandsApplyOnlyAConfirmedChoice()
 
 void AppearanceTest::everyCommandClearsTheRestoreMarkEvenWhenCancelled()
 {
-    const char* const commands[] = {"N6", "N21", "N16", "N9", "User1", "Cpu1", "Mystring2", "User2", "Cpu2", "Mystring1"};
+    const char* const commands[] = {"N6",   "N21",       "N16",   "N9",   "User1",
+                                    "Cpu1", "Mystring2", "User2", "Cpu2", "Mystring1"};
     // The mark is cleared before the dialog opens: the dialog itself sees it cleared.
     struct WatchingPickers : Pickers {
         QAction* mark = nullptr;
         QList<bool> markWhileOpen;
-        bool pickColor(QColor&, QWidget*) override { markWhileOpen << mark->isChecked(); return false; }
-        bool pickFont(FontChoice&, bool, QWidget*) override { markWhileOpen << mark->isChecked(); return false; }
+        bool pickColor(QColor&, QWidget*) override
+        {
+            markWhileOpen << mark->isChecked();
+            return false;
+        }
+        bool pickFont(FontChoice&, bool, QWidget*) override
+        {
+            markWhileOpen << mark->isChecked();
+            return false;
+        }
     };
     for (const char* name : commands) {
         fresh();
@@ -210,11 +222,12 @@ void AppearanceTest::buttonCaptionsAreChosenOneByOne_data()
     QTest::newRow("middle cancelled")
         << QList<QColor>{Red, cancel, Green} << QList<QColor>{Black, Red, Red}
         << QList<QColor>{Red, cancel, Green};
-    QTest::newRow("each its own") << QList<QColor>{Red, Green, Blue} << QList<QColor>{Black, Red, Green}
+    QTest::newRow("each its own") << QList<QColor>{Red, Green, Blue}
+                                  << QList<QColor>{Black, Red, Green}
                                   << QList<QColor>{Red, Green, Blue};
-    QTest::newRow("all cancelled") << QList<QColor>{cancel, cancel, cancel}
-                                   << QList<QColor>{Black, Black, Black}
-                                   << QList<QColor>{cancel, cancel, cancel};
+    QTest::newRow("all cancelled")
+        << QList<QColor>{cancel, cancel, cancel} << QList<QColor>{Black, Black, Black}
+        << QList<QColor>{cancel, cancel, cancel};
 }
 
 void AppearanceTest::buttonCaptionsAreChosenOneByOne()
@@ -224,12 +237,14 @@ void AppearanceTest::buttonCaptionsAreChosenOneByOne()
     QFETCH(QList<QColor>, captions);
 
     TForm1& form = f->form;
-    const QList<QToolButton*> buttons{buttonOf(form, "Speak"), buttonOf(form, "Cancel"), buttonOf(form, "EnRus")};
+    const QList<QToolButton*> buttons{buttonOf(form, "Speak"), buttonOf(form, "Cancel"),
+                                      buttonOf(form, "EnRus")};
     QList<QColor> before;
     for (QToolButton* b : buttons)
         before << colour(b, QPalette::ButtonText);
     for (const QColor& answer : answers)
-        f->pickers.colors.push_back(answer.isValid() ? std::optional<QColor>(answer) : std::nullopt);
+        f->pickers.colors.push_back(answer.isValid() ? std::optional<QColor>(answer)
+                                                     : std::nullopt);
 
     actionOf(form, "N9")->trigger();
 
@@ -335,7 +350,8 @@ void AppearanceTest::transcriptFontTakesFaceOnConfirmAndSizeAndStyleAlways()
     f->pickers.fonts = {std::nullopt};
     actionOf(form, "Cpu2")->trigger();
     QCOMPARE(form.appearance().FontDialog2, Initial);
-    QCOMPARE(transcriptOf(form)->current().font, (FontChoice{QStringLiteral("Arial"), 8, false, false}));
+    QCOMPARE(transcriptOf(form)->current().font,
+             (FontChoice{QStringLiteral("Arial"), 8, false, false}));
 
     QCOMPARE(f->pickers.fontPresets, (QList<FontChoice>{Initial, Initial}));
     QCOMPARE(f->pickers.fontOnlySize8, (QList<bool>{false, false}));
@@ -411,7 +427,8 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     QCOMPARE(colour(inputOf(form), QPalette::Text), Black);
     QVERIFY(inputOf(form)->font().bold());
     QVERIFY(!inputOf(form)->font().italic());
-    for (QToolButton* b : {buttonOf(form, "Speak"), buttonOf(form, "Cancel"), buttonOf(form, "EnRus")})
+    for (QToolButton* b :
+         {buttonOf(form, "Speak"), buttonOf(form, "Cancel"), buttonOf(form, "EnRus")})
         QCOMPARE(colour(b, QPalette::ButtonText), Black);
     QCOMPARE(form.appearance().ColorDialog1, Black);
     QCOMPARE(form.appearance().ColorDialog2, Black);
@@ -419,7 +436,8 @@ void AppearanceTest::restoreBringsBackTheInitialSettings()
     QCOMPARE(form.appearance().FontDialog1, Initial);
     QCOMPARE(form.appearance().FontDialog2, Initial);
     // The input line's dialog gets its face and size back and keeps its style.
-    QCOMPARE(form.appearance().FontDialog3, (FontChoice{QStringLiteral("MS Sans Serif"), 8, true, true}));
+    QCOMPARE(form.appearance().FontDialog3,
+             (FontChoice{QStringLiteral("MS Sans Serif"), 8, true, true}));
     QCOMPARE(child<QLineEdit>(*editorOf(form), "Edit1")->text(), QStringLiteral("D:\\Txt.Dat"));
     QCOMPARE(child<QSpinBox>(*editorOf(form), "SpinEdit1")->value(), 1000);
     QCOMPARE(aboutOf(form)->outerHeight(), TForm3::FoldedHeight);
@@ -480,7 +498,8 @@ void AppearanceTest::fontPickerOffersFaceStyleAndSizeOnly()
     QVERIFY(any.sizeList->count() > 1);
 
     // Styles as listed: regular, italic, bold, bold italic.
-    const QList<std::pair<bool, bool>> styles{{false, false}, {false, true}, {true, false}, {true, true}};
+    const QList<std::pair<bool, bool>> styles{
+        {false, false}, {false, true}, {true, false}, {true, true}};
     for (int row = 0; row < styles.size(); ++row) {
         any.styleList->setCurrentRow(row);
         QCOMPARE(any.choice().bold, styles[row].first);

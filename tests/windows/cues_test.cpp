@@ -16,7 +16,8 @@ std::string wave()
 {
     std::string riff = "RIFF";
     riff += std::string("\x24\x00\x00\x00", 4) + "WAVEfmt ";
-    riff += std::string("\x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x80\x3e\x00\x00\x02\x00\x10\x00", 20);
+    riff += std::string(
+        "\x10\x00\x00\x00\x01\x00\x01\x00\x40\x1f\x00\x00\x80\x3e\x00\x00\x02\x00\x10\x00", 20);
     riff += "data" + std::string(4, '\0');
     return riff;
 }
@@ -31,12 +32,13 @@ std::string waveOf(int channels, int rate, int bits, const std::string& data)
         return out;
     };
     const auto blockAlign = static_cast<std::uint32_t>(channels * bits / 8);
-    std::string fmt = le(1, 2) + le(static_cast<std::uint32_t>(channels), 2) + le(static_cast<std::uint32_t>(rate), 4) +
-                      le(static_cast<std::uint32_t>(rate) * blockAlign, 4) + le(blockAlign, 2) +
-                      le(static_cast<std::uint32_t>(bits), 2);
+    std::string fmt = le(1, 2) + le(static_cast<std::uint32_t>(channels), 2) +
+        le(static_cast<std::uint32_t>(rate), 4) +
+        le(static_cast<std::uint32_t>(rate) * blockAlign, 4) + le(blockAlign, 2) +
+        le(static_cast<std::uint32_t>(bits), 2);
     // A chunk the reader must step over, of odd length (padded).
-    std::string body = "WAVE" + std::string("LIST") + le(3, 4) + "abc" + std::string(1, '\0') + "fmt " +
-                       le(16, 4) + fmt + "data" + le(static_cast<std::uint32_t>(data.size()), 4) + data;
+    std::string body = "WAVE" + std::string("LIST") + le(3, 4) + "abc" + std::string(1, '\0') +
+        "fmt " + le(16, 4) + fmt + "data" + le(static_cast<std::uint32_t>(data.size()), 4) + data;
     return "RIFF" + le(static_cast<std::uint32_t>(body.size()), 4) + body;
 }
 
@@ -70,8 +72,12 @@ private slots:
         QTest::newRow("a WAV file") << true << QByteArray::fromStdString(wave()) << "";
         QTest::newRow("missing") << false << QByteArray() << "Cannot open file Sound\\Close.wav";
         QTest::newRow("empty") << true << QByteArray() << "Not a WAV sound file: Sound\\Close.wav";
-        QTest::newRow("text") << true << QByteArray("just some text, not a sound") << "Not a WAV sound file: Sound\\Close.wav";
-        QTest::newRow("RIFF but not WAVE") << true << QByteArray("RIFF\x04\x00\x00\x00" "AVI LIST", 16)
+        QTest::newRow("text") << true << QByteArray("just some text, not a sound")
+                              << "Not a WAV sound file: Sound\\Close.wav";
+        QTest::newRow("RIFF but not WAVE") << true
+                                           << QByteArray("RIFF\x04\x00\x00\x00"
+                                                         "AVI LIST",
+                                                         16)
                                            << "Not a WAV sound file: Sound\\Close.wav";
     }
 
@@ -108,11 +114,16 @@ private slots:
             }
             return out;
         };
-        QTest::newRow("mono 16 bit") << 1 << kCueRate << 16 << le16({0, 1000, -1000, 32767}) << QList<int>{0, 1000, -1000, 32767};
-        QTest::newRow("stereo averaged") << 2 << kCueRate << 16 << le16({100, 300, -200, -400}) << QList<int>{200, -300};
-        QTest::newRow("8 bit, unsigned") << 1 << kCueRate << 8 << QByteArray("\x80\xff\x00", 3) << QList<int>{0, 127 * 256, -128 * 256};
-        QTest::newRow("half the rate, interpolated") << 1 << kCueRate / 2 << 16 << le16({0, 1000}) << QList<int>{0, 500, 1000, 1000};
-        QTest::newRow("an odd byte left over") << 1 << kCueRate << 16 << QByteArray("\x10\x00\x20", 3) << QList<int>{16};
+        QTest::newRow("mono 16 bit") << 1 << kCueRate << 16 << le16({0, 1000, -1000, 32767})
+                                     << QList<int>{0, 1000, -1000, 32767};
+        QTest::newRow("stereo averaged")
+            << 2 << kCueRate << 16 << le16({100, 300, -200, -400}) << QList<int>{200, -300};
+        QTest::newRow("8 bit, unsigned") << 1 << kCueRate << 8 << QByteArray("\x80\xff\x00", 3)
+                                         << QList<int>{0, 127 * 256, -128 * 256};
+        QTest::newRow("half the rate, interpolated")
+            << 1 << kCueRate / 2 << 16 << le16({0, 1000}) << QList<int>{0, 500, 1000, 1000};
+        QTest::newRow("an odd byte left over")
+            << 1 << kCueRate << 16 << QByteArray("\x10\x00\x20", 3) << QList<int>{16};
     }
 
     void waveSamples()
@@ -141,19 +152,16 @@ private slots:
             bool starts;
         };
         const Request requests[] = {
-            {Cue::MP1, 0, true},
-            {Cue::MP1, 20, false},  // typing fast: one sound
-            {Cue::MP6, 30, true},   // another cue sounds at the same time
-            {Cue::MP1, 44, false},
-            {Cue::MP1, 45, true},   // ended: from the top
+            {Cue::MP1, 0, true},    {Cue::MP1, 20, false}, // typing fast: one sound
+            {Cue::MP6, 30, true}, // another cue sounds at the same time
+            {Cue::MP1, 44, false},  {Cue::MP1, 45, true}, // ended: from the top
             {Cue::MP6, 100, false}, // the exit animation asks on every step
-            {Cue::MP6, 449, false},
-            {Cue::MP6, 450, true},
-            {Cue::MP6, 5000, true},
-            {Cue::MP2, 0, false},   // a cue without sound never sounds
+            {Cue::MP6, 449, false}, {Cue::MP6, 450, true},
+            {Cue::MP6, 5000, true}, {Cue::MP2, 0, false}, // a cue without sound never sounds
         };
         for (const Request& r : requests)
-            QVERIFY2(gate.start(r.cue, r.at) == r.starts, qPrintable(QStringLiteral("MP%1 at %2").arg(int(r.cue) + 1).arg(r.at)));
+            QVERIFY2(gate.start(r.cue, r.at) == r.starts,
+                     qPrintable(QStringLiteral("MP%1 at %2").arg(int(r.cue) + 1).arg(r.at)));
         QCOMPARE(gate.endOfAll(5100), std::int64_t(5420));
         QCOMPARE(gate.endOfAll(6000), std::int64_t(6000));
     }

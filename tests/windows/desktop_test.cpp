@@ -31,14 +31,24 @@ private slots:
     {
         QTest::addColumn<QString>("environment"); // NAME=value, separated by spaces
         QTest::addColumn<QString>("platform");
-        QTest::newRow("X11 alone") << "DISPLAY=:0" << "";
-        QTest::newRow("Wayland alone") << "WAYLAND_DISPLAY=wayland-0" << "";
-        QTest::newRow("Wayland with XWayland") << "WAYLAND_DISPLAY=wayland-0 DISPLAY=:0" << "xcb;wayland";
-        QTest::newRow("a Wayland session") << "XDG_SESSION_TYPE=wayland DISPLAY=:0" << "xcb;wayland";
-        QTest::newRow("an X11 session") << "XDG_SESSION_TYPE=x11 DISPLAY=:0" << "";
-        QTest::newRow("the user's choice") << "QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY=:0" << "";
-        QTest::newRow("an empty choice is none") << "QT_QPA_PLATFORM= WAYLAND_DISPLAY=wayland-0 DISPLAY=:0" << "xcb;wayland";
-        QTest::newRow("nothing") << "" << "";
+        QTest::newRow("X11 alone") << "DISPLAY=:0"
+                                   << "";
+        QTest::newRow("Wayland alone") << "WAYLAND_DISPLAY=wayland-0"
+                                       << "";
+        QTest::newRow("Wayland with XWayland") << "WAYLAND_DISPLAY=wayland-0 DISPLAY=:0"
+                                               << "xcb;wayland";
+        QTest::newRow("a Wayland session") << "XDG_SESSION_TYPE=wayland DISPLAY=:0"
+                                           << "xcb;wayland";
+        QTest::newRow("an X11 session") << "XDG_SESSION_TYPE=x11 DISPLAY=:0"
+                                        << "";
+        QTest::newRow("the user's choice")
+            << "QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-0 DISPLAY=:0"
+            << "";
+        QTest::newRow("an empty choice is none")
+            << "QT_QPA_PLATFORM= WAYLAND_DISPLAY=wayland-0 DISPLAY=:0"
+            << "xcb;wayland";
+        QTest::newRow("nothing") << ""
+                                 << "";
     }
 
     void platform()
@@ -47,7 +57,8 @@ private slots:
         QFETCH(QString, platform);
         std::map<std::string, std::string> env;
         for (const QString& pair : environment.split(QLatin1Char(' '), Qt::SkipEmptyParts))
-            env[pair.section(QLatin1Char('='), 0, 0).toStdString()] = pair.section(QLatin1Char('='), 1).toStdString();
+            env[pair.section(QLatin1Char('='), 0, 0).toStdString()] =
+                pair.section(QLatin1Char('='), 1).toStdString();
         const std::string chosen = preferredPlatform([&env](const char* name) -> const char* {
             const auto it = env.find(name);
             return it == env.end() ? nullptr : it->second.c_str();
@@ -58,11 +69,18 @@ private slots:
     // Qt's own dialogs speak Russian: none of their English words is left.
     void qtDialogsInRussian()
     {
-        const QStringList english = {"&Basic colors", "&Custom colors", "&Pick Screen Color",
-                                     "&Add to Custom Colors", "OK", "&OK", "Cancel", "&Cancel"};
+        const QStringList english = {"&Basic colors",
+                                     "&Custom colors",
+                                     "&Pick Screen Color",
+                                     "&Add to Custom Colors",
+                                     "OK",
+                                     "&OK",
+                                     "Cancel",
+                                     "&Cancel"};
         QColorDialog colours;
         colours.setOption(QColorDialog::DontUseNativeDialog);
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Товрин"), QStringLiteral("текст"), QMessageBox::Ok);
+        QMessageBox box(QMessageBox::Critical, QStringLiteral("Товрин"), QStringLiteral("текст"),
+                        QMessageBox::Ok);
         for (QWidget* dialog : {static_cast<QWidget*>(&colours), static_cast<QWidget*>(&box)}) {
             QStringList seen;
             for (const QLabel* label : dialog->findChildren<QLabel*>())
@@ -72,7 +90,8 @@ private slots:
             for (const QString& text : seen)
                 QVERIFY2(!english.contains(text), qPrintable(text));
         }
-        QCOMPARE(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')), QStringLiteral("ОК"));
+        QCOMPARE(box.button(QMessageBox::Ok)->text().remove(QLatin1Char('&')),
+                 QStringLiteral("ОК"));
     }
 
     // Every status text fits its panel whole, measured by the panel itself.
@@ -94,15 +113,19 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
         tick(*f, 3);
         actionOf(*f, "Cpu31")->trigger();
-        const QStringList panel0 = withWords ? QStringList{QStringLiteral("Загрузка окончена")}
-                                             : QStringList{QStringLiteral("Идёт загрузка подождите...")};
+        const QStringList panel0 = withWords
+            ? QStringList{QStringLiteral("Загрузка окончена")}
+            : QStringList{QStringLiteral("Идёт загрузка подождите...")};
         QCOMPARE(panelOf(*f, 0)->text(), panel0.front());
         if (withWords)
             QVERIFY(panelOf(*f, 1)->text().startsWith(QStringLiteral("Программе известно:")));
         QCOMPARE(panelOf(*f, 2)->text(), QStringLiteral("Режим Cpu\\Cpu"));
         for (QLabel* panel : {panelOf(*f, 0), panelOf(*f, 1), panelOf(*f, 2)})
             QVERIFY2(panel->sizeHint().width() <= panel->width(),
-                     qPrintable(QStringLiteral("%1: %2 > %3").arg(panel->text()).arg(panel->sizeHint().width()).arg(panel->width())));
+                     qPrintable(QStringLiteral("%1: %2 > %3")
+                                    .arg(panel->text())
+                                    .arg(panel->sizeHint().width())
+                                    .arg(panel->width())));
     }
 
     // With nothing to say or undo, "Сказать", "E/R" and "<" read as disabled in every colour
@@ -129,7 +152,8 @@ private slots:
         }
         tick(*f, 1);
         const QColor grey = f->palette().color(QPalette::Disabled, QPalette::ButtonText);
-        for (QToolButton* button : {buttonOf(*f, "Speak"), buttonOf(*f, "EnRus"), buttonOf(*f, "Cancel")}) {
+        for (QToolButton* button :
+             {buttonOf(*f, "Speak"), buttonOf(*f, "EnRus"), buttonOf(*f, "Cancel")}) {
             QVERIFY(!button->isEnabled());
             const QPalette palette = button->palette();
             QCOMPARE(palette.color(QPalette::Disabled, QPalette::ButtonText), grey);

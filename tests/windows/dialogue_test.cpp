@@ -38,10 +38,7 @@ void prepareBase(const ScratchDir& dir, int entries, const std::vector<std::stri
     dir.writeLines("Base\\Log.Tovrin", log);
 }
 
-void takeTurn(FormFixture& f, const QString& phrase)
-{
-    say(*f, phrase);
-}
+void takeTurn(FormFixture& f, const QString& phrase) { say(*f, phrase); }
 
 } // namespace
 
@@ -92,7 +89,8 @@ private slots:
         QCOMPARE(logLines(*f).size(), 2);
         undo(*f);
         QCOMPARE(transcriptLines(*f),
-                 (QStringList{"Привет.", reply, QStringLiteral("Сервис:   // Режим диалога Cpu\\User.")}));
+                 (QStringList{"Привет.", reply,
+                              QStringLiteral("Сервис:   // Режим диалога Cpu\\User.")}));
         QCOMPARE(logLines(*f), QStringList{QStringLiteral("USER:     Привет.")});
     }
 
@@ -143,15 +141,23 @@ private slots:
         QVERIFY(!f->isVisible());
 
         const QStringList lines = fileLines(dir, "Base\\Log.Tovrin");
-        QStringList expected = {"старый блок", "", Rule80, Under, "DATE", Tilde,
-                                QStringLiteral("//Загружено фраз выученных программой: %1").arg(entries)};
+        QStringList expected = {
+            "старый блок",
+            "",
+            Rule80,
+            Under,
+            "DATE",
+            Tilde,
+            QStringLiteral("//Загружено фраз выученных программой: %1").arg(entries)};
         expected << dialogue << Equals;
         QCOMPARE(lines.size(), expected.size());
         const auto stampLine = [](const LogStamp& s) {
-            return QString(22, u' ') + QStringLiteral("Дата - ") + QString::fromStdString(cp1251::toUtf8(s.date))
-                   + QStringLiteral("   |   Время - ") + QString::fromStdString(cp1251::toUtf8(s.time));
+            return QString(22, u' ') + QStringLiteral("Дата - ") +
+                QString::fromStdString(cp1251::toUtf8(s.date)) + QStringLiteral("   |   Время - ") +
+                QString::fromStdString(cp1251::toUtf8(s.time));
         };
-        QVERIFY2(lines.at(4) == stampLine(before) || lines.at(4) == stampLine(after), qPrintable(lines.at(4)));
+        QVERIFY2(lines.at(4) == stampLine(before) || lines.at(4) == stampLine(after),
+                 qPrintable(lines.at(4)));
         expected[4] = lines.at(4);
         QCOMPARE(lines, expected);
     }
@@ -178,7 +184,8 @@ private slots:
         EngineTestAccess::addLogLine(f->engine(), cp("USER:     Привет."));
         actionOf(*f, "N4")->trigger();
         QCOMPARE(f.reporter.errors.size(), 1);
-        QVERIFY2(f.reporter.errors.at(0).startsWith(QStringLiteral("Cannot open file Base\\"), Qt::CaseInsensitive),
+        QVERIFY2(f.reporter.errors.at(0).startsWith(QStringLiteral("Cannot open file Base\\"),
+                                                    Qt::CaseInsensitive),
                  qPrintable(f.reporter.errors.at(0)));
         QVERIFY(f->isVisible());
         QCOMPARE(transcriptLines(*f), QStringList{"Привет."});

@@ -27,10 +27,14 @@ struct Fixture : ScratchForm {
 // Everything the two modes move or resize, by name.
 struct Places {
     QRect panel, transcript, bar, speak, enRus, cancel, input;
-    explicit Places(const TForm1& f)
-        : panel(child<QWidget>(f, "TabControl1")->geometry()), transcript(transcriptOf(f)->geometry()), bar(child<QWidget>(f, "TabControl2")->geometry()),
-          speak(buttonOf(f, "Speak")->geometry()), enRus(buttonOf(f, "EnRus")->geometry()), cancel(buttonOf(f, "Cancel")->geometry()),
-          input(inputOf(f)->geometry())
+    explicit Places(const TForm1& f) :
+        panel(child<QWidget>(f, "TabControl1")->geometry()),
+        transcript(transcriptOf(f)->geometry()),
+        bar(child<QWidget>(f, "TabControl2")->geometry()),
+        speak(buttonOf(f, "Speak")->geometry()),
+        enRus(buttonOf(f, "EnRus")->geometry()),
+        cancel(buttonOf(f, "Cancel")->geometry()),
+        input(inputOf(f)->geometry())
     {
     }
 };
@@ -57,7 +61,6 @@ private:
     std::unique_ptr<Fixture> f;
 };
 
-
 void FullScreenTest::checkStretched(const Places& start)
 {
     TForm1& form = f->form;
@@ -69,13 +72,19 @@ void FullScreenTest::checkStretched(const Places& start)
     // The window really grew: the offscreen screen is larger than the normal window.
     QVERIFY(w > start.panel.width() && h > start.bar.bottom());
 
-    QCOMPARE(child<QWidget>(form, "TabControl1")->geometry(), QRect(start.panel.topLeft(), QSize(w - 4, h - 98)));
+    QCOMPARE(child<QWidget>(form, "TabControl1")->geometry(),
+             QRect(start.panel.topLeft(), QSize(w - 4, h - 98)));
     QCOMPARE(transcriptOf(form)->geometry(), QRect(QPoint(3, 5), QSize(w - 11, h - 108)));
-    QCOMPARE(child<QWidget>(form, "TabControl2")->geometry(), QRect(start.bar.left(), h - 99, w - 5, start.bar.height()));
-    QCOMPARE(buttonOf(form, "Speak")->geometry(), QRect(QPoint(w - 93, start.speak.top()), start.speak.size()));
-    QCOMPARE(buttonOf(form, "EnRus")->geometry(), QRect(QPoint(w - 136, start.enRus.top()), start.enRus.size()));
-    QCOMPARE(buttonOf(form, "Cancel")->geometry(), QRect(QPoint(w - 163, start.cancel.top()), start.cancel.size()));
-    QCOMPARE(inputOf(form)->geometry(), QRect(start.input.topLeft(), QSize(w - 167, start.input.height())));
+    QCOMPARE(child<QWidget>(form, "TabControl2")->geometry(),
+             QRect(start.bar.left(), h - 99, w - 5, start.bar.height()));
+    QCOMPARE(buttonOf(form, "Speak")->geometry(),
+             QRect(QPoint(w - 93, start.speak.top()), start.speak.size()));
+    QCOMPARE(buttonOf(form, "EnRus")->geometry(),
+             QRect(QPoint(w - 136, start.enRus.top()), start.enRus.size()));
+    QCOMPARE(buttonOf(form, "Cancel")->geometry(),
+             QRect(QPoint(w - 163, start.cancel.top()), start.cancel.size()));
+    QCOMPARE(inputOf(form)->geometry(),
+             QRect(start.input.topLeft(), QSize(w - 167, start.input.height())));
 }
 
 void FullScreenTest::fullScreenStretchesThePanelsToTheMaximisedWindow()

@@ -27,7 +27,10 @@ namespace {
 
 // The main window on a small Base, or on the delivered data.
 struct Window : ScratchForm {
-    explicit Window(bool delivered = false) : ScratchForm(delivered ? Folder::Delivered : Folder::SmallBase) {}
+    explicit Window(bool delivered = false) :
+        ScratchForm(delivered ? Folder::Delivered : Folder::SmallBase)
+    {
+    }
 
     TForm4& kb = *keyboardOf(form);
 
@@ -51,7 +54,9 @@ struct Window : ScratchForm {
     int caps() const
     {
         const QString caption = key(QStringLiteral("SB63"))->text();
-        return caption == u"Caps Lock [нажат]"_s ? 1 : caption == u"Caps Lock [не нажат]"_s ? 0 : -1;
+        return caption == u"Caps Lock [нажат]"_s   ? 1
+            : caption == u"Caps Lock [не нажат]"_s ? 0
+                                                   : -1;
     }
 };
 
@@ -73,8 +78,6 @@ private slots:
     void firstShowingIsCentredLaterOnesWhereItWas();
     void escapeAndCloseNeverStrandTheMainWindow();
 };
-
-
 
 void KeyboardTest::signAndSpaceKeysIgnoreCapsLock()
 {
@@ -302,7 +305,8 @@ void KeyboardTest::firstShowingIsCentredLaterOnesWhereItWas()
     actionOf(w.form, "N22")->trigger();
     const QRect desktop = w.kb.screen()->availableGeometry();
     const QPoint offset = w.kb.geometry().center() - desktop.center();
-    QVERIFY2(offset.manhattanLength() <= 40, qPrintable(u"off centre by %1,%2"_s.arg(offset.x()).arg(offset.y())));
+    QVERIFY2(offset.manhattanLength() <= 40,
+             qPrintable(u"off centre by %1,%2"_s.arg(offset.x()).arg(offset.y())));
 
     w.kb.move(desktop.topLeft() + QPoint(30, 40));
     const QPoint moved = w.kb.pos();

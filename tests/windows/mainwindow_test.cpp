@@ -61,15 +61,15 @@ private slots:
         QVERIFY(!actionOf(*f, "CpuUser1")->isChecked());
     }
 
-
-
     void startUpCreatesTheHiddenWindowsAfterAFailedLoad()
     {
         // No Base\Words.dat in the scratch folder: FormCreate reports, and start-up goes on.
         FormFixture f;
-        QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Words.dat")});
+        QCOMPARE(f.reporter.errors,
+                 QStringList{QStringLiteral("Cannot open file Base\\Words.dat")});
         QVERIFY(editorOf(*f) && aboutOf(*f) && keyboardOf(*f));
-        QVERIFY(!editorOf(*f)->isVisible() && !aboutOf(*f)->isVisible() && !keyboardOf(*f)->isVisible());
+        QVERIFY(!editorOf(*f)->isVisible() && !aboutOf(*f)->isVisible() &&
+                !keyboardOf(*f)->isVisible());
         QCOMPARE(editorOf(*f)->windowTitle(), QStringLiteral("Редактор"));
     }
 
@@ -77,12 +77,14 @@ private slots:
     {
         FormFixture f;
         tick(*f, 1);
-        QVERIFY(!buttonOf(*f, "Speak")->isEnabled() && !buttonOf(*f, "EnRus")->isEnabled() && !talkOf(*f)->isEnabled());
+        QVERIFY(!buttonOf(*f, "Speak")->isEnabled() && !buttonOf(*f, "EnRus")->isEnabled() &&
+                !talkOf(*f)->isEnabled());
         QVERIFY(!buttonOf(*f, "Cancel")->isEnabled() && !actionOf(*f, "N15")->isEnabled());
 
         inputOf(*f)->setText(QStringLiteral(" ")); // spaces are not empty
         tick(*f, 1);
-        QVERIFY(buttonOf(*f, "Speak")->isEnabled() && buttonOf(*f, "EnRus")->isEnabled() && talkOf(*f)->isEnabled());
+        QVERIFY(buttonOf(*f, "Speak")->isEnabled() && buttonOf(*f, "EnRus")->isEnabled() &&
+                talkOf(*f)->isEnabled());
         QVERIFY(!buttonOf(*f, "Cancel")->isEnabled());
 
         hostOf(*f).appendTranscript(cp("Привет."), LineStyle::User);
@@ -92,7 +94,8 @@ private slots:
         inputOf(*f)->clear();
         transcriptOf(*f)->clearLines();
         tick(*f, 1);
-        QVERIFY(!buttonOf(*f, "Speak")->isEnabled() && !talkOf(*f)->isEnabled() && !buttonOf(*f, "Cancel")->isEnabled() && !actionOf(*f, "N15")->isEnabled());
+        QVERIFY(!buttonOf(*f, "Speak")->isEnabled() && !talkOf(*f)->isEnabled() &&
+                !buttonOf(*f, "Cancel")->isEnabled() && !actionOf(*f, "N15")->isEnabled());
     }
 
     void focusReturnsToTheInputLine()
@@ -187,7 +190,8 @@ private slots:
     {
         QTest::addColumn<QKeyCombination>("key");
         QTest::newRow("Ctrl+Z") << QKeyCombination(Qt::ControlModifier, Qt::Key_Z);
-        QTest::newRow("Ctrl+Shift+Z") << QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+        QTest::newRow("Ctrl+Shift+Z")
+            << QKeyCombination(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
         QTest::newRow("Ctrl+Y") << QKeyCombination(Qt::ControlModifier, Qt::Key_Y);
     }
 
@@ -276,7 +280,8 @@ private slots:
         QVERIFY(timerOf(*f, 3)->isActive());
         f->services().reporter = &f.reporter;
         tick(*f, 3);
-        QCOMPARE(f.reporter.errors.mid(1), QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
+        QCOMPARE(f.reporter.errors.mid(1),
+                 QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
         QVERIFY(!timerOf(*f, 3)->isActive());
     }
 
@@ -285,9 +290,11 @@ private slots:
         FormFixture f;
         f.reporter.errors.clear();
         bool after = false;
-        static_cast<SecondaryHost&>(*f).guarded([] { throw FileError::cannotOpen(cp("Base\\Фразы.Dat")); });
+        static_cast<SecondaryHost&>(*f).guarded(
+            [] { throw FileError::cannotOpen(cp("Base\\Фразы.Dat")); });
         static_cast<SecondaryHost&>(*f).guarded([&] { after = true; });
-        QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Фразы.Dat")});
+        QCOMPARE(f.reporter.errors,
+                 QStringList{QStringLiteral("Cannot open file Base\\Фразы.Dat")});
         QVERIFY(after);
     }
 

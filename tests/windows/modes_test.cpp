@@ -27,7 +27,9 @@ const QString CpuNotice = QStringLiteral("Сервис:   // Режим диал
 void configure(FormFixture& f, const QString& path, bool byTimer, int milliseconds = 1000)
 {
     child<QLineEdit>(*editorOf(*f), "Edit1")->setText(path);
-    (byTimer ? child<QRadioButton>(*editorOf(*f), "RB2") : child<QRadioButton>(*editorOf(*f), "RB1"))->setChecked(true);
+    (byTimer ? child<QRadioButton>(*editorOf(*f), "RB2")
+             : child<QRadioButton>(*editorOf(*f), "RB1"))
+        ->setChecked(true);
     child<QSpinBox>(*editorOf(*f), "SpinEdit1")->setValue(milliseconds);
 }
 
@@ -44,7 +46,8 @@ private slots:
     {
         FormFixture f;
         TForm2* e = editorOf(*f);
-        for (QGroupBox* box : {child<QGroupBox>(*e, "GroupBox1"), child<QGroupBox>(*e, "GroupBox2")}) {
+        for (QGroupBox* box :
+             {child<QGroupBox>(*e, "GroupBox1"), child<QGroupBox>(*e, "GroupBox2")}) {
             const QImage drawn = box->grab().toImage();
             const int x = drawn.width() - 20;
             const QRgb background = drawn.pixel(x, drawn.height() / 2);
@@ -54,7 +57,10 @@ private slots:
             QVERIFY(line < drawn.height() / 2);
             for (const QWidget* control : box->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
                 QVERIFY2(line + 2 <= control->y(),
-                         qPrintable(QStringLiteral("%1: line %2, control at %3").arg(box->title()).arg(line).arg(control->y())));
+                         qPrintable(QStringLiteral("%1: line %2, control at %3")
+                                        .arg(box->title())
+                                        .arg(line)
+                                        .arg(control->y())));
         }
     }
 
@@ -99,13 +105,13 @@ private slots:
         QCOMPARE(panelOf(*f, 2)->text(), QStringLiteral("Режим Cpu\\Cpu"));
         QCOMPARE(transcriptLines(*f), (QStringList{"Ответ.", CpuNotice}));
         QCOMPARE(transcriptOf(*f)->lineAttributes(1).color, Teal);
-        QCOMPARE(transcriptOf(*f)->lineAttributes(1).font, f->appearance().FontDialog2); // the font stays
+        QCOMPARE(transcriptOf(*f)->lineAttributes(1).font,
+                 f->appearance().FontDialog2); // the font stays
         QCOMPARE(inputOf(*f)->text(), QStringLiteral("остаётся"));
         QVERIFY(actionOf(*f, "Cpu31")->isChecked() && !actionOf(*f, "CpuUser1")->isChecked());
         QVERIFY(hostOf(*f).cpuCpuMode());
         QCOMPARE(f->engine().state().Log.count(), 0);
     }
-
 
     // Seconds while the editor is open, milliseconds once accepted, within 1..36000.
     void acceptedPeriod_data()
@@ -174,15 +180,18 @@ private slots:
         actionOf(*f, "N38")->trigger();
         TForm2* editor = editorOf(*f);
         child<QLineEdit>(*editor, "Edit1")->setText(path);
-        accept ? child<QPushButton>(*editor, "Button1")->click() : child<QPushButton>(*editor, "Button2")->click();
+        accept ? child<QPushButton>(*editor, "Button1")->click()
+               : child<QPushButton>(*editor, "Button2")->click();
         QVERIFY(editor->isVisible());
         QVERIFY(!f->isEnabled());
         QCOMPARE(f.reporter.errors.size(), 1);
-        QVERIFY2(f.reporter.errors[0].contains(path) && f.reporter.errors[0].contains(QStringLiteral("другой файл")),
+        QVERIFY2(f.reporter.errors[0].contains(path) &&
+                     f.reporter.errors[0].contains(QStringLiteral("другой файл")),
                  qPrintable(f.reporter.errors[0]));
 
         child<QLineEdit>(*editor, "Edit1")->setText(QStringLiteral("Base\\Txt.Dat"));
-        accept ? child<QPushButton>(*editor, "Button1")->click() : child<QPushButton>(*editor, "Button2")->click();
+        accept ? child<QPushButton>(*editor, "Button1")->click()
+               : child<QPushButton>(*editor, "Button2")->click();
         QVERIFY(!editor->isVisible());
         QVERIFY(f->isEnabled());
         QCOMPARE(f.reporter.errors.size(), 1);
@@ -305,13 +314,16 @@ private slots:
         actionOf(*f, "Cpu31")->trigger();
         tick(*f, 6);
         actionOf(*f, "N38")->trigger();
-        for (const QString& typed : {QStringLiteral("/"), QStringLiteral("/t"), QStringLiteral("/tm")}) {
+        for (const QString& typed :
+             {QStringLiteral("/"), QStringLiteral("/t"), QStringLiteral("/tm")}) {
             child<QLineEdit>(*editorOf(*f), "Edit1")->setText(typed);
             tick(*f, 6);
         }
         QCOMPARE(f.reporter.errors, QStringList());
         QVERIFY(editorOf(*f)->isVisible());
-        (accept ? child<QPushButton>(*editorOf(*f), "Button1") : child<QPushButton>(*editorOf(*f), "Button2"))->click();
+        (accept ? child<QPushButton>(*editorOf(*f), "Button1")
+                : child<QPushButton>(*editorOf(*f), "Button2"))
+            ->click();
         tick(*f, 6);
         tick(*f, 6);
         QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file /tm")});
@@ -322,8 +334,8 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("phrase");
-        QTest::newRow("plain text, CR LF") << QByteArray("\xea\xe0\xea \xe4\xe5\xeb\xe0\r\n\xe8 \xe5\xf9\xb8\r\n")
-                                           << "Как дела.";
+        QTest::newRow("plain text, CR LF")
+            << QByteArray("\xea\xe0\xea \xe4\xe5\xeb\xe0\r\n\xe8 \xe5\xf9\xb8\r\n") << "Как дела.";
         QTest::newRow("RTF") << QByteArray() << "Как дела.";
         QTest::newRow("empty file") << QByteArray("") << "";
         QTest::newRow("empty first line") << QByteArray("\r\n\xe8 \xe5\xf9\xb8\r\n") << "";

@@ -13,7 +13,11 @@ using namespace tovrin::test;
 namespace {
 
 struct Window {
-    Window() { writeBase(dir); f = std::make_unique<FormFixture>(); }
+    Window()
+    {
+        writeBase(dir);
+        f = std::make_unique<FormFixture>();
+    }
     ScratchDir dir;
     std::unique_ptr<FormFixture> f;
     TForm1& form() const { return **f; }
@@ -24,7 +28,10 @@ struct Window {
         f->dice.push(thresholdDraw);
         tick(form(), 2);
     }
-    QString lastLine() const { return transcriptOf(form())->line(transcriptOf(form())->count() - 1); }
+    QString lastLine() const
+    {
+        return transcriptOf(form())->line(transcriptOf(form())->count() - 1);
+    }
 };
 
 } // namespace
@@ -122,7 +129,8 @@ void RemarksWindowTest::missingGreetingListIsReportedOncePerArming()
         f->f->dice.push(0);
         tick(form, 10);
     }
-    QCOMPARE(f->f->reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Begin.dat")});
+    QCOMPARE(f->f->reporter.errors,
+             QStringList{QStringLiteral("Cannot open file Base\\Begin.dat")});
     QVERIFY(timerOf(form, 10)->isActive());
 
     // A tick without the chance stops T10; the next arming may report again.

@@ -29,8 +29,8 @@ const std::vector<std::string> Words = {
 
 void writeLists(const ScratchDir& dir, int perList)
 {
-    for (const char* name : {"Base\\BigString.Dat", "Base\\Pause.Dat", "Base\\Povtor.Dat", "Base\\W1.Dat",
-                             "Base\\W2.Dat", "Base\\X.Dat"}) {
+    for (const char* name : {"Base\\BigString.Dat", "Base\\Pause.Dat", "Base\\Povtor.Dat",
+                             "Base\\W1.Dat", "Base\\W2.Dat", "Base\\X.Dat"}) {
         std::vector<std::string> lines;
         for (int i = 0; i < perList; ++i)
             lines.push_back("Фраза " + std::to_string(i) + ".");
@@ -48,7 +48,8 @@ private slots:
     {
         QTest::addColumn<std::vector<std::string>>("words");
         QTest::addColumn<QString>("known");
-        QTest::newRow("example") << Words << "Программе известно:   [главные фразы - 3   ветки - 3]";
+        QTest::newRow("example") << Words
+                                 << "Программе известно:   [главные фразы - 3   ветки - 3]";
         QTest::newRow("header only") << std::vector<std::string>{"// заголовок"}
                                      << "Программе известно:   [главные фразы - 0   ветки - 0]";
     }
@@ -77,7 +78,8 @@ private slots:
         f.reporter.errors.clear();
         inputOf(*f)->setText(QStringLiteral("уже набрано"));
         tick(*f, 3);
-        QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
+        QCOMPARE(f.reporter.errors,
+                 QStringList{QStringLiteral("Cannot open file Base\\Words.Dat")});
         QVERIFY(!timerOf(*f, 3)->isActive());
         QCOMPARE(panelOf(*f, 0)->text(), Loading);
         QCOMPARE(panelOf(*f, 1)->text(), QString());
@@ -92,10 +94,11 @@ private slots:
         QTest::addColumn<QStringList>("captions");
         // 6 entries; 9 replies + 6 lists of 4 lines = 33 outgoing.
         QTest::newRow("example") << Words << 4
-                                 << QStringList{"&Входящие выражения: [6]", "&Исходящие выражения: [33]", "&Итого: [39]"};
-        QTest::newRow("empty lists, header only") << std::vector<std::string>{"// заголовок"} << 0
-                                                  << QStringList{"&Входящие выражения: [0]",
-                                                                 "&Исходящие выражения: [0]", "&Итого: [0]"};
+                                 << QStringList{"&Входящие выражения: [6]",
+                                                "&Исходящие выражения: [33]", "&Итого: [39]"};
+        QTest::newRow("empty lists, header only")
+            << std::vector<std::string>{"// заголовок"} << 0
+            << QStringList{"&Входящие выражения: [0]", "&Исходящие выражения: [0]", "&Итого: [0]"};
     }
 
     void menuCounts()
@@ -111,7 +114,9 @@ private slots:
         FormFixture f(false);
         QVERIFY(timerOf(*f, 8)->isActive());
         tick(*f, 8);
-        QCOMPARE((QStringList{actionOf(*f, "N18")->text(), actionOf(*f, "N19")->text(), actionOf(*f, "N20")->text()}), captions);
+        QCOMPARE((QStringList{actionOf(*f, "N18")->text(), actionOf(*f, "N19")->text(),
+                              actionOf(*f, "N20")->text()}),
+                 captions);
         QVERIFY(!timerOf(*f, 8)->isActive());
         QCOMPARE(f.reporter.errors, QStringList());
     }
@@ -125,7 +130,8 @@ private slots:
         dir.remove("Base\\Povtor.Dat");
         FormFixture f(false);
         tick(*f, 8);
-        QCOMPARE(f.reporter.errors, QStringList{QStringLiteral("Cannot open file Base\\Povtor.Dat")});
+        QCOMPARE(f.reporter.errors,
+                 QStringList{QStringLiteral("Cannot open file Base\\Povtor.Dat")});
         QCOMPARE(actionOf(*f, "N18")->text(), QStringLiteral("&Входящие выражения: [6]"));
         QCOMPARE(actionOf(*f, "N19")->text(), QStringLiteral("&Исходящие выражения:"));
         QCOMPARE(actionOf(*f, "N20")->text(), QStringLiteral("&Итого:"));

@@ -46,9 +46,9 @@ private slots:
         };
         const Step steps[] = {
             {LineStyle::User, Red, UserFont},
-            {LineStyle::IdleRemark, Green, UserFont},  // colour only
+            {LineStyle::IdleRemark, Green, UserFont}, // colour only
             {LineStyle::Program, Blue, ProgramFont},
-            {LineStyle::Service, Teal, ProgramFont},   // teal only
+            {LineStyle::Service, Teal, ProgramFont}, // teal only
             {LineStyle::Unchanged, Teal, ProgramFont}, // as the line before
             {LineStyle::User, Red, UserFont},
         };
@@ -64,7 +64,8 @@ private slots:
             QCOMPARE(shown.fontPointSize(), double(s.font.size));
             QCOMPARE(shown.fontWeight() == QFont::Bold, s.font.bold);
             QCOMPARE(shown.fontItalic(), s.font.italic);
-            QCOMPARE(transcriptOf(*f)->document()->findBlockByNumber(n).blockFormat().alignment() & Qt::AlignHCenter,
+            QCOMPARE(transcriptOf(*f)->document()->findBlockByNumber(n).blockFormat().alignment() &
+                         Qt::AlignHCenter,
                      Qt::AlignHCenter);
             ++n;
         }
@@ -86,10 +87,14 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("markup") << "<b>да</b>" << "<b>да</b>";
-        QTest::newRow("entity") << "&amp; &lt;" << "&amp; &lt;";
-        QTest::newRow("line break") << "раз\nдва" << "раз два";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("markup") << "<b>да</b>"
+                                << "<b>да</b>";
+        QTest::newRow("entity") << "&amp; &lt;"
+                                << "&amp; &lt;";
+        QTest::newRow("line break") << "раз\nдва"
+                                    << "раз два";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void linesArePlainText()
@@ -109,7 +114,8 @@ private slots:
     {
         FormFixture f;
         f->show();
-        const std::string longLine = cp(std::string(120, 'x') + " очень длинная фраза " + std::string(120, 'y'));
+        const std::string longLine =
+            cp(std::string(120, 'x') + " очень длинная фраза " + std::string(120, 'y'));
         hostOf(*f).appendTranscript(cp("Первая."), LineStyle::User);
         hostOf(*f).appendTranscript(longLine, LineStyle::Program);
         hostOf(*f).appendTranscript(cp("Третья."), LineStyle::User);

@@ -64,7 +64,8 @@ private slots:
             QCOMPARE(speaker.reporter.errors, QStringList());
             // It read exactly the line the other copy (or the opening line) wrote...
             QCOMPARE(speaker->engine().state().UserPhrase, normalised(written));
-            QCOMPARE(speaker->engine().state().Log.get(logBefore), "USER:     " + normalised(written));
+            QCOMPARE(speaker->engine().state().Log.get(logBefore),
+                     "USER:     " + normalised(written));
             // ...and left its own reply as the only line of the file.
             written = speaker->engine().state().CpuPhrase;
             const auto file = dir.readLines("Exchange.Dat");
@@ -75,7 +76,8 @@ private slots:
         QCOMPARE(a->engine().state().Log.count(), turns);
         QCOMPARE(b->engine().state().Log.count(), turns);
         // Each copy kept its own dialogue: A's phrases are B's replies and the other way round.
-        QCOMPARE(a->engine().state().Log.get(2), "USER:     " + normalised(b->engine().state().Log.get(1).substr(9)));
+        QCOMPARE(a->engine().state().Log.get(2),
+                 "USER:     " + normalised(b->engine().state().Log.get(1).substr(9)));
     }
 };
 
