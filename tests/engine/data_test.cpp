@@ -40,7 +40,11 @@ bool looksLikeUtf8(std::string_view bytes)
     bool multiByte = false;
     for (size_t i = 0; i < bytes.size();) {
         const auto b = static_cast<unsigned char>(bytes[i]);
-        const size_t length = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
+        const size_t length = b < 0x80 ? 1
+            : (b >> 5) == 0x6          ? 2
+            : (b >> 4) == 0xE          ? 3
+            : (b >> 3) == 0x1E         ? 4
+                                       : 0;
         if (length == 0 || i + length > bytes.size())
             return false;
         for (size_t k = 1; k < length; ++k)
@@ -71,15 +75,16 @@ testing::AssertionResult plainText(const fs::path& file, std::vector<std::string
         const auto b = static_cast<unsigned char>(bytes[i]);
         if (b == '\r') {
             if (i + 1 >= bytes.size() || bytes[i + 1] != '\n')
-                return testing::AssertionFailure() << file << ": a CR without LF after line " << lines.size();
+                return testing::AssertionFailure()
+                    << file << ": a CR without LF after line " << lines.size();
             lines.push_back(line);
             line.clear();
             ++i;
         } else if (b == '\n') {
             return testing::AssertionFailure() << file << ": a bare LF after line " << lines.size();
         } else if (b < 0x20 || b == 0x7F || b == 0x98) {
-            return testing::AssertionFailure() << file << ": control or unassigned byte " << int(b)
-                                               << " in line " << lines.size();
+            return testing::AssertionFailure()
+                << file << ": control or unassigned byte " << int(b) << " in line " << lines.size();
         } else {
             line += static_cast<char>(b);
         }
@@ -107,9 +112,11 @@ const tovrin::LineList& deliveredWords()
             const std::string key = tovrin::EntryKey(line);
             bool markers = key.find(tovrin::kFarewellMark) != std::string::npos;
             for (int r = 0; r < tovrin::EntryReplyCount(line); ++r)
-                markers = markers || tovrin::EntryReply(line, r).find_first_of("^@") != std::string::npos;
+                markers =
+                    markers || tovrin::EntryReply(line, r).find_first_of("^@") != std::string::npos;
             EXPECT_TRUE(tovrin::EntryAnswers(line) && tovrin::EntryReplyCount(line) <= 4 &&
-                        cp1251::upper(key) == key && key.find("  ") == std::string::npos && !markers)
+                        cp1251::upper(key) == key && key.find("  ") == std::string::npos &&
+                        !markers)
                 << "Words.Dat line " << i << ": " << utf8(line);
         }
         return tovrin::LineList(lines);
@@ -191,7 +198,8 @@ TEST(DeliveredKnowledge, EveryEntryIsReachedByItsOwnKey)
         ASSERT_NE(answer, 0) << utf8(headOf(i));
         EXPECT_EQ(answer, i) << "«" << utf8(headOf(i)) << "»"
                              << (depthOf(i) > 0 ? " after «" + utf8(headOf(parentOf(i))) + "»" : "")
-                             << " is answered by line " << answer << " «" << utf8(headOf(answer)) << "»";
+                             << " is answered by line " << answer << " «" << utf8(headOf(answer))
+                             << "»";
     }
 }
 
@@ -207,14 +215,15 @@ TEST(DeliveredKnowledge, NegativeKeysDoNotAnswerTheMneForm)
             continue;
         const std::string second = key.substr(ne.size(), key.find(' ', ne.size()) - ne.size());
         const bool predicative = second.back() == cp("О")[0] ||
-                                 std::find(std::begin(predicatives), std::end(predicatives), second) !=
-                                     std::end(predicatives);
+            std::find(std::begin(predicatives), std::end(predicatives), second) !=
+                std::end(predicatives);
         if (!predicative)
             continue;
         Conversation talk;
         if (depthOf(i) > 0)
             talk.after(parentOf(i));
-        EXPECT_NE(talk.say(mne + key), i) << "«" << utf8(mne + key) << "» is answered by «" << utf8(headOf(i)) << "»";
+        EXPECT_NE(talk.say(mne + key), i)
+            << "«" << utf8(mne + key) << "» is answered by «" << utf8(headOf(i)) << "»";
     }
 }
 
@@ -258,7 +267,7 @@ TEST(DeliveredKnowledge, CommonPhrasesGetTheRightEntry)
         {"Спокойной ночи.", "СПОКОЙНОЙ НОЧИ.", true},
         {"Мне пора идти.", "МНЕ ПОРА ИДТИ", true},
         {"Давно пора.", "ПОРА.", false},
-        {"Пока не знаю.", "ПОКА НЕ ЗНАЮ", false},
+        {"Пока не знаю.", "ПОКА НЕ ЗНАЮ.", false},
         {"Никак пока.", "НИКАК ПОКА", false},
         {"Не знаю пока.", "НЕ ЗНАЮ ПОКА", false},
         {"Покажи, что умеешь.", "ПОКАЖИ", false},
@@ -310,13 +319,22 @@ TEST(DeliveredKnowledge, ThreadsCarryTheConversation)
         {{"Как дела?", "КАК ДЕЛА"}, {"Мне очень хорошо!", "_МНЕ ОЧЕНЬ ХОРОШ"}},
         {{"Работаю.", "РАБОТАЮ."}, {"Мне очень не нравится.", "_НЕ НРАВИТСЯ"}},
         {{"Как дела?", "КАК ДЕЛА"}, {"Пока!", "ПОКА!"}},
-        {{"Мне скучно.", "СКУЧНО"}, {"Давай!", "_ДАВАЙ"}, {"Огурец!", "__ОГУР"},
-         {"Давай.", "___ДАВАЙ"}, {"Лук.", "____ЛУК."}},
-        {{"Привет.", "ПРИВЕТ"}, {"Неплохое.", "_НЕПЛОХ"}, {"Какая погода?", "ПОГОД"},
-         {"Дождь.", "_ДОЖД"}, {"Нет.", "__НЕТ."}},
-        {{"Как тебя зовут?", "КАК ТЕБЯ ЗОВУТ"}, {"Меня зовут Аня.", "_ЗОВУТ"},
+        {{"Мне скучно.", "СКУЧНО"},
+         {"Давай!", "_ДАВАЙ"},
+         {"Огурец!", "__ОГУР"},
+         {"Давай.", "___ДАВАЙ"},
+         {"Лук.", "____ЛУК."}},
+        {{"Привет.", "ПРИВЕТ"},
+         {"Неплохое.", "_НЕПЛОХ"},
+         {"Какая погода?", "ПОГОД"},
+         {"Дождь.", "_ДОЖД"},
+         {"Нет.", "__НЕТ."}},
+        {{"Как тебя зовут?", "КАК ТЕБЯ ЗОВУТ"},
+         {"Меня зовут Аня.", "_ЗОВУТ"},
          {"Я учусь в школе.", "__УЧУСЬ"}},
-        {{"Ты любишь музыку?", "ЛЮБИШЬ МУЗЫК"}, {"Классику.", "_КЛАССИК"}, {"Моцарта.", "__МОЦАРТ"}},
+        {{"Ты любишь музыку?", "ЛЮБИШЬ МУЗЫК"},
+         {"Классику.", "_КЛАССИК"},
+         {"Моцарта.", "__МОЦАРТ"}},
     };
     for (const Dialogue& dialogue : dialogues) {
         Conversation talk;
@@ -337,7 +355,7 @@ TEST(DeliveredLists, HoldFortyCompletePhrasesWithoutMarkers)
         bool titled; // line 0 is a title that is never shown
     };
     const List lists[] = {
-        {"W1.Dat", false},     {"W2.Dat", false},        {"Povtor.Dat", false}, {"X.Dat", false},
+        {"W1.Dat", false},        {"W2.Dat", false},    {"Povtor.Dat", false}, {"X.Dat", false},
         {"BigString.Dat", false}, {"Pause.Dat", false}, {"Begin.dat", false},  {"AI.dat", true},
     };
     for (const List& list : lists) {
@@ -385,10 +403,13 @@ TEST(DeliveredFiles, TheHistoryEndsWithTheCurrentVersion)
 
 uint32_t le32(const std::string& b, size_t at)
 {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
-           uint32_t(uint8_t(b[at + 3])) << 24;
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
+        uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
 }
-uint16_t le16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
+uint16_t le16(const std::string& b, size_t at)
+{
+    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
+}
 
 // How long a RIFF/WAVE PCM file plays, in seconds; a failure names what is wrong with it.
 testing::AssertionResult pcmDuration(const fs::path& file, double& seconds)
@@ -421,10 +442,12 @@ testing::AssertionResult pcmDuration(const fs::path& file, double& seconds)
                 return testing::AssertionFailure() << file << ": data before fmt";
             if (format != 1)
                 return testing::AssertionFailure() << file << ": format " << format << ", not PCM";
-            if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 8000 || rate > 96000)
+            if (channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 8000 ||
+                rate > 96000)
                 return testing::AssertionFailure() << file << ": unusual PCM layout";
             if (blockAlign != channels * bits / 8 || byteRate != rate * blockAlign)
-                return testing::AssertionFailure() << file << ": inconsistent block align or byte rate";
+                return testing::AssertionFailure()
+                    << file << ": inconsistent block align or byte rate";
             if (size == 0 || size % blockAlign != 0)
                 return testing::AssertionFailure() << file << ": no whole frames of sound";
             seconds = double(size) / byteRate;
@@ -437,7 +460,8 @@ testing::AssertionResult pcmDuration(const fs::path& file, double& seconds)
 
 TEST(DeliveredSounds, AreShortPcmCues)
 {
-    for (const char* name : {"KeyBoard.wav", "Button1.wav", "Button2.wav", "Button3.wav", "CpuSound.wav", "Close.wav"}) {
+    for (const char* name : {"KeyBoard.wav", "Button1.wav", "Button2.wav", "Button3.wav",
+                             "CpuSound.wav", "Close.wav"}) {
         double seconds = 0;
         ASSERT_TRUE(pcmDuration(kData / "Sound" / name, seconds));
         EXPECT_GT(seconds, 0.01) << name;
