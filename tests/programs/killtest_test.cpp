@@ -28,7 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kKills = 300;
+// Each run loads the delivered knowledge (3.9 MB) afresh; 200 kills land in every step of the
+// turn, saves among them, in about half the time 300 took.
+constexpr int kKills = 200;
 constexpr int kMaxTurnsBeforeKill = 2;
 constexpr int kLineTimeoutMs = 20000; // only a hung program takes this long
 // Every so many runs the input is closed instead, so that the program ends as it should.
