@@ -58,10 +58,15 @@ private:
 
 // Runs the launcher as a desktop session without a display would: a clean environment with
 // only the given variables (and the sanitizer's options, which the built programs need).
+// A folder given as `in` is the one the program starts in.
 RunResult launch(const fs::path& launcher, const std::vector<std::string>& env,
-                 const std::string& input, const std::vector<std::string>& options = {})
+                 const std::string& input, const std::vector<std::string>& options = {},
+                 const fs::path& in = {})
 {
-    std::vector<std::string> args = {"-i", "PATH=/usr/bin:/bin"};
+    std::vector<std::string> args = {"-i"};
+    if (!in.empty())
+        args.insert(args.end(), {"-C", in.string()});
+    args.push_back("PATH=/usr/bin:/bin");
     for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
         if (const char* value = std::getenv(inherited))
             args.push_back(std::string(inherited) + "=" + value);
@@ -189,13 +194,8 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     // A folder that merely has a Base of its own is no working folder for the terminal version.
     TempFolder project;
     fs::create_directories(project.path() / "Base");
-    std::vector<std::string> inProject = {"-i", "-C", project.path().string(), "PATH=/usr/bin:/bin",
-                                          "HOME=" + home.path().string()};
-    for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
-        if (const char* value = std::getenv(inherited))
-            inProject.push_back(std::string(inherited) + "=" + value);
-    inProject.push_back((bin / "tovrin-console").string());
-    r = runProgram("/usr/bin/env", inProject, "Привет\n");
+    r = launch(bin / "tovrin-console", {"HOME=" + home.path().string()}, "Привет\n", {},
+               project.path());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(r.out.empty()) << "no reply";
     EXPECT_TRUE(fs::is_empty(project.path() / "Base"))
@@ -203,13 +203,8 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
 
     // The terminal version started in a fresh home goes to the working folder the same way.
     TempFolder fresh;
-    std::vector<std::string> args = {"-i", "-C", fresh.path().string(), "PATH=/usr/bin:/bin",
-                                     "HOME=" + fresh.path().string()};
-    for (const char* inherited : {"ASAN_OPTIONS", "UBSAN_OPTIONS"})
-        if (const char* value = std::getenv(inherited))
-            args.push_back(std::string(inherited) + "=" + value);
-    args.push_back((bin / "tovrin-console").string());
-    r = runProgram("/usr/bin/env", args, "Привет\n");
+    r = launch(bin / "tovrin-console", {"HOME=" + fresh.path().string()}, "Привет\n", {},
+               fresh.path());
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_FALSE(r.out.empty()) << "no reply";
     EXPECT_TRUE(fs::exists(fresh.path() / ".local" / "share" / "tovrin" / "Base" / "Log.Tovrin"))
