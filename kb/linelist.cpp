@@ -5,6 +5,7 @@
 #include "kb/textformat.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <ctime>
 
@@ -103,14 +104,21 @@ void readLines(std::string bytes, LineStore& lines)
 // unchanged is taken as unchanged). A stamp is trusted so only when the file's last change is
 // older than any change that could still keep it: a change within the same tick of the
 // system's clock, on the coarsest timestamps a file system keeps, leaves the stamp as it was.
+// The stamp names the file by its device and node, so two names of one file share a version.
+// The table is fixed room, overwritten in turn: a load never takes memory for it, however
+// long the program has run or whenever a file's stamp settles.
 struct KnownVersion {
-    std::string path;
     FileStamp stamp;
     std::uint64_t digest = 0;
 };
 constexpr std::size_t kKnownVersions = 8;
 constexpr long long kStampSettledSeconds = 2;
-thread_local std::vector<KnownVersion> tKnownVersions;
+struct KnownVersions {
+    std::array<KnownVersion, kKnownVersions> versions{};
+    std::size_t count = 0; // how many of the versions hold one
+    std::size_t next = 0; // the one the next new version takes
+};
+thread_local KnownVersions tKnownVersions;
 
 // The clock the file system stamps changes with, as it stood before the stamp was taken.
 long long coarseSecondsNow()
@@ -120,22 +128,23 @@ long long coarseSecondsNow()
     return static_cast<long long>(now.tv_sec);
 }
 
-std::uint64_t digestOfVersion(const std::string& path, const FileStamp& stamp,
-                              std::string_view bytes, long long secondsBeforeStamp)
+std::uint64_t digestOfVersion(const FileStamp& stamp, std::string_view bytes,
+                              long long secondsBeforeStamp)
 {
     // A stamp that a change made now could still keep says nothing of the bytes.
     const bool settled = stamp.changedSeconds + kStampSettledSeconds <= secondsBeforeStamp &&
         static_cast<std::size_t>(stamp.size) == bytes.size();
     if (!settled)
         return digestOf(bytes);
-    auto& known = tKnownVersions;
-    for (const KnownVersion& version : known)
-        if (version.path == path && version.stamp == stamp)
-            return version.digest;
-    if (known.size() == kKnownVersions)
-        known.erase(known.begin());
-    known.push_back({path, stamp, digestOf(bytes)});
-    return known.back().digest;
+    KnownVersions& known = tKnownVersions;
+    for (std::size_t i = 0; i < known.count; ++i)
+        if (known.versions[i].stamp == stamp)
+            return known.versions[i].digest;
+    KnownVersion& version = known.versions[known.next];
+    version = {stamp, digestOf(bytes)};
+    known.next = (known.next + 1) % kKnownVersions;
+    known.count = std::min(known.count + 1, kKnownVersions);
+    return version.digest;
 }
 
 // What a load reads into: the file's bytes, then its lines. Kept by the thread, empty between
@@ -164,7 +173,7 @@ void LineList::load(const std::string& path, FileStamp& stamp)
     // The version read, taken before the reading of an RTF document works in its bytes.
     const std::string_view bytes = room.bytes.bytes();
     const bool rtf = looksLikeRtf(bytes);
-    Origin origin{path,         stamp, digestOfVersion(path, stamp, bytes, secondsBeforeStamp),
+    Origin origin{path,         stamp, digestOfVersion(stamp, bytes, secondsBeforeStamp),
                   bytes.size(), 0,     endsAtLine(bytes, rtf)};
     if (rtf) {
         if (!readRtfInPlace(room.bytes.data(), room.bytes.size(), room.lines))

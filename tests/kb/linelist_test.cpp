@@ -215,6 +215,9 @@ TEST(LineList, AVersionKnownByItsStampIsStillCheckedAtTheSave)
     const Lines lines = {"h", "ПРИВЕТ^Привет!;"};
     dir.writeLines("Base\\W1.Dat", lines);
     dir.writeLines("Base\\W2.Dat", lines);
+    constexpr int kSettled = 12; // more versions than loads remember
+    for (int i = 0; i < kSettled; ++i)
+        dir.writeLines("Base\\S" + std::to_string(i) + ".Dat", lines);
     const auto changed = std::filesystem::last_write_time(dir.path() / "Base" / "W2.Dat");
     while (std::filesystem::file_time_type::clock::now() - changed <
            std::chrono::milliseconds(2100))
@@ -258,6 +261,17 @@ TEST(LineList, AVersionKnownByItsStampIsStillCheckedAtTheSave)
             EXPECT_EQ(error, "");
             EXPECT_EQ(dir.readLines(path), c.expected);
         }
+    }
+
+    // Remembering a version takes no memory of its own: a program that loads its files turn
+    // after turn keeps the same room, whenever their stamps settle and however many they are.
+    LineList list;
+    list.load("Base\\S0.Dat");
+    list.load("Base\\S0.Dat");
+    for (int i = 1; i < kSettled; ++i) {
+        const long long before = gLiveBytes;
+        list.load("Base\\S" + std::to_string(i) + ".Dat");
+        EXPECT_LE(gLiveBytes - before, 0) << "a load of version " << i << " kept new memory";
     }
 }
 

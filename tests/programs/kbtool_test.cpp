@@ -666,13 +666,13 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
         // the program's peak until it has started.
         std::ofstream blank(dir.path() / "blank.txt", std::ios::binary);
         const std::string piece(1 << 16, '\n');
-        for (int n = 0; n < 256; ++n)
+        for (int n = 0; n < 64; ++n)
             blank << piece;
         std::ofstream words(dir.path() / "Base" / "Words.Dat", std::ios::binary);
         const std::string key = cp("ПРОСТО ОЧЕНЬ ДЛИННЫЙ КЛЮЧ ");
         const std::string replies = cp("?^Да;Нет;Может быть;\r\n");
         words << "h\r\n";
-        for (int n = 0; n < 500000; ++n)
+        for (int n = 0; n < 200000; ++n)
             words << key << n << replies;
     }
     const struct {
@@ -683,15 +683,19 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
         long times;
     } cases[] = {
         // Blank lines are no phrase: only an import told so stores them.
-        {"an import of 16 MiB of blank lines",
+        {"an import of 4 MiB of blank lines",
          {"import", "--force", "--allow-empty", "Base\\W1.Dat"},
          "blank.txt",
          "blank.txt",
          10},
         // About 6.3 times in a plain build, 7.1 in one with the sanitizers (their own bookkeeping);
         // the old check took 8.5 times before the sanitizers.
-        {"a check of 500,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 8},
+        {"a check of 200,000 entries", {"check", "--no-words"}, "/dev/null", "Base/Words.Dat", 8},
     };
+    // What the program holds before it reads a byte (its runtime, the sanitizers' own) is
+    // not what it holds for its input.
+    long atStart = 0;
+    ASSERT_EQ(runWithInput({"--version"}, -1, &atStart).exitCode, 0);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const long bytes = static_cast<long>(std::filesystem::file_size(dir.path() / c.measure));
@@ -700,8 +704,10 @@ TEST_F(KbProgram, ImportAndCheckTakeMemoryInProportionToTheirInput)
         const RunResult r = runWithInput(c.args, input, &peak);
         ::close(input);
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_LT(peak * 1024, c.times * bytes)
-            << "peak " << peak / 1024 << " MiB for " << bytes / 1024 / 1024 << " MiB";
-        std::cout << "[ " << c.name << " ] peak " << peak / 1024 << " MiB\n";
+        EXPECT_LT((peak - atStart) * 1024, c.times * bytes)
+            << "peak " << peak / 1024 << " MiB, " << atStart / 1024
+            << " MiB of it at the start, for " << bytes / 1024 / 1024 << " MiB";
+        std::cout << "[ " << c.name << " ] peak " << peak / 1024 << " MiB, " << atStart / 1024
+                  << " MiB of it at the start\n";
     }
 }
