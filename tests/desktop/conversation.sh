@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Two copies of the program talking to each other through one exchange file, each in Cpu\Cpu
-# mode with timer reading, for two minutes on a desktop of their own (Xvfb and openbox): neither
+# mode with timer reading, for a minute on a desktop of their own (Xvfb and openbox): neither
 # closes nor shows a message, and at the exit both write their dialogue logs. The knowledge is
 # the delivered one without its farewell marks (below).
 #   tests/desktop/conversation.sh [BUILD_DIR] [SECONDS]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$here/build-test}" && pwd)
-seconds=${2:-120}
+seconds=${2:-60}
 source "$here/tests/desktop/desktop_session.sh"
 trap desktop_stop EXIT
 

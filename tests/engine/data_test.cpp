@@ -3,7 +3,6 @@
 // never reached or a farewell that closes the program in mid-sentence is a real fault.
 #include "engine/lookup.h"
 #include "engine/match.h"
-#include "engine/wordlists.h"
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "kb/linelist.h"
@@ -186,23 +185,6 @@ TEST(DeliveredKnowledge, HasAHeaderAndEnoughMainPhrasesAndThreads)
     EXPECT_GE(deepest, 2) << "no thread goes two levels deep";
 }
 
-// A key that an earlier entry always answers for would never be heard: every main phrase is
-// answered by its own key, and every branch by its own key right after its parent.
-TEST(DeliveredKnowledge, EveryEntryIsReachedByItsOwnKey)
-{
-    for (int i = 1; i < deliveredWords().count(); ++i) {
-        Conversation talk;
-        if (depthOf(i) > 0)
-            talk.after(parentOf(i));
-        const int answer = talk.say(tovrin::EntryKey(deliveredWords().get(i)));
-        ASSERT_NE(answer, 0) << utf8(headOf(i));
-        EXPECT_EQ(answer, i) << "«" << utf8(headOf(i)) << "»"
-                             << (depthOf(i) > 0 ? " after «" + utf8(headOf(parentOf(i))) + "»" : "")
-                             << " is answered by line " << answer << " «" << utf8(headOf(answer))
-                             << "»";
-    }
-}
-
 // A key such as "НЕ ИНТЕРЕСНО" is also found inside "МНЕ ИНТЕРЕСНО": without an entry above it
 // for the "мне" form, "мне интересно" would get the answer to "не интересно".
 TEST(DeliveredKnowledge, NegativeKeysDoNotAnswerTheMneForm)
@@ -224,25 +206,6 @@ TEST(DeliveredKnowledge, NegativeKeysDoNotAnswerTheMneForm)
             talk.after(parentOf(i));
         EXPECT_NE(talk.say(mne + key), i)
             << "«" << utf8(mne + key) << "» is answered by «" << utf8(headOf(i)) << "»";
-    }
-}
-
-// A key holding a rude stem is never reached (the filter answers first); a reply holding one
-// would be taken for rudeness by a second copy of the program reading it from the exchange file.
-TEST(DeliveredKnowledge, NoKeyOrReplyHoldsARudeStem)
-{
-    auto rude = [](const std::string& text) -> std::string {
-        const std::string phrase = text + ".";
-        for (const std::string& stem : tovrin::Cenzura())
-            if (!stem.empty() && tovrin::ContainsKey(phrase, stem) != 0)
-                return stem;
-        return {};
-    };
-    for (int i = 1; i < deliveredWords().count(); ++i) {
-        const std::string line = deliveredWords().get(i);
-        EXPECT_EQ(utf8(rude(tovrin::EntryKey(line))), "") << utf8(line);
-        for (int r = 0; r < tovrin::EntryReplyCount(line); ++r)
-            EXPECT_EQ(utf8(rude(tovrin::EntryReply(line, r))), "") << utf8(line);
     }
 }
 
