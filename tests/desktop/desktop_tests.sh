@@ -263,7 +263,9 @@ else
       { fail "the cues: $1 heard whole $n times, not $3..$4"; cat "$desktop_log.cues"; }
   }
   expect "the start-up shake and the undo's shake (Button1)" Button1 2 2 0 1000
-  expect "six letters, one conversion, the line cleared (KeyBoard)" KeyBoard 8 8 "${before[@]}"
+  # The line is cleared in the same instant as the phrase's and the reply's cues start: mixed
+  # with them, the clearing's cue can measure below a whole one (0.85 seen), so it may not count.
+  expect "six letters, one conversion, the line cleared (KeyBoard)" KeyBoard 7 8 "${before[@]}"
   expect "three E/R (Button2)" Button2 3 3 "${before[@]}"
   expect "a phrase sent (Button3)" Button3 1 1 "${before[@]}"
   expect "the reply, perhaps a remark (CpuSound)" CpuSound 1 3 "${before[@]}"
