@@ -28,10 +28,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Each run starts on the delivered lists and the first entries of the delivered knowledge
-// (a file of some hundreds of kilobytes, written in several pieces by a save), so that the
-// program starts and turns quickly and the kills land in every step of the turn, saves among
-// them.
+// Each run starts on the delivered lists and the first entries of the delivered knowledge (a
+// file of about 600 kB), so that the program starts and turns quickly and the kills land in
+// every step of the turn, saves among them.
 constexpr int kKills = 200;
 constexpr int kWordsLines = 4000; // of Words.Dat, the header among them
 constexpr int kMaxTurnsBeforeKill = 2;
