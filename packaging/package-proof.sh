@@ -200,11 +200,15 @@ work=/home/reader/.local/share/tovrin
 kb_reader() { as_reader "tovrin-kb -C .local/share/tovrin $1"; }
 upper() { python3 -c 'import sys; print(sys.argv[1].upper())' "$1"; }
 key_a="$(upper "$learnt_a")."
+# An export: its record of the version it came from, then the lines of the file; its entries
+# are those after the header.
+lines_of() { grep -v "^# tovrin-kb export" "$1"; }
+entries() { lines_of "$1" | tail -n +2; }
 kb_reader 'export Base/Words.Dat' >"$root/tmp/words-before.txt"
 grep -qxF "$key_a^" "$root/tmp/words-before.txt" || grep -q "^$key_a^" "$root/tmp/words-before.txt" ||
   fail "the phrase was not learnt: $key_a"
 learnt_lines=$(diff <(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/games/tovrin/data/Base/Words.Dat |
-                      iconv -f CP1251 -t UTF-8 | tr -d '\r') "$root/tmp/words-before.txt" | grep -c '^>' || true)
+                      iconv -f CP1251 -t UTF-8 | tr -d '\r') <(lines_of "$root/tmp/words-before.txt") | grep -c '^>' || true)
 echo "learnt: $learnt_lines entries new or changed in the user's Words.Dat"
 kb_reader 'export Base/W2.Dat' | tail -n 2 >"$root/tmp/w2-before.txt"
 
@@ -246,23 +250,24 @@ echo "$told" | grep -q 'Знания обновлены до версии '"$nex
 echo "$told" | grep -qE 'В новой версии я знаю|Новая версия умеет больше|Спроси меня о новой версии' ||
   fail "the new entry did not answer"
 kb_reader 'export Base/Words.Dat' >"$root/tmp/words-after.txt"
-head -n 1 "$root/tmp/words-after.txt" | grep -q "$next" || fail "the header is not the new version's"
+# The export begins with its own record of the version it came from; the header follows.
+lines_of "$root/tmp/words-after.txt" | head -n 1 | grep -q "$next" || fail "the header is not the new version's"
 grep -q "^$key_a^" "$root/tmp/words-after.txt" || fail "a learnt entry was lost: $key_a"
 # Every entry the user had is still there (by its head), with every reply it had.
-lost=$(comm -23 <(tail -n +2 "$root/tmp/words-before.txt" | cut -d^ -f1 | sort -u) \
-                <(tail -n +2 "$root/tmp/words-after.txt" | cut -d^ -f1 | sort -u) | wc -l)
+lost=$(comm -23 <(entries "$root/tmp/words-before.txt" | cut -d^ -f1 | sort -u) \
+                <(entries "$root/tmp/words-after.txt" | cut -d^ -f1 | sort -u) | wc -l)
 [ "$lost" -eq 0 ] || fail "$lost entries of the user's file are gone"
-lost=$(comm -23 <(tail -n +2 "$root/tmp/words-before.txt" | cut -d^ -f2- | tr ';' '\n' | grep -v '^@\?$' | sort -u) \
-                <(tail -n +2 "$root/tmp/words-after.txt" | cut -d^ -f2- | tr ';' '\n' | sort -u) |
+lost=$(comm -23 <(entries "$root/tmp/words-before.txt" | cut -d^ -f2- | tr ';' '\n' | grep -v '^@\?$' | sort -u) \
+                <(entries "$root/tmp/words-after.txt" | cut -d^ -f2- | tr ';' '\n' | sort -u) |
        { grep -vxF "$changed_from" || true; } | wc -l)
 [ "$lost" -eq 0 ] || fail "$lost replies of the user's file are gone"
 grep -q "^ПРИВЕТ^$changed_to;" "$root/tmp/words-after.txt" || fail "the changed reply is not there"
 echo "the changed reply is there: ПРИВЕТ^$changed_to;..."
-echo "the knowledge's header: $(head -n 1 "$root/tmp/words-after.txt")"
+echo "the knowledge's header: $(lines_of "$root/tmp/words-after.txt" | head -n 1)"
 kb_reader 'export Base/W2.Dat' | tail -n 2 | cmp -s - "$root/tmp/w2-before.txt" && echo "W2.Dat: the lines the user's program learnt are still its last"
 [ -d "$root$work/before-$next" ] || fail "no backup of the old files"
 echo "backup: $(cd "$root$work/before-$next" && find . -type f | sort | tr '\n' ' ')"
-echo "entries before $(($(wc -l <"$root/tmp/words-before.txt") - 1)), after $(($(wc -l <"$root/tmp/words-after.txt") - 1))"
+echo "entries before $(entries "$root/tmp/words-before.txt" | wc -l), after $(entries "$root/tmp/words-after.txt" | wc -l)"
 
 step "Removing the package leaves the user's folder"
 in_root apt-get purge -y -q tovrin >/dev/null
