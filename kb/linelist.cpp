@@ -19,8 +19,8 @@ void LineList::load(const std::string& path)
 
 namespace {
 
-// A digest of bytes, taken 32 at a time in four lanes: cheap beside the reading of them. The
-// bytes may come in pieces of any size.
+// A digest of bytes, taken 64 at a time in eight lanes that the processor works on side by
+// side: cheap beside the reading of them. The bytes may come in pieces of any size.
 class Digest {
 public:
     void add(std::string_view bytes)
@@ -59,16 +59,16 @@ public:
 
 private:
     static constexpr std::uint64_t kPrime = 0x9E3779B185EBCA87ULL;
+    static constexpr int kLanes = 8;
     void mixBlock(const char* block)
     {
-        for (int lane = 0; lane < 4; ++lane) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, block + lane * 8, 8);
-            lanes_[lane] = (lanes_[lane] ^ word) * kPrime;
-        }
+        std::uint64_t words[kLanes];
+        std::memcpy(words, block, sizeof words);
+        for (int lane = 0; lane < kLanes; ++lane)
+            lanes_[lane] = (lanes_[lane] ^ words[lane]) * kPrime;
     }
-    std::uint64_t lanes_[4] = {1, 2, 3, 4};
-    char block_[32] = {};
+    std::uint64_t lanes_[kLanes] = {1, 2, 3, 4, 5, 6, 7, 8};
+    char block_[kLanes * 8] = {};
     size_t filled_ = 0;
     std::uint64_t size_ = 0;
 };

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <iterator>
+#include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -117,7 +119,31 @@ private:
     std::size_t offsetOf(std::size_t i) const;
     void indexFrom(std::size_t block);
 
-    std::vector<char> bytes_; // every line: its length, then its bytes
+    // Room that grows without being filled first: every byte of it is written by the line
+    // that takes it.
+    template <typename T>
+    struct UnfilledAllocator : std::allocator<T> {
+        template <typename U>
+        struct rebind {
+            using other = UnfilledAllocator<U>;
+        };
+        UnfilledAllocator() = default;
+        template <typename U>
+        UnfilledAllocator(const UnfilledAllocator<U>&) noexcept
+        {
+        }
+        template <typename U>
+        void construct(U* p) noexcept
+        {
+            ::new (static_cast<void*>(p)) U;
+        }
+        template <typename U, typename... Args>
+        void construct(U* p, Args&&... args)
+        {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+    std::vector<char, UnfilledAllocator<char>> bytes_; // every line: its length, then its bytes
     std::vector<std::uint64_t> blocks_; // where line k * kBlock begins
     std::size_t count_ = 0;
 };
