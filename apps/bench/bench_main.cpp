@@ -4,8 +4,9 @@
 // save, it measures the median of repeated runs of a turn answered by an entry near the end of
 // the file and of a fallback turn whose learning moves an entry (the slowest turn), each
 // through the core's engine alone, through the terminal version's own session and through the
-// main window's SpeakClick (offscreen, in a build with the windows), with the minor page faults
-// of each turn; and the I/O floor of the learning turn: the same bytes read and written with
+// main window's SpeakClick (offscreen, in a build with the windows), each timed from its ENTER
+// on (the phrase typed into the input line before it is not the turn), with the minor page
+// faults of each turn; and the I/O floor of the learning turn: the same bytes read and written with
 // plain system calls, with the same number of reads, writes, flushes and renames (the reads and
 // writes are checked against the system's count of the turn's own). Every turn is given as a
 // ratio to the core's and to the floor. Loading and saving Words.Dat are timed alone, peak
@@ -20,6 +21,9 @@
 //                             entries ten times over (delivered-x10-rtf), for runs of the
 //                             programs themselves
 //                             (the check is timed on 4,090 nested keys as well)
+//   tovrin-bench --only NAME [RUNS]
+//                             the table's row NAME alone (as named for --base), RUNS times
+//                             over, for a profiler
 #include "engine/engine.h"
 #include "engine/plainhost.h"
 #include "engine/host.h"
@@ -184,11 +188,15 @@ struct Turn {
     bench::KnowledgeDice dice;
     Engine engine{host, cues, dice};
 
-    void say(const std::string& utf8Phrase, const std::string& lastReply)
+    void prepare(const std::string& utf8Phrase, const std::string& lastReply)
     {
         host.transcript.clear(); // no repetition of the run before
         host.input = cp1251::fromUtf8(utf8Phrase);
         engine.pickUpAfter(cp1251::fromUtf8(lastReply));
+    }
+    void say(const std::string& utf8Phrase, const std::string& lastReply)
+    {
+        prepare(utf8Phrase, lastReply);
         engine.SpeakClick();
     }
 };
@@ -196,10 +204,11 @@ struct Turn {
 class CoreFront : public bench::Front {
 public:
     const char* name() const override { return "core"; }
-    void say(const std::string& utf8Phrase, const std::string& lastReply) override
+    void prepare(const std::string& utf8Phrase, const std::string& lastReply) override
     {
-        turn_.say(utf8Phrase, lastReply);
+        turn_.prepare(utf8Phrase, lastReply);
     }
+    void press() override { turn_.engine.SpeakClick(); }
     std::string reply() override { return cp1251::toUtf8(turn_.engine.state().CpuPhrase); }
 
 private:
@@ -216,10 +225,15 @@ public:
     }
     ~ConsoleFront() override { std::fclose(nowhere_); }
     const char* name() const override { return "console"; }
-    void say(const std::string& utf8Phrase, const std::string& lastReply) override
+    // The line as the terminal gives it; its reading and conversion are the session's turn.
+    void prepare(const std::string& utf8Phrase, const std::string& lastReply) override
     {
         session_.engine().pickUpAfter(cp1251::fromUtf8(lastReply));
-        session_.take(utf8Phrase);
+        line_ = utf8Phrase;
+    }
+    void press() override
+    {
+        session_.take(line_);
         if (!session_.everyTurnSucceeded())
             throw std::runtime_error("the console's turn failed");
     }
@@ -229,6 +243,7 @@ private:
     bench::KnowledgeDice dice_;
     std::FILE* nowhere_;
     ConsoleSession session_;
+    std::string line_;
 };
 
 // ---- timing
@@ -577,8 +592,11 @@ Result measure(const Dataset& data, const std::string& self, const fs::path& roo
         save.push_back(millisecondsOf([&] { list.save(files::Words); }));
         for (std::size_t f = 0; f < fronts.size(); ++f) {
             restore();
-            answered[f].push_back(sampleOf([&] { fronts[f]->say(script.answered, ""); }));
-            learning[f].push_back(sampleOf([&] { fronts[f]->say(script.fallback, script.asked); }));
+            // Each turn timed from its ENTER on.
+            fronts[f]->prepare(script.answered, "");
+            answered[f].push_back(sampleOf([&] { fronts[f]->press(); }));
+            fronts[f]->prepare(script.fallback, script.asked);
+            learning[f].push_back(sampleOf([&] { fronts[f]->press(); }));
         }
         restore();
         floor.push_back(
@@ -651,6 +669,16 @@ void printResult(const Result& r)
     }
 }
 
+// The name a row of the table goes by on the command line: "1000-rtf", "delivered-plain".
+std::string slugOf(const Dataset& data)
+{
+    std::string slug = data.name;
+    std::replace(slug.begin(), slug.end(), ' ', '-');
+    std::transform(slug.begin(), slug.end(), slug.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return slug;
+}
+
 } // namespace
 
 // Writes the Base folder of a knowledge file the bench measures (or of the delivered entries ten
@@ -683,6 +711,15 @@ int main(int argc, char** argv)
         return measureMemory(argv[2]);
     if (argc == 4 && std::string(argv[1]) == "--base")
         return writeBaseOnly(argv[2], argv[3]);
+    std::string only;
+    int onlyRuns = 0;
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--only") {
+        only = argv[2];
+        onlyRuns = argc == 4 ? std::atoi(argv[3]) : 0;
+    } else if (argc != 1) {
+        std::fprintf(stderr, "tovrin-bench: unknown arguments; see the head of its source\n");
+        return 2;
+    }
     bench::startWindows(argc, argv);
 
     const fs::path start = fs::current_path();
@@ -703,6 +740,15 @@ int main(int argc, char** argv)
     if (fs::is_directory(kDelivered))
         for (const bool plain : {true, false})
             sets.push_back({plain ? "delivered plain" : "delivered RTF", 0, plain, 15});
+    if (!only.empty()) {
+        std::erase_if(sets, [&only](const Dataset& data) { return slugOf(data) != only; });
+        if (sets.empty()) {
+            std::fprintf(stderr, "tovrin-bench: no knowledge file named %s\n", only.c_str());
+            return 2;
+        }
+        if (onlyRuns > 0)
+            sets.front().runs = onlyRuns;
+    }
 
     int status = 0;
     try {

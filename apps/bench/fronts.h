@@ -19,9 +19,17 @@ class Front {
 public:
     virtual ~Front() = default;
     virtual const char* name() const = 0;
-    // One turn on utf8Phrase, in a dialogue whose previous reply was lastReply and whose
-    // thread is over. Throws what the turn threw.
-    virtual void say(const std::string& utf8Phrase, const std::string& lastReply) = 0;
+    // Sets up a turn on utf8Phrase, in a dialogue whose previous reply was lastReply and whose
+    // thread is over: what comes before the user's ENTER (in the window, the phrase typed into
+    // the input line and the tick that enables "Сказать").
+    virtual void prepare(const std::string& utf8Phrase, const std::string& lastReply) = 0;
+    // The turn itself, from the ENTER on. Throws what the turn threw.
+    virtual void press() = 0;
+    void say(const std::string& utf8Phrase, const std::string& lastReply)
+    {
+        prepare(utf8Phrase, lastReply);
+        press();
+    }
     // The reply of the last turn, in UTF-8.
     virtual std::string reply() = 0;
 };

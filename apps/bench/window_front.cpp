@@ -31,16 +31,20 @@ public:
             t->stop();
     }
     const char* name() const override { return "window"; }
-    void say(const std::string& utf8Phrase, const std::string& lastReply) override
+    void prepare(const std::string& utf8Phrase, const std::string& lastReply) override
     {
         form_.engine().pickUpAfter(cp1251::fromUtf8(lastReply));
-        // As the user does: the phrase in the input line, the control-state tick (T1) that
-        // enables "Сказать", and a press of it.
+        // As the user does: the phrase in the input line, and the control-state tick (T1) that
+        // enables "Сказать".
         form_.findChild<QLineEdit*>(QStringLiteral("Input"))
             ->setText(QString::fromStdString(utf8Phrase));
         QMetaObject::invokeMethod(form_.findChild<QTimer*>(QStringLiteral("T1")), "timeout",
                                   Qt::DirectConnection);
-        form_.findChild<QToolButton*>(QStringLiteral("Speak"))->click();
+        speak_ = form_.findChild<QToolButton*>(QStringLiteral("Speak"));
+    }
+    void press() override
+    {
+        speak_->click();
         if (!reporter_.error.empty())
             throw std::runtime_error("the window's turn failed: " + reporter_.error);
     }
@@ -51,6 +55,7 @@ private:
     KnowledgeDice dice_;
     ThrowingReporter reporter_;
     TForm1 form_;
+    QToolButton* speak_ = nullptr;
 };
 
 std::unique_ptr<QApplication> gApplication;
