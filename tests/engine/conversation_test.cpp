@@ -40,11 +40,11 @@ struct Copy {
     Engine engine{host, cues, dice};
 };
 
-// What the delivered knowledge must give: of 120 lines (a circle shows within a few dozen
+// What the delivered knowledge must give: of 80 lines (a circle shows within a few dozen
 // turns), at least 60% distinct, no line more
 // than three times in a row, and no farewell: what one copy says is the other's phrase, so a
 // reply that holds a farewell would close the other copy.
-constexpr int kTurns = 120;
+constexpr int kTurns = 80;
 constexpr double kLeastDistinctShare = 0.60;
 constexpr int kMostInARow = 3;
 
