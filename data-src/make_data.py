@@ -96,6 +96,9 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
               "ОК,", "ОК)", "HI.", "HI!", "HI,", "ЧАО", "ДАА", "BYE", "МАМ", "СЫН", "МЯУ", "ГТА",
               "GTA", "УВЫ", "МДЯ", "ХМ.", "ХМ,", "ХМ!", "ЭММ", "НУУ", "ЭЭЭ", "THX", "WOW", "ЧП.",
               "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D", "ББ.", "ББ!", "ББ)"}
+# The branches below a move in the game of cities take the last letter of the city named: one
+# letter and the end of the phrase, never a main key.
+SHORT_KEYS |= {letter + end for letter in "АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЯ" for end in ".!)"}
 
 # Named key sets for the ways people say "don't know", "no" and "yes"; a branch line names
 # them as $НЗ, $НЕТ and $ДА. Inside one set the order matters only where one key holds
