@@ -109,6 +109,18 @@ tovrin_start() {
   wait_until 30 sh -c "xprop -id $main_window _NET_FRAME_EXTENTS | grep -q ="
   sleep 0.1
   wait_until 30 settled_place "$main_window" || { echo "the main window does not settle" >&2; return 1; }
+  # And the program has done what it does at start (a sanitized build reads its knowledge
+  # slowly): typing into it before then would meet a line that takes no input yet.
+  wait_until 30 idle || { echo "the program does not come to rest" >&2; return 1; }
+}
+
+# The program's CPU time (user and system, in ticks) stands still for half a second.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$tovrin_pid/stat"; }
+idle() {
+  local before
+  before=$(cpu_ticks) || return 1
+  sleep 0.5
+  [ "$(cpu_ticks)" = "$before" ]
 }
 
 # The id of the program's visible window whose title begins with $1 (xdotool's own pattern

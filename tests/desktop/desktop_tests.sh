@@ -199,7 +199,9 @@ tovrin_start "$build/tovrin"
 read -r w0 h0 < <(xwininfo -id "$main_window" | awk '/Width:/ {w = $NF} /Height:/ {h = $NF} END {print w, h}')
 xdotool type --delay 20 "lj cdblfybz"
 xdotool key ctrl+s Return
-sleep 0.3
+# The further turn comes once the shrink has begun, however long the farewell's own turn took.
+narrower() { [ "$(xwininfo -id "$main_window" 2>/dev/null | awk '/Width:/ {print $NF}')" -lt "$w0" ]; }
+wait_until 10 narrower || { fail "the farewell did not start the shrink"; xwininfo -id "$main_window" | grep -E "Width|Height" >&2; iconv -f cp1251 -t utf-8 "$tovrin_dir/Base/Log.Tovrin" | tail -4 >&2; }
 xdotool type --delay 20 "rfr ltkf" # "как дела": a main phrase without the farewell mark
 xdotool key ctrl+s Return
 sleep 2
