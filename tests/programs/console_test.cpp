@@ -487,7 +487,7 @@ TEST_F(Console, TwoCopiesLearnIntoOneBaseWithoutLosingALesson)
     for (const Copy& copy : {Copy{"а", "А", "a.in"}, Copy{"б", "Б", "b.in"}}) {
         std::string input = "начнём\n"; // the first turn of a run learns nothing
         for (int i = 0; i < perCopy; ++i) {
-            char number[8];
+            char number[12]; // room for any int
             std::snprintf(number, sizeof number, "%03d", i);
             input += std::string("число ") + copy.letter + number + " сказано\n";
             keys.insert(std::string("ЧИСЛО ") + copy.capital + number + " СКАЗАНО.");
