@@ -18,7 +18,16 @@ wait_until() {
   done
 }
 
+# Starts Xvfb and openbox, and tries once more after a failed first start: now and then openbox
+# cannot open a display that Xvfb has just announced and answered on.
 desktop_start() {
+  desktop_try && return 0
+  echo "a second try at the desktop" >&2
+  desktop_stop
+  desktop_try
+}
+
+desktop_try() {
   # Xvfb chooses a free display itself and says which: a display chosen here beforehand could be
   # taken by another server between the choice and the start, one of a neighbouring container
   # among them, whose lock files this machine does not see.
