@@ -43,6 +43,10 @@ the files go from the specific to the general, and so do the entries inside each
                                  word also come followed by a space and each letter a second
                                  word can begin with ("БРАТ П…" of «брат приехал») in a branch,
                                  and in a main phrase where "~~" says so ("БРАТ~~,А")
+    !tree NAME ... !end          branches written once, for several entries: the lines between
+                                 (branches "_" and deeper, with their replies) are not read there
+                                 but wherever a line "!use NAME" stands, as branches of the entry
+                                 above that line, one level below it
     ДО СВИДАНИЯ+                 a farewell only where it ends a sentence or is said to someone:
                                  "ДО СВИДАНИЯ." "ДО СВИДАНИЯ!" "ДО СВИДАНИЯ," "ДО СВИДАНИЯ)"
                                  and "ДО СВИДАНИЯ ТОВРИН", never «до свидания с парнем …»
@@ -98,7 +102,7 @@ SHORT_KEYS = {"ХЗ", "ЕГЭ", "ОГЭ", "СПС", "ЙОУ", "ПОЮ", "НУБ"
               "ЭХ,", "ЭХХ", "РЖУ", "HEY", "ХЭЙ", "XD", "ХД)", "ХД.", "ГЫ.", "ХАХ", "SOS", ":D", "ББ.", "ББ!", "ББ)"}
 # The branches below a move in the game of cities take the last letter of the city named: one
 # letter and the end of the phrase, never a main key.
-SHORT_KEYS |= {letter + end for letter in "АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЯ" for end in ".!)"}
+LAST_LETTERS = {letter + end for letter in "АБВГДЕЖЗИКЛМНОПРСТУФХЦЧШЭЯ" for end in ".!)"}
 
 # Named key sets for the ways people say "don't know", "no" and "yes"; a branch line names
 # them as $НЗ, $НЕТ and $ДА. Inside one set the order matters only where one key holds
@@ -262,6 +266,24 @@ def words_sources():
 def read_words(paths, faults):
     header = None
     entries = []
+    trees = {}  # name -> [(where, line)] of a "!tree NAME" ... "!end" block
+    defining = None  # the tree being read, while inside its block
+
+    def take(where, line, below):
+        # One source line of an entry or a reply; "below" is the depth the line's own
+        # underscores count from (a tree's lines go under the entry that uses it).
+        if line[0] in " \t":
+            if not entries:
+                faults.add(where, "a reply before any key")
+                return
+            entries[-1].replies.append(line.strip())
+            return
+        farewell = line.endswith(" @")
+        if farewell:
+            line = line[:-2]
+        depth = len(line) - len(line.lstrip("_"))
+        entries.append(Entry(where, below + depth, line[depth:], farewell))
+
     for path in paths:
         name = os.path.basename(path)
         with open(path, encoding="utf-8") as f:
@@ -270,22 +292,41 @@ def read_words(paths, faults):
                 where = f"{name}:{n}"
                 if not line.strip() or line.startswith("#"):
                     continue
+                if line.startswith("!tree "):
+                    if defining is not None:
+                        faults.add(where, "a tree inside a tree")
+                    defining = line[len("!tree "):].strip()
+                    if defining in trees:
+                        faults.add(where, f"the tree {defining} is defined twice")
+                    trees[defining] = []
+                    continue
+                if line == "!end":
+                    if defining is None:
+                        faults.add(where, "!end without !tree")
+                    defining = None
+                    continue
+                if defining is not None:
+                    trees[defining].append((where, line))
+                    continue
+                if line.startswith("!use "):
+                    tree = line[len("!use "):].strip()
+                    if tree not in trees:
+                        faults.add(where, f"no tree {tree} above this line")
+                    elif not entries:
+                        faults.add(where, "a tree used before any key")
+                    else:
+                        below = entries[-1].depth
+                        for w, l in trees[tree]:
+                            take(w, l, below)
+                    continue
                 if line.startswith("!header "):
                     if entries or header is not None:
                         faults.add(where, "the header must come first, and only once")
                     header = line[len("!header "):].replace("@VERSION@", project_version())
                     continue
-                if line[0] in " \t":
-                    if not entries:
-                        faults.add(where, "a reply before any key")
-                        continue
-                    entries[-1].replies.append(line.strip())
-                    continue
-                farewell = line.endswith(" @")
-                if farewell:
-                    line = line[:-2]
-                depth = len(line) - len(line.lstrip("_"))
-                entries.append(Entry(where, depth, line[depth:], farewell))
+                take(where, line, 0)
+    if defining is not None:
+        faults.add("words", f"the tree {defining} has no !end")
     if header is None:
         faults.add("words", "no !header line")
         header = ""
@@ -422,7 +463,7 @@ def check_key(e, faults):
                 for w in words):
             faults.add(where, "every word of the key is a common one: the word-by-word pass "
                               "would answer nearly any phrase with it")
-    elif len(k) < 3 and k not in SHORT_KEYS:
+    elif len(k) < 3 and k not in SHORT_KEYS and k not in LAST_LETTERS:
         faults.add(where, "a branch key shorter than three characters")
 
 
