@@ -201,7 +201,7 @@ xdotool type --delay 20 "lj cdblfybz"
 xdotool key ctrl+s Return
 # The further turn comes once the shrink has begun, however long the farewell's own turn took.
 narrower() { [ "$(xwininfo -id "$main_window" 2>/dev/null | awk '/Width:/ {print $NF}')" -lt "$w0" ]; }
-wait_until 10 narrower || { fail "the farewell did not start the shrink"; xwininfo -id "$main_window" | grep -E "Width|Height" >&2; iconv -f cp1251 -t utf-8 "$tovrin_dir/Base/Log.Tovrin" | tail -4 >&2; }
+wait_until 10 narrower || fail "the farewell did not start the shrink"
 xdotool type --delay 20 "rfr ltkf" # "как дела": a main phrase without the farewell mark
 xdotool key ctrl+s Return
 sleep 2
