@@ -6,6 +6,7 @@
 #include "kb/cp1251.h"
 #include "kb/entry.h"
 #include "kb/linelist.h"
+#include "support/kbsupport.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -19,17 +20,12 @@
 
 namespace cp1251 = tovrin::cp1251;
 namespace fs = std::filesystem;
+using tovrin::test::bytesOf;
 
 namespace {
 
 const fs::path kData = fs::path(TOVRIN_SOURCE_DIR) / "data";
 const fs::path kBase = kData / "Base";
-
-std::string readBytes(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 // True when the bytes hold at least one multi-byte UTF-8 sequence and nothing else above 0x7F:
 // a file saved in UTF-8 by mistake. Russian text in Windows-1251 never passes, since its
@@ -62,7 +58,7 @@ testing::AssertionResult plainText(const fs::path& file, std::vector<std::string
     lines.clear();
     if (!fs::is_regular_file(file))
         return testing::AssertionFailure() << file << " is missing";
-    const std::string bytes = readBytes(file);
+    const std::string bytes = bytesOf(file);
     if (bytes.rfind("{\\rtf", 0) == 0)
         return testing::AssertionFailure() << file << " is RTF, not plain text";
     if (looksLikeUtf8(bytes))
@@ -377,7 +373,7 @@ uint16_t le16(const std::string& b, size_t at)
 // How long a RIFF/WAVE PCM file plays, in seconds; a failure names what is wrong with it.
 testing::AssertionResult pcmDuration(const fs::path& file, double& seconds)
 {
-    const std::string b = readBytes(file);
+    const std::string b = bytesOf(file);
     if (b.size() < 12 || b.compare(0, 4, "RIFF") != 0 || b.compare(8, 4, "WAVE") != 0)
         return testing::AssertionFailure() << file << " is not a RIFF/WAVE file";
     if (le32(b, 4) != b.size() - 8)

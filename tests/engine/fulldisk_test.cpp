@@ -27,14 +27,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string fileBytes(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // The names in a folder other than the lock file, which is the folder's own.
 std::vector<std::string> names(const fs::path& folder)
 {
@@ -95,7 +87,7 @@ TEST(FullDisk, ASaveThatDoesNotFitKeepsTheOldFile)
         GTEST_SKIP() << "no tmpfs can be mounted here; the file-size limit test covers the failure";
     dir.writeLines("Base\\Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;"});
     writeFiller(dir.path() / "Base" / "filler", 40 * 1024);
-    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    const std::string before = bytesOf(dir.path() / "Base" / "Words.Dat");
 
     try {
         bigList(60 * 1024).save("Base\\Words.Dat");
@@ -103,7 +95,7 @@ TEST(FullDisk, ASaveThatDoesNotFitKeepsTheOldFile)
     } catch (const FileError& e) {
         EXPECT_STREQ(e.what(), "Failed to Save Stream");
     }
-    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+    EXPECT_EQ(bytesOf(dir.path() / "Base" / "Words.Dat"), before);
     EXPECT_EQ(names(dir.path() / "Base"), (std::vector<std::string>{"Words.Dat", "filler"}));
 
     // The space the failed save took is free again.
@@ -193,7 +185,7 @@ TEST(FullDisk, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"Заголовок", "ПРИВЕТ^Привет!;"});
-    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    const std::string before = bytesOf(dir.path() / "Base" / "Words.Dat");
 
     // The limit is set in a child, so that the test process itself can write freely.
     enum Outcome { Failed = 0, Saved = 1, WrongMessage = 2, OtherError = 3, SmallSaveFailed = 4 };
@@ -225,6 +217,6 @@ TEST(FullDisk, AFileSizeLimitFailsTheSaveAndKeepsTheOldFile)
     ASSERT_TRUE(WIFEXITED(status))
         << "the child died by signal " << (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
     EXPECT_EQ(WEXITSTATUS(status), Failed);
-    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+    EXPECT_EQ(bytesOf(dir.path() / "Base" / "Words.Dat"), before);
     EXPECT_EQ(names(dir.path() / "Base"), (std::vector<std::string>{"Other.Dat", "Words.Dat"}));
 }

@@ -28,17 +28,12 @@ using tovrin::FileLock;
 using tovrin::LineList;
 using tovrin::resolvePath;
 using tovrin::SaveStep;
+using tovrin::test::bytesOf;
 using tovrin::test::cp;
 using tovrin::test::errorOf;
 using tovrin::test::ScratchDir;
 
 namespace {
-
-std::string bytesOf(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 std::set<std::string> namesIn(const fs::path& folder)
 {

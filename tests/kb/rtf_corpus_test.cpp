@@ -9,20 +9,11 @@
 #include <map>
 
 namespace fs = std::filesystem;
+using tovrin::test::bytesOf;
 using tovrin::test::cp;
 using Lines = std::vector<std::string>;
 
-namespace {
-
 const fs::path kCorpus = fs::path(TOVRIN_SOURCE_DIR) / "tests/fuzz/corpus/rtf";
-
-std::string bytesOf(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
 
 TEST(RtfCorpus, EveryDocumentPassesTheFuzzerChecks)
 {

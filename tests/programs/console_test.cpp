@@ -26,14 +26,6 @@ namespace {
 
 const std::string kConsole = std::string(TOVRIN_BINARY_DIR) + "/tovrin-console";
 
-std::string slurp(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> linesOf(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -87,7 +79,7 @@ protected:
     {
         dir.write("in.txt", input);
         const int status = finish(start("in.txt", "out.txt", "err.txt", option));
-        return {status, linesOf(slurp("out.txt")), slurp("err.txt")};
+        return {status, linesOf(bytesOf("out.txt")), bytesOf("err.txt")};
     }
 };
 
@@ -260,8 +252,8 @@ TEST_F(Console, AHugeLineIsReadInBoundedPieces)
     int status = 0;
     rusage usage{};
     ASSERT_EQ(::wait4(pid, &status, 0, &usage), pid);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << slurp("err.txt");
-    const auto out = linesOf(slurp("out.txt"));
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << bytesOf("err.txt");
+    const auto out = linesOf(bytesOf("out.txt"));
     ASSERT_EQ(out.size(), 4u);
     EXPECT_EQ(out[0], "USER:     " + std::string(255, 'z') + ".");
     EXPECT_EQ(out[2], "USER:     Привет.");
@@ -281,12 +273,13 @@ TEST_F(Console, AWaitForTheLockIsAnnounced)
     {
         FileLock held("Base\\Words.Dat");
         pid = start("in.txt", "out.txt", "err.txt");
-        for (int i = 0; i < 6000 && slurp("err.txt").empty(); ++i)
+        for (int i = 0; i < 6000 && bytesOf("err.txt").empty(); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        EXPECT_EQ(slurp("err.txt"), std::string(kLockWaitLine) + "\n");
+        EXPECT_EQ(bytesOf("err.txt"), std::string(kLockWaitLine) + "\n");
     }
     EXPECT_EQ(finish(pid), 0);
-    EXPECT_EQ(linesOf(slurp("out.txt")), (std::vector<std::string>{"Привет!", "Отклик на фразу."}));
+    EXPECT_EQ(linesOf(bytesOf("out.txt")),
+              (std::vector<std::string>{"Привет!", "Отклик на фразу."}));
     EXPECT_EQ(lastLineOf("Base\\W2.Dat"), "Как погода.");
 }
 
@@ -324,7 +317,7 @@ TEST_F(Console, AReplyThatCannotBeWrittenFailsTheExit)
             ::_exit(127);
         }
         EXPECT_EQ(finish(pid), 1);
-        const std::string err = slurp("err.txt");
+        const std::string err = bytesOf("err.txt");
         EXPECT_NE(err.find("a reply could not be written to standard output"), std::string::npos)
             << err;
         EXPECT_EQ(file("Base\\Log.Tovrin").back(), std::string(53, '='))
@@ -496,11 +489,11 @@ TEST_F(Console, TwoCopiesLearnIntoOneBaseWithoutLosingALesson)
     }
     const pid_t a = start("a.in", "a.out", "a.err");
     const pid_t b = start("b.in", "b.out", "b.err");
-    EXPECT_EQ(finish(a), 0) << slurp("a.err");
-    EXPECT_EQ(finish(b), 0) << slurp("b.err");
+    EXPECT_EQ(finish(a), 0) << bytesOf("a.err");
+    EXPECT_EQ(finish(b), 0) << bytesOf("b.err");
     // A copy may wait a second for the other's save, and says so; nothing else goes wrong.
     std::string errors;
-    for (const auto& line : linesOf(slurp("a.err") + slurp("b.err")))
+    for (const auto& line : linesOf(bytesOf("a.err") + bytesOf("b.err")))
         if (line != kLockWaitLine)
             errors += line + "\n";
     EXPECT_EQ(errors, "");

@@ -1,6 +1,7 @@
 // An installation into a fresh prefix: the programs, the data, the menu entry and its icon, and
 // the launcher that makes the user's working folder the first time and never again.
 #include "support/childprocess.h"
+#include "support/kbsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,6 @@ using namespace tovrin::test;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string fileText(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 bool executable(const fs::path& p)
 {
@@ -108,10 +101,9 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     for (const char* paper : {"copyright", "changelog.Debian.gz"})
         EXPECT_TRUE(fs::is_regular_file(prefix.path() / "share" / "doc" / "tovrin" / paper))
             << paper;
-    EXPECT_NE(
-        fileText(prefix.path() / "share" / "metainfo" / "io.github.tovrin.Tovrin.metainfo.xml")
-            .find("<launchable type=\"desktop-id\">tovrin.desktop</launchable>"),
-        std::string::npos);
+    EXPECT_NE(bytesOf(prefix.path() / "share" / "metainfo" / "io.github.tovrin.Tovrin.metainfo.xml")
+                  .find("<launchable type=\"desktop-id\">tovrin.desktop</launchable>"),
+              std::string::npos);
 
     const fs::path data = prefix.path() / "share" / "games" / "tovrin" / "data";
     const bool delivered = fs::is_directory(fs::path(TOVRIN_SOURCE_DIR) / "data");
@@ -134,19 +126,19 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
         EXPECT_EQ(window.exitCode, 1) << window.err;
         EXPECT_NE(window.err.find("нет дисплея"), std::string::npos) << window.err;
         const std::string entry =
-            fileText(prefix.path() / "share" / "applications" / "tovrin.desktop");
+            bytesOf(prefix.path() / "share" / "applications" / "tovrin.desktop");
         EXPECT_NE(entry.find("[Desktop Entry]\n"), std::string::npos);
         EXPECT_NE(entry.find("\nExec=" + (bin / "tovrin").string() + "\n"), std::string::npos)
             << entry;
         EXPECT_NE(entry.find("\nName[ru]="), std::string::npos);
         EXPECT_NE(entry.find("\nComment[ru]="), std::string::npos);
         EXPECT_NE(entry.find("\nIcon=tovrin\n"), std::string::npos);
-        const std::string icon = fileText(prefix.path() / "share" / "icons" / "hicolor" /
-                                          "scalable" / "apps" / "tovrin.svg");
+        const std::string icon = bytesOf(prefix.path() / "share" / "icons" / "hicolor" /
+                                         "scalable" / "apps" / "tovrin.svg");
         EXPECT_NE(icon.find("<svg"), std::string::npos);
         for (const char* size : {"16x16", "32x32", "48x48", "64x64", "128x128", "256x256"})
-            EXPECT_EQ(fileText(prefix.path() / "share" / "icons" / "hicolor" / size / "apps" /
-                               "tovrin.png")
+            EXPECT_EQ(bytesOf(prefix.path() / "share" / "icons" / "hicolor" / size / "apps" /
+                              "tovrin.png")
                           .substr(1, 3),
                       "PNG")
                 << size;
@@ -178,7 +170,7 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
     r = launch(bin / "tovrin", {"HOME=" + home.path().string()}, "");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err.find("подготовлена"), std::string::npos);
-    EXPECT_EQ(fileText(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
+    EXPECT_EQ(bytesOf(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
 
     // A folder that lost delivered files gets them back; what it holds stays as it is.
     fs::remove(work / "Base" / "X.Dat");
@@ -189,7 +181,7 @@ TEST(Install, PutsEverythingUnderThePrefixAndStartsFromTheMenu)
         << r.err;
     EXPECT_TRUE(fs::exists(work / "Base" / "X.Dat"));
     EXPECT_TRUE(fs::exists(work / "ReadMe.Txt"));
-    EXPECT_EQ(fileText(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
+    EXPECT_EQ(bytesOf(work / "Base" / "Words.Dat").substr(0, 4), "Mine");
 
     // A folder that merely has a Base of its own is no working folder for the terminal version.
     TempFolder project;

@@ -223,14 +223,6 @@ namespace {
 
 const std::string Kb = std::string(TOVRIN_BINARY_DIR) + "/tovrin-kb";
 
-std::string fileBytes(const std::filesystem::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class KbProgram : public ::testing::Test {
 protected:
     void SetUp() override
@@ -369,7 +361,7 @@ TEST_F(KbProgram, ExportAndImportGoBothWaysThroughUtf8)
 
     r = runProgram(Kb, {"import"}, r.out + "ПОКА^До свидания!;@\r\n");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const std::string saved = fileBytes(dir.path() / "Base" / "Words.Dat");
+    const std::string saved = bytesOf(dir.path() / "Base" / "Words.Dat");
     EXPECT_EQ(saved.rfind("{\\rtf", 0), 0u) << "saved in the program's own form";
     EXPECT_EQ(dir.readLines("Base\\Words.Dat"),
               (std::vector<std::string>{"Заголовок", "ПРИВЕТ^Привет!;", "ЁЖ^Ёжик — «колючий».;",
@@ -415,7 +407,7 @@ TEST_F(KbProgram, EveryExportImportsBackToTheSameLines)
     LineList({cp("Фраза.")}).save("Base\\W1.Dat");
     ASSERT_EQ(runProgram(Kb, {"export", "Base\\W1.Dat"}).exitCode, 0);
     const auto r =
-        runProgram(Kb, {"import", "Base\\W1.Dat"}, fileBytes(dir.path() / "Base" / "W1.Dat"));
+        runProgram(Kb, {"import", "Base\\W1.Dat"}, bytesOf(dir.path() / "Base" / "W1.Dat"));
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("текст — документ RTF"), std::string::npos) << r.err;
 }
@@ -424,14 +416,14 @@ TEST_F(KbProgram, ARefusedImportWritesNothing)
 {
     ScratchDir dir;
     dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
-    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    const std::string before = bytesOf(dir.path() / "Base" / "Words.Dat");
     const auto r = runProgram(Kb, {"import", "Base\\Words.Dat"}, "h\nДА^Да.;\nПЛОХО\nИКС^日本;\n");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("строка 2: после ключа нет знака «^»."), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("строка 3: символа 5 \"日\" нет в Windows-1251."), std::string::npos)
         << r.err;
     EXPECT_NE(r.err.find("оставлен как был (отвергнуто строк: 2)"), std::string::npos) << r.err;
-    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+    EXPECT_EQ(bytesOf(dir.path() / "Base" / "Words.Dat"), before);
     for (const auto& e : std::filesystem::directory_iterator(dir.path() / "Base"))
         EXPECT_TRUE(e.path().filename() == "Words.Dat" || e.path().filename() == ".tovrin.lock")
             << e.path();
@@ -474,7 +466,7 @@ RunResult runWithInput(const std::vector<std::string>& args, int fd, long* peakK
         *peakKilobytes = usage.ru_maxrss;
     RunResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = fileBytes(errors);
+    r.err = bytesOf(errors);
     std::filesystem::remove(errors);
     return r;
 }
@@ -488,7 +480,7 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
     dir.writeLines("Base\\Words.Dat", {"h", "ПРИВЕТ^Привет!;"});
     dir.writeLines("Base\\W2.Dat", {"Фраза."});
     ASSERT_EQ(runProgram(Kb, {"export"}).exitCode, 0);
-    const std::string before = fileBytes(dir.path() / "Base" / "Words.Dat");
+    const std::string before = bytesOf(dir.path() / "Base" / "Words.Dat");
     struct Case {
         const char* name;
         std::vector<std::string> args;
@@ -542,7 +534,7 @@ TEST_F(KbProgram, AnImportWithoutEntriesOrWithoutInputWritesNothing)
         EXPECT_NE(r.err.find("не удалось прочесть стандартный ввод: "), std::string::npos) << r.err;
     }
     ::close(folder);
-    EXPECT_EQ(fileBytes(dir.path() / "Base" / "Words.Dat"), before);
+    EXPECT_EQ(bytesOf(dir.path() / "Base" / "Words.Dat"), before);
 
     // Said explicitly, an empty file is what the user wants (an empty text is no exported one).
     const auto r = runProgram(Kb, {"import", "--allow-empty", "--force"}, "");

@@ -24,6 +24,12 @@ fs::path hostPath(const fs::path& root, const std::string& programPath)
 }
 } // namespace
 
+std::string bytesOf(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 ScratchDir::ScratchDir(bool withData)
 {
     static std::atomic<int> counter{0};

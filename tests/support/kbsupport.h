@@ -32,6 +32,9 @@ private:
     std::filesystem::path previous_;
 };
 
+// The bytes of a file as they are on disk ("" when it cannot be read).
+std::string bytesOf(const std::filesystem::path& file);
+
 // The message of the FileError that f throws, or "" when it throws none.
 std::string errorOf(const std::function<void()>& f);
 

@@ -21,6 +21,7 @@
 namespace fs = std::filesystem;
 using namespace tovrin;
 using namespace tovrin::kbtool;
+using tovrin::test::bytesOf;
 using Lines = std::vector<std::string>;
 
 namespace {
@@ -178,12 +179,6 @@ TEST(MergeLines, MatchesLinesInOrderAroundRepeatedOnes)
 }
 
 // ---- the working folder
-
-std::string bytesOf(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void put(const fs::path& p, const std::string& bytes)
 {
