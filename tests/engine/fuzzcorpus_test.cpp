@@ -1,16 +1,15 @@
 // Replays the fuzzers' corpora in every build, so that whatever the fuzzers once found stays
 // found without clang: each committed input goes through the very checks of its fuzz target.
+// The RTF reader's corpus is replayed with the files layer's own tests.
 #include "fuzz/entry_check.h"
 #include "fuzz/plaintext_check.h"
-#include "fuzz/rtf_check.h"
 #include "fuzz/turn_check.h"
+#include "support/kbsupport.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -26,11 +25,9 @@ int replay(const std::string& target, const std::function<std::string(std::strin
     for (const auto& e : fs::directory_iterator(folder)) {
         if (!e.is_regular_file())
             continue;
-        std::ifstream in(e.path(), std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
         ++inputs;
-        EXPECT_EQ(check(bytes.str()), "") << target << " input " << e.path().filename();
+        EXPECT_EQ(check(tovrin::test::bytesOf(e.path())), "")
+            << target << " input " << e.path().filename();
     }
     return inputs;
 }
@@ -48,11 +45,4 @@ TEST(FuzzCorpus, WholeTurns)
 {
     tovrin::fuzz::TurnChecker checker;
     EXPECT_GT(replay("turn", [&](std::string_view input) { return checker.check(input); }), 0);
-}
-
-TEST(FuzzCorpus, RtfReader)
-{
-    const int inputs = replay("rtf", tovrin::fuzz::checkRtfDocument);
-    if (inputs == 0)
-        GTEST_SKIP() << "no RTF corpus";
 }
