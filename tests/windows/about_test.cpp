@@ -1,4 +1,4 @@
-// The about window: its design, opening and closing as a secondary window, the history that
+// The about window: opening and closing as a secondary window, the history that
 // unfolds and folds with "История", and a missing history file.
 #include "app/mainwindow.h"
 #include "support/formfixture.h"
@@ -61,7 +61,7 @@ private slots:
     }
     void cleanup() { f.reset(); }
 
-    void followsTheWindowDesign();
+    void fixedSizeAndClosedByItsOwnButton();
     void opensFoldedAsASecondaryWindow();
     void historyUnfoldsAndFolds();
     void historyPressAddsOnePixel_data();
@@ -78,18 +78,16 @@ private:
     std::unique_ptr<Fixture> f;
 };
 
-void AboutTest::followsTheWindowDesign()
+void AboutTest::fixedSizeAndClosedByItsOwnButton()
 {
     TForm3& about = f->about;
     QVERIFY(about.isHidden());
-    QCOMPARE(about.windowTitle(), QStringLiteral("О программе"));
     // Closed by its own button only, and never resized by the user.
     QVERIFY(!about.windowFlags().testFlag(Qt::WindowCloseButtonHint));
     QVERIFY(!about.windowFlags().testFlag(Qt::WindowSystemMenuHint));
     QCOMPARE(about.minimumSize(), about.maximumSize());
     // The picture is found among the program's own resources.
     QVERIFY(!child<QLabel>(about, "Image1")->pixmap().isNull());
-    QCOMPARE(child<QLabel>(about, "Image1")->size(), QSize(178, 137));
     QVERIFY(child<QPlainTextEdit>(about, "Memo1")->isReadOnly());
 }
 
@@ -128,8 +126,7 @@ void AboutTest::historyPressAddsOnePixel_data()
 {
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("after");
-    QTest::newRow("folded unfolds") << 179 << 327;
-    QTest::newRow("unfolded folds") << 327 << 179;
+    // Folded and unfolded themselves are the two heights historyUnfoldsAndFolds sees.
     QTest::newRow("one short of folded") << 178 << 179;
     QTest::newRow("one over folded") << 180 << 181;
     QTest::newRow("one short of unfolded") << 326 << 327;

@@ -38,7 +38,6 @@ private slots:
     void ignoresCaretAndSelection();
     void keepsCharactersOutsideTheCodePage();
     void ctrlSWorksWhileTheButtonIsDisabled();
-    void emptyLineOnlySoundsTheCue();
 };
 
 void EnRusTest::convertsTheWholeLine_data()
@@ -46,16 +45,11 @@ void EnRusTest::convertsTheWholeLine_data()
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("expected");
 
+    // What each key becomes is the layout table's own test; here, what the window does with it.
     QTest::newRow("greeting") << u"Ghbdtn"_s << u"Привет"_s;
     QTest::newRow("question and spaces") << u"Lf? z gjyzk"_s << u"Да? я понял"_s;
-    QTest::newRow("shifted digits") << u"@|$^&"_s << u"\"/;:?"_s;
-    QTest::newRow("angle brackets") << u"<>"_s << u"бю"_s;
-    QTest::newRow("punctuation kept") << u"Hello, World."_s << u"Руддщ, Цщкдв."_s;
-    QTest::newRow("yo") << u"`~"_s << u"ёЁ"_s;
-    QTest::newRow("number sign") << u"#"_s << u"№"_s;
-    QTest::newRow("backslash") << u"\\"_s << u"\\"_s;
     QTest::newRow("already Cyrillic") << u"Привет"_s << u"Привет"_s;
-    QTest::newRow("digits") << u"2024 1"_s << u"2024 1"_s;
+    QTest::newRow("empty line") << QString() << QString();
 }
 
 void EnRusTest::convertsTheWholeLine()
@@ -74,6 +68,7 @@ void EnRusTest::convertsTheWholeLine()
     QCOMPARE(changes.count(), changed ? 1 : 0);
     // The click comes first on every press; typing is heard only when the line really changed.
     QCOMPARE(w.heard(), changed ? u"MP3 MP1"_s : u"MP3"_s);
+    QVERIFY(w.reporter.errors.isEmpty());
 }
 
 void EnRusTest::secondPressConvertsWhatTheFirstProduced()
@@ -130,18 +125,6 @@ void EnRusTest::ctrlSWorksWhileTheButtonIsDisabled()
     w.type(u"Lf"_s);
     actionOf(w.form, "N36")->trigger();
     QCOMPARE(inputOf(w.form)->text(), u"Да"_s);
-}
-
-void EnRusTest::emptyLineOnlySoundsTheCue()
-{
-    Window w;
-    w.type(QString());
-    QSignalSpy changes(inputOf(w.form), &QLineEdit::textChanged);
-    actionOf(w.form, "N36")->trigger();
-    QCOMPARE(inputOf(w.form)->text(), QString());
-    QCOMPARE(changes.count(), 0);
-    QCOMPARE(w.heard(), u"MP3"_s);
-    QVERIFY(w.reporter.errors.isEmpty());
 }
 
 QTEST_MAIN(EnRusTest)

@@ -70,7 +70,6 @@ private slots:
         QVERIFY(editorOf(*f) && aboutOf(*f) && keyboardOf(*f));
         QVERIFY(!editorOf(*f)->isVisible() && !aboutOf(*f)->isVisible() &&
                 !keyboardOf(*f)->isVisible());
-        QCOMPARE(editorOf(*f)->windowTitle(), QStringLiteral("Редактор"));
     }
 
     void controlStateTick()
