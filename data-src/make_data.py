@@ -171,8 +171,18 @@ def upper_char(c):
     return u if len(u) == 1 and encodable(u) else c
 
 
+class _UpperTable(dict):
+    """upper_char for str.translate, each character worked out once."""
+    def __missing__(self, code):
+        self[code] = upper_char(chr(code))
+        return self[code]
+
+
+_UPPER = _UpperTable()
+
+
 def upper(text):
-    return "".join(upper_char(c) for c in text)
+    return text.translate(_UPPER)
 
 
 def encodable(text):
@@ -505,10 +515,12 @@ def candidates(entries, i):
     """The entries that may follow entry i on the next turn: the depth d + 1 entries up to
     the next main phrase."""
     out = []
-    for e in entries[i + 1:]:
+    depth = entries[i].depth + 1
+    for j in range(i + 1, len(entries)):
+        e = entries[j]
         if e.depth == 0:
             break
-        if e.depth == entries[i].depth + 1:
+        if e.depth == depth:
             out.append(e)
     return out
 
